@@ -1,0 +1,45 @@
+# kest_add_library(name SOURCES ... DEPS ... [PUBLIC_DEPS ...])
+#   A layer library: C++20, warnings, sanitizers, include root at src/.
+# kest_add_test(name SOURCES ... DEPS ... [LABELS ...])
+#   One GoogleTest executable, discovered into CTest with its labels.
+
+set(KEST_WARNINGS -Wall -Wextra -Wpedantic)
+
+function(kest_apply_options target)
+  target_compile_options(${target} PRIVATE ${KEST_WARNINGS})
+  if(KEST_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=${KEST_SANITIZE} -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=${KEST_SANITIZE})
+  endif()
+endfunction()
+
+function(kest_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PUBLIC_DEPS" ${ARGN})
+  add_library(kest_${name} STATIC ${ARG_SOURCES})
+  target_include_directories(kest_${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(kest_${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_DEPS})
+  kest_apply_options(kest_${name})
+endfunction()
+
+function(kest_add_executable name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  kest_apply_options(${name})
+endfunction()
+
+function(kest_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
+  kest_apply_options(${name})
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS unit)
+  endif()
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
+    PROPERTIES LABELS "${ARG_LABELS}"
+               ENVIRONMENT "KEST_SOURCE_DIR=${PROJECT_SOURCE_DIR};KEST_TESTDATA=${PROJECT_SOURCE_DIR}/../shared/testdata"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

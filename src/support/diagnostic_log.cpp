@@ -1,0 +1,154 @@
+#include "support/diagnostic_log.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "support/errors.h"
+
+namespace kest {
+
+namespace {
+
+const std::string kRule(64, '-');
+
+std::string LocalTime(const char* format) {
+  std::time_t now = std::time(nullptr);
+  std::tm tm {};
+  localtime_r(&now, &tm);
+  char buffer[64];
+  std::strftime(buffer, sizeof buffer, format, &tm);
+  return buffer;
+}
+
+}  // namespace
+
+DiagnosticLog::~DiagnosticLog() { Close(); }
+
+void DiagnosticLog::Open(const std::string& path, const std::string& program_path) {
+  Close();
+  std::lock_guard lock(mutex_);
+  // Delete the old log unless another running instance still holds it (shared lock).
+  bool fresh = true;
+  int old = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (old >= 0) {
+    if (::flock(old, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(path.c_str());
+    else
+      fresh = false;
+    ::close(old);
+  }
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd_ < 0) throw EDiagnosticLogError(WithSystemError("Could not create log file. "));
+  ::flock(fd_, LOCK_SH);
+  path_ = path;
+  owner_ = fresh;
+  if (owner_) {
+    WriteLine(kRule);
+    WriteLine("Протокол работы от " + (date_text ? date_text() : LocalTime("%d.%m.%Y %H:%M:%S")));
+    WriteLine("Программный модуль: " + program_path);
+    WriteLine("Программа скомпилирована с отладочными сообщениями");
+    WriteLine(kRule);
+  }
+}
+
+void DiagnosticLog::Close() {
+  std::lock_guard lock(mutex_);
+  if (fd_ < 0) return;
+  if (owner_) {
+    WriteLine(kRule);
+    WriteLine("Завершение работы программы");
+    WriteLine(kRule);
+  }
+  ::close(fd_);
+  fd_ = -1;
+}
+
+bool DiagnosticLog::IsOpen() const {
+  std::lock_guard lock(mutex_);
+  return fd_ >= 0;
+}
+
+std::string DiagnosticLog::Path() const {
+  std::lock_guard lock(mutex_);
+  return path_;
+}
+
+void DiagnosticLog::SetTag(std::string_view tag) {
+  std::lock_guard lock(mutex_);
+  tag_ = std::string(tag.substr(0, 4));
+  tag_.resize(4, ' ');
+}
+
+std::string DiagnosticLog::TimeText() const { return time_text ? time_text() : LocalTime("%H:%M:%S"); }
+
+void DiagnosticLog::Write(Mark mark, std::string_view message) {
+  std::lock_guard lock(mutex_);
+  if (fd_ < 0) return;
+  std::string line = TimeText();
+  line += ' ';
+  line += tag_;
+  line += ' ';
+  line += static_cast<char>(mark);
+  line += ' ';
+  line += message;
+  WriteLine(line);
+}
+
+void DiagnosticLog::WriteLine(const std::string& line) {
+  std::string bytes = line + "\r\n";
+  size_t done = 0;
+  while (done < bytes.size()) {
+    // O_APPEND moves to the end of the file before every write.
+    ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // a full disk must not stop the program
+    done += static_cast<size_t>(n);
+  }
+}
+
+void DiagnosticLog::LogException(std::string_view source, int line, std::string_view message) {
+  LogException(source, std::to_string(line), message);
+}
+
+void DiagnosticLog::LogException(std::string_view source, std::string_view where, std::string_view message) {
+  std::string text = "[";
+  text += source;
+  text += ':';
+  text += where;
+  text += "] ";
+  text += message;
+  if (beep) beep();
+  Error(text);
+}
+
+DiagnosticLog& Diag() {
+  static DiagnosticLog log;
+  return log;
+}
+
+std::string DefaultDiagnosticLogPath(const std::string& program_path) {
+  namespace fs = std::filesystem;
+  fs::path program(program_path);
+  fs::path folder = program.has_parent_path() ? program.parent_path() : fs::path(".");
+  if (::access(folder.c_str(), W_OK) == 0) return (folder / program.stem()).string() + ".log";
+  fs::path state;
+  if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg)
+    state = xdg;
+  else if (const char* home = std::getenv("HOME"); home && *home)
+    state = fs::path(home) / ".local/state";
+  else
+    state = "/tmp";
+  std::error_code ignored;
+  fs::create_directories(state / "kest", ignored);
+  return (state / "kest" / "kest.log").string();
+}
+
+}  // namespace kest

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kest {
+
+// Base of every exception the system raises for the user to see. Each unit derives
+// a small hierarchy from it (ELogError -> ELogSheetError, ...); ClassName() names the
+// most derived class so that tools and message boxes can say which unit failed.
+class EKestError : public std::runtime_error {
+ public:
+  explicit EKestError(const std::string& message) : std::runtime_error(message) {}
+  virtual const char* ClassName() const noexcept { return "EKestError"; }
+};
+
+// Declares an exception class `Name` derived from `Base` with its own ClassName().
+#define KEST_DECLARE_ERROR(Name, Base)                                              \
+  class Name : public Base {                                                        \
+   public:                                                                          \
+    explicit Name(const std::string& message) : Base(message) {}                    \
+    const char* ClassName() const noexcept override { return #Name; }               \
+  }
+
+// Raised by KEST_ASSERT when an internal invariant does not hold.
+KEST_DECLARE_ERROR(EAssertionFailed, EKestError);
+// Raised when a buffer cannot be allocated.
+KEST_DECLARE_ERROR(EOutOfMemory, EKestError);
+// Raised by input and output helpers of the support layer.
+KEST_DECLARE_ERROR(EInOutError, EKestError);
+
+// The class name of any exception: ClassName() for ours, a fixed name for the rest.
+const char* ExceptionClassName(const std::exception& e) noexcept;
+
+// "message" followed by the system's text for errno (or the given code).
+std::string WithSystemError(const std::string& message);
+std::string WithSystemError(const std::string& message, int error_code);
+
+}  // namespace kest

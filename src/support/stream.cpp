@@ -1,0 +1,120 @@
+#include "support/stream.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "support/errors.h"
+
+namespace kest {
+
+void Stream::ReadExact(void* buffer, size_t count) {
+  if (Read(buffer, count) != count) throw EInOutError("Read beyond end of stream");
+}
+
+size_t MemoryStream::Read(void* buffer, size_t count) {
+  int64_t available = std::max<int64_t>(0, Size() - position_);
+  size_t n = static_cast<size_t>(std::min<int64_t>(available, static_cast<int64_t>(count)));
+  if (n > 0) std::memcpy(buffer, bytes_.data() + position_, n);
+  position_ += static_cast<int64_t>(n);
+  return n;
+}
+
+void MemoryStream::Write(const void* buffer, size_t count) {
+  size_t end = static_cast<size_t>(position_) + count;
+  if (end > bytes_.size()) bytes_.resize(end);
+  if (count > 0) std::memcpy(bytes_.data() + position_, buffer, count);
+  position_ = static_cast<int64_t>(end);
+}
+
+void MemoryStream::Seek(int64_t position) { position_ = std::clamp<int64_t>(position, 0, Size()); }
+
+FileStream::FileStream(const std::string& path, Mode mode) : path_(path) {
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case Mode::Read: flags |= O_RDONLY; break;
+    case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
+    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+  }
+  do {
+    fd_ = ::open(path.c_str(), flags, 0644);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0) throw EInOutError(WithSystemError("Cannot open file \"" + path + "\": "));
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EInOutError(WithSystemError("Cannot open file \"" + path + "\": ", EISDIR));
+  }
+  // Others may read while we read; nobody writes while we read or write.
+  if (::flock(fd_, (mode == Mode::Read ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    int error = errno;
+    ::close(fd_);
+    fd_ = -1;
+    throw EInOutError(WithSystemError("Cannot open file \"" + path + "\": ", error));
+  }
+}
+
+FileStream::~FileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+size_t FileStream::Read(void* buffer, size_t count) {
+  size_t done = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (done < count) {
+    ssize_t n = ::read(fd_, out + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw EInOutError(WithSystemError("Read error: "));
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+void FileStream::Write(const void* buffer, size_t count) {
+  size_t done = 0;
+  auto* in = static_cast<const char*>(buffer);
+  while (done < count) {
+    ssize_t n = ::write(fd_, in + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw EInOutError(WithSystemError("Write error: "));
+    done += static_cast<size_t>(n);
+  }
+}
+
+int64_t FileStream::Position() const { return ::lseek(fd_, 0, SEEK_CUR); }
+
+void FileStream::Seek(int64_t position) {
+  if (::lseek(fd_, std::max<int64_t>(0, position), SEEK_SET) < 0)
+    throw EInOutError(WithSystemError("Seek error: "));
+}
+
+int64_t FileStream::Size() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return 0;
+  return st.st_size;
+}
+
+void FileStream::Flush() {
+  if (::fsync(fd_) != 0 && errno != EINVAL) throw EInOutError(WithSystemError("Write error: "));
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  FileStream file(path, FileStream::Mode::Read);
+  std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(0, file.Size())));
+  bytes.resize(file.Read(bytes.data(), bytes.size()));
+  return bytes;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace kest

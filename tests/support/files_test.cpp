@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/atomic_file.h"
+#include "support/errors.h"
+#include "support/stream.h"
+#include "temp_dir.h"
+
+namespace kest {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  auto bytes = ReadWholeFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(AtomicFile, ReplacesTargetOnlyOnCommit) {
+  testing::TempDir dir;
+  std::string target = dir.File("001.ls");
+  WriteFileAtomically(target, "good");
+  {
+    AtomicFile file(target);
+    file.WriteString("half-written");
+    // destroyed without Commit, as when a save fails
+  }
+  EXPECT_EQ(Slurp(target), "good");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+  {
+    AtomicFile file(target);
+    file.WriteString("better");
+    file.Commit();
+  }
+  EXPECT_EQ(Slurp(target), "better");
+}
+
+TEST(AtomicFile, MissingFolderIsAnError) {
+  EXPECT_THROW(AtomicFile("/nonexistent-folder/x.ls"), EInOutError);
+}
+
+TEST(Streams, ReadExactRefusesShortInput) {
+  MemoryStream s(std::string("abc"));
+  char buf[4];
+  EXPECT_THROW(s.ReadExact(buf, 4), EInOutError);
+  s.Seek(0);
+  EXPECT_EQ(s.Read(buf, 4), 3u);
+  s.Seek(-5);
+  EXPECT_EQ(s.Position(), 0);
+}
+
+TEST(Streams, FileStreamReadsWritesAndSeeks) {
+  testing::TempDir dir;
+  {
+    FileStream f(dir.File("a"), FileStream::Mode::Create);
+    f.WriteString("hello");
+    f.Seek(1);
+    f.WriteString("E");
+  }
+  FileStream f(dir.File("a"), FileStream::Mode::Read);
+  EXPECT_EQ(f.Size(), 5);
+  char buf[5];
+  f.ReadExact(buf, 5);
+  EXPECT_EQ(std::string(buf, 5), "hEllo");
+  EXPECT_THROW(FileStream(dir.File("missing"), FileStream::Mode::Read), EInOutError);
+}
+
+}  // namespace
+}  // namespace kest

@@ -1,0 +1,89 @@
+// kest-tool: the command-line companion of the workstation. Every core capability
+// is reachable from here so that scripts, CI and field engineers can use it without
+// a screen.
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+#include "command.h"
+#include "support/errors.h"
+
+namespace kest::tool {
+
+std::vector<Command>& Commands() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+bool TakeFlag(std::vector<std::string>& args, std::string_view flag) {
+  auto it = std::find(args.begin(), args.end(), flag);
+  if (it == args.end()) return false;
+  args.erase(it);
+  return true;
+}
+
+std::string TakeOption(std::vector<std::string>& args, std::string_view name) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == name) {
+      if (i + 1 >= args.size()) throw UsageError(std::string(name) + " needs a value");
+      std::string value = args[i + 1];
+      args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+      return value;
+    }
+    if (args[i].size() > name.size() && args[i].compare(0, name.size(), name) == 0 &&
+        args[i][name.size()] == '=') {
+      std::string value = args[i].substr(name.size() + 1);
+      args.erase(args.begin() + static_cast<long>(i));
+      return value;
+    }
+  }
+  return {};
+}
+
+void ExpectPositional(const std::vector<std::string>& args, size_t count) {
+  for (const auto& a : args)
+    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
+  if (args.size() != count) throw UsageError("wrong number of arguments");
+}
+
+namespace {
+
+void PrintHelp(std::FILE* out) {
+  auto commands = Commands();
+  std::sort(commands.begin(), commands.end(),
+            [](const Command& a, const Command& b) { return a.name < b.name; });
+  std::fprintf(out, "usage: kest-tool COMMAND [ARGS]\n\ncommands:\n");
+  for (const auto& c : commands) {
+    std::fprintf(out, "  %.*s %.*s\n      %.*s\n", int(c.name.size()), c.name.data(),
+                 int(c.usage.size()), c.usage.data(), int(c.summary.size()), c.summary.data());
+  }
+}
+
+}  // namespace
+}  // namespace kest::tool
+
+int main(int argc, char** argv) {
+  using namespace kest::tool;
+  if (argc < 2 || std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "help") {
+    PrintHelp(argc < 2 ? stderr : stdout);
+    return argc < 2 ? 1 : 0;
+  }
+  std::string_view name = argv[1];
+  auto& commands = Commands();
+  auto it = std::find_if(commands.begin(), commands.end(),
+                         [&](const Command& c) { return c.name == name; });
+  if (it == commands.end()) {
+    std::fprintf(stderr, "kest-tool: unknown command \"%s\" (see kest-tool help)\n", argv[1]);
+    return 1;
+  }
+  std::vector<std::string> args(argv + 2, argv + argc);
+  try {
+    return it->run(args);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "kest-tool %s: %s\nusage: kest-tool %s %.*s\n", argv[1], e.what(), argv[1],
+                 int(it->usage.size()), it->usage.data());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: %s\n", kest::ExceptionClassName(e), e.what());
+  }
+  return 1;
+}
