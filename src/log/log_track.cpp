@@ -1,0 +1,244 @@
+#include "log/log_track.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "log/log_errors.h"
+#include "log/log_sheet.h"
+#include "support/assert.h"
+
+namespace kest {
+
+namespace {
+
+int32_t Saturate32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+std::array<uint32_t, 256> MakeCrcTable() {
+  std::array<uint32_t, 256> table{};
+  for (uint32_t n = 0; n < 256; ++n) {
+    uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}
+
+const std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+
+}  // namespace
+
+TLogTrack::TLogTrack() = default;
+TLogTrack::~TLogTrack() = default;
+
+int32_t TLogTrack::ArgumentOf(int64_t i) const {
+  return Saturate32(int64_t{origin_} + i * int64_t{step_});
+}
+
+void TLogTrack::RecomputeEnd() { end_ = count_ > 0 ? ArgumentOf(count_ - 1) : origin_; }
+
+void TLogTrack::ReportChanged(int64_t first, int64_t last) {
+  if (sheets_.empty()) return;
+  int32_t from = ArgumentOf(first);
+  int32_t to = ArgumentOf(last);
+  for (TLogSheet* sheet : sheets_) sheet->WidenChanged(from, to);
+}
+
+void TLogTrack::ReportWhole() { ReportChanged(0, std::max(count_ - 1, 0)); }
+
+void TLogTrack::SetOrigin(int32_t origin) {
+  origin_ = origin;
+  RecomputeEnd();
+  ReportWhole();
+}
+
+void TLogTrack::SetStep(int32_t step) {
+  if (step <= 0) throw ELogTrackError("Шаг кривой < 1mm (ms)");
+  step_ = step;
+  RecomputeEnd();
+  if (derived_) RecomputeDerived();
+  ReportWhole();
+}
+
+void TLogTrack::SetSample(int32_t i, float value) {
+  measured_[head_ + i] = value;
+  if (derived_) UpdateDerived(i);
+  ReportChanged(i, i);
+}
+
+void TLogTrack::Append(float value) {
+  if (ascending_) {
+    if (head_ + count_ >= capacity_) SetCapacity(capacity_ + kGrowth);
+    ++count_;
+    SetSample(count_ - 1, value);
+  } else {
+    if (head_ == 0) SetCapacity(capacity_ + kGrowth);
+    origin_ = Saturate32(int64_t{origin_} - step_);
+    --head_;
+    ++count_;
+    SetSample(0, value);
+  }
+  RecomputeEnd();
+}
+
+void TLogTrack::DropLast() {
+  if (ascending_) {
+    if (count_ > 0)
+      --count_;
+    else
+      origin_ = Saturate32(int64_t{origin_} - step_);
+  } else {
+    origin_ = Saturate32(int64_t{origin_} + step_);
+    if (count_ > 0) {
+      ++head_;
+      --count_;
+      if (derived_ && count_ > 0) derived_[head_] = 0.0f;
+    }
+  }
+  RecomputeEnd();
+}
+
+void TLogTrack::Reallocate(int32_t capacity, int32_t head, int32_t keep, int32_t new_head) {
+  auto fresh = [&](const std::unique_ptr<float[]>& old) -> std::unique_ptr<float[]> {
+    std::unique_ptr<float[]> buffer(new (std::nothrow) float[static_cast<size_t>(capacity)]);
+    if (!buffer) throw EOutOfMemory("Out of memory");
+    if (old && keep > 0)
+      std::memcpy(buffer.get() + new_head, old.get() + head, sizeof(float) * static_cast<size_t>(keep));
+    return buffer;
+  };
+  // Allocate both buffers before replacing either, so a failure changes nothing.
+  auto measured = fresh(measured_);
+  std::unique_ptr<float[]> derived = derived_ ? fresh(derived_) : nullptr;
+  measured_ = std::move(measured);
+  derived_ = std::move(derived);
+  data_ = differential_ ? derived_.get() : measured_.get();
+}
+
+void TLogTrack::SetCapacity(int32_t n) {
+  KEST_ASSERT(n >= 0);
+  if (n == capacity_) return;
+  if (n == 0) {
+    measured_.reset();
+    derived_.reset();
+    data_ = nullptr;
+    differential_ = false;
+    head_ = 0;
+  } else {
+    int64_t rounded = (int64_t{n} + kGrowth - 1) / kGrowth * kGrowth;
+    if (rounded > std::numeric_limits<int32_t>::max()) throw EOutOfMemory("Out of memory");
+    n = static_cast<int32_t>(rounded);
+    if (n == capacity_) return;
+    int32_t keep = std::min(count_, n);
+    int32_t new_head;
+    if (capacity_ == 0) {
+      new_head = ascending_ ? 0 : n;  // a descending track wants all room in front
+      keep = 0;
+    } else if (ascending_) {
+      new_head = head_ + keep <= n ? head_ : n - keep;
+    } else if (n > capacity_) {
+      new_head = head_ + (n - capacity_);  // extra room goes in front
+    } else {
+      new_head = n - keep;
+    }
+    Reallocate(n, head_, keep, new_head);
+    head_ = new_head;
+  }
+  capacity_ = n;
+  if (count_ > capacity_) {
+    count_ = capacity_;
+    RecomputeEnd();
+    ReportWhole();
+  }
+}
+
+void TLogTrack::ClearSamples() {
+  ReportWhole();
+  count_ = 0;
+  SetCapacity(0);
+  RecomputeEnd();
+}
+
+void TLogTrack::LoadSamples(const float* values, int32_t count) {
+  KEST_ASSERT(count >= 0);
+  count_ = 0;
+  SetCapacity(0);
+  SetCapacity(count);
+  if (count > 0) {
+    if (!ascending_) head_ = capacity_ - count;
+    std::memcpy(measured_.get() + head_, values, sizeof(float) * static_cast<size_t>(count));
+  }
+  count_ = count;
+  RecomputeEnd();
+  ReportWhole();
+}
+
+uint32_t TLogTrack::ChecksumOf(const float* values, size_t count) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t bits;
+    std::memcpy(&bits, &values[i], sizeof bits);
+    for (int b = 0; b < 4; ++b) {
+      c = kCrcTable[(c ^ (bits >> (8 * b))) & 0xFF] ^ (c >> 8);
+    }
+  }
+  return c;
+}
+
+uint32_t TLogTrack::ComputeChecksum() const {
+  return ChecksumOf(measured_ ? measured_.get() + head_ : nullptr, static_cast<size_t>(count_));
+}
+
+void TLogTrack::UpdateDerived(int32_t i) {
+  auto derive = [&](int32_t k) {
+    if (k < 0 || k >= count_) return;
+    float* m = measured_.get() + head_;
+    derived_[head_ + k] =
+        k == 0 ? 0.0f : static_cast<float>(std::fabs(double{m[k]} - double{m[k - 1]}) * step_);
+  };
+  derive(i);
+  derive(i + 1);
+}
+
+void TLogTrack::RecomputeDerived() {
+  for (int32_t i = 0; i < count_; ++i) UpdateDerived(i);
+}
+
+void TLogTrack::SetDifferential(bool on) {
+  if (on == differential_) return;
+  if (on && capacity_ > 0 && !derived_) {
+    derived_.reset(new (std::nothrow) float[static_cast<size_t>(capacity_)]);
+    if (!derived_) throw EOutOfMemory("Out of memory");
+    RecomputeDerived();
+  }
+  differential_ = on;
+  data_ = differential_ && derived_ ? derived_.get() : measured_.get();
+}
+
+void TLogTrack::Assign(const TLogTrack& other) {
+  count_ = 0;
+  SetCapacity(0);
+  ascending_ = true;  // place the copy from index 0, as Head := 0 asks
+  SetCapacity(other.capacity_);
+  head_ = 0;
+  if (other.count_ > 0)
+    std::memcpy(measured_.get(), other.measured_.get() + other.head_,
+                sizeof(float) * static_cast<size_t>(other.count_));
+  count_ = other.count_;
+  parameter_ = other.parameter_;
+  instance_ = other.instance_;
+  argument_ = other.argument_;
+  origin_ = other.origin_;
+  step_ = other.step_;
+  ascending_ = other.ascending_;
+  tag_ = other.tag_;
+  RecomputeEnd();
+  ReportWhole();
+}
+
+}  // namespace kest

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "log/log_errors.h"
+#include "log/log_sheet.h"
+#include "log/tmp_filer.h"
+#include "support/stream.h"
+#include "temp_dir.h"
+
+namespace kest {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  auto bytes = ReadWholeFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::string Int32(int32_t v) {
+  std::string s(4, '\0');
+  std::memcpy(s.data(), &v, 4);
+  return s;
+}
+
+std::string Float(float v) {
+  std::string s(4, '\0');
+  std::memcpy(s.data(), &v, 4);
+  return s;
+}
+
+// A depth sheet with GK and a foreign NK on a 100 mm grid from 1000 mm, rows 0..n-1
+// holding GK = row and a second own track ПС = -row.
+void FillDepthSheet(TLogSheet& sheet, int rows) {
+  TLogTrack* gk = sheet.NewTrack();
+  gk->SetParameter("GK");
+  TLogTrack* foreign = sheet.NewTrack();
+  foreign->SetParameter("NK (OLD.LS)");
+  foreign->SetForeign(true);
+  TLogTrack* ps = sheet.NewTrack();
+  ps->SetParameter("ПС");
+  sheet.SetSteps(100);
+  sheet.SetOrigins(1000);
+  for (int r = 0; r < rows; ++r) {
+    gk->Append(static_cast<float>(r));
+    foreign->Append(99.f);
+    ps->Append(static_cast<float>(-r));
+  }
+  sheet.Update();
+}
+
+TEST(CrashFile, HeaderAndRowsHaveTheDocumentedLayout) {
+  testing::TempDir dir;
+  TLogSheet sheet;
+  FillDepthSheet(sheet, 11);
+  std::string path = dir.File("crash.tmp");
+  sheet.AppendCrashFile(path, sheet.Start(), 5, 2000);
+  std::string expected = "TMP01\r\n~C\r\nGK^\xCF\xD1^\r\n~I\r\n" + Int32(500) + Int32(500) + "\r\n" +
+                         Int32(1000) + Int32(1000) + "\r\n~A\r\n";
+  for (int k : {0, 5, 10}) expected += Float(float(k)) + Float(float(-k)) + "\r\n";
+  EXPECT_EQ(Slurp(path), expected);
+}
+
+TEST(CrashFile, AppendsContinueAndReadBack) {
+  testing::TempDir dir;
+  TLogSheet sheet;
+  FillDepthSheet(sheet, 21);
+  std::string path = dir.File("crash.tmp");
+  sheet.AppendCrashFile(path, sheet.Start(), 5, 1900);  // rows 0, 5
+  sheet.AppendCrashFile(path, 2000, 5, 3000);           // rows 10, 15, 20
+
+  TLogSheet back;
+  back.LoadFromFile(path, "TMP");
+  ASSERT_EQ(back.Count(), 2);
+  const TLogTrack* gk = back.FindTrack("GK");
+  ASSERT_NE(gk, nullptr);
+  EXPECT_EQ(gk->Origin(), 1000);
+  EXPECT_EQ(gk->Step(), 500);
+  ASSERT_EQ(gk->Count(), 5);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(gk->Sample(i), 5.f * i);
+  EXPECT_EQ(back.FindTrack("пс")->Sample(4), -20.f);
+  EXPECT_EQ(back.Argument(), laDepth);
+  EXPECT_EQ(back.End(), 3000);
+}
+
+TEST(CrashFile, RowsNeverRunPastTheRecordedSamples) {
+  testing::TempDir dir;
+  TLogSheet sheet;
+  FillDepthSheet(sheet, 3);
+  std::string path = dir.File("crash.tmp");
+  sheet.AppendCrashFile(path, sheet.Start(), 1, 100000);
+  TLogSheet back;
+  back.LoadFromFile(path, "tmp");
+  EXPECT_EQ(back.Tracks(0)->Count(), 3);
+}
+
+TEST(CrashFile, TimeLogComesBackAsTimeLog) {
+  testing::TempDir dir;
+  TLogSheet sheet;
+  sheet.SetArgument(laTime);
+  TLogTrack* t = sheet.NewTrack();
+  t->SetParameter("U");
+  t->SetStep(25);
+  for (int i = 0; i < 30; ++i) t->Append(static_cast<float>(i));
+  sheet.Update();
+  std::string path = dir.File("crash.tmp");
+  sheet.AppendCrashFile(path, 0, 10, sheet.End());
+  TLogSheet back;
+  back.LoadFromFile(path, "TMP");
+  EXPECT_EQ(back.Argument(), laTime);
+  EXPECT_EQ(back.Tracks(0)->Step(), 250);
+  EXPECT_EQ(back.Tracks(0)->Count(), 3);
+}
+
+TEST(CrashFile, UnwritableFileIsAnError) {
+  TLogSheet sheet;
+  FillDepthSheet(sheet, 2);
+  EXPECT_THROW(sheet.AppendCrashFile("/nonexistent-folder/crash.tmp", 1000, 5, 1100), EInOutError);
+}
+
+class TmpReading : public ::testing::Test {
+ protected:
+  std::unique_ptr<TLogSheet> Load(const std::string& bytes) {
+    auto sheet = std::make_unique<TLogSheet>();
+    MemoryStream in(bytes);
+    sheet->LoadFromStream(in, "TMP");
+    return sheet;
+  }
+  std::string TwoCurves() {
+    return "TMP01\r\n~C\r\nA^B^\r\n~I\r\n" + Int32(10) + Int32(20) + "\r\n" + Int32(0) + Int32(5) +
+           "\r\n~A\r\n" + Float(1) + Float(2) + "\r\n" + Float(3) + Float(4) + "\r\n";
+  }
+};
+
+TEST_F(TmpReading, CutAnywhereGivesCompleteRowsOnly) {
+  std::string whole = TwoCurves();
+  for (size_t cut = 0; cut <= whole.size(); ++cut) {
+    TLogSheet sheet;
+    MemoryStream in(whole.substr(0, cut));
+    try {
+      sheet.LoadFromStream(in, "TMP");
+    } catch (const ETMPFilerError&) {
+      EXPECT_LT(cut, 5u);  // only a missing signature may fail
+      continue;
+    }
+    for (int i = 0; i < sheet.Count(); ++i) {
+      const TLogTrack* t = sheet.Tracks(i);
+      EXPECT_EQ(t->Count(), sheet.Tracks(0)->Count()) << cut;
+      for (int k = 0; k < t->Count(); ++k) EXPECT_EQ(t->Sample(k), float(2 * k + i + 1)) << cut;
+    }
+  }
+  auto full = Load(whole);
+  EXPECT_EQ(full->Tracks(1)->Step(), 20);
+  EXPECT_EQ(full->Tracks(1)->Origin(), 5);
+  EXPECT_EQ(full->Tracks(1)->Count(), 2);
+}
+
+TEST_F(TmpReading, SignatureAndVersionChecks) {
+  auto message = [&](const std::string& bytes) {
+    try {
+      Load(bytes);
+    } catch (const ETMPFilerError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(message("XMP01"), "Неверный файл - сигнатура не найдена");
+  EXPECT_EQ(message(""), "Неверный файл - сигнатура не найдена");
+  EXPECT_EQ(message("TMPx1"), "Неверный формат файла");
+  EXPECT_EQ(message("TMP"), "Неверный формат файла");
+  std::string v2 = TwoCurves();
+  v2[4] = '2';
+  EXPECT_EQ(message(v2), "no error");
+  EXPECT_EQ(Load(v2)->Count(), 0);
+}
+
+TEST_F(TmpReading, DamagedGridEndsOnlyThatPart) {
+  // A zero step is refused; the curves and rows still load.
+  std::string bytes = "TMP01\r\n~C\r\nA^\r\n~I\r\n" + Int32(0) + "\r\n" + Int32(7) + "\r\n~A\r\n" +
+                      Float(1) + "\r\n";
+  auto sheet = Load(bytes);
+  ASSERT_EQ(sheet->Count(), 1);
+  EXPECT_EQ(sheet->Tracks(0)->Step(), 200);
+  EXPECT_EQ(sheet->Tracks(0)->Count(), 1);
+}
+
+TEST_F(TmpReading, RowsWithoutCurvesAndGarbageAreHarmless) {
+  EXPECT_EQ(Load("TMP01\r\n~A\r\n" + std::string(100, '\x7e'))->Count(), 0);
+  EXPECT_EQ(Load("TMP01~~~~C")->Count(), 0);
+  std::string long_name = "TMP01\r\n~C\r\n" + std::string(5000, 'N') + "^";
+  EXPECT_EQ(Load(long_name)->Count(), 0);
+}
+
+TEST_F(TmpReading, ProgressEndsAtHundred) {
+  TLogSheet sheet;
+  std::vector<int> seen;
+  sheet.OnProgress = [&](TLogSheet&, int p) { seen.push_back(p); };
+  MemoryStream in(TwoCurves());
+  sheet.LoadFromStream(in, ".tmp");
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), 0);
+  EXPECT_EQ(seen.back(), 100);
+  EXPECT_TRUE(sheet.StructureChangedFlag());
+}
+
+}  // namespace
+}  // namespace kest
