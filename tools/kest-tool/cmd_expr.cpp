@@ -1,4 +1,5 @@
 // kest-tool expr: compiles and evaluates formulas the way the curve calculator does.
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -17,7 +18,13 @@ struct BoundVariable {
 };
 
 int RunExpr(const std::vector<std::string>& arguments) {
+  // Everything after "--" is an expression, even when it starts with "--".
   std::vector<std::string> args = arguments;
+  std::vector<std::string> tail;
+  if (auto dashes = std::find(args.begin(), args.end(), "--"); dashes != args.end()) {
+    tail.assign(dashes + 1, args.end());
+    args.erase(dashes, args.end());
+  }
   std::deque<BoundVariable> variables;  // stable addresses for the parser
   for (std::string spec = TakeOption(args, "--var"); !spec.empty();
        spec = TakeOption(args, "--var")) {
@@ -29,6 +36,7 @@ int RunExpr(const std::vector<std::string>& arguments) {
   }
   for (const auto& a : args)
     if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
+  args.insert(args.end(), tail.begin(), tail.end());
   if (args.empty()) throw UsageError("no expression");
 
   TExpressionParser parser;
@@ -43,7 +51,7 @@ int RunExpr(const std::vector<std::string>& arguments) {
   return 0;
 }
 
-KEST_TOOL_COMMAND(Command{"expr", "[--var NAME=VALUE]... EXPR...",
+KEST_TOOL_COMMAND(Command{"expr", "[--var NAME=VALUE]... [--] EXPR...",
                           "evaluate formulas in one parser (variables carry over) and print the results",
                           RunExpr});
 
