@@ -89,8 +89,11 @@ void TLogSheet::Update() {
   changed_from_ = changed_to_ = 0;
 }
 
-TLogTrack* TLogSheet::NewTrack() {
+TLogTrack* TLogSheet::NewTrack() { return NewTrack(std::string()); }
+
+TLogTrack* TLogSheet::NewTrack(std::string parameter) {
   auto track = std::make_shared<TLogTrack>();
+  track->SetParameter(std::move(parameter));
   track->SetArgument(argument_);
   AddTrack(track);
   return track.get();

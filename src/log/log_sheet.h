@@ -73,6 +73,9 @@ class TLogSheet {
 
   // Tracks.
   TLogTrack* NewTrack();
+  // A new track with its Parameter set before it is placed, so it joins the run of
+  // same-named tracks with the right Instance.
+  TLogTrack* NewTrack(std::string parameter);
   // Raises ELogSheetError "Arguments differ" for a track of another argument kind
   // when the sheet has a range.
   void AddTrack(const std::shared_ptr<TLogTrack>& track);

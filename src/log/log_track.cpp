@@ -67,24 +67,28 @@ void TLogTrack::SetStep(int32_t step) {
 }
 
 void TLogTrack::SetSample(int32_t i, float value) {
-  measured_[head_ + i] = value;
+  Measured()[head_ + i] = value;
   if (derived_) UpdateDerived(i);
   ReportChanged(i, i);
 }
 
 void TLogTrack::Append(float value) {
+  int32_t index;
   if (ascending_) {
     if (head_ + count_ >= capacity_) SetCapacity(capacity_ + kGrowth);
-    ++count_;
-    SetSample(count_ - 1, value);
+    index = count_++;
   } else {
     if (head_ == 0) SetCapacity(capacity_ + kGrowth);
     origin_ = Saturate32(int64_t{origin_} - step_);
     --head_;
     ++count_;
-    SetSample(0, value);
+    index = 0;
   }
+  Measured()[head_ + index] = value;
+  if (derived_) UpdateDerived(index);
   RecomputeEnd();
+  int32_t argument = ascending_ ? end_ : origin_;
+  for (TLogSheet* sheet : sheets_) sheet->WidenChanged(argument, argument);
 }
 
 void TLogTrack::DropLast() {
@@ -98,26 +102,28 @@ void TLogTrack::DropLast() {
     if (count_ > 0) {
       ++head_;
       --count_;
-      if (derived_ && count_ > 0) derived_[head_] = 0.0f;
+      if (derived_ && count_ > 0) derived_[front_ + head_] = 0.0f;
     }
   }
   RecomputeEnd();
 }
 
-void TLogTrack::Reallocate(int32_t capacity, int32_t head, int32_t keep, int32_t new_head) {
+void TLogTrack::Rebuild(int64_t physical, int64_t front, int32_t new_head, int32_t keep) {
   auto fresh = [&](const std::unique_ptr<float[]>& old) -> std::unique_ptr<float[]> {
-    std::unique_ptr<float[]> buffer(new (std::nothrow) float[static_cast<size_t>(capacity)]);
-    if (!buffer) throw EOutOfMemory("Out of memory");
+    std::unique_ptr<float[]> block(new (std::nothrow) float[static_cast<size_t>(physical)]);
+    if (!block) throw EOutOfMemory("Out of memory");
     if (old && keep > 0)
-      std::memcpy(buffer.get() + new_head, old.get() + head, sizeof(float) * static_cast<size_t>(keep));
-    return buffer;
+      std::memcpy(block.get() + front + new_head, old.get() + front_ + head_,
+                  sizeof(float) * static_cast<size_t>(keep));
+    return block;
   };
-  // Allocate both buffers before replacing either, so a failure changes nothing.
+  // Allocate both blocks before replacing either, so a failure changes nothing.
   auto measured = fresh(measured_);
-  std::unique_ptr<float[]> derived = derived_ ? fresh(derived_) : nullptr;
+  std::unique_ptr<float[]> derived = derived_ || differential_ ? fresh(derived_) : nullptr;
   measured_ = std::move(measured);
   derived_ = std::move(derived);
-  data_ = differential_ ? derived_.get() : measured_.get();
+  physical_ = physical;
+  front_ = front;
 }
 
 void TLogTrack::SetCapacity(int32_t n) {
@@ -126,30 +132,43 @@ void TLogTrack::SetCapacity(int32_t n) {
   if (n == 0) {
     measured_.reset();
     derived_.reset();
-    data_ = nullptr;
-    differential_ = false;
+    physical_ = front_ = 0;
     head_ = 0;
   } else {
     int64_t rounded = (int64_t{n} + kGrowth - 1) / kGrowth * kGrowth;
     if (rounded > std::numeric_limits<int32_t>::max()) throw EOutOfMemory("Out of memory");
     n = static_cast<int32_t>(rounded);
     if (n == capacity_) return;
-    int32_t keep = std::min(count_, n);
-    int32_t new_head;
+    // Spare room given when a growing buffer must move: half its size again.
+    int64_t spare = std::max<int64_t>(kGrowth, n / 2);
     if (capacity_ == 0) {
-      new_head = ascending_ ? 0 : n;  // a descending track wants all room in front
-      keep = 0;
+      Rebuild(n, 0, 0, 0);
+      head_ = ascending_ ? 0 : n;  // a descending track wants all room in front
     } else if (ascending_) {
-      new_head = head_ + keep <= n ? head_ : n - keep;
+      int32_t keep = std::min(count_, n);
+      int32_t new_head = head_ + keep <= n ? head_ : n - keep;
+      if (n < capacity_)
+        Rebuild(n, 0, new_head, keep);
+      else if (front_ + n > physical_)
+        Rebuild(n + spare, 0, new_head, keep);
+      head_ = new_head;
     } else if (n > capacity_) {
-      new_head = head_ + (n - capacity_);  // extra room goes in front
+      // The extra room goes in front; samples keep their place in memory when the
+      // block has spare room before the buffer.
+      int32_t extra = n - capacity_;
+      if (front_ >= extra)
+        front_ -= extra;
+      else
+        Rebuild(spare + n, spare, head_ + extra, count_);
+      head_ += extra;
     } else {
-      new_head = n - keep;
+      int32_t keep = std::min(count_, n);
+      Rebuild(n, 0, n - keep, keep);
+      head_ = n - keep;
     }
-    Reallocate(n, head_, keep, new_head);
-    head_ = new_head;
   }
   capacity_ = n;
+  data_ = capacity_ == 0 ? nullptr : (differential_ && derived_ ? derived_.get() : measured_.get()) + front_;
   if (count_ > capacity_) {
     count_ = capacity_;
     RecomputeEnd();
@@ -171,7 +190,7 @@ void TLogTrack::LoadSamples(const float* values, int32_t count) {
   SetCapacity(count);
   if (count > 0) {
     if (!ascending_) head_ = capacity_ - count;
-    std::memcpy(measured_.get() + head_, values, sizeof(float) * static_cast<size_t>(count));
+    std::memcpy(Measured() + head_, values, sizeof(float) * static_cast<size_t>(count));
   }
   count_ = count;
   RecomputeEnd();
@@ -191,14 +210,14 @@ uint32_t TLogTrack::ChecksumOf(const float* values, size_t count) {
 }
 
 uint32_t TLogTrack::ComputeChecksum() const {
-  return ChecksumOf(measured_ ? measured_.get() + head_ : nullptr, static_cast<size_t>(count_));
+  return ChecksumOf(measured_ ? Measured() + head_ : nullptr, static_cast<size_t>(count_));
 }
 
 void TLogTrack::UpdateDerived(int32_t i) {
   auto derive = [&](int32_t k) {
     if (k < 0 || k >= count_) return;
-    float* m = measured_.get() + head_;
-    derived_[head_ + k] =
+    const float* m = Measured() + head_;
+    derived_[front_ + head_ + k] =
         k == 0 ? 0.0f : static_cast<float>(std::fabs(double{m[k]} - double{m[k - 1]}) * step_);
   };
   derive(i);
@@ -212,12 +231,12 @@ void TLogTrack::RecomputeDerived() {
 void TLogTrack::SetDifferential(bool on) {
   if (on == differential_) return;
   if (on && capacity_ > 0 && !derived_) {
-    derived_.reset(new (std::nothrow) float[static_cast<size_t>(capacity_)]);
+    derived_.reset(new (std::nothrow) float[static_cast<size_t>(physical_)]);
     if (!derived_) throw EOutOfMemory("Out of memory");
     RecomputeDerived();
   }
   differential_ = on;
-  data_ = differential_ && derived_ ? derived_.get() : measured_.get();
+  data_ = (differential_ && derived_ ? derived_.get() : measured_.get()) + front_;
 }
 
 void TLogTrack::Assign(const TLogTrack& other) {
@@ -227,7 +246,7 @@ void TLogTrack::Assign(const TLogTrack& other) {
   SetCapacity(other.capacity_);
   head_ = 0;
   if (other.count_ > 0)
-    std::memcpy(measured_.get(), other.measured_.get() + other.head_,
+    std::memcpy(Measured(), other.Measured() + other.head_,
                 sizeof(float) * static_cast<size_t>(other.count_));
   count_ = other.count_;
   parameter_ = other.parameter_;

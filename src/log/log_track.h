@@ -101,7 +101,8 @@ class TLogTrack : public std::enable_shared_from_this<TLogTrack> {
   void RecomputeEnd();
   void ReportChanged(int64_t first, int64_t last);
   void ReportWhole();
-  void Reallocate(int32_t capacity, int32_t head, int32_t keep, int32_t new_head);
+  void Rebuild(int64_t physical, int64_t front, int32_t new_head, int32_t keep);
+  float* Measured() const { return measured_.get() + front_; }
   void UpdateDerived(int32_t i);
   void RecomputeDerived();
 
@@ -112,9 +113,14 @@ class TLogTrack : public std::enable_shared_from_this<TLogTrack> {
   int32_t origin_ = 0;
   int32_t step_ = 1;
   int32_t end_ = 0;
+  // The logical buffer of Capacity floats lies at offset front_ of a physical block
+  // of physical_ floats. Spare room around it lets the buffer grow by kGrowth at
+  // either end without copying, so a long recording copies each sample O(1) times.
   std::unique_ptr<float[]> measured_;
   std::unique_ptr<float[]> derived_;
-  float* data_ = nullptr;  // measured_ or derived_, the samples reads see
+  int64_t physical_ = 0;
+  int64_t front_ = 0;
+  float* data_ = nullptr;  // logical buffer of measured_ or derived_, as reads see it
   int32_t head_ = 0;
   int32_t capacity_ = 0;
   int32_t count_ = 0;

@@ -18,7 +18,7 @@ namespace {
 constexpr const char kCrLf[] = "\r\n";
 // Limits against hostile files: a name or a curve count beyond these ends the part.
 constexpr size_t kMaxNameBytes = 1024;
-constexpr int kMaxCurves = 65536;
+constexpr size_t kMaxCurves = 65536;
 
 void PutInt32(std::string& out, int32_t v) {
   auto u = static_cast<uint32_t>(v);
@@ -76,7 +76,7 @@ class TmpReader {
     for (int c; name.size() < 16 && (c = in_.ReadByte()) >= 0 && c != '\r' && c != '~';)
       name.push_back(static_cast<char>(c));
     TLogArgument argument = StrToArgument(name);
-    if (sheet_.Count() > 0) return;  // only before any curve, so nothing has to change kind
+    if (!columns_.empty()) return;  // only before any curve, so nothing has to change kind
     sheet_.SetArgument(argument);
   }
 
@@ -95,36 +95,35 @@ class TmpReader {
         name.push_back(static_cast<char>(c));
         continue;
       }
-      if (sheet_.Count() >= kMaxCurves) throw ETMPFilerError(kFileDamaged);
-      TLogTrack* track = sheet_.NewTrack();
+      if (columns_.size() >= kMaxCurves) throw ETMPFilerError(kFileDamaged);
+      TLogTrack* track = sheet_.NewTrack(Cp1251ToUtf8(name));
       track->SetStep(200);
-      track->SetParameter(Cp1251ToUtf8(name));
+      columns_.push_back(track);
       name.clear();
     }
   }
 
   void ReadGrid() {
     in_.Skip(2);
-    auto n = static_cast<size_t>(sheet_.Count());
+    size_t n = columns_.size();
     std::vector<uint8_t> steps(4 * n), origins(4 * n);
     if (in_.Read(steps.data(), steps.size()) != steps.size()) throw ETMPFilerError(kFileDamaged);
     in_.Skip(2);
     if (in_.Read(origins.data(), origins.size()) != origins.size()) throw ETMPFilerError(kFileDamaged);
     for (size_t i = 0; i < n; ++i) {
-      TLogTrack* track = sheet_.Tracks(static_cast<int>(i));
-      track->SetStep(GetInt32(&steps[4 * i]));
-      track->SetOrigin(GetInt32(&origins[4 * i]));
+      columns_[i]->SetStep(GetInt32(&steps[4 * i]));
+      columns_[i]->SetOrigin(GetInt32(&origins[4 * i]));
     }
   }
 
   void ReadRows() {
     in_.Skip(2);
-    int n = sheet_.Count();
+    size_t n = columns_.size();
     if (n == 0) return;
-    std::vector<uint8_t> row(4 * static_cast<size_t>(n));
+    std::vector<uint8_t> row(4 * n);
     for (int64_t rows = 0;; ++rows) {
       if (in_.Read(row.data(), row.size()) != row.size()) return;  // a row cut short is dropped
-      for (int i = 0; i < n; ++i) sheet_.Tracks(i)->Append(GetFloat(&row[4 * static_cast<size_t>(i)]));
+      for (size_t i = 0; i < n; ++i) columns_[i]->Append(GetFloat(&row[4 * i]));
       in_.Skip(2);
       if (progress_ && rows % 4096 == 0 && in_.Size() > 0)
         progress_(static_cast<int>(in_.Position() * 100 / in_.Size()));
@@ -134,6 +133,7 @@ class TmpReader {
   BufferedReader& in_;
   TLogSheet& sheet_;
   ProgressCallback progress_;
+  std::vector<TLogTrack*> columns_;  // tracks in the file's column order
 };
 
 }  // namespace

@@ -31,13 +31,10 @@ std::string Float(float v) {
 // A depth sheet with GK and a foreign NK on a 100 mm grid from 1000 mm, rows 0..n-1
 // holding GK = row and a second own track ПС = -row.
 void FillDepthSheet(TLogSheet& sheet, int rows) {
-  TLogTrack* gk = sheet.NewTrack();
-  gk->SetParameter("GK");
-  TLogTrack* foreign = sheet.NewTrack();
-  foreign->SetParameter("NK (OLD.LS)");
+  TLogTrack* gk = sheet.NewTrack("GK");
+  TLogTrack* foreign = sheet.NewTrack("NK (OLD.LS)");
   foreign->SetForeign(true);
-  TLogTrack* ps = sheet.NewTrack();
-  ps->SetParameter("ПС");
+  TLogTrack* ps = sheet.NewTrack("ПС");
   sheet.SetSteps(100);
   sheet.SetOrigins(1000);
   for (int r = 0; r < rows; ++r) {
@@ -152,6 +149,20 @@ TEST_F(TmpReading, CutAnywhereGivesCompleteRowsOnly) {
   EXPECT_EQ(full->Tracks(1)->Step(), 20);
   EXPECT_EQ(full->Tracks(1)->Origin(), 5);
   EXPECT_EQ(full->Tracks(1)->Count(), 2);
+}
+
+TEST_F(TmpReading, SameNamedCurvesGetSuccessiveInstances) {
+  // Columns keep the file's order even though the sheet groups same-named tracks.
+  auto sheet = Load("TMP01\r\n~C\r\nGK^NK^GK^\r\n~I\r\n" + Int32(1) + Int32(2) + Int32(3) +
+                    "\r\n" + Int32(0) + Int32(0) + Int32(0) + "\r\n~A\r\n" + Float(1) + Float(2) +
+                    Float(3) + "\r\n");
+  ASSERT_EQ(sheet->Count(), 3);
+  EXPECT_EQ(sheet->Tracks(1)->Parameter(), "GK");
+  EXPECT_EQ(sheet->Tracks(1)->Instance(), 1);
+  EXPECT_EQ(sheet->Tracks(1)->Step(), 3);
+  EXPECT_EQ(sheet->Tracks(1)->Sample(0), 3.f);
+  EXPECT_EQ(sheet->Tracks(2)->Parameter(), "NK");
+  EXPECT_EQ(sheet->Tracks(2)->Sample(0), 2.f);
 }
 
 TEST_F(TmpReading, SignatureAndVersionChecks) {

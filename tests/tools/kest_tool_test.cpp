@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "log/log_sheet.h"
+#include "temp_dir.h"
+
+namespace kest {
+namespace {
+
+struct Result {
+  int code;
+  std::string out;
+};
+
+// Runs kest-tool with the arguments (already shell-quoted); stdout, or stderr with 2>&1.
+Result RunTool(const std::string& args) {
+  std::string command = std::string(KEST_TOOL_PATH) + " " + args;
+  FILE* pipe = popen(command.c_str(), "r");
+  Result r{-1, {}};
+  char buffer[4096];
+  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.out.append(buffer, n);
+  int status = pclose(pipe);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class KestTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = dir_.File("crash.tmp");
+    TLogSheet sheet;
+    TLogTrack* gk = sheet.NewTrack("GK");
+    TLogTrack* gk1 = sheet.NewTrack("GK");
+    sheet.SetSteps(100);
+    sheet.SetOrigins(2000);
+    for (int r = 0; r < 12; ++r) {
+      gk->Append(0.1f * r);
+      gk1->Append(r % 2 ? 1e30f : -r);
+    }
+    sheet.Update();
+    sheet.AppendCrashFile(path_, sheet.Start(), 5, sheet.End());
+  }
+  testing::TempDir dir_;
+  std::string path_;
+};
+
+TEST_F(KestTool, InfoJsonDescribesTheCrashFile) {
+  Result r = RunTool("info --json " + path_);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "{\"argument\":\"laDepth\",\"start\":2000,\"end\":3000,\"params\":[],\"comments\":[],"
+            "\"tracks\":[{\"parameter\":\"GK\",\"instance\":0,\"origin\":2000,\"step\":500,\"count\":3},"
+            "{\"parameter\":\"GK\",\"instance\":1,\"origin\":2000,\"step\":500,\"count\":3}]}\n");
+}
+
+TEST_F(KestTool, DumpOneTrackPrintsRoundTripDigits) {
+  Result r = RunTool("dump " + path_ + " --json --track gk#0");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("\"samples\":[0,0.5,1]"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("\"instance\":1"), std::string::npos);
+  r = RunTool("dump " + path_ + " --track GK#1");
+  EXPECT_EQ(r.out, "# GK#1 origin=2000 step=500 count=3\n2000\t0\n2500\t1.00000002e+30\n3000\t-10\n");
+}
+
+TEST_F(KestTool, ErrorsNameTheExceptionClassAndExitWithOne) {
+  Result r = RunTool("dump " + path_ + " --track NK 2>&1");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "ELogSheetError: Track \"NK\" not found\n");
+  r = RunTool("info " + dir_.File("x.doc") + " 2>&1");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "ELogSheetFilersError: Формат \"doc\" не поддерживается\n");
+  std::string bad = dir_.File("bad.tmp");
+  FILE* f = fopen(bad.c_str(), "wb");
+  fputs("XX", f);
+  fclose(f);
+  r = RunTool("info " + bad + " 2>&1");
+  EXPECT_EQ(r.out, "ETMPFilerError: Неверный файл - сигнатура не найдена\n");
+  EXPECT_EQ(RunTool("info 2>/dev/null").code, 1);
+}
+
+TEST_F(KestTool, SynthRecordsAReadableCrashFile) {
+  std::string out = dir_.File("synth.tmp");
+  EXPECT_EQ(RunTool("synth " + out + " --rows 101 --every 7 >/dev/null").code, 0);
+  TLogSheet sheet;
+  sheet.LoadFromFile(out, "TMP");
+  ASSERT_EQ(sheet.Count(), 3);
+  EXPECT_EQ(sheet.Tracks(0)->Count(), 21);  // rows 0, 5, ..., 100
+  EXPECT_EQ(sheet.Tracks(0)->Step(), 500);
+}
+
+}  // namespace
+}  // namespace kest

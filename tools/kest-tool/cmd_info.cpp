@@ -1,0 +1,48 @@
+// kest-tool info / dump: what a log file holds, in any format the readers know.
+#include <cstdio>
+
+#include "command.h"
+#include "log/log_sheet.h"
+#include "sheet_output.h"
+
+namespace kest::tool {
+namespace {
+
+int Info(const std::vector<std::string>& argv) {
+  auto args = argv;
+  bool json = TakeFlag(args, "--json");
+  ExpectPositional(args, 1);
+  TLogSheet sheet;
+  LoadSheetFile(args[0], sheet);
+  std::string out = json ? SheetJson(sheet, false) : SheetInfoText(args[0], sheet);
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
+int Dump(const std::vector<std::string>& argv) {
+  auto args = argv;
+  bool json = TakeFlag(args, "--json");
+  std::string track_spec = TakeOption(args, "--track");
+  ExpectPositional(args, 1);
+  TLogSheet sheet;
+  LoadSheetFile(args[0], sheet);
+  const TLogTrack* only = track_spec.empty() ? nullptr : &TrackBySpec(sheet, track_spec);
+  std::string out;
+  if (json) {
+    out = SheetJson(sheet, true, only);
+  } else {
+    for (int i = 0; i < sheet.Count(); ++i)
+      if (!only || sheet.Tracks(i) == only) out += TrackDumpText(*sheet.Tracks(i));
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
+}  // namespace
+
+KEST_TOOL_COMMAND("info", "FILE [--json]",
+                  "argument, range, parameters, comments and tracks of a log file", Info);
+KEST_TOOL_COMMAND("dump", "FILE [--track NAME[#N]] [--json]",
+                  "samples of every track, or of one (N counts same-named tracks from 0)", Dump);
+
+}  // namespace kest::tool

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace kest {
+class TLogSheet;
+class TLogTrack;
+}  // namespace kest
+
+namespace kest::tool {
+
+// Loads a log file with the reader its extension names.
+void LoadSheetFile(const std::string& path, TLogSheet& sheet);
+// Finds "NAME" or "NAME#N" (N counts same-named tracks from 0); raises
+// ELogSheetError when there is no such track.
+const TLogTrack& TrackBySpec(const TLogSheet& sheet, const std::string& spec);
+
+// The sheet as one JSON object; samples of every track (or of `only`) when asked.
+std::string SheetJson(const TLogSheet& sheet, bool with_samples, const TLogTrack* only = nullptr);
+// Human-readable summary / samples.
+std::string SheetInfoText(const std::string& path, const TLogSheet& sheet);
+std::string TrackDumpText(const TLogTrack& track);
+
+}  // namespace kest::tool
