@@ -2,6 +2,7 @@
 
 #include "log/log_errors.h"
 #include "log/log_sheet.h"
+#include "log/ls_filer.h"
 #include "log/tmp_filer.h"
 #include "support/code_page.h"
 
@@ -56,6 +57,7 @@ TLogSheetFilerClass ClassOf() {
 TLogSheetFilers& ReaderFilers() {
   static TLogSheetFilers readers = [] {
     TLogSheetFilers r;
+    r.Register(ClassOf<TLSFiler>());
     r.Register(ClassOf<TTMPFiler>());
     return r;
   }();
@@ -63,7 +65,11 @@ TLogSheetFilers& ReaderFilers() {
 }
 
 TLogSheetFilers& WriterFilers() {
-  static TLogSheetFilers writers;
+  static TLogSheetFilers writers = [] {
+    TLogSheetFilers w;
+    w.Register(ClassOf<TLSFiler>());
+    return w;
+  }();
   return writers;
 }
 

@@ -64,6 +64,8 @@ class TLogTrack : public std::enable_shared_from_this<TLogTrack> {
   float LastSample() const { return Sample(count_ - 1); }
   // The Count() samples as seen (derived ones in the differential view).
   const float* Samples() const { return data_ ? data_ + head_ : nullptr; }
+  // The Count() measured samples, whatever the view (what files store).
+  const float* MeasuredSamples() const { return measured_ ? measured_.get() + head_ : nullptr; }
   void SetSample(int32_t i, float value);
   // Adds a sample at the growing end: after the last one (ascending) or in front of
   // sample 0, moving Origin down by one Step.
