@@ -69,8 +69,8 @@ int main() {
 
   double records = static_cast<double>(records_per_row) * kRows;
   std::printf("formulas: 3, records per row: %zu, rows: %d\n", records_per_row, kRows);
-  std::printf("lookup by text + evaluate: %.3f s, %.2f M rows/s, %.1f M records/s\n",
-              with_lookup, kRows / with_lookup / 1e6, records / with_lookup / 1e6);
+  std::printf("lookup by text + evaluate: %.3f s, %.2f M rows/s, %.1f M records/s\n", with_lookup,
+              kRows / with_lookup / 1e6, records / with_lookup / 1e6);
   std::printf("evaluate by index:         %.3f s, %.2f M rows/s, %.1f M records/s\n", cached,
               kRows / cached / 1e6, records / cached / 1e6);
   std::printf("(checksum %.6g)\n", checksum);

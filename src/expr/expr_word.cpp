@@ -62,12 +62,18 @@ bool TLogicalStringOper::Compare() const {
   std::string_view a = left_->AsString();
   std::string_view b = right_->AsString();
   switch (op_) {
-    case opEqual: return a == b;
-    case opGreater: return a > b;
-    case opLess: return a < b;
-    case opGreaterEqual: return a >= b;
-    case opLessEqual: return a <= b;
-    case opIn: return InList(a, b);
+    case opEqual:
+      return a == b;
+    case opGreater:
+      return a > b;
+    case opLess:
+      return a < b;
+    case opGreaterEqual:
+      return a >= b;
+    case opLessEqual:
+      return a <= b;
+    case opIn:
+      return InList(a, b);
   }
   return false;
 }

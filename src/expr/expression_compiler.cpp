@@ -119,7 +119,8 @@ class Compilation {
       } else if (c == '\'') {
         size_t j = s.find('\'', i + 1);
         if (j == std::string_view::npos) throw EParserException("Unterminated string literal");
-        AddExtra(std::make_unique<TStringConstant>(s.substr(i, j + 1 - i), s.substr(i + 1, j - i - 1)));
+        AddExtra(
+            std::make_unique<TStringConstant>(s.substr(i, j + 1 - i), s.substr(i + 1, j - i - 1)));
         i = j + 1;
       } else {
         size_t len = OperatorLength(i);
@@ -476,7 +477,7 @@ class Compilation {
       for (int k = 0; k < n.word->ArgCount(); ++k) {
         int child = n.args[k];
         rec.Args[k] = record_of[child] != kMissing ? &records[record_of[child]].Result
-                                                    : ValueOf(nodes_[child]);
+                                                   : ValueOf(nodes_[child]);
       }
     }
     return ExprChain(std::move(records), count);

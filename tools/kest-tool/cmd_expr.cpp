@@ -51,9 +51,9 @@ int RunExpr(const std::vector<std::string>& arguments) {
   return 0;
 }
 
-KEST_TOOL_COMMAND(Command{"expr", "[--var NAME=VALUE]... [--] EXPR...",
-                          "evaluate formulas in one parser (variables carry over) and print the results",
-                          RunExpr});
+KEST_TOOL_COMMAND(Command{
+    "expr", "[--var NAME=VALUE]... [--] EXPR...",
+    "evaluate formulas in one parser (variables carry over) and print the results", RunExpr});
 
 }  // namespace
 }  // namespace kest::tool
