@@ -26,13 +26,13 @@ int RunExpr(const std::vector<std::string>& arguments) {
     args.erase(dashes, args.end());
   }
   std::deque<BoundVariable> variables;  // stable addresses for the parser
-  for (std::string spec = TakeOption(args, "--var"); !spec.empty();
-       spec = TakeOption(args, "--var")) {
-    size_t eq = spec.find('=');
+  for (std::string assignment = TakeOption(args, "--var"); !assignment.empty();
+       assignment = TakeOption(args, "--var")) {
+    size_t eq = assignment.find('=');
     if (eq == std::string::npos || eq == 0) throw UsageError("--var needs NAME=VALUE");
-    auto value = ParseFloat(spec.substr(eq + 1));
-    if (!value) throw UsageError("not a number in --var " + spec);
-    variables.push_back({spec.substr(0, eq), *value});
+    auto value = ParseFloat(assignment.substr(eq + 1));
+    if (!value) throw UsageError("not a number in --var " + assignment);
+    variables.push_back({assignment.substr(0, eq), *value});
   }
   for (const auto& a : args)
     if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
