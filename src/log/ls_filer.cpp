@@ -208,6 +208,19 @@ void WriteTrack(ComponentWriter& out, TLogTrack& track) {
 }  // namespace
 
 void TLSFiler::Read(Stream& stream, TLogSheet& sheet) {
+  sheet.Params().Clear();
+  sheet.Comments().Clear();
+  try {
+    ReadFile(stream, sheet);
+  } catch (...) {
+    sheet.Params().Clear();
+    sheet.Comments().Clear();
+    throw;
+  }
+  Progress(100);
+}
+
+void TLSFiler::ReadFile(Stream& stream, TLogSheet& sheet) {
   uint8_t head[4] = {};
   size_t got = stream.Read(head, sizeof head);
   if (got < 2 || head[0] != 'L' || head[1] != 'S')
@@ -215,28 +228,19 @@ void TLSFiler::Read(Stream& stream, TLogSheet& sheet) {
   auto digit = [](uint8_t c) { return c >= '0' && c <= '9'; };
   if (got < 4 || !digit(head[2]) || !digit(head[3])) throw ELSFilerError("Неверный формат файла");
   int version = (head[2] - '0') * 10 + (head[3] - '0');
-  if (version != 1 && version != 4)
+  if (version == 1) {
+    progress_size_ = stream.Size();
+    ComponentReader in(stream);
+    ReadSheet(in, sheet);
+  } else if (version == 4) {
+    // Decompressed to memory first; the component stream is then read from there.
+    MemoryStream plain(LzhufDecode(stream, [this](int p) { Progress(p); }));
+    progress_size_ = 0;
+    ComponentReader in(plain);
+    ReadSheet(in, sheet);
+  } else {
     throw ELSFilerError(Format("Формат LS версии %d не поддерживается", version));
-
-  sheet.Params().Clear();
-  sheet.Comments().Clear();
-  try {
-    if (version == 1) {
-      progress_size_ = stream.Size();
-      ComponentReader in(stream);
-      ReadSheet(in, sheet);
-    } else {
-      MemoryStream plain(LzhufDecode(stream, [this](int p) { Progress(p); }));
-      progress_size_ = 0;
-      ComponentReader in(plain);
-      ReadSheet(in, sheet);
-    }
-  } catch (...) {
-    sheet.Params().Clear();
-    sheet.Comments().Clear();
-    throw;
   }
-  Progress(100);
 }
 
 void TLSFiler::ReadSheet(ComponentReader& in, TLogSheet& sheet) {

@@ -39,6 +39,7 @@ class TLSFiler : public TLogSheetFiler {
   void Write(Stream& stream, TLogSheet& sheet) override;
 
  private:
+  void ReadFile(Stream& stream, TLogSheet& sheet);
   void ReadSheet(ComponentReader& in, TLogSheet& sheet);
   void ReadSheetData(ComponentReader& in, TLogSheet& sheet);
   void WriteSheetData(ComponentWriter& out, TLogSheet& sheet);
