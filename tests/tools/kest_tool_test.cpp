@@ -81,6 +81,19 @@ TEST_F(KestTool, ErrorsNameTheExceptionClassAndExitWithOne) {
   EXPECT_EQ(RunTool("info 2>/dev/null").code, 1);
 }
 
+TEST_F(KestTool, DecodeFramesACapturedStream) {
+  std::string capture = dir_.File("link.bin");
+  FILE* f = fopen(capture.c_str(), "wb");
+  const unsigned char bytes[] = {0x05, 0x01, 0x02, 0x03, 0x04, 0xF1, 0x92, 0x33,
+                                 0x07, 0x05, 0x01, 0x02, 0x03, 0x04, 0xF1};
+  fwrite(bytes, 1, sizeof bytes, f);
+  fclose(f);
+  Result r = RunTool("decode --attach 5,0x07 " + capture);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "05 01 02 03 04 F1\n92 00 00 00 00 00\n05 01 02 03 04 F1\ngood=3 bad=2\n");
+  EXPECT_EQ(RunTool("decode --attach 256 " + capture + " 2>/dev/null").code, 1);
+}
+
 TEST_F(KestTool, SynthRecordsAReadableCrashFile) {
   std::string out = dir_.File("synth.tmp");
   EXPECT_EQ(RunTool("synth " + out + " --rows 101 --every 7 >/dev/null").code, 0);

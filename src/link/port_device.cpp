@@ -1,0 +1,157 @@
+#include "link/port_device.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "link/link_errors.h"
+#include "support/code_page.h"
+#include "support/diagnostic_log.h"
+#include "support/number_text.h"
+
+namespace kest {
+
+namespace {
+
+class NullDevice : public PortDevice {
+ public:
+  size_t Queued() override { return 0; }
+  size_t Read(void*, size_t) override { return 0; }
+  size_t Write(const void*, size_t count) override { return count; }
+};
+
+// A terminal or other character device opened by path. Reads ask only for what is
+// queued, so they return at once.
+class PosixDevice : public PortDevice {
+ public:
+  explicit PosixDevice(int fd) : fd_(fd) {}
+  ~PosixDevice() override { ::close(fd_); }
+
+  size_t Queued() override {
+    int n = 0;
+    if (::ioctl(fd_, FIONREAD, &n) != 0) {
+      Diag().Error(std::strerror(errno));
+      return 0;
+    }
+    return n > 0 ? static_cast<size_t>(n) : 0;
+  }
+
+  size_t Read(void* buffer, size_t count) override {
+    ssize_t n;
+    do {
+      n = ::read(fd_, buffer, count);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+      if (errno != EAGAIN) Diag().Error(std::strerror(errno));
+      return 0;
+    }
+    return static_cast<size_t>(n);
+  }
+
+  size_t Write(const void* buffer, size_t count) override {
+    auto* bytes = static_cast<const char*>(buffer);
+    size_t done = 0;
+    int waits = 0;
+    while (done < count) {
+      ssize_t n = ::write(fd_, bytes + done, count - done);
+      if (n > 0) {
+        done += static_cast<size_t>(n);
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno == EAGAIN && waits++ < 10) {
+        pollfd p{fd_, POLLOUT, 0};
+        ::poll(&p, 1, 20);  // the output queue drains at the line's pace
+        continue;
+      }
+      Diag().Error(std::string("WriteFile ") + std::strerror(n < 0 ? errno : EIO));
+      break;
+    }
+    return done;
+  }
+
+ private:
+  int fd_;
+};
+
+// 57600 baud, 8 data bits, even parity, one stop bit, raw. A terminal that refuses a
+// setting (a pseudo-terminal ignores parity) is used as it is, with a log entry.
+void ConfigureLine(int fd) {
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) {
+    Diag().Error(std::strerror(errno));
+    return;
+  }
+  ::cfmakeraw(&tio);
+  ::cfsetispeed(&tio, B57600);
+  ::cfsetospeed(&tio, B57600);
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB);
+  tio.c_cflag |= CS8 | PARENB | CLOCAL | CREAD;
+  if (::tcsetattr(fd, TCSANOW, &tio) != 0) Diag().Error(std::strerror(errno));
+}
+
+struct Registry {
+  std::mutex mutex;
+  std::map<std::string, PortOpener> openers;  // keyed by upper-cased name
+};
+
+Registry& Names() {
+  static Registry registry;
+  return registry;
+}
+
+}  // namespace
+
+void RegisterPortName(std::string name, PortOpener opener) {
+  std::lock_guard lock(Names().mutex);
+  Names().openers[UpperCase(name)] = std::move(opener);
+}
+
+void UnregisterPortName(std::string_view name) {
+  std::lock_guard lock(Names().mutex);
+  Names().openers.erase(UpperCase(name));
+}
+
+std::string PortDevicePath(const std::string& name) {
+  std::string upper = UpperCase(name);
+  if (upper.size() > 3 && upper.compare(0, 3, "COM") == 0) {
+    if (auto n = ParseInt(upper.substr(3)); n && *n >= 1) return "/dev/ttyS" + std::to_string(*n - 1);
+  }
+  return name;
+}
+
+std::unique_ptr<PortDevice> OpenPortDevice(const std::string& name) {
+  PortOpener opener;
+  {
+    std::lock_guard lock(Names().mutex);
+    auto it = Names().openers.find(UpperCase(name));
+    if (it != Names().openers.end()) opener = it->second;
+  }
+  if (opener) return opener(name);
+  if (SameText(name, "Nul")) return std::make_unique<NullDevice>();
+
+  std::string path = PortDevicePath(name);
+  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw ELoggerError("Error opening " + name + " " + std::strerror(errno));
+  // Exclusive: a second open of the same device fails while we hold it (the lock
+  // holds for every user; TIOCEXCL keeps out programs that do not lock).
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    throw ELoggerError("Error opening " + name + " " + std::strerror(EBUSY));
+  }
+  if (::isatty(fd)) {
+    ::ioctl(fd, TIOCEXCL);
+    ConfigureLine(fd);
+  }
+  return std::make_unique<PosixDevice>(fd);
+}
+
+}  // namespace kest

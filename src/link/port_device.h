@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kest {
+
+// An open byte device behind the logger's port: a serial line, the null device, the
+// in-process simulator or a test's scripted port. Failures are written to the
+// diagnostic log by the device and never raised after opening.
+class PortDevice {
+ public:
+  virtual ~PortDevice() = default;
+  // Bytes waiting in the input queue (0 on failure).
+  virtual size_t Queued() = 0;
+  // Reads up to `count` bytes that are already queued; never blocks.
+  virtual size_t Read(void* buffer, size_t count) = 0;
+  // Writes the bytes; returns how many the system took.
+  virtual size_t Write(const void* buffer, size_t count) = 0;
+};
+
+// Opens a device by port name; raises ELoggerError "Error opening <name> <system
+// message>" when it cannot.
+using PortOpener = std::function<std::unique_ptr<PortDevice>(const std::string& name)>;
+
+// Names served by something other than the operating system ("SIM" is registered by
+// the simulator at start-up; tests register their own). Matched without case.
+void RegisterPortName(std::string name, PortOpener opener);
+void UnregisterPortName(std::string_view name);
+
+// The device for a port name: registered names first, then "Nul" (the null device:
+// opens, never reads a byte, swallows writes), then a device path or "COMn"
+// (mapped to /dev/ttyS<n-1>) opened exclusively for reading and writing.
+std::unique_ptr<PortDevice> OpenPortDevice(const std::string& name);
+
+// The path the operating system opens for a port name ("COM3" -> "/dev/ttyS2").
+std::string PortDevicePath(const std::string& name);
+
+}  // namespace kest

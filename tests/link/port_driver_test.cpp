@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "link/link_errors.h"
+#include "link/logger_port_driver.h"
+#include "scripted_port.h"
+#include "support/assert.h"
+
+namespace kest {
+namespace {
+
+TEST(PortDriver, NeverConfiguredDriverOpensTheNullDevice) {
+  TLoggerPortDriver port;
+  EXPECT_EQ(port.PortName(), "Nul");
+  port.Open();
+  ASSERT_TRUE(port.Opened());
+  uint8_t buffer[16];
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);
+  EXPECT_EQ(port.Write("abc", 3), 3u);
+  port.Close();
+  EXPECT_FALSE(port.Opened());
+}
+
+TEST(PortDriver, ProgrammingErrorsAreAssertions) {
+  TLoggerPortDriver port;
+  uint8_t b;
+  EXPECT_THROW(port.Read(&b, 1), EAssertionFailed);
+  EXPECT_THROW(port.Write(&b, 1), EAssertionFailed);
+  port.SetPortName("");
+  EXPECT_THROW(port.Open(), EAssertionFailed);
+  port.SetPortName("nul");
+  port.Open();
+  EXPECT_THROW(port.SetPortName("COM1"), EAssertionFailed);
+}
+
+TEST(PortDriver, FailedOpenNamesPortAndSystemMessage) {
+  TLoggerPortDriver port;
+  port.SetPortName("/dev/kest-no-such-port");
+  try {
+    port.Open();
+    FAIL();
+  } catch (const ELoggerError& e) {
+    EXPECT_STREQ(e.what(), "Error opening /dev/kest-no-such-port No such file or directory");
+  }
+  EXPECT_FALSE(port.Opened());
+}
+
+TEST(PortDriver, ComNamesMapToSerialDevices) {
+  EXPECT_EQ(PortDevicePath("COM1"), "/dev/ttyS0");
+  EXPECT_EQ(PortDevicePath("com3"), "/dev/ttyS2");
+  EXPECT_EQ(PortDevicePath("\\\\.\\COM10"), "\\\\.\\COM10");
+  EXPECT_EQ(PortDevicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
+}
+
+TEST(PortDriver, ReadAsksOnlyForQueuedBytes) {
+  testing::ScriptedPort script;
+  script.Register("SCRIPT-READ");
+  TLoggerPortDriver port;
+  port.SetPortName("script-read");
+  port.Open();
+  uint8_t buffer[6144];
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);
+  EXPECT_EQ(script.reads, 0);  // nothing queued: the device is not read at all
+  script.Send({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 10u);
+  EXPECT_EQ(buffer[9], 10);
+  UnregisterPortName("SCRIPT-READ");
+}
+
+// A pseudo-terminal stands in for the serial line: the driver opens the slave side.
+class PtyPair {
+ public:
+  PtyPair() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(master_);
+    unlockpt(master_);
+    slave_path_ = ptsname(master_);
+  }
+  ~PtyPair() { close(master_); }
+  int Master() const { return master_; }
+  const std::string& SlavePath() const { return slave_path_; }
+
+ private:
+  int master_ = -1;
+  std::string slave_path_;
+};
+
+TEST(PortDriver, PseudoTerminalCarriesBytesBothWaysWithoutBlocking) {
+  PtyPair pty;
+  TLoggerPortDriver port;
+  port.SetPortName(pty.SlavePath());
+  port.Open();  // a pty ignores parity: used as it is
+  uint8_t buffer[64];
+  EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);  // returns at once
+  const uint8_t packet[] = {0x05, 1, 2, 3, 4, 0xF1};
+  ASSERT_EQ(write(pty.Master(), packet, sizeof packet), 6);
+  uint32_t got = 0;
+  for (int tries = 0; tries < 200 && got < 6; ++tries) {
+    got += port.Read(buffer + got, sizeof buffer - got);
+    if (got < 6) usleep(1000);
+  }
+  ASSERT_EQ(got, 6u);
+  EXPECT_EQ(buffer[5], 0xF1);
+  EXPECT_EQ(port.Write("\x41", 1), 1u);
+  char echo = 0;
+  ASSERT_EQ(read(pty.Master(), &echo, 1), 1);
+  EXPECT_EQ(echo, 0x41);
+  // Exclusive: a second driver cannot open the same terminal while we hold it.
+  TLoggerPortDriver second;
+  second.SetPortName(pty.SlavePath());
+  EXPECT_THROW(second.Open(), ELoggerError);
+}
+
+}  // namespace
+}  // namespace kest
