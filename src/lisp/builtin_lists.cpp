@@ -1,7 +1,4 @@
 // List functions.
-#include <unordered_set>
-#include <vector>
-
 #include "lisp/args.h"
 #include "lisp/builtins.h"
 #include "lisp/cons_node.h"
@@ -15,28 +12,6 @@ namespace kest {
 namespace {
 
 NodeRef Nil() { return NodeRef::Share(NilNode()); }
-
-// Whether `target` can be reached from `from` through cells and closures; joining
-// such lists would make a cycle that could never be printed or freed.
-bool Reaches(TNode* from, const TNode* target) {
-  std::vector<TNode*> todo{from};
-  std::unordered_set<const TNode*> seen;
-  while (!todo.empty()) {
-    TNode* node = todo.back();
-    todo.pop_back();
-    if (!node) continue;
-    if (node == target) return true;
-    if (!seen.insert(node).second) continue;
-    if (auto* cell = NodeCast<TConsNode>(node)) {
-      todo.push_back(cell->Car());
-      todo.push_back(cell->Cdr());
-    } else if (auto* closure = NodeCast<TClosureNode>(node)) {
-      todo.push_back(closure->Params());
-      todo.push_back(closure->Body());
-    }
-  }
-  return false;
-}
 
 TConsNode* LastCell(TConsNode* cell) {
   while (TConsNode* next = cell->Next()) cell = next;

@@ -1,5 +1,9 @@
 #include "lisp/cons_node.h"
 
+#include <unordered_set>
+#include <vector>
+
+#include "lisp/func_node.h"
 #include "lisp/lisp_error.h"
 #include "lisp/symbol_node.h"
 #include "lisp/wlisp.h"
@@ -46,6 +50,7 @@ bool FlatShorterThan(const TNode* node, int limit) {
 }  // namespace
 
 TConsNode::TConsNode(NodeRef car, NodeRef cdr) : car_(std::move(car)), cdr_(std::move(cdr)) {
+  if (!car_) Disown();
   KEST_LISP_ASSERT(car_, "Null-car lists ain't allowed");
 }
 
@@ -113,6 +118,27 @@ void TConsNode::PrettyPrint(std::string& out, int& column, int& indent, int dept
   ++column;
   indent = saved_indent;
 }
+
+bool Reaches(TNode* from, const TNode* target) {
+  std::vector<TNode*> todo{from};
+  std::unordered_set<const TNode*> seen;
+  while (!todo.empty()) {
+    TNode* node = todo.back();
+    todo.pop_back();
+    if (!node) continue;
+    if (node == target) return true;
+    if (!seen.insert(node).second) continue;
+    if (auto* cell = NodeCast<TConsNode>(node)) {
+      todo.push_back(cell->Car());
+      todo.push_back(cell->Cdr());
+    } else if (auto* closure = NodeCast<TClosureNode>(node)) {
+      todo.push_back(closure->Params());
+      todo.push_back(closure->Body());
+    }
+  }
+  return false;
+}
+
 
 NodeRef MakeCons(NodeRef car, NodeRef cdr) {
   return MakeNode<TConsNode>(std::move(car), std::move(cdr));

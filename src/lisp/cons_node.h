@@ -35,6 +35,10 @@ class TConsNode : public TNode {
 
 NodeRef MakeCons(NodeRef car, NodeRef cdr = nullptr);
 
+// Whether `target` can be reached from `from` through cells and closures. Storing
+// `from` inside `target` would make a cycle that could never be printed or freed.
+bool Reaches(TNode* from, const TNode* target);
+
 // Builds a proper list by appending at its end.
 class TListBuilder {
  public:

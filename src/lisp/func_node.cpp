@@ -16,6 +16,7 @@ NodeRef TInternalFunc::Call(TNode* args) {
 
 TClosureNode::TClosureNode(NodeRef params, NodeRef body)
     : TFuncNode(true), params_(std::move(params)), body_(std::move(body)) {
+  if (!NodeCast<TConsNode>(body_.Get())) Disown();
   KEST_LISP_ASSERT(NodeCast<TConsNode>(body_.Get()), "Creating closure without body");
 }
 

@@ -62,6 +62,8 @@ class TNode {
 
  protected:
   virtual ~TNode();
+  // For a constructor that is about to fail: the node was never handed out.
+  void Disown() { ref_count_ = 0; }
 
  private:
   // Destroys without recursion: nodes released while another is being destroyed are

@@ -125,6 +125,8 @@ NodeRef TSymTable::GetProp(std::string_view name, std::string_view property) con
 void TSymTable::SetProp(std::string_view name, std::string_view property, NodeRef value) {
   TSymbolDef& def = FindOrAdd(name);
   if (TConsNode* cell = FindPropCell(def.PList.Get(), property)) {
+    if (value && Reaches(value.Get(), cell))
+      throw ELispEvalError("Cant store a property list in itself");
     cell->SetCar(std::move(value));
     return;
   }

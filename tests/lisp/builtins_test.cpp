@@ -54,6 +54,14 @@ TEST_F(Builtins, AppendJoinsInPlaceAndRefusesCycles) {
   EXPECT_EQ(Run("(append (list 0) b)"), "(0 3)");  // b's cells are shared, not copied
 }
 
+TEST_F(Builtins, PropertyListCannotHoldItself) {
+  EXPECT_EQ(RunAll({"(putprop (quote a) (quote p) 1)",
+                    "(putprop (quote a) (quote p) (symbol-plist (quote a)))"}),
+            "ELispEvalError: Cant store a property list in itself");
+  EXPECT_EQ(Run("(putprop (quote a) (quote q) (symbol-plist (quote a)))"), "NIL");
+  EXPECT_EQ(Run("(symbol-plist (quote a))"), "(Q (P 1) P 1)");
+}
+
 TEST_F(Builtins, IntegerArithmetic) {
   EXPECT_CASES(
       {"(+ 1 2 3)", "6"},

@@ -5,6 +5,8 @@
 #include "lisp/symbol_table.h"
 #include "lisp/value_nodes.h"
 #include "lisp_fixture.h"
+#include "support/diagnostic_log.h"
+#include "support/stream.h"
 #include "temp_dir.h"
 
 namespace kest::testing {
@@ -161,6 +163,39 @@ TEST_F(Evaluator, LoadFileReturnsTheFirstFormUnevaluated) {
 TEST(Engine, AccessWithoutAnEngineIsAnAssertion) {
   EXPECT_FALSE(LispExists());
   EXPECT_THROW(Lisp(), EAssertionFailed);
+}
+
+}  // namespace
+}  // namespace kest::testing
+
+namespace kest::testing {
+namespace {
+
+TEST(Engine, LogsItsLifeAndTableStatistics) {
+  TempDir dir;
+  DiagnosticLog& log = Diag();
+  log.time_text = [] { return std::string("12:34:56"); };
+  log.date_text = [] { return std::string("01.01.2026 00:00:00"); };
+  log.Open(dir.File("kest.log"), "/opt/kest/kest");
+  int count = 0, collisions = 0;
+  {
+    TWLisp lisp;
+    count = lisp.SymTable().Count();
+    collisions = lisp.SymTable().Collisions();
+  }
+  log.Close();
+  auto bytes = ReadWholeFile(dir.File("kest.log"));
+  std::string text(bytes.begin(), bytes.end());
+  const std::string expected = "12:34:56 ---- * ROdoz: initializing\r\n"
+                               "12:34:56 ---- * ROdoz: initialized\r\n"
+                               "12:34:56 ---- * ROdoz: destroying\r\n"
+                               "12:34:56 ---- * SymTable: " + std::to_string(count) +
+                               " symbols created\r\n"
+                               "12:34:56 ---- * SymTable: " + std::to_string(collisions) +
+                               " collisions detected\r\n"
+                               "12:34:56 ---- * ROdoz: destroyed\r\n";
+  EXPECT_NE(text.find(expected), std::string::npos) << text;
+  EXPECT_EQ(count, 49);  // every built-in name
 }
 
 }  // namespace
