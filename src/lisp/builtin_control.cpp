@@ -72,8 +72,10 @@ NodeRef Apply(TArgs& args) {
   auto* name = args.Next<TSymbolNode>();
   TNode* list = args.NextArg();
   args.NoMoreArgs();
-  if (IsNil(list)) list = nullptr;
-  else if (!NodeCast<TConsNode>(list)) RaiseClassError(TConsNode::kClass, list);
+  if (IsNil(list))
+    list = nullptr;
+  else if (!NodeCast<TConsNode>(list))
+    RaiseClassError(TConsNode::kClass, list);
   return Lisp().CallNamed(name->Name(), list);
 }
 

@@ -139,7 +139,6 @@ bool Reaches(TNode* from, const TNode* target) {
   return false;
 }
 
-
 NodeRef MakeCons(NodeRef car, NodeRef cdr) {
   return MakeNode<TConsNode>(std::move(car), std::move(cdr));
 }

@@ -29,9 +29,7 @@ bool IsAtomStart(char c) {
   return kExcluded.find(c) == std::string_view::npos;
 }
 
-bool IsAtomEnd(char c) {
-  return c == '\0' || IsBlank(c) || c == '(' || c == ')' || c == ';';
-}
+bool IsAtomEnd(char c) { return c == '\0' || IsBlank(c) || c == '(' || c == ')' || c == ';'; }
 
 size_t CharCount(std::string_view text) {
   size_t n = 0;
@@ -75,7 +73,8 @@ std::optional<int32_t> ParseInteger(std::string_view token) {
     if (value > 0x80000000u) return std::nullopt;
   }
   if (!negative && value > 0x7FFFFFFFu) return std::nullopt;
-  return static_cast<int32_t>(negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value));
+  return static_cast<int32_t>(negative ? -static_cast<int64_t>(value)
+                                       : static_cast<int64_t>(value));
 }
 
 // Optional sign, digits with an optional fraction (at least one digit), optional
@@ -220,8 +219,7 @@ NodeRef TLispReader::ReadString() {
   }
   std::string_view text = text_.substr(start, pos_ - start);
   ++pos_;
-  if (CharCount(text) > kMaxStringChars)
-    throw ELispReadError("String longer than 255 characters");
+  if (CharCount(text) > kMaxStringChars) throw ELispReadError("String longer than 255 characters");
   return MakeString(std::string(text));
 }
 

@@ -93,20 +93,18 @@ NodeRef TWLisp::Eval(TNode* form) { return form->Eval(); }
 
 NodeRef TWLisp::LoadFile(const std::string& path) {
   std::vector<uint8_t> bytes = ReadWholeFile(path);
-  std::string text = DecodeTextFile(
-      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::string text =
+      DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   return ReadText(text);
 }
 
-void TWLisp::RegisterFunction(std::string_view name, const TNodeClass* cls,
-                              TLispHandler handler) {
+void TWLisp::RegisterFunction(std::string_view name, const TNodeClass* cls, TLispHandler handler) {
   table_->AddFunction(UpperCase(name), cls, MakeNode<TInternalFunc>(true, std::move(handler)));
 }
 
 void TWLisp::RegisterSpecialForm(std::string_view name, const TNodeClass* cls,
                                  TLispHandler handler) {
-  table_->AddSpecialForm(UpperCase(name), cls,
-                         MakeNode<TInternalFunc>(false, std::move(handler)));
+  table_->AddSpecialForm(UpperCase(name), cls, MakeNode<TInternalFunc>(false, std::move(handler)));
 }
 
 NodeRef TWLisp::GetVariable(std::string_view name) const {

@@ -5,7 +5,8 @@ namespace {
 
 using Builtins = LispTest;
 
-
+// The tables below keep one case per line.
+// clang-format off
 #define EXPECT_CASES(...)                                               \
   for (auto c : std::initializer_list<TextCase>{__VA_ARGS__}) {         \
     EXPECT_EQ(Run(c.text), c.expected) << c.text;                       \
@@ -191,6 +192,8 @@ TEST_F(Builtins, Control) {
       {"(funcall (quote +) 1 2)", "3"},
       {"(funcall (lambda (x y) (+ x y)) 1 2)", "3"});
 }
+
+// clang-format on
 
 }  // namespace
 }  // namespace kest::testing

@@ -80,9 +80,8 @@ TEST_F(Evaluator, HostFunctionsAndSpecialForms) {
     return MakeFloat(static_cast<float>(2 * x));
   });
   lisp().RegisterFunction("only-int", &TIntNode::kClass, [](TArgs&) { return MakeInt(1); });
-  lisp().RegisterSpecialForm("form-text", nullptr, [](TArgs& args) {
-    return MakeString(ToText(args.Rest()));
-  });
+  lisp().RegisterSpecialForm("form-text", nullptr,
+                             [](TArgs& args) { return MakeString(ToText(args.Rest())); });
   lisp().SetVariable("gauge", MakeNode<TGaugeNode>(1.25f));
   EXPECT_EQ(Run("(TWICE gauge)"), "2.5");
   EXPECT_EQ(Run("(twice 3)"), "6");
@@ -186,14 +185,17 @@ TEST(Engine, LogsItsLifeAndTableStatistics) {
   log.Close();
   auto bytes = ReadWholeFile(dir.File("kest.log"));
   std::string text(bytes.begin(), bytes.end());
-  const std::string expected = "12:34:56 ---- * ROdoz: initializing\r\n"
-                               "12:34:56 ---- * ROdoz: initialized\r\n"
-                               "12:34:56 ---- * ROdoz: destroying\r\n"
-                               "12:34:56 ---- * SymTable: " + std::to_string(count) +
-                               " symbols created\r\n"
-                               "12:34:56 ---- * SymTable: " + std::to_string(collisions) +
-                               " collisions detected\r\n"
-                               "12:34:56 ---- * ROdoz: destroyed\r\n";
+  const std::string expected =
+      "12:34:56 ---- * ROdoz: initializing\r\n"
+      "12:34:56 ---- * ROdoz: initialized\r\n"
+      "12:34:56 ---- * ROdoz: destroying\r\n"
+      "12:34:56 ---- * SymTable: " +
+      std::to_string(count) +
+      " symbols created\r\n"
+      "12:34:56 ---- * SymTable: " +
+      std::to_string(collisions) +
+      " collisions detected\r\n"
+      "12:34:56 ---- * ROdoz: destroyed\r\n";
   EXPECT_NE(text.find(expected), std::string::npos) << text;
   EXPECT_EQ(count, 49);  // every built-in name
 }

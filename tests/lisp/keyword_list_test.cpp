@@ -1,5 +1,6 @@
-#include "lisp/cons_node.h"
 #include "lisp/keyword_list.h"
+
+#include "lisp/cons_node.h"
 #include "lisp/lisp_error.h"
 #include "lisp/reader.h"
 #include "lisp_fixture.h"

@@ -157,9 +157,9 @@ TEST(Printer, FloatsUseTheWidenedValueWith15Digits) {
     float value;
     const char* text;
   };
-  for (auto c : {Case{0.1f, "0.100000001490116"}, Case{3.5f, "3.5"}, Case{25.0f, "25"},
-                 Case{-2.5f, "-2.5"}, Case{1e20f, "1.00000002004088e+20"},
-                 Case{0.000125f, "0.000125000005937181"}}) {
+  for (auto c :
+       {Case{0.1f, "0.100000001490116"}, Case{3.5f, "3.5"}, Case{25.0f, "25"}, Case{-2.5f, "-2.5"},
+        Case{1e20f, "1.00000002004088e+20"}, Case{0.000125f, "0.000125000005937181"}}) {
     EXPECT_EQ(ToText(MakeFloat(c.value).Get()), c.text);
   }
 }
@@ -172,11 +172,12 @@ TEST_F(Reader, PrettyPrintsShortListsFlat) {
 TEST_F(Reader, PrettyPrintsLongListsOneElementPerLine) {
   // 40 characters or more: broken after the first atom, the rest aligned under the
   // second element; nested lists that fit stay flat.
-  EXPECT_EQ(ToPrettyText(ReadText("(DEFINE-SENSOR NAME \"some long string value\" (A B C) 12345)").Get()),
-            "(DEFINE-SENSOR NAME\r\n"
-            "               \"some long string value\"\r\n"
-            "               (A B C)\r\n"
-            "               12345)");
+  EXPECT_EQ(
+      ToPrettyText(ReadText("(DEFINE-SENSOR NAME \"some long string value\" (A B C) 12345)").Get()),
+      "(DEFINE-SENSOR NAME\r\n"
+      "               \"some long string value\"\r\n"
+      "               (A B C)\r\n"
+      "               12345)");
   // A list starting with a list aligns every element under the first.
   EXPECT_EQ(ToPrettyText(ReadText("((ALPHA . 1) (BETA . 2) (GAMMA . 3) (DELTA . 4))").Get()),
             "((ALPHA . 1)\r\n (BETA . 2)\r\n (GAMMA . 3)\r\n (DELTA . 4))");

@@ -1,3 +1,5 @@
+#include "lisp/symbol_table.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 
 #include "lisp/func_node.h"
 #include "lisp/lisp_error.h"
-#include "lisp/symbol_table.h"
 #include "lisp/value_nodes.h"
 
 namespace kest {
@@ -36,7 +37,7 @@ int ValueOf(const TSymTable& table, const std::string& name) {
 
 TEST(SymTable, HashFollowsTheShiftAndXorRule) {
   EXPECT_EQ(TSymTable::Hash(""), 0u);
-  EXPECT_EQ(TSymTable::Hash("A"), 65u);               // even 0: 'A' ^ (0 >> 1)
+  EXPECT_EQ(TSymTable::Hash("A"), 65u);                // even 0: 'A' ^ (0 >> 1)
   EXPECT_EQ(TSymTable::Hash("AB"), 66u ^ (65u << 1));  // odd 65: 'B' ^ (65 << 1)
   EXPECT_EQ(TSymTable::Hash("ABC"), 67u ^ ((66u ^ 130u) >> 1));
 }

@@ -114,9 +114,10 @@ int RunLisp(const std::vector<std::string>& args) {
   }
   if (!options.file.empty()) {
     std::vector<uint8_t> bytes = ReadWholeFile(options.file);
-    RunText(lisp, DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                                  bytes.size())),
-            options);
+    RunText(
+        lisp,
+        DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())),
+        options);
     return 0;
   }
   if (::isatty(STDIN_FILENO)) return RunPrompt(lisp, options);
