@@ -28,6 +28,9 @@ KEST_DECLARE_ERROR(EAssertionFailed, EKestError);
 KEST_DECLARE_ERROR(EOutOfMemory, EKestError);
 // Raised by input and output helpers of the support layer.
 KEST_DECLARE_ERROR(EInOutError, EKestError);
+// Ends the current operation silently: boundaries catch it and show nothing (the
+// reason has already been written to the diagnostic log).
+KEST_DECLARE_ERROR(EAbort, EKestError);
 
 // The class name of any exception: ClassName() for ours, a fixed name for the rest.
 const char* ExceptionClassName(const std::exception& e) noexcept;
