@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,7 +66,7 @@ class TLogTrack : public std::enable_shared_from_this<TLogTrack> {
   // The Count() samples as seen (derived ones in the differential view).
   const float* Samples() const { return data_ ? data_ + head_ : nullptr; }
   // The Count() measured samples, whatever the view (what files store).
-  const float* MeasuredSamples() const { return measured_ ? measured_.get() + head_ : nullptr; }
+  const float* MeasuredSamples() const { return measured_ ? Measured() + head_ : nullptr; }
   void SetSample(int32_t i, float value);
   // Adds a sample at the growing end: after the last one (ascending) or in front of
   // sample 0, moving Origin down by one Step.
@@ -78,6 +79,9 @@ class TLogTrack : public std::enable_shared_from_this<TLogTrack> {
   void ClearSamples();
   // Replaces the samples with `count` values (readers); reports the whole range.
   void LoadSamples(const float* values, int32_t count);
+  // The same, with `fill` writing the `count` samples straight into the buffer
+  // (readers of large files); if it raises, the track is left without samples.
+  void LoadSamples(int32_t count, const std::function<void(float*)>& fill);
 
   uint32_t Checksum() const { return checksum_; }
   void SetChecksum(uint32_t checksum) { checksum_ = checksum; }

@@ -70,6 +70,27 @@ int64_t CountRuns(const float* samples, int32_t count) {
   return runs;
 }
 
+// Samples that cannot continue the run before them (another bit pattern, or NaN,
+// which equals nothing): a quick lower bound of the runs less one, which settles
+// most noisy tracks without counting the runs themselves.
+int64_t CountBreaks(const float* samples, int32_t count) {
+  int64_t breaks = 0;
+  for (int32_t i = 1; i < count; ++i) {
+    uint32_t a = std::bit_cast<uint32_t>(samples[i - 1]);
+    uint32_t b = std::bit_cast<uint32_t>(samples[i]);
+    breaks += (a != b) | ((b & 0x7FFFFFFFu) > 0x7F800000u);
+  }
+  return breaks;
+}
+
+// Runs only when they save more than a tenth: 4C / 5R > 1.1, i.e. 8C > 11R.
+// Returns R then, else 0.
+int64_t RunsWorthWriting(const float* samples, int32_t count) {
+  if (count == 0 || 8 * int64_t{count} <= 11 * (CountBreaks(samples, count) + 1)) return 0;
+  int64_t runs = CountRuns(samples, count);
+  return 8 * int64_t{count} > 11 * runs ? runs : 0;
+}
+
 std::string Format(const char* pattern, int value) {
   std::string text(pattern);
   text.replace(text.find("%d"), 2, std::to_string(value));
@@ -99,7 +120,7 @@ TLogArgument ReadArgument(ComponentReader& in) {
 
 // Runs are parsed in full before the samples are allocated, so the allocation is
 // only ever as large as the runs really describe.
-void ReadRuns(ComponentReader& in, int32_t count, std::vector<float>& samples) {
+void ReadRuns(ComponentReader& in, TLogTrack& track, int32_t count) {
   int32_t runs = in.ReadInt32();
   if (runs < 0 || int64_t{runs} * 5 > in.Remaining()) throw ELogTrackError(kFileDamaged);
   std::vector<uint8_t> bytes(static_cast<size_t>(runs) * 5);
@@ -107,16 +128,16 @@ void ReadRuns(ComponentReader& in, int32_t count, std::vector<float>& samples) {
   int64_t total = 0;
   for (size_t r = 0; r < bytes.size(); r += 5) total += bytes[r];
   if (total != count) throw ELogTrackError(kFileDamaged);
-  samples.resize(static_cast<size_t>(count));
-  float* out = samples.data();
-  for (size_t r = 0; r < bytes.size(); r += 5) {
-    uint32_t bits = uint32_t{bytes[r + 1]} | uint32_t{bytes[r + 2]} << 8 |
-                    uint32_t{bytes[r + 3]} << 16 | uint32_t{bytes[r + 4]} << 24;
-    out = std::fill_n(out, bytes[r], std::bit_cast<float>(bits));
-  }
+  track.LoadSamples(count, [&](float* out) {
+    for (size_t r = 0; r < bytes.size(); r += 5) {
+      uint32_t bits = uint32_t{bytes[r + 1]} | uint32_t{bytes[r + 2]} << 8 |
+                      uint32_t{bytes[r + 3]} << 16 | uint32_t{bytes[r + 4]} << 24;
+      out = std::fill_n(out, bytes[r], std::bit_cast<float>(bits));
+    }
+  });
 }
 
-void ReadTrackData(ComponentReader& in, TLogTrack& track, std::vector<float>& samples) {
+void ReadTrackData(ComponentReader& in, TLogTrack& track) {
   in.BeginBinary();
   int32_t version = in.ReadInt32();
   uint32_t checksum = in.ReadUInt32();
@@ -126,19 +147,16 @@ void ReadTrackData(ComponentReader& in, TLogTrack& track, std::vector<float>& sa
   if (count < 0) throw ELogTrackError(kFileDamaged);
   if (version == kPlainSamples) {
     if (int64_t{count} * 4 > in.Remaining()) throw ELogTrackError(kFileDamaged);
-    samples.resize(static_cast<size_t>(count));
-    in.ReadFloats(samples.data(), samples.size());
+    track.LoadSamples(count, [&](float* out) { in.ReadFloats(out, static_cast<size_t>(count)); });
   } else {
-    ReadRuns(in, count, samples);
+    ReadRuns(in, track, count);
   }
-  track.LoadSamples(samples.data(), count);
   if (track.ComputeChecksum() != checksum) throw ELogTrackError(kFileDamaged);
   track.SetChecksum(checksum);
   in.EndBinary();
 }
 
-std::shared_ptr<TLogTrack> ReadTrack(ComponentReader& in, TLogArgument argument,
-                                     std::vector<float>& samples) {
+std::shared_ptr<TLogTrack> ReadTrack(ComponentReader& in, TLogArgument argument) {
   in.ReadSignature();
   std::string class_name = in.ReadShortString();
   if (class_name != "TLogTrack") in.Fail("TLogTrack expected, found \"" + class_name + "\"");
@@ -154,7 +172,7 @@ std::shared_ptr<TLogTrack> ReadTrack(ComponentReader& in, TLogArgument argument,
     else if (name == "Step")
       track->SetStep(in.ReadInteger());
     else if (name == "Data")
-      ReadTrackData(in, *track, samples);
+      ReadTrackData(in, *track);
     else if (name == "Tag")
       in.ReadInteger();  // a run-time reference, meaningless in a file
     else
@@ -168,9 +186,8 @@ void WriteTrackData(ComponentWriter& out, TLogTrack& track) {
   track.UpdateChecksum();
   const float* samples = track.MeasuredSamples();
   int32_t count = track.Count();
-  int64_t runs = CountRuns(samples, count);
-  // Runs only when they save more than a tenth: 4C / 5R > 1.1, i.e. 8C > 11R.
-  bool run_length = count > 0 && 8 * int64_t{count} > 11 * runs;
+  int64_t runs = RunsWorthWriting(samples, count);
+  bool run_length = runs > 0;
   out.BeginBinary();
   out.WriteInt32(run_length ? kRunSamples : kPlainSamples);
   out.WriteUInt32(track.Checksum());
@@ -278,9 +295,8 @@ void TLSFiler::ReadSheetData(ComponentReader& in, TLogSheet& sheet) {
     int32_t count = in.ReadInt32();
     if (count < 0 || count > kMaxTracks || count > in.Remaining() / kMinTrackBytes)
       throw ELSFilerError(kFileDamaged);
-    std::vector<float> samples;
     for (int32_t i = 0; i < count; ++i) {
-      sheet.AddTrack(ReadTrack(in, sheet.Argument(), samples));
+      sheet.AddTrack(ReadTrack(in, sheet.Argument()));
       if (progress_size_ > 0) ProgressOf(in.Position(), progress_size_);
     }
   }

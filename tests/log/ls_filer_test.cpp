@@ -96,7 +96,9 @@ void ExpectSameSheet(const TLogSheet& a, const TLogSheet& b) {
     EXPECT_EQ(x.Origin(), y.Origin());
     EXPECT_EQ(x.Step(), y.Step());
     ASSERT_EQ(x.Count(), y.Count());
-    EXPECT_EQ(std::memcmp(x.MeasuredSamples(), y.MeasuredSamples(), 4 * size_t(x.Count())), 0);
+    if (x.Count() > 0) {
+      EXPECT_EQ(std::memcmp(x.MeasuredSamples(), y.MeasuredSamples(), 4 * size_t(x.Count())), 0);
+    }
   }
   EXPECT_EQ(a.Start(), b.Start());
   EXPECT_EQ(a.End(), b.End());
@@ -244,6 +246,23 @@ TEST(LSFiler, ForeignTracksAreRemovedAndChecksumsRecomputedBeforeWriting) {
   Load(file, back);
   ASSERT_EQ(back.Count(), 1);
   EXPECT_EQ(back.Tracks(0)->Parameter(), "GK");
+}
+
+TEST(LSFiler, DescendingTracksAreWrittenInArgumentOrder) {
+  TLogSheet sheet;
+  TLogTrack* t = sheet.NewTrack();
+  t->SetAscending(false);
+  t->SetStep(10);
+  t->SetOrigin(100000);
+  for (int i = 0; i < 3 * TLogTrack::kGrowth + 5; ++i) t->Append(float(i));
+  TLogSheet back;
+  Load(Save(sheet), back);
+  ASSERT_EQ(back.Count(), 1);
+  const TLogTrack& b = *back.Tracks(0);
+  EXPECT_EQ(b.Origin(), t->Origin());
+  ASSERT_EQ(b.Count(), t->Count());
+  EXPECT_EQ(b.Sample(0), float(3 * TLogTrack::kGrowth + 4));
+  EXPECT_EQ(b.Sample(b.Count() - 1), 0.f);
 }
 
 TEST(LSFiler, DifferentialViewDoesNotChangeWhatIsWritten) {
