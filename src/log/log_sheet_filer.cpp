@@ -1,5 +1,6 @@
 #include "log/log_sheet_filer.h"
 
+#include "log/las_filer.h"
 #include "log/log_errors.h"
 #include "log/log_sheet.h"
 #include "log/ls_filer.h"
@@ -58,6 +59,7 @@ TLogSheetFilers& ReaderFilers() {
   static TLogSheetFilers readers = [] {
     TLogSheetFilers r;
     r.Register(ClassOf<TLSFiler>());
+    r.Register(ClassOf<TLasFiler>());
     r.Register(ClassOf<TTMPFiler>());
     return r;
   }();
@@ -68,6 +70,7 @@ TLogSheetFilers& WriterFilers() {
   static TLogSheetFilers writers = [] {
     TLogSheetFilers w;
     w.Register(ClassOf<TLSFiler>());
+    w.Register(ClassOf<TLasFiler>());
     return w;
   }();
   return writers;

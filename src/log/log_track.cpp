@@ -145,8 +145,9 @@ void TLogTrack::SetCapacity(int32_t n) {
     if (rounded > std::numeric_limits<int32_t>::max()) throw EOutOfMemory("Out of memory");
     n = static_cast<int32_t>(rounded);
     if (n == capacity_) return;
-    // Spare room given when a growing buffer must move: half its size again.
-    int64_t spare = std::max<int64_t>(kGrowth, n / 2);
+    // Spare room given when a growing buffer must move: a quarter of its size again,
+    // so a sample is copied a few times at most and memory stays within 1.25 times.
+    int64_t spare = std::max<int64_t>(kGrowth, n / 4);
     if (capacity_ == 0) {
       Rebuild(n, 0, 0, 0);
       head_ = ascending_ ? 0 : n;  // a descending track wants all room in front

@@ -28,6 +28,8 @@ KEST_DECLARE_ERROR(EAssertionFailed, EKestError);
 KEST_DECLARE_ERROR(EOutOfMemory, EKestError);
 // Raised by input and output helpers of the support layer.
 KEST_DECLARE_ERROR(EInOutError, EKestError);
+// Text that should be a number is not one.
+KEST_DECLARE_ERROR(EConvertError, EKestError);
 // Ends the current operation silently: boundaries catch it and show nothing (the
 // reason has already been written to the diagnostic log).
 KEST_DECLARE_ERROR(EAbort, EKestError);

@@ -52,6 +52,11 @@ TEST(FilerRegistry, FilterMaskListsFormatsInOrder) {
   EXPECT_EQ(TLogSheetFilers().FilterMask(), "");
 }
 
+TEST(FilerRegistry, BuiltInFormatsInTheirOrder) {
+  EXPECT_EQ(ReaderFilers().FilterMask(), "*.LS;*.LAS;*.TMP");
+  EXPECT_EQ(WriterFilers().FilterMask(), "*.LS;*.LAS");
+}
+
 TEST(FilerRegistry, TmpIsReadableButNotWritable) {
   EXPECT_TRUE(ReaderFilers().Contains("tmp"));
   EXPECT_FALSE(WriterFilers().Contains("TMP"));

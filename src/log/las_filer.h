@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "log/log_sheet_filer.h"
+
+namespace kest {
+
+class TLogParameters;
+
+// What LAS export and import take from the program's settings and data folder.
+struct TLasOptions {
+  int32_t StepCm = 1;            // export step in centimetres ("LASStep", 1..20)
+  float NullValue = -9999.99f;   // written for missing samples ("NullValue")
+  std::string TemplateFile;      // the header template ".msk"; default header when empty or absent
+  TLogParameters* Dictionary = nullptr;  // mnemonics and captions; the program's table when null
+  // Messages the user should see while reading goes on ("Unknown section tag ...").
+  std::function<void(const std::string& message)> OnWarning;
+};
+
+// The options registry-created LAS handlers use; the program sets them from its
+// settings at start-up, kest-tool from its command line.
+TLasOptions& LasOptions();
+
+// LAS 2.0 exchange files: written unwrapped with CR LF in code page 866 and "." as
+// the decimal separator, the sheet resampled to the export step (each value the
+// peak over the step); read back into tracks through the parameter dictionary.
+class TLasFiler : public TLogSheetFiler {
+ public:
+  TLasFiler() : options_(LasOptions()) {}
+  explicit TLasFiler(TLasOptions options) : options_(std::move(options)) {}
+  static std::string FormatName() { return "LAS"; }
+
+  void Read(Stream& stream, TLogSheet& sheet) override;
+  void Write(Stream& stream, TLogSheet& sheet) override;
+
+ private:
+  TLogParameters& Dictionary() const;
+  TLasOptions options_;
+};
+
+// printf-style formatting of one value into a template line, independent of the
+// locale; only the first conversion (%s, %d, %f, %e, %g with flags, width and
+// precision) takes the value, "%%" gives "%", anything else is copied.
+std::string FormatTemplateLine(const std::string& line, const std::string* text, double number);
+
+}  // namespace kest

@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "lisp/wlisp.h"
+#include "log/las_filer.h"
+#include "log/log_errors.h"
+#include "log/log_parameters.h"
+#include "log/log_sheet.h"
+#include "support/code_page.h"
+#include "support/stream.h"
+#include "temp_dir.h"
+
+namespace kest {
+namespace {
+
+std::string DataFile(const std::string& name) {
+  return std::string(KEST_TEST_DATA_DIR) + "/las/" + name;
+}
+
+class LasTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TLogParameters& p = tables_.Parameters();
+    p.Add("DEPTH", "Глубина", 0, "0.00", "DEPT", "m", "Глуб");
+    p.Add("TIME", "Время", 0, "0.00", "TIME", "c", "Время");
+    p.Add("GK", "Гамма-каротаж", 0, "0.00", "GR", "мкР/ч", "ГК");
+    p.Add("PS", "Потенциал самопроизвольной поляризации", 0, "0.00", "SP", "мВ", "ПС");
+    p.Add("U", "Напряжение", 0, "0.00", "U", "В", "U");
+    options_.Dictionary = &p;
+    options_.StepCm = 10;
+    options_.OnWarning = [this](const std::string& m) { warnings_.push_back(m); };
+  }
+
+  std::string Export(TLogSheet& sheet) {
+    MemoryStream out;
+    TLasFiler(options_).Write(out, sheet);
+    return Cp866ToUtf8(out.Text());
+  }
+  std::unique_ptr<TLogSheet> Import(const std::string& bytes) {
+    auto sheet = std::make_unique<TLogSheet>();
+    MemoryStream in(bytes);
+    const TLogSheetFilerClass format{"LAS", [this] { return std::make_unique<TLasFiler>(options_); }};
+    LoadSheet(format, in, *sheet, nullptr);
+    return sheet;
+  }
+  std::unique_ptr<TLogSheet> ImportFile(const std::string& name) {
+    auto bytes = ReadWholeFile(DataFile(name));
+    return Import(std::string(bytes.begin(), bytes.end()));
+  }
+  // 1000 m .. 1002 m on a 10 mm grid: DEPTH, GK = sample index, PS = -index.
+  void FillDepth(TLogSheet& sheet) {
+    TLogTrack* depth = sheet.NewTrack("DEPTH");
+    TLogTrack* gk = sheet.NewTrack("GK");
+    TLogTrack* ps = sheet.NewTrack("PS");
+    sheet.SetSteps(10);
+    sheet.SetOrigins(1000000);
+    for (int i = 0; i <= 200; ++i) {
+      depth->Append(1000.0f + 0.01f * i);
+      gk->Append(static_cast<float>(i));
+      ps->Append(static_cast<float>(-i));
+    }
+    sheet.Params().SetValue("company", "ООО Недра");
+    sheet.Params().SetValue("ServiceCompany", "Партия 5");
+    sheet.Params().SetValue("party", "12");
+    sheet.Params().SetValue("oilfield", "Южное");
+  }
+  static std::vector<std::string> Lines(const std::string& text) {
+    StringList list;
+    list.SetText(text);
+    return list.Lines();
+  }
+  static std::vector<std::string> DataLines(const std::string& text) {
+    auto lines = Lines(text);
+    auto at = std::find(lines.begin(), lines.end(), "~ASCII Log Data");
+    return std::vector<std::string>(at + 1, lines.end());
+  }
+
+  TWLisp lisp_;
+  TLogParameterTables tables_;
+  TLasOptions options_;
+  std::vector<std::string> warnings_;
+};
+
+// A header line: the mnemonic column of 11 characters, the value right-aligned in 36.
+std::string Header(const std::string& mnemonic, const std::string& value, const std::string& rest) {
+  size_t chars = 0;
+  for (char c : value) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return mnemonic + std::string(11 - mnemonic.size(), ' ') + std::string(36 - chars, ' ') + value + rest;
+}
+
+TEST_F(LasTest, DepthExportHeaderAndPeakRows) {
+  TLogSheet sheet;
+  FillDepth(sheet);
+  std::string text = Export(sheet);  // LASStep 10 cm over a 10 mm sheet step
+  auto lines = Lines(text);
+  EXPECT_EQ(lines[0], "~Version information");
+  EXPECT_EQ(lines[1], "VERS  .2.0                 :   CWLS LOG ASCII STANDARD - VERSION 2.0");
+  EXPECT_EQ(lines[5], Header("STRT.M", "1000.00", " : Начало записи"));
+  EXPECT_EQ(lines[6], Header("STOP.M", "1002.00", " : Конец записи"));
+  EXPECT_EQ(lines[7], Header("STEP.M", "0.10", " : Шаг"));
+  EXPECT_EQ(lines[8], Header("NULL.", "-9999.99", " : Отсутсвие значения"));
+  EXPECT_EQ(lines[9], Header("COMP.", "ООО Недра", " : Подрядчик"));
+  EXPECT_EQ(lines[17], Header("SRVC.", "Партия 5", " : Исполнитель"));
+  EXPECT_EQ(lines[19], Header("COMM.", "", ": Исследование"));
+  EXPECT_EQ(lines[20], "~Curve information");
+  EXPECT_EQ(lines[21], "DEPT.m" + std::string(32, ' ') + ": 0.00 m   1 Глубина");
+  EXPECT_EQ(lines[22], "GR  .мкР/ч" + std::string(28, ' ') + ": 0.00 m   2 Гамма-каротаж");
+  auto data = DataLines(text);
+  ASSERT_EQ(data.size(), 21u);
+  EXPECT_EQ(data[0], "1000.00 0 0 ");
+  EXPECT_EQ(data[1], "1000.10 10 -10 ");   // within the first step: the sample there
+  EXPECT_EQ(data[2], "1000.20 20 -10 ");   // later rows: peak of the 11 samples of the step
+  EXPECT_EQ(data[20], "1002.00 200 -190 ");
+  EXPECT_NE(text.find("\r\n"), std::string::npos);
+}
+
+TEST_F(LasTest, FineStepExportsEveryRowAndNullsOutsideATrack) {
+  options_.StepCm = 1;
+  TLogSheet sheet;
+  TLogTrack* depth = sheet.NewTrack("DEPTH");
+  TLogTrack* gk = sheet.NewTrack("GK");
+  sheet.SetSteps(10);
+  depth->SetOrigin(500);
+  gk->SetOrigin(520);
+  for (int i = 0; i < 5; ++i) depth->Append(0.5f + 0.01f * i);
+  for (int i = 0; i < 2; ++i) gk->Append(1.25f * (i + 1));
+  auto data = DataLines(Export(sheet));
+  ASSERT_EQ(data.size(), 5u);
+  EXPECT_EQ(data[0], "0.50 -9999.99 ");
+  EXPECT_EQ(data[2], "0.52 1.25 ");
+  EXPECT_EQ(data[3], "0.53 2.5 ");
+  EXPECT_EQ(data[4], "0.54 -9999.99 ");
+}
+
+TEST_F(LasTest, TimeExportHasTheTimeCurveAndTrackZero) {
+  TLogSheet sheet;
+  sheet.SetArgument(laTime);
+  TLogTrack* u = sheet.NewTrack("U");
+  TLogTrack* gk = sheet.NewTrack("GK");
+  sheet.SetSteps(100);
+  for (int i = 0; i < 3; ++i) {
+    u->Append(12.5f);
+    gk->Append(static_cast<float>(i));
+  }
+  std::string text = Export(sheet);
+  auto lines = Lines(text);
+  auto curve = std::find(lines.begin(), lines.end(), "~Curve information");
+  EXPECT_EQ(curve[1], "TIME.c                                : 0.00 m   1 Время");
+  EXPECT_EQ(curve[2], "U   .В                                : 0.00 m   2 Напряжение");
+  EXPECT_EQ(DataLines(text)[0], "0.00 12.5 0 ");
+}
+
+TEST_F(LasTest, UpwardExportRunsFromTheBottom) {
+  TLogSheet sheet;
+  TLogTrack* depth = sheet.NewTrack("DEPTH");
+  TLogTrack* gk = sheet.NewTrack("GK");
+  sheet.SetSteps(100);
+  sheet.SetOrigins(2000000);
+  sheet.SetAscending(false);
+  for (int i = 0; i < 3; ++i) {
+    depth->Append(0);
+    gk->Append(static_cast<float>(i));  // logged upwards: 1997 m is the last
+  }
+  options_.StepCm = 10;
+  std::string text = Export(sheet);
+  EXPECT_NE(text.find(Header("STRT.M", "1999.90", "")), std::string::npos);
+  EXPECT_NE(text.find(Header("STEP.M", "-0.10", "")), std::string::npos);
+  auto data = DataLines(text);
+  ASSERT_EQ(data.size(), 3u);
+  EXPECT_EQ(data[0], "1999.90 0 ");
+  EXPECT_EQ(data[2], "1999.70 2 ");
+}
+
+TEST_F(LasTest, ExportRefusals) {
+  TLogSheet empty;
+  EXPECT_THROW(Export(empty), ELogSheetError);
+  TLogSheet unaligned;
+  unaligned.NewTrack("GK")->SetStep(100);
+  unaligned.Tracks(0)->SetOrigin(50);
+  unaligned.Tracks(0)->Append(1);
+  try {
+    Export(unaligned);
+    FAIL();
+  } catch (const ELasFilerError& e) {
+    EXPECT_STREQ(e.what(), "Sheet is not LAS-compatible");
+  }
+  TLogSheet no_range;
+  no_range.NewTrack("GK")->SetStep(100);
+  try {
+    Export(no_range);
+    FAIL();
+  } catch (const ELasFilerError& e) {
+    EXPECT_STREQ(e.what(), "No data to save");
+  }
+  TLogSheet unknown;
+  unknown.NewTrack("NOT-DESCRIBED")->SetStep(100);
+  unknown.Tracks(0)->Append(1);
+  unknown.Tracks(0)->Append(1);
+  EXPECT_THROW(Export(unknown), ELogParametersError);
+}
+
+TEST_F(LasTest, TemplateLinesTakeTheirValues) {
+  testing::TempDir dir;
+  std::string path = dir.File(".msk");
+  std::ofstream(path) << "~Version information\n VERS.   2.0 : LAS\n~Well information\n"
+                         "STRT.M   %10.3f : start\nCOMP.   %-12s| : company\nXXXX.   %s : dropped\n"
+                         "NULL.   %g : null\n";
+  options_.TemplateFile = path;
+  TLogSheet sheet;
+  FillDepth(sheet);
+  auto lines = Lines(Export(sheet));
+  EXPECT_EQ(lines[1], " VERS.   2.0 : LAS");
+  EXPECT_EQ(lines[3], "STRT.M     1000.000 : start");
+  EXPECT_EQ(lines[4], "COMP.   ООО Недра   | : company");
+  EXPECT_EQ(lines[5], "NULL.   -9999.99 : null");
+  EXPECT_EQ(lines[6], "~Curve information");
+}
+
+TEST_F(LasTest, HostileTemplateFormatsAreHarmless) {
+  std::string v = "x";
+  EXPECT_EQ(FormatTemplateLine("%s %s %n %99999999d 100%%", &v, 0), "x %s %n %99999999d 100%");
+  EXPECT_EQ(FormatTemplateLine("%", &v, 0), "%");
+  EXPECT_EQ(FormatTemplateLine("%.2s|%5d", nullptr, 12.5), "12|%5d");
+}
+
+TEST_F(LasTest, RoundTripKeepsTracksAndWellSection) {
+  TLogSheet sheet;
+  FillDepth(sheet);
+  sheet.Comments().Add("Версия программы=1.4.0");
+  options_.StepCm = 1;  // the sheet's own step: every sample goes out
+  MemoryStream out;
+  TLasFiler(options_).Write(out, sheet);
+  auto back = Import(out.Text());
+  ASSERT_EQ(back->Count(), 3);
+  EXPECT_EQ(back->Argument(), laDepth);
+  const TLogTrack* gk = back->FindTrack("GK");
+  ASSERT_NE(gk, nullptr);
+  EXPECT_EQ(gk->Origin(), 1000000);
+  EXPECT_EQ(gk->Step(), 10);
+  ASSERT_EQ(gk->Count(), 201);
+  for (int i = 0; i <= 200; ++i) ASSERT_EQ(gk->Sample(i), static_cast<float>(i));
+  EXPECT_FLOAT_EQ(back->FindTrack("DEPTH")->Sample(100), 1001.0f);
+  EXPECT_EQ(back->Params().Value("company"), "ООО Недра");
+  EXPECT_EQ(back->Params().Value("servicecompany"), "Партия 5");
+  EXPECT_EQ(back->Params().Value("party"), "12");
+  EXPECT_EQ(back->Params().Value("oilfield"), "Южное");
+  EXPECT_EQ(back->Comments().Value("Версия программы"), "1.4.0");
+}
+
+TEST_F(LasTest, RoundTripOfATimeLogTurnsNullsIntoZero) {
+  TLogSheet sheet;
+  sheet.SetArgument(laTime);
+  TLogTrack* u = sheet.NewTrack("U");
+  TLogTrack* gk = sheet.NewTrack("GK");
+  sheet.SetSteps(100);
+  gk->SetOrigin(100);
+  for (int i = 0; i < 4; ++i) u->Append(1.5f * i);
+  for (int i = 0; i < 3; ++i) gk->Append(7.f);
+  options_.StepCm = 10;
+  MemoryStream out;
+  TLasFiler(options_).Write(out, sheet);
+  auto back = Import(out.Text());
+  EXPECT_EQ(back->Argument(), laTime);
+  ASSERT_EQ(back->Count(), 2);
+  EXPECT_EQ(back->Tracks(0)->Parameter(), "U");
+  EXPECT_EQ(back->Tracks(0)->Sample(3), 4.5f);
+  EXPECT_EQ(back->Tracks(1)->Sample(0), 0.f);  // was the null value
+  EXPECT_EQ(back->Tracks(1)->Sample(1), 7.f);
+}
+
+TEST_F(LasTest, SectionRules) {
+  auto message = [&](const std::string& text) {
+    try {
+      Import(text);
+    } catch (const EKestError& e) {
+      return std::string(e.ClassName()) + ": " + e.what();
+    }
+    return std::string("loaded");
+  };
+  const std::string head = "~V\nVERS. 2.0 :\n~W\nSTRT.M 1.0 :\nSTEP.M 0.5 :\nNULL. -999 :\n";
+  const std::string curves = "~C\nDEPT.M :\nGR.API :\n";
+  EXPECT_EQ(message(head + "~W\n" + curves), "ELasFilerError: Dup section \"W\"");
+  EXPECT_EQ(message("~\n"), "ELasFilerError: Unsigned section found");
+  EXPECT_EQ(message(head + "~C\nGR.API :\n~A\n1 2\n"), "ELogError: \"GK\" is not a valid argument");
+  EXPECT_EQ(message("~W\nSTRT.M 1 :\n" + curves), "ELogTrackError: Шаг кривой < 1mm (ms)");
+  EXPECT_EQ(message(head + curves + "~A\n1.0\t2.0\n"),
+            "EConvertError: \"1.0\t2.0\" is not a valid floating point value (line 11)");
+  EXPECT_EQ(message(head + curves + "~A\n1.0\n"), "ELasFilerError: Fewer values than curves (line 11)");
+  EXPECT_EQ(message(head), "ELasFilerError: No curves found in the file");
+  // A parameter section is standard; an unknown one is told and skipped.
+  auto sheet = Import(head + curves + "~P\nBS.MM 200 : bit\n~X\nanything\n~A\n1.0 -999\n1.5 20\n");
+  EXPECT_EQ(warnings_, std::vector<std::string>{"Unknown section tag \"X\""});
+  ASSERT_EQ(sheet->Count(), 2);
+  EXPECT_EQ(sheet->Tracks(1)->Sample(0), 0.f);
+  EXPECT_EQ(sheet->Tracks(1)->Sample(1), 20.f);
+  EXPECT_EQ(sheet->Tracks(1)->End(), 1500);
+}
+
+TEST_F(LasTest, UnknownMnemonicsAreAddedToTheDictionaryWithAWarning) {
+  std::vector<std::string> told;
+  tables_.Parameters().OnMissingDescription = [&](const std::string& m, const std::string&) { told.push_back(m); };
+  auto sheet = Import("~W\nSTRT.M 1 :\nSTEP.M 1 :\n~C\nDEPT.M :\nNEWCURVE.X :\n~A\n1 5\n");
+  EXPECT_EQ(sheet->Tracks(1)->Parameter(), "NEWCURVE");
+  EXPECT_EQ(told, std::vector<std::string>{"Отсутствует описание параметра \"NEWCURVE\"."});
+  EXPECT_EQ(tables_.Parameters().Get("NEWCURVE").Units, "у.е.");
+}
+
+TEST_F(LasTest, RealFilesFromOtherSoftware) {
+  auto s20 = ImportFile("sample_2.0.las");
+  ASSERT_EQ(s20->Count(), 8);
+  const TLogTrack* ild = s20->FindTrack("ILD");
+  ASSERT_NE(ild, nullptr);
+  EXPECT_FALSE(ild->Ascending());
+  EXPECT_EQ(ild->Count(), 3);
+  EXPECT_EQ(ild->Origin(), 1669750);
+  EXPECT_EQ(ild->End(), 1670000);
+  EXPECT_FLOAT_EQ(ild->Sample(0), 105.6f);
+  EXPECT_EQ(s20->Params().Value("company"), "ANY OIL COMPANY INC.");
+  EXPECT_EQ(s20->Params().Value("oilfield"), "WILDCAT");
+
+  EXPECT_EQ(ImportFile("sample_2.0_minimal.las")->Count(), 8);
+
+  auto multi = ImportFile("multi_channel.las");
+  ASSERT_EQ(multi->Count(), 15);
+  EXPECT_FLOAT_EQ(multi->FindTrack("CFTC")->Sample(multi->FindTrack("CFTC")->Count() - 1), 841.0595f);
+
+  auto real = ImportFile("6038187_v1.2.las");
+  ASSERT_EQ(real->Count(), 9);
+  const TLogTrack* gamn = real->FindTrack("GAMN");
+  ASSERT_NE(gamn, nullptr);
+  EXPECT_EQ(gamn->Count(), 2732);
+  EXPECT_EQ(gamn->Origin(), 50);
+  EXPECT_EQ(gamn->Step(), 50);
+
+  EXPECT_GT(ImportFile("encodings_cp1252.las")->Count(), 0);
+}
+
+TEST_F(LasTest, FilesOutsideTheRulesAreRefusedCleanly) {
+  for (const char* name : {"sample_2.0_wrapped.las", "sample_2.0_tab_dlm.las", "sample_3.0.las"}) {
+    TLogSheet sheet;
+    sheet.NewTrack("OLD");
+    auto bytes = ReadWholeFile(DataFile(name));
+    MemoryStream in(std::string(bytes.begin(), bytes.end()));
+    const TLogSheetFilerClass format{"LAS", [this] { return std::make_unique<TLasFiler>(options_); }};
+    try {
+      LoadSheet(format, in, sheet, nullptr);
+      ADD_FAILURE() << name << " loaded";
+    } catch (const EKestError& e) {
+      EXPECT_NE(std::string(e.what()).find("line"), std::string::npos) << name << ": " << e.what();
+    }
+    EXPECT_EQ(sheet.Count(), 0) << name;
+  }
+}
+
+TEST_F(LasTest, TruncatedAndGarbageInputNeverCrashes) {
+  TLogSheet sheet;
+  FillDepth(sheet);
+  MemoryStream out;
+  TLasFiler(options_).Write(out, sheet);
+  std::string whole = out.Text();
+  for (size_t cut = 0; cut < whole.size(); cut += 7) {
+    try {
+      Import(whole.substr(0, cut));
+    } catch (const EKestError&) {
+    }
+  }
+  std::string garbage;
+  for (int i = 0; i < 4000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 251));
+  EXPECT_ANY_THROW(Import(garbage));
+}
+
+}  // namespace
+}  // namespace kest
