@@ -203,6 +203,15 @@ TEST_F(ResearchParams, DescriptionsWithDefaultsAndBooleanWords) {
   }
 }
 
+TEST_F(ResearchParams, ShippedDescriptionLoads) {
+  TResearchParameters params;
+  params.Reload(std::string(KEST_DATA_ROOT) + "/Data/research params");
+  EXPECT_GE(params.Count(), 10);
+  EXPECT_TRUE(params.ByName("oilfield").Mandatory);
+  EXPECT_EQ(params.ByName("well").DisplayName, "Скважина");
+  EXPECT_FALSE(params.ByName("API").Selectable);
+}
+
 TEST_F(ResearchParams, BrokenElementEndsLoadingKeepingEarlierOnes) {
   TResearchParameters params;
   EXPECT_THROW(params.Reload(Write("(((PARAMETER . A) (DISPLAYNAME . \"A\"))"

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "log/log_sheet.h"
+#include "support/stream.h"
 #include "temp_dir.h"
 
 namespace kest {
@@ -92,6 +93,22 @@ TEST_F(KestTool, DecodeFramesACapturedStream) {
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "05 01 02 03 04 F1\n92 00 00 00 00 00\n05 01 02 03 04 F1\ngood=3 bad=2\n");
   EXPECT_EQ(RunTool("decode --attach 256 " + capture + " 2>/dev/null").code, 1);
+}
+
+TEST_F(KestTool, ConvertLasToLsAndBackWithOptions) {
+  std::string las = std::string(KEST_SOURCE_DIR) + "/tests/data/las/sample_2.0.las";
+  std::string ls = dir_.File("s.ls"), out = dir_.File("s.las");
+  ASSERT_EQ(RunTool("convert " + las + " " + ls + " 2>/dev/null").code, 0);
+  Result info = RunTool("info --json " + ls);
+  EXPECT_NE(info.out.find("\"parameter\":\"ILD\""), std::string::npos) << info.out;
+  ASSERT_EQ(RunTool("convert " + las + " " + out + " --las-step 5 --null -1 2>/dev/null").code, 0);
+  auto bytes = ReadWholeFile(out);
+  std::string text(bytes.begin(), bytes.end());
+  EXPECT_NE(text.find("-1.00 : "), std::string::npos);
+  EXPECT_NE(text.find("\r\n1670.00 "), std::string::npos);
+  EXPECT_EQ(RunTool("convert " + las + " " + out + " --las-step 0 2>/dev/null").code, 1);
+  EXPECT_EQ(RunTool("convert " + las + " " + dir_.File("x.tmp") + " 2>&1").out,
+            "ELogSheetFilersError: Формат \"tmp\" не поддерживается\n");
 }
 
 TEST_F(KestTool, SynthRecordsAReadableCrashFile) {

@@ -4,6 +4,7 @@
 #include "command.h"
 #include "log/log_sheet.h"
 #include "sheet_output.h"
+#include "tool_environment.h"
 
 namespace kest::tool {
 namespace {
@@ -11,6 +12,7 @@ namespace {
 int Info(const std::vector<std::string>& argv) {
   auto args = argv;
   bool json = TakeFlag(args, "--json");
+  ToolEnvironment env(args);
   ExpectPositional(args, 1);
   TLogSheet sheet;
   LoadSheetFile(args[0], sheet);
@@ -23,6 +25,7 @@ int Dump(const std::vector<std::string>& argv) {
   auto args = argv;
   bool json = TakeFlag(args, "--json");
   std::string track_spec = TakeOption(args, "--track");
+  ToolEnvironment env(args);
   ExpectPositional(args, 1);
   TLogSheet sheet;
   LoadSheetFile(args[0], sheet);
@@ -40,9 +43,9 @@ int Dump(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-KEST_TOOL_COMMAND("info", "FILE [--json]",
+KEST_TOOL_COMMAND("info", "FILE [--json] [--root DIR]",
                   "argument, range, parameters, comments and tracks of a log file", Info);
-KEST_TOOL_COMMAND("dump", "FILE [--track NAME[#N]] [--json]",
+KEST_TOOL_COMMAND("dump", "FILE [--track NAME[#N]] [--json] [--root DIR]",
                   "samples of every track, or of one (N counts same-named tracks from 0)", Dump);
 
 }  // namespace kest::tool
