@@ -15,6 +15,7 @@ TLoggerSensors::TLoggerSensors(TLoggerSensorDriver& driver) : driver_(driver) {}
 TLoggerSensors::~TLoggerSensors() {
   OnLayoutChange = nullptr;
   BeginUpdate = EndUpdate = nullptr;
+  OnRemove = nullptr;
   Clear();
 }
 
@@ -84,6 +85,7 @@ void TLoggerSensors::Add(std::unique_ptr<TLoggerDriverSensor> sensor) {
 
 void TLoggerSensors::Delete(int index) {
   auto it = items_.begin() + index;
+  if (OnRemove) OnRemove(**it);
   driver_.RemoveSensor(it->get());
   Undefine(**it);
   items_.erase(it);

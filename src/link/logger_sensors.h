@@ -41,6 +41,8 @@ class TLoggerSensors {
   std::function<void()> OnLayoutChange;
   std::function<void()> BeginUpdate;
   std::function<void()> EndUpdate;
+  // Set by the logger: a sensor is about to be freed (channels bound to it let go).
+  std::function<void(TLoggerSensor& sensor)> OnRemove;
 
  private:
   void Define(TLoggerSensor& sensor);
