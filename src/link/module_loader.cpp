@@ -18,6 +18,8 @@ namespace kest {
 
 namespace {
 
+constexpr const char* kModuleNumberSensor = "MODULENUMBER";
+
 // A chain of parents deeper than this can only be a cycle.
 constexpr int kMaxExtendsDepth = 32;
 
@@ -37,7 +39,10 @@ void ForEachEntry(TConsNode* list, Fn fn) {
 void LoadSensor(TLoggerModule& module, TNode* entry, LoggerCore& logger) {
   std::string name = GetStr("name", entry);
   if (name.empty()) throw ELoggerError("Unnamed sensor found");
-  if (TLoggerSensor* other = logger.Sensors().Find(name); other && other->Module() != &module)
+  // Every module that reports its number declares "modulenumber"; the number
+  // detection tells them apart by the module each belongs to.
+  if (TLoggerSensor* other = logger.Sensors().Find(name);
+      other && other->Module() != &module && other->Name() != kModuleNumberSensor)
     RaiseOwnedElsewhere(module, "sensor", name, other->Module());
   TArgs handler(FindEntry("handler", entry));
   auto* kind = handler.Next<TSymbolNode>();
