@@ -26,7 +26,10 @@ bool TCommandDriver::TryLock(int timeout_ms) {
   // Polled against the injected clock so that tests run the time-out instantly.
   int64_t deadline = clock_.NowMs() + timeout_ms;
   for (;;) {
-    if (command_lock_.try_lock()) return true;
+    if (command_lock_.try_lock()) {
+      ++lock_depth_;
+      return true;
+    }
     if (clock_.NowMs() >= deadline) return false;
     clock_.SleepMs(1);
   }
@@ -36,7 +39,10 @@ void TCommandDriver::Lock() {
   if (!TryLock(kLockTimeoutMs)) throw ELoggerError("Cant lock logger");
 }
 
-void TCommandDriver::Unlock() { command_lock_.unlock(); }
+void TCommandDriver::Unlock() {
+  --lock_depth_;
+  command_lock_.unlock();
+}
 
 void TCommandDriver::WaitUntil(int64_t deadline, bool (*done)(const TCommandDriver&)) {
   while (clock_.NowMs() < deadline && !done(*this)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <mutex>
 
 namespace kest {
@@ -32,6 +33,8 @@ class TCommandDriver {
   void Lock();
   bool TryLock(int timeout_ms);
   void Unlock();
+  // A command sequence is running (on any thread, this one included).
+  bool Busy() const { return lock_depth_ > 0; }
 
   // Writes the byte, then pauses 10 ms processing events. True when it was written.
   bool SendByte(uint8_t byte);
@@ -48,6 +51,7 @@ class TCommandDriver {
   TLoggerSensor* ack_sensor_ = nullptr;
   TLoggerPortDriver* port_ = nullptr;
   std::recursive_mutex command_lock_;
+  std::atomic<int> lock_depth_{0};
 };
 
 // RAII for TCommandDriver::Lock / Unlock.
