@@ -5,7 +5,8 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 STAMP := $(BUILD_DIR)/.setup-done
 
-.PHONY: all build configure setup run test bench clean format
+.PHONY: all build configure setup run test bench clean format \
+	test-asan test-tsan fuzz-build fuzz-smoke fuzz
 
 all: build
 
@@ -32,6 +33,46 @@ run: build
 
 bench: build
 	./scripts/run-bench $(BUILD_DIR)
+
+# Sanitizer runs of the core layers' tests, each in a tree of its own. Only the test
+# programs are built there (no benchmarks, no GUI), which keeps CI short.
+ASAN_DIR ?= build-san-address
+TSAN_DIR ?= build-san-thread
+ASAN_TESTS ?= support_tests lisp_tests log_tests link_tests expr_tests
+TSAN_TESTS ?= link_tests log_tests
+SAN_CMAKE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEST_BUILD_BENCH=OFF \
+	-DCMAKE_CXX_FLAGS=-fno-sanitize-recover=all $(CMAKE_FLAGS)
+
+test-asan: $(STAMP)
+	$(SAN_CMAKE) -B $(ASAN_DIR) -DKEST_SANITIZE=address,undefined
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target $(ASAN_TESTS)
+	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS) -L unit -E '^(layering)$$'
+
+test-tsan: $(STAMP)
+	$(SAN_CMAKE) -B $(TSAN_DIR) -DKEST_SANITIZE=thread
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -j $(JOBS) -L unit -E '^(layering)$$'
+
+# libFuzzer targets (clang). fuzz-smoke runs each for a fixed number of inputs;
+# `make fuzz FUZZ_SECONDS=600` runs each for that long, one after the other.
+FUZZ_DIR ?= build-fuzz
+FUZZ_RUNS ?= 3000
+FUZZ_SECONDS ?= 60
+
+fuzz-build: $(STAMP)
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKEST_FUZZ=ON -DKEST_BUILD_TESTS=OFF -DKEST_BUILD_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS=-fno-sanitize-recover=undefined
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_all
+
+fuzz-smoke: fuzz-build
+	./fuzz/run-fuzz $(FUZZ_DIR) runs $(FUZZ_RUNS)
+
+fuzz: fuzz-build
+	./fuzz/run-fuzz $(FUZZ_DIR) seconds $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
