@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "command.h"
+#include "link/device_functions.h"
 #include "lisp/wlisp.h"
 #include "log/las_filer.h"
 #include "log/log_parameters.h"
@@ -18,6 +19,7 @@ ToolEnvironment::ToolEnvironment(std::vector<std::string>& args) {
     root_ = env && *env ? env : KEST_DEFAULT_ROOT;
   }
   lisp_ = std::make_unique<TWLisp>();
+  RegisterDeviceFunctions(*lisp_);
   namespace fs = std::filesystem;
   if (fs::exists(fs::path(DataDir()) / TLogParameterTables::kParametersFile))
     tables_ = std::make_unique<TLogParameterTables>(DataDir());

@@ -1,0 +1,51 @@
+#include "sim_setup.h"
+
+#include "command.h"
+#include "support/number_text.h"
+
+namespace kest::tool {
+
+namespace {
+
+double TakeNumber(std::vector<std::string>& args, const char* name, double def) {
+  std::string text = TakeOption(args, name);
+  if (text.empty()) return def;
+  auto v = ParseFloat(text);
+  if (!v) throw UsageError(std::string(name) + " takes a number");
+  return *v;
+}
+
+}  // namespace
+
+sim::SimSettings TakeSimSettings(std::vector<std::string>& args) {
+  sim::SimSettings s;
+  s.winch.speed_m_per_h = TakeNumber(args, "--speed", 0);
+  s.winch.start_depth_m = TakeNumber(args, "--depth", 1000);
+  s.corrupt_rate = TakeNumber(args, "--corrupt", 0);
+  s.drop_rate = TakeNumber(args, "--drop", 0);
+  s.seed = static_cast<uint32_t>(TakeNumber(args, "--seed", 1));
+  s.never_acknowledge = TakeFlag(args, "--never-ack");
+  std::string string = TakeOption(args, "--string");
+  if (!string.empty()) {
+    s.string.clear();
+    size_t start = 0;
+    while (start <= string.size()) {
+      size_t comma = string.find(',', start);
+      std::string item = string.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      sim::SimModule m;
+      auto hash = item.rfind('#');
+      m.class_name = item.substr(0, hash);
+      if (hash != std::string::npos) {
+        auto n = ParseInt(item.substr(hash + 1));
+        if (!n) throw UsageError("--string takes CLASS#NUMBER,...");
+        m.number = *n;
+      }
+      s.string.push_back(m);
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+  }
+  return s;
+}
+
+}  // namespace kest::tool
