@@ -96,6 +96,8 @@ void ConfigureLine(int fd) {
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB);
   tio.c_cflag |= CS8 | PARENB | CLOCAL | CREAD;
   if (::tcsetattr(fd, TCSANOW, &tio) != 0) Diag().Error(std::strerror(errno));
+  // Bytes that arrived before we opened belong to nobody: start from a clean line.
+  ::tcflush(fd, TCIOFLUSH);
 }
 
 struct Registry {

@@ -42,6 +42,12 @@ void PtyServer::Run(std::stop_token stop) {
       if (n > 0) simulator_->Receive(buffer.data(), static_cast<size_t>(n));
     }
     size_t available = simulator_->Available();
+    if (ready > 0 && (p.revents & POLLHUP)) {
+      // Nobody has the terminal open: like a line with nothing attached, what the
+      // tool sends now is lost (and not delivered late to the next reader).
+      while (available > 0) available -= simulator_->Read(buffer.data(), std::min(available, buffer.size()));
+      continue;
+    }
     while (available > 0) {
       size_t n = simulator_->Read(buffer.data(), std::min(available, buffer.size()));
       size_t done = 0;
