@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "bench_line.h"
 #include "log/log_sheet.h"
 
 namespace {
@@ -29,6 +30,10 @@ void Run(int tracks, int rows, bool ascending, bool lock_per_row) {
               tracks, rows, ascending ? "ascending" : "descending",
               lock_per_row ? "lock per row" : "one lock", s, rows / s / 1e6, samples / s / 1e6,
               samples * 4 / s / 1e6);
+  kest::bench::Line(kest::bench::Format("log: append %s, %s", ascending ? "ascending" : "descending",
+                                        lock_per_row ? "lock per row" : "one lock"),
+                    kest::bench::Format("%d tracks x %d rows", tracks, rows),
+                    kest::bench::Format("%.1f M samples/s", samples / s / 1e6));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bench_line.h"
 #include "lisp/wlisp.h"
 #include "log/las_filer.h"
 #include "log/log_parameters.h"
@@ -81,5 +82,9 @@ int main() {
   }
   double floor_s = Seconds(start);
   std::printf("floor (from_chars over the data, nothing stored): %.0f MB/s (sum %g)\n", mb / floor_s, sum);
+  namespace b = kest::bench;
+  std::string size = b::Format("%d curves x %d rows, %.1f MB", back.Count(), back.Tracks(0)->Count(), mb);
+  b::Line("log: LAS export", size, b::Format("%.0f MB/s", mb / write_s));
+  b::Line("log: LAS import", size, b::Format("%.0f MB/s", mb / read_s));
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_line.h"
 #include "log/log_sheet.h"
 #include "support/stream.h"
 
@@ -85,6 +86,12 @@ int main() {
               mb / raw_read, load / raw_read);
   std::printf("  in memory: save %8.1f MB/s, load %8.1f MB/s\n", mb / save_memory,
               mb / load_memory);
+  namespace b = kest::bench;
+  std::string size = b::Format("%d tracks x %d samples, %.1f MB", kTracks, kSamples, mb);
+  b::Line("log: LS save to file", size, b::Format("%.1f MB/s", mb / save));
+  b::Line("log: LS load from file", size, b::Format("%.1f MB/s", mb / load));
+  b::Line("log: LS save in memory", size, b::Format("%.1f MB/s", mb / save_memory));
+  b::Line("log: LS load in memory", size, b::Format("%.1f MB/s", mb / load_memory));
   std::filesystem::remove_all(dir);
   return 0;
 }
