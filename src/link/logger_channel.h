@@ -78,6 +78,7 @@ class TChannelNode : public TNumericNode {
   void Print(std::string& out, int depth = 0) const override;
   float AsFloat() const override { return channel_ ? static_cast<float>(channel_->Value) : 0.0f; }
   const TLoggerChannel* Channel() const { return channel_; }
+  const TLoggerChannel* Target() const { return channel_; }
   void Forget() { channel_ = nullptr; }  // the channel is going away
 
  private:

@@ -89,6 +89,7 @@ class TSensorNode : public TNumericNode {
   void Print(std::string& out, int depth = 0) const override;
   int32_t AsInteger() const override { return sensor_ ? sensor_->Value : 0; }
   const TLoggerSensor* Sensor() const { return sensor_; }
+  const TLoggerSensor* Target() const { return sensor_; }
   void Forget() { sensor_ = nullptr; }  // the sensor is going away
 
  private:
