@@ -37,13 +37,7 @@ TLogger::TLogger(LoggerHost& host, Clock& clock, const TModuleClasses& classes)
       sensors_(sensor_driver_) {
   packets_.SetPort(&port_);
   sensor_driver_.OnSensorChange = [this](TLoggerSensor& s) { OnSensorChange(s); };
-  sensors_.OnLayoutChange = [this] { Notify(TLoggerNotifyKind::lnLayoutChange); };
-  sensors_.BeginUpdate = [this] { BeginUpdate(); };
-  sensors_.EndUpdate = [this] { EndUpdate(); };
-  sensors_.OnRemove = [this](TLoggerSensor& s) { channels_.SensorRemoved(&s); };
-  channels_.OnLayoutChange = [this] { Notify(TLoggerNotifyKind::lnLayoutChange); };
-  channels_.BeginUpdate = [this] { BeginUpdate(); };
-  channels_.EndUpdate = [this] { EndUpdate(); };
+  ConnectLists();
 
   AddModule(classes_.Get("System"));
   modules_.front()->LivenessCheck = [this](TContainedLoggerModule& m, bool& alive) { KeepAlive(m, alive); };

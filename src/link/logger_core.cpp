@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "link/logger_channels.h"
 #include "link/logger_data_source.h"
+#include "link/logger_sensors.h"
 
 namespace kest {
 
@@ -28,6 +30,18 @@ void LoggerCore::DeliverToDataSources(TLoggerNotifyKind kind, TLoggerPayload pay
   for (TLoggerDataSource* source : sources)
     if (std::find(data_sources_.begin(), data_sources_.end(), source) != data_sources_.end())
       source->Notify(kind, payload);
+}
+
+void LoggerCore::ConnectLists() {
+  TLoggerSensors& sensors = Sensors();
+  TLoggerChannels& channels = Channels();
+  sensors.OnLayoutChange = [this] { Notify(TLoggerNotifyKind::lnLayoutChange); };
+  sensors.BeginUpdate = [this] { BeginUpdate(); };
+  sensors.EndUpdate = [this] { EndUpdate(); };
+  sensors.OnRemove = [&channels](TLoggerSensor& s) { channels.SensorRemoved(&s); };
+  channels.OnLayoutChange = [this] { Notify(TLoggerNotifyKind::lnLayoutChange); };
+  channels.BeginUpdate = [this] { BeginUpdate(); };
+  channels.EndUpdate = [this] { EndUpdate(); };
 }
 
 void LoggerCore::DetachDataSources() {

@@ -71,6 +71,9 @@ class LoggerCore {
  protected:
   // The logger's destructor detaches every data source, from the last.
   void DetachDataSources();
+  // Wires the sensor and channel lists to this logger as described above (call
+  // once the lists exist, from the constructor of the implementation).
+  void ConnectLists();
 
  private:
   std::vector<TLoggerDataSource*> data_sources_;

@@ -20,15 +20,7 @@ namespace kest::testing {
 // notification it raises; the update bracket delivers pending kinds without payload.
 class FakeLogger : public LoggerCore {
  public:
-  FakeLogger() {
-    sensors_.OnLayoutChange = [this] { Notify(TLoggerNotifyKind::lnLayoutChange); };
-    sensors_.BeginUpdate = [this] { BeginUpdate(); };
-    sensors_.EndUpdate = [this] { EndUpdate(); };
-    sensors_.OnRemove = [this](TLoggerSensor& s) { channels_.SensorRemoved(&s); };
-    channels_.OnLayoutChange = [this] { Notify(TLoggerNotifyKind::lnLayoutChange); };
-    channels_.BeginUpdate = [this] { BeginUpdate(); };
-    channels_.EndUpdate = [this] { EndUpdate(); };
-  }
+  FakeLogger() { ConnectLists(); }
   ~FakeLogger() override {
     DetachDataSources();
     channels_.Clear();
