@@ -1,0 +1,56 @@
+#include "session/background_save.h"
+
+#include "log/log_sheet.h"
+#include "support/diagnostic_log.h"
+
+namespace kest {
+
+BackgroundSave::~BackgroundSave() { WaitAll(); }
+
+void BackgroundSave::Save(TLogSheet& sheet, const std::string& path, const std::string& ext) {
+  auto copy = std::make_shared<TLogSheet>();
+  {
+    SheetLock lock(sheet);
+    copy->Assign(sheet);
+    copy->Params() = sheet.Params();
+    copy->Comments() = sheet.Comments();
+    copy->SetLasStep(sheet.LasStep());
+  }
+  auto job = std::make_unique<Job>();
+  job->path = path;
+  Job* j = job.get();
+  job->thread = std::jthread([j, copy, ext] {
+    try {
+      copy->SaveToFile(j->path, ext);
+      j->ok = true;
+    } catch (const std::exception& e) {
+      Diag().Error(std::string("Error saving file: ") + e.what());
+    }
+    j->done.store(true, std::memory_order_release);
+  });
+  jobs_.push_back(std::move(job));
+}
+
+std::list<BackgroundSave::Result> BackgroundSave::Reap() {
+  std::list<Result> ended;
+  for (auto it = jobs_.begin(); it != jobs_.end();) {
+    if (!(*it)->done.load(std::memory_order_acquire)) {
+      ++it;
+      continue;
+    }
+    (*it)->thread.join();
+    ended.push_back({(*it)->path, (*it)->ok});
+    it = jobs_.erase(it);
+  }
+  return ended;
+}
+
+std::list<BackgroundSave::Result> BackgroundSave::WaitAll() {
+  for (auto& job : jobs_)
+    if (job->thread.joinable()) job->thread.join();
+  return Reap();
+}
+
+int BackgroundSave::Running() const { return static_cast<int>(jobs_.size()); }
+
+}  // namespace kest
