@@ -38,7 +38,7 @@ std::list<BackgroundSave::Result> BackgroundSave::Reap() {
       ++it;
       continue;
     }
-    (*it)->thread.join();
+    if ((*it)->thread.joinable()) (*it)->thread.join();
     ended.push_back({(*it)->path, (*it)->ok});
     it = jobs_.erase(it);
   }
