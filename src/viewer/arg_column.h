@@ -1,0 +1,2 @@
+#pragma once
+#include "viewer/text_column.h"

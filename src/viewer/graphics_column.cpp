@@ -1,0 +1,412 @@
+#include "viewer/graphics_column.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "log/component_writer.h"
+#include "log/log_sheet.h"
+#include "log/log_track.h"
+#include "support/rounding.h"
+#include "support/singles.h"
+#include "viewer/canvas.h"
+#include "viewer/log_viewer_core.h"
+#include "viewer/scale_list.h"
+#include "viewer/value_format.h"
+#include "viewer/viewer_layout.h"
+
+namespace kest {
+
+namespace {
+// div and mod that cut towards zero, as the wrap rule counts widths.
+int64_t Div(int64_t a, int64_t w) { return a / w; }
+int64_t Mod(int64_t a, int64_t w) { return a % w; }
+}  // namespace
+
+TGraphicsColumn::TGraphicsColumn() { label_font_.Bold = true; }
+
+void TGraphicsColumn::SetPen(const TPen& pen) {
+  if (pen == pen_) return;
+  pen_ = pen;
+  Changed();
+}
+
+void TGraphicsColumn::SetScale(double value) {
+  if (value == scale_ || !(value > neg_scale_)) return;
+  scale_ = value;
+  Changed();
+}
+
+void TGraphicsColumn::SetNegScale(double value) {
+  if (value == neg_scale_ || !(value < scale_)) return;
+  neg_scale_ = value;
+  Changed();
+}
+
+void TGraphicsColumn::SetOffsetGraph(double value) {
+  if (value == offset_graph_ || !(value < scale_)) return;
+  offset_graph_ = value;
+  Changed();
+}
+
+void TGraphicsColumn::SetDifferential(bool value) {
+  if (value == differential_) return;
+  differential_ = value;
+  if (TLogTrack* t = Track()) t->SetDifferential(value);
+  Changed();
+}
+
+void TGraphicsColumn::LinkTrack() {
+  TTrackColumn::LinkTrack();
+  if (differential_) {
+    if (TLogTrack* t = Track()) t->SetDifferential(true);
+  }
+}
+
+void TGraphicsColumn::SetFilterLen(int32_t value) {
+  if (value < 0) throw EAssertionFailed("Assertion failure");
+  if (value == filter_len_) return;
+  filter_len_ = value;
+  Changed();
+}
+
+void TGraphicsColumn::SetShowGrid(bool value) {
+  if (value == show_grid_) return;
+  show_grid_ = value;
+  Changed();
+}
+
+void TGraphicsColumn::SetAutoScale(bool value) {
+  if (value == auto_scale_) return;
+  auto_scale_ = value;
+  Changed();
+}
+
+void TGraphicsColumn::ScaleUp() {
+  double next;
+  if (NextValueStepAbove(scale_, next)) SetScale(next);
+}
+
+void TGraphicsColumn::ScaleDown() {
+  double next;
+  if (LastValueStepBelow(scale_, next)) SetScale(next);
+}
+
+bool TGraphicsColumn::HeaderKeyDown(TViewerKey key, TShiftState shift) {
+  if (shift.CtrlOnly() && key == TViewerKey::kPadPlus) {
+    ScaleDown();
+    return true;
+  }
+  if (shift.CtrlOnly() && key == TViewerKey::kPadMinus) {
+    ScaleUp();
+    return true;
+  }
+  return TTrackColumn::HeaderKeyDown(key, shift);
+}
+
+void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
+  if (Parameter() == "NONE" || !Viewer()) return;
+  const float ppm = Viewer()->PixelsPerMm();
+  const int margin = RoundHalfEven32(ppm + 0.5);
+  const TRect inner{rect.Left + margin, rect.Top, rect.Right - margin, rect.Bottom};
+  TFont font;
+  font.Height = RoundHalfEven32(4 * ppm + 0.5);
+  canvas.SetFont(font);
+  const std::string left_label = FormatValue(neg_scale_ + offset_graph_, 0, 2);
+  const std::string right_label = FormatValue(scale_, 0, 2);
+  TLogSheet* sheet = Viewer()->Sheet();
+  const int number = sheet && sheet->TrackCountOf(Parameter()) > 1 ? Number() + 1 : Number();
+
+  const int lw = canvas.TextWidth(left_label);
+  const int rw = canvas.TextWidth(right_label);
+  const int middle = inner.Width() - (lw + 4) - (rw + 12);
+  const int caption_top = CaptionTop(rect);
+  std::string caption = middle >= 1 ? Caption(canvas, number, middle) : std::string();
+  canvas.SetFont(font);
+  if (caption.empty()) {
+    PaintCaption(canvas, inner, number, Color());
+  } else {
+    canvas.TextOut(inner.Left + 4, caption_top - 5, left_label);
+    canvas.TextOut(inner.Right - 4 - rw, caption_top - 5, right_label);
+    const int x = inner.Left + lw + 8 + (middle - canvas.TextWidth(caption)) / 2;
+    DrawCaptionText(canvas, x, caption_top, caption, Color());
+  }
+
+  TPen sample = pen_;
+  sample.Color = Color();
+  canvas.SetPen(sample);
+  const int line_row =
+      std::min(rect.Top + RoundHalfEven32(12 * ppm), rect.Bottom - rect.Bottom / 2);
+  canvas.Line(inner.Left + 2, line_row, inner.Right - 2, line_row);
+
+  canvas.SetPen({psSolid, 1, clBlack});
+  const int width = rect.Width();
+  for (int i = 1; i <= 9; ++i) {
+    const int x = rect.Left + RoundHalfEven32(i * width / 10.0);
+    canvas.Line(x, rect.Bottom - 2, x, rect.Bottom);
+  }
+
+  TFont big = font;
+  big.Height += RoundHalfEven32(3 * Viewer()->Dpi() / 72.0);
+  canvas.SetFont(big);
+  const double base = neg_scale_ + offset_graph_;
+  auto v = [&](int i) { return base + i * (scale_ - base) / 10; };
+  int widths = canvas.TextWidth("     ");
+  for (int k = 1; k <= 4; ++k) widths += canvas.TextWidth(FormatValue(v(2 * k), 2, 2, true));
+  const int text_height = canvas.TextHeight("0");
+  if (widths < inner.Right - 4) {
+    for (int k = 1; k <= 4; ++k) {
+      const std::string text = FormatValue(v(2 * k), 2, 2, true);
+      const int x = inner.Left + RoundHalfEven32(k * width / 5.0) - canvas.TextWidth(text) / 2 - 5;
+      canvas.TextOut(x, rect.Bottom - text_height, text);
+    }
+  } else if (canvas.TextWidth(FormatValue(v(5), 0, 0) + "  ") < inner.Right - 4) {
+    const std::string text = FormatValue(v(5), 2, 2, true);
+    canvas.TextOut(rect.Left + (width - canvas.TextWidth(text)) / 2, rect.Bottom - text_height, text);
+  }
+  canvas.SetFont(font);
+}
+
+void TGraphicsColumn::PaintBackground(TCanvas& canvas, int first_row, int last_row) {
+  TTrackColumn::PaintBackground(canvas, first_row, last_row);
+  if (!TopLevel() || !show_grid_ || !Viewer()) return;
+  const TLogViewerCore& v = *Viewer();
+  const bool mono = v.Printing() && v.Monochrome();
+  const TPen major{psSolid, 1, mono ? clBlack : clGray};
+  const TPen minor{psDot, 1, mono ? clBlack : clSilver};
+  const int width = Width();
+  for (int i = 0; i <= 40; ++i) {
+    const int x = RoundHalfEven32(i * (width / 10.0) / 4);
+    canvas.SetPen(i % 4 == 0 ? major : minor);
+    canvas.Line(x, first_row, x, last_row + 1);
+  }
+  const int64_t step = static_cast<int64_t>(v.Scale()) * 20;
+  if (step <= 0) return;
+  canvas.SetPen(minor);
+  for (int64_t pos = (v.ViewTop() / step) * step - v.ViewTop(); pos < v.ViewSpan(); pos += step) {
+    for (int q = 1; q <= 3; ++q) {
+      const int row = RoundHalfEven32((pos + q * step / 4.0) / v.Scale() * v.PixelsPerMm());
+      canvas.Line(0, row, width, row);
+    }
+  }
+}
+
+void TGraphicsColumn::ValueLabel(TCanvas& canvas, int64_t x, int64_t row, double value) {
+  const std::string text = FormatValue(value, 0, 3);
+  const int tw = canvas.TextWidth(text);
+  const int th = canvas.TextHeight(text);
+  const int64_t lx = x + tw + 4 < Width() ? x + 4 : x - tw - 4;
+  int64_t ly = std::max<int64_t>(row - th, 0);
+  const int height = Viewer() ? Viewer()->SheetPanelHeight() : 0;
+  if (height > 0 && ly + th > height) ly = height - th;
+  canvas.TextOut(static_cast<int>(lx), static_cast<int>(ly), text);
+}
+
+void TGraphicsColumn::AddWrapped(TCanvas& canvas, int64_t a, int32_t b, double value) {
+  const int64_t w = Width();
+  const int64_t c = last_x_;
+  const int64_t d = last_y_;
+  if (c < a && Div(c, w) < Div(a, w)) {
+    const int32_t y = static_cast<int32_t>(
+        b - RoundHalfEven(static_cast<double>(Mod(a, w)) * (b - d) / static_cast<double>(a - c)));
+    points_.Add(canvas, static_cast<int32_t>(w), y);
+    points_.Flush(canvas);
+    points_.Clear();
+    points_.Add(0, y);
+    ValueLabel(canvas, 0, y, value);
+  } else if (a < c && Div(a, w) < Div(c, w)) {
+    const int32_t y = static_cast<int32_t>(
+        RoundHalfEven(static_cast<double>(Mod(c, w)) * (b - d) / static_cast<double>(c - a)) + d);
+    points_.Add(canvas, 0, y);
+    points_.Flush(canvas);
+    points_.Clear();
+    points_.Add(static_cast<int32_t>(w), y);
+    ValueLabel(canvas, w, y, value);
+  }
+  points_.Add(canvas, static_cast<int32_t>(Mod(a, w)), b);
+  last_x_ = a;
+  last_y_ = b;
+}
+
+void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32_t first,
+                                  int32_t n, int64_t offset) {
+  const int64_t w = Width();
+  const double range = scale_ - neg_scale_ - offset_graph_;
+  if (w <= 0 || range == 0 || !std::isfinite(range) || !Viewer()) return;
+  const TLogViewerCore& v = *Viewer();
+  const double kx = w / range;
+  const double ky = v.PixelsPerMm() / v.Scale();
+  const double base = neg_scale_ + offset_graph_;
+  const int64_t step = track.Step();
+  const float* s = track.Samples() + first;
+  auto raw_x = [&](double value) { return RoundHalfEven((value - base) * kx); };
+  auto row_of = [&](int64_t i) {
+    return RoundHalfEven32(ky * (static_cast<double>(offset) + static_cast<double>(i * step)));
+  };
+
+  points_.Clear();
+  TPen pen = pen_;
+  pen.Color = Color();
+  canvas.SetPen(pen);
+  label_font_.Height = RoundHalfEven32(v.PixelsPerMm() * 3.5 + 0.5);
+  label_font_.Color = Color();
+  canvas.SetFont(label_font_);
+  last_x_ = raw_x(s[0]);
+  last_y_ = RoundHalfEven32(offset * ky);
+
+  auto edge_x = [&](double value) { return Mod(Trunc((value - base) * kx), w); };
+  if ((v.EdgeLabels() & elTop) && (first == 0 || offset < 1))
+    ValueLabel(canvas, edge_x(s[0]), Trunc(ky * std::max<int64_t>(offset, 0)), s[0]);
+  const int64_t end_arg = track.Origin() + static_cast<int64_t>(first + n) * step;
+  if ((v.EdgeLabels() & elBottom) &&
+      (first + n == track.Count() || end_arg >= v.ViewTop() + static_cast<double>(v.ViewSpan())))
+    ValueLabel(canvas, edge_x(s[n - 1]), Trunc(ky * (end_arg - v.ViewTop())), s[n - 1]);
+
+  double largest = -9999.99;
+  if (filter_len_ < 1) {
+    const int rows = std::abs(row_of(n - 1) - row_of(0)) + 1;
+    if (n <= 4 * rows || ky <= 0) {
+      for (int32_t i = 0; i < n; ++i) {
+        largest = std::max(largest, static_cast<double>(s[i]));
+        AddWrapped(canvas, raw_x(s[i]), row_of(i), s[i]);
+      }
+    } else {
+      // Many samples per pixel row: each row keeps its first, lowest, highest and
+      // last value, in the order they occur, so every spike is still drawn.
+      int64_t i = 0;
+      while (i < n) {
+        const int32_t r = row_of(i);
+        int64_t j = static_cast<int64_t>(std::floor(((r + 0.5) / ky - offset) / step)) + 1;
+        j = std::clamp<int64_t>(j, i + 1, n);
+        while (j < n && row_of(j) == r) ++j;
+        while (j > i + 1 && row_of(j - 1) != r) --j;
+        int64_t lo = i, hi = i;
+        for (int64_t k = i + 1; k < j; ++k) {
+          if (s[k] < s[lo]) lo = k;
+          if (s[k] > s[hi]) hi = k;
+        }
+        largest = std::max(largest, static_cast<double>(s[hi]));
+        int64_t picks[4] = {i, std::min(lo, hi), std::max(lo, hi), j - 1};
+        int64_t previous = -1;
+        for (int64_t k : picks) {
+          if (k == previous) continue;
+          AddWrapped(canvas, raw_x(s[k]), r, s[k]);
+          previous = k;
+        }
+        i = j;
+      }
+    }
+  } else {
+    TSingles ring(filter_len_);
+    for (int64_t k = std::max<int64_t>(first - filter_len_, 0); k < first; ++k)
+      ring.Push(static_cast<float>(RoundHalfEven(kx * track.Samples()[k])));
+    for (int32_t i = 0; i < n; ++i) {
+      largest = std::max(largest, static_cast<double>(s[i]));
+      if (RoundHalfEven(static_cast<double>(s[i]) * 100) == -9999) {
+        ring.Clear();
+      } else {
+        ring.Push(static_cast<float>(RoundHalfEven(kx * s[i])));
+      }
+      AddWrapped(canvas, RoundHalfEven(ring.Average() - kx * base), row_of(i), s[i]);
+    }
+  }
+
+  if (auto_scale_) {
+    const int index = FirstValueStepAtLeast(largest);
+    // Kept above NegScale, as the setter would.
+    if (index >= 0 && ValueStep(index) > neg_scale_) scale_ = ValueStep(index);
+  }
+  points_.Flush(canvas);
+
+  if (!Markers().empty()) {
+    TPen marker_pen = pen;
+    marker_pen.Color = Color() + 4095;
+    canvas.SetPen(marker_pen);
+    for (const TVisualGadget& m : Markers()) {
+      if (m.Index < first || m.Index > first + n || m.Index >= track.Count()) continue;
+      const int x = static_cast<int>(Mod(raw_x(track.Samples()[m.Index]), w));
+      const int row = RoundHalfEven32(ky * step * (m.Index - first) + ky * offset);
+      if (m.Kind == 0) {
+        canvas.FrameRect({x - 3, row - 3, x + 4, row + 4});
+      } else {
+        canvas.Line(x - 10, row, x + 11, row);
+      }
+    }
+    canvas.SetPen(pen);
+  }
+}
+
+void TGraphicsColumn::WriteProperties(ComponentWriter& out) const {
+  TTrackColumn::WriteProperties(out);
+  if (pen_.Color != clBlack) {
+    out.WriteShortString("Pen.Color");
+    out.WriteInteger(static_cast<int32_t>(pen_.Color));
+  }
+  if (pen_.Style != psSolid) {
+    out.WriteShortString("Pen.Style");
+    out.WriteIdent(PenStyleName(pen_.Style));
+  }
+  if (pen_.Width != 1) {
+    out.WriteShortString("Pen.Width");
+    out.WriteInteger(pen_.Width);
+  }
+  auto real = [&](const char* name, double value, double default_value) {
+    if (value == default_value) return;
+    out.WriteShortString(name);
+    out.WriteFloat(value);
+  };
+  real("Scale", scale_, 10);
+  real("NegScale", neg_scale_, 0);
+  real("OffsetGraph", offset_graph_, 0);
+  auto flag = [&](const char* name, bool value, bool default_value) {
+    if (value == default_value) return;
+    out.WriteShortString(name);
+    out.WriteBoolean(value);
+  };
+  flag("Differential", differential_, false);
+  if (filter_len_ != 0) {
+    out.WriteShortString("FilterLen");
+    out.WriteInteger(filter_len_);
+  }
+  flag("ShowGrid", show_grid_, true);
+  flag("AutoScale", auto_scale_, false);
+}
+
+bool TGraphicsColumn::ReadProperty(const std::string& name, TLayoutReader& in) {
+  double d;
+  bool b;
+  int32_t i;
+  if (name == "Pen.Color") {
+    TColor c;
+    if (in.Color(c)) pen_.Color = c;
+  } else if (name == "Pen.Style") {
+    std::string ident;
+    TPenStyle style;
+    if (in.Ident(ident)) {
+      if (PenStyleFromName(ident, style)) pen_.Style = style;
+      else in.Error("Invalid property value: Pen.Style");
+    }
+  } else if (name == "Pen.Width") {
+    if (in.Integer(i) && i >= 0) pen_.Width = i;
+  } else if (name == "Pen.Mode") {
+    in.Skip();
+  } else if (name == "Scale") {
+    if (in.Float(d)) scale_ = d;
+  } else if (name == "NegScale") {
+    if (in.Float(d)) neg_scale_ = d;
+  } else if (name == "OffsetGraph") {
+    if (in.Float(d)) offset_graph_ = d;
+  } else if (name == "Differential") {
+    if (in.Boolean(b)) differential_ = b;
+  } else if (name == "FilterLen") {
+    if (in.Integer(i) && i >= 0) filter_len_ = i;
+  } else if (name == "ShowGrid") {
+    if (in.Boolean(b)) show_grid_ = b;
+  } else if (name == "AutoScale") {
+    if (in.Boolean(b)) auto_scale_ = b;
+  } else {
+    return TTrackColumn::ReadProperty(name, in);
+  }
+  return true;
+}
+
+}  // namespace kest

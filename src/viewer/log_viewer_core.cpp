@@ -1,0 +1,796 @@
+#include "viewer/log_viewer_core.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "support/errors.h"
+#include "support/rounding.h"
+#include "viewer/canvas.h"
+#include "viewer/column_class_list.h"
+#include "viewer/scale_list.h"
+#include "viewer/track_column.h"
+
+namespace kest {
+
+namespace {
+[[noreturn]] void Internal(const char* message) { throw EAssertionFailed(message); }
+}  // namespace
+
+// The sheet panel's reactions to the viewer's changes.
+class TLogViewerCore::SheetPanelLink : public TLVLink {
+ public:
+  explicit SheetPanelLink(TLogViewerCore& core) : core_(core) {}
+  void ViewerChanged(TLogViewerEvents events) override {
+    const bool outer = !reacting_;
+    reacting_ = true;
+    if (events.Has(veColumns)) core_.LayoutColumns();
+    if (events.Has(veScale)) core_.ComputeViewSpan();
+    if (events.HasAny({veColumns, veSheet, veLayout, vePosition, veScale, veColumnChanged}))
+      redraw_ = true;
+    if (outer) {
+      reacting_ = false;
+      if (redraw_) {
+        redraw_ = false;
+        core_.RedrawAll();
+      }
+    }
+  }
+
+ private:
+  TLogViewerCore& core_;
+  bool reacting_ = false;
+  bool redraw_ = false;
+};
+
+class TLogViewerCore::SheetPanelColumnLink : public TLVColumnLink {
+ public:
+  explicit SheetPanelColumnLink(TLogViewerCore& core) : core_(core) {}
+  void ColumnChanged(TLogViewerColumn*) override { core_.RedrawAll(); }
+
+ private:
+  TLogViewerCore& core_;
+};
+
+void TLSViewerLink::StructureChanged() { viewer_.RelinkTracks(); }
+
+void TLSViewerLink::DataChanged() { viewer_.SheetDataChanged(); }
+
+TLogViewerCore::TLogViewerCore() : sheet_link_(*this) {
+  BeginUpdate();
+  root_ = std::make_unique<TPersistentColumn>();
+  root_->viewer_ = this;
+  root_->name_ = "RootColumn";
+  panel_link_ = std::make_unique<SheetPanelLink>(*this);
+  panel_link_->SetViewer(this);
+  panel_column_link_ = std::make_unique<SheetPanelColumnLink>(*this);
+  panel_column_link_->SetViewer(this);
+  pending_events_.Clear();
+  EndUpdate();
+}
+
+TLogViewerCore::~TLogViewerCore() {
+  destroying_ = true;
+  for (TLVLink* link : std::vector<TLVLink*>(viewer_links_)) link->viewer_ = nullptr;
+  for (TLVColumnLink* link : std::vector<TLVColumnLink*>(column_links_)) link->viewer_ = nullptr;
+  viewer_links_.clear();
+  column_links_.clear();
+  sheet_link_.SetSheet(nullptr);
+  focused_ = nullptr;
+  for (auto& c : columns_) {
+    c->destroying_ = true;
+    c->father_ = c->lson_ = c->rlink_ = nullptr;
+  }
+  columns_.clear();
+}
+
+// --- Sheet -------------------------------------------------------------------
+
+void TLogViewerCore::SetSheet(TLogSheet* sheet) {
+  sheet_link_.SetSheet(sheet);
+  sheet_ = sheet;
+  if (sheet) {
+    RelinkTracks();
+  } else {
+    // Tracks of the old sheet must not stay reachable from the columns.
+    BeginUpdate();
+    for (auto& c : columns_) c->LinkTrack();
+    sheet_first_ = sheet_last_ = 0;
+    SetCursorPos(cursor_pos_);
+    RaiseEvent(veColumns);
+    EndUpdate();
+  }
+}
+
+void TLogViewerCore::Refresh() {
+  TLogSheet* sheet = sheet_link_.Sheet();
+  if (sheet && sheet->TryLock()) {
+    try {
+      sheet->Update();
+    } catch (...) {
+      sheet->Unlock();
+      throw;
+    }
+    sheet->Unlock();
+  }
+  FlushInvalidation();
+}
+
+void TLogViewerCore::RelinkTracks() {
+  BeginUpdate();
+  for (auto& c : columns_) c->LinkTrack();
+  RaiseEvent(veColumns);
+  SyncRange();
+  EndUpdate();
+}
+
+void TLogViewerCore::SheetDataChanged() {
+  TLogSheet* sheet = sheet_link_.Sheet();
+  if (sheet && (sheet->Start() != sheet_first_ || sheet->End() != sheet_last_)) SyncRange();
+}
+
+void TLogViewerCore::SyncRange() {
+  TLogSheet* sheet = sheet_link_.Sheet();
+  const int32_t old_first = sheet_first_;
+  const int32_t old_last = sheet_last_;
+  sheet_first_ = sheet ? sheet->Start() : 0;
+  sheet_last_ = sheet ? sheet->End() : 0;
+  SetCursorPos(cursor_pos_);
+  const int32_t span = Trunc32(view_span_);
+  if (old_last < sheet_last_) {
+    RepaintRange(old_last, sheet_last_);
+    if (append_mode_ != amIgnore) {
+      if (append_mode_ == amDiscreteScroll && view_top_ + span < sheet_last_)
+        SetViewTop(sheet_last_ - Trunc32(view_span_ / 2));
+      SetCursorPos(sheet_last_);
+    }
+  }
+  if (sheet_first_ < old_first) {
+    RepaintRange(sheet_first_, old_first);
+    if (append_mode_ != amIgnore) {
+      if (append_mode_ == amDiscreteScroll && sheet_first_ < view_top_)
+        SetViewTop(sheet_first_ - Trunc32(view_span_ / 2));
+      SetCursorPos(sheet_first_);
+    }
+  }
+}
+
+// --- Properties ----------------------------------------------------------------
+
+void TLogViewerCore::SetScale(int32_t scale) {
+  if (scale <= 0) Internal("Invalid scale");
+  int index = IndexOfScale(scale);
+  if (index < 0) {
+    char message[64];
+    std::snprintf(message, sizeof message, "Нестандартный масштаб (%d)", scale);
+    throw ELogViewerError(message);
+  }
+  SetScaleIndex(index);
+}
+
+void TLogViewerCore::SetScaleIndex(int index) {
+  if (index < 0 || index >= kScaleCount) Internal("Invalid scale index");
+  scale_index_ = index;
+  scale_ = kScales[index];
+  RaiseEvent(veScale);
+}
+
+void TLogViewerCore::ZoomIn() {
+  if (scale_index_ > kFirstUserScaleIndex) SetScaleIndex(scale_index_ - 1);
+}
+
+void TLogViewerCore::ZoomOut() {
+  if (scale_index_ < kScaleCount - 1) SetScaleIndex(scale_index_ + 1);
+}
+
+void TLogViewerCore::SetDpi(int dpi) {
+  if (dpi <= 0) Internal("Invalid dpi");
+  dpi_ = dpi;
+  pixels_per_mm_ = static_cast<float>(dpi / 25.4);
+  ComputeViewSpan();
+}
+
+void TLogViewerCore::SetShowCursor(bool show) {
+  if (show == show_cursor_) return;
+  show_cursor_ = true;
+  Invalidate(CursorBand(cursor_row_));
+  show_cursor_ = show;
+}
+
+void TLogViewerCore::SetCursorPen(const TPen& pen) {
+  Invalidate(CursorBand(cursor_row_));
+  cursor_pen_ = pen;
+  Invalidate(CursorBand(cursor_row_));
+}
+
+void TLogViewerCore::SetInteractive(bool interactive) {
+  interactive_ = interactive;
+  hand_drag_ = false;
+}
+
+void TLogViewerCore::ShowInspector() {
+  if (OnShowInspector) OnShowInspector();
+}
+
+// --- Mapping ---------------------------------------------------------------------
+
+int TLogViewerCore::RowOf(double argument) const {
+  return RoundHalfEven32((argument - view_top_) * pixels_per_mm_ / scale_);
+}
+
+int32_t TLogViewerCore::ArgumentAt(int row) const {
+  return RoundHalfEven32(static_cast<double>(row) * scale_ / pixels_per_mm_) + view_top_;
+}
+
+// --- View and cursor ---------------------------------------------------------------
+
+void TLogViewerCore::SetViewTop(int32_t top) {
+  if (top == view_top_) return;
+  const bool accepted = top < view_top_ ? sheet_first_ < view_top_
+                                        : view_top_ + static_cast<double>(view_span_) <= sheet_last_;
+  if (!accepted) return;
+  view_top_ = top;
+  cursor_row_ = RoundHalfEven32((cursor_pos_ - view_top_ + 1.0) / scale_ * pixels_per_mm_);
+  RaiseEvent(vePosition);
+}
+
+void TLogViewerCore::SetCursorPos(int32_t position) {
+  int32_t a = std::clamp(position, sheet_first_, std::max(sheet_first_, sheet_last_));
+  if (!show_cursor_) {
+    SetViewTop(a);
+    a = view_top_;
+  } else if (a < view_top_) {
+    SetViewTop(a);
+  } else if (a >= view_top_ + Trunc32(view_span_)) {
+    SetViewTop(a - Trunc32(view_span_));
+  }
+  if (a == cursor_pos_) return;
+  if (show_cursor_) Invalidate(CursorBand(cursor_row_));
+  cursor_pos_ = a;
+  cursor_row_ = RoundHalfEven32((cursor_pos_ - view_top_ + 1.0) / scale_ * pixels_per_mm_);
+  if (show_cursor_) Invalidate(CursorBand(cursor_row_));
+  RaiseEvent(veCursor);
+}
+
+int32_t TLogViewerCore::LineStep() const {
+  if (panel_height_ <= 0) return 1;
+  return std::max<int32_t>(1, RoundHalfEven32(view_span_ / panel_height_ * 2.0));
+}
+
+void TLogViewerCore::LineUp() {
+  if (sheet_first_ < cursor_pos_) SetCursorPos(cursor_pos_ - LineStep());
+}
+
+void TLogViewerCore::LineDown() {
+  if (cursor_pos_ < sheet_last_) SetCursorPos(cursor_pos_ + LineStep());
+}
+
+void TLogViewerCore::PageUp() {
+  if (!(sheet_first_ < cursor_pos_)) return;
+  BeginUpdate();
+  SetViewTop(Trunc32(view_top_ - static_cast<double>(view_span_)));
+  SetCursorPos(Trunc32(cursor_pos_ - static_cast<double>(view_span_)));
+  EndUpdate();
+}
+
+void TLogViewerCore::PageDown() {
+  if (!(cursor_pos_ < sheet_last_)) return;
+  BeginUpdate();
+  SetViewTop(view_top_ + Trunc32(view_span_));
+  SetCursorPos(Trunc32(cursor_pos_ + static_cast<double>(view_span_)));
+  EndUpdate();
+}
+
+void TLogViewerCore::ScrollUp() {
+  if (sheet_first_ < view_top_) SetViewTop(view_top_ - 4 * LineStep());
+}
+
+void TLogViewerCore::ScrollDown() {
+  if (view_top_ < sheet_last_) SetViewTop(view_top_ + 4 * LineStep());
+}
+
+// --- Columns -----------------------------------------------------------------------
+
+TLogViewerColumn* TLogViewerCore::FindColumn(std::string_view name) const {
+  if (name == root_->name_) return root_.get();
+  for (auto& c : columns_) {
+    if (c->name_ == name) return c.get();
+  }
+  return nullptr;
+}
+
+std::string TLogViewerCore::UniqueColumnName() const {
+  for (int n = 0;; ++n) {
+    std::string name = "Column_" + std::to_string(n);
+    if (!FindColumn(name)) return name;
+  }
+}
+
+void TLogViewerCore::Attach(std::unique_ptr<TLogViewerColumn> column) {
+  column->viewer_ = this;
+  column->name_ = UniqueColumnName();
+  TLogViewerColumn* raw = column.get();
+  columns_.push_back(std::move(column));
+  if (loading_ && !root_->lson_) {
+    root_->lson_ = raw;
+    raw->father_ = root_.get();
+  }
+}
+
+TLogViewerColumn* TLogViewerCore::NewColumn(std::string_view class_name) {
+  const TColumnClass* c = TColumnClassList::Instance().Find(class_name);
+  if (!c) return nullptr;
+  auto column = c->Create();
+  TLogViewerColumn* raw = column.get();
+  Attach(std::move(column));
+  return raw;
+}
+
+TLogViewerColumn* TLogViewerCore::ReplaceColumnClass(TLogViewerColumn* old,
+                                                     std::string_view class_name) {
+  TLogViewerColumn* column = NewColumn(class_name);
+  if (!column) return nullptr;
+  BeginUpdate();
+  TLogViewerColumn* father = old->father_;
+  if (father) {
+    if (father->lson_ == old) {
+      father->lson_ = column;
+    } else {
+      old->LLink()->rlink_ = column;
+    }
+  }
+  column->father_ = father;
+  column->rlink_ = old->rlink_;
+  column->lson_ = old->lson_;
+  for (TLogViewerColumn* c = column->lson_; c; c = c->rlink_) c->father_ = column;
+  column->relative_width_ = old->relative_width_;
+  column->fixed_width_ = old->fixed_width_;
+  column->marked_ = old->marked_;
+  column->left_ = old->left_;
+  column->width_ = old->width_;
+  column->header_ = old->header_;
+  const bool had_focus = focused_ == old;
+  old->father_ = old->lson_ = old->rlink_ = nullptr;
+  if (had_focus) focused_ = column;
+  DestroyColumn(old);
+  column->LinkTrack();
+  RaiseEvent(veColumns);
+  EndUpdate();
+  return column;
+}
+
+void TLogViewerCore::DestroyColumn(TLogViewerColumn* column) {
+  if (column->lson_ || column->rlink_) Internal("Destroying bound column");
+  if (column == root_.get()) return;
+  if (focused_ == column) SetFocusedColumn(nullptr);
+  if (drag_column_ == column) HeaderMouseUp();
+  column->destroying_ = true;
+  auto it = std::find_if(columns_.begin(), columns_.end(),
+                         [&](const auto& c) { return c.get() == column; });
+  if (it != columns_.end()) columns_.erase(it);
+}
+
+void TLogViewerCore::ClearColumns() {
+  BeginUpdate();
+  SetFocusedColumn(nullptr);
+  while (root_->lson_) root_->lson_->FreeWithSubtree();
+  // Columns made but never put into the tree go too.
+  for (auto& c : columns_) c->destroying_ = true;
+  columns_.clear();
+  RaiseEvent(veColumns);
+  EndUpdate();
+}
+
+void TLogViewerCore::SetFocusedColumn(TLogViewerColumn* column) {
+  if (column == focused_) return;
+  focused_ = column;
+  if (destroying_) return;
+  if (column) {
+    FocusHeaderPanel();
+  } else {
+    ClearMarks();
+    FocusSheetPanel();
+  }
+  RaiseEvent(veFocus);
+}
+
+void TLogViewerCore::ClearMarks() {
+  BeginUpdate();
+  for (auto& c : columns_) c->SetMarked(false);
+  EndUpdate();
+}
+
+TLogTrack* TLogViewerCore::FocusedTrack() const {
+  auto* track_column = dynamic_cast<TTrackColumn*>(focused_);
+  return track_column ? track_column->Track() : nullptr;
+}
+
+// --- Notification --------------------------------------------------------------------
+
+void TLogViewerCore::BeginUpdate() { ++update_count_; }
+
+void TLogViewerCore::EndUpdate() {
+  if (update_count_ <= 0) Internal("Extra TLogViewer.EndUpdate");
+  if (--update_count_ > 0 || pending_events_.Empty()) return;
+  TLogViewerEvents events = pending_events_;
+  pending_events_.Clear();
+  Deliver(events);
+}
+
+void TLogViewerCore::RaiseEvent(TLogViewerEvent event, TLogViewerColumn* column) {
+  if (destroying_) return;
+  if (update_count_ > 0) {
+    pending_events_.Include(event);
+    return;
+  }
+  if (event == veColumnChanged) {
+    DeliverColumnEvent(column);
+  } else {
+    Deliver(TLogViewerEvents{event});
+  }
+}
+
+void TLogViewerCore::Deliver(TLogViewerEvents events) {
+  const std::vector<TLVLink*> links = viewer_links_;
+  for (TLVLink* link : links) {
+    if (std::find(viewer_links_.begin(), viewer_links_.end(), link) != viewer_links_.end())
+      link->ViewerChanged(events);
+  }
+}
+
+void TLogViewerCore::DeliverColumnEvent(TLogViewerColumn* column) {
+  const std::vector<TLVColumnLink*> links = column_links_;
+  for (TLVColumnLink* link : links) {
+    if (std::find(column_links_.begin(), column_links_.end(), link) != column_links_.end())
+      link->Deliver(veColumnChanged, column);
+  }
+}
+
+void TLogViewerCore::AddViewerLink(TLVLink* link) { viewer_links_.push_back(link); }
+void TLogViewerCore::AddColumnLink(TLVColumnLink* link) { column_links_.push_back(link); }
+
+void TLogViewerCore::ForgetLink(TGenericLVLink* link) {
+  std::erase(viewer_links_, link);
+  std::erase(column_links_, link);
+  link->viewer_ = nullptr;
+}
+
+// --- Keyboard ------------------------------------------------------------------------
+
+bool TLogViewerCore::KeyDown(TViewerKey key, TShiftState shift) {
+  if (shift.ShiftOnly() || shift.CtrlOnly()) return false;
+  switch (key) {
+    case TViewerKey::kPageUp: PageUp(); return true;
+    case TViewerKey::kPageDown: PageDown(); return true;
+    case TViewerKey::kHome: SetCursorPos(sheet_first_); return true;
+    case TViewerKey::kEnd: SetCursorPos(sheet_last_); return true;
+    case TViewerKey::kUp: LineUp(); return true;
+    case TViewerKey::kDown: LineDown(); return true;
+    case TViewerKey::kPadPlus: ZoomIn(); return true;
+    case TViewerKey::kPadMinus: ZoomOut(); return true;
+    case TViewerKey::kF11: ShowInspector(); return true;
+    default: return false;
+  }
+}
+
+void TLogViewerCore::HeaderPanelKeyDown(TViewerKey key, TShiftState shift) {
+  if (focused_ && focused_->HeaderKeyDown(key, shift)) return;
+  KeyDown(key, shift);
+}
+
+// --- Header panel ----------------------------------------------------------------------
+
+int TLogViewerCore::HeaderPanelHeight() const {
+  int height = RoundHalfEven32(8.0 * TreeDepth() * pixels_per_mm_);
+  if (printing_ && monochrome_ && height != 0) height += 2;
+  return height;
+}
+
+TLogViewerColumn* TLogViewerCore::HeaderAt(int x, int y) const {
+  for (auto& c : columns_) {
+    if (c->father_ && c->header_.Contains(x, y)) return c.get();
+  }
+  return nullptr;
+}
+
+TLogViewerColumn* TLogViewerCore::SplitterAt(int x, int y) const {
+  TLogViewerColumn* c = HeaderAt(x, y);
+  if (c && c->rlink_ && x >= c->header_.Right - 4) return c;
+  return nullptr;
+}
+
+bool TLogViewerCore::HeaderMouseDown(int x, int y, TMouseButton button, TShiftState shift) {
+  TLogViewerColumn* c = HeaderAt(x, y);
+  if (!c) return false;
+  if (button == TMouseButton::kLeft && SplitterAt(x, y) == c) {
+    drag_column_ = c;
+    BeginUpdate();
+    return true;
+  }
+  SetFocusedColumn(c);
+  if (button == TMouseButton::kLeft && shift.Ctrl) {
+    c->SetMarked(!c->marked_);
+  } else {
+    ClearMarks();
+  }
+  return false;
+}
+
+void TLogViewerCore::HeaderMouseMove(int x, int) {
+  TLogViewerColumn* c = drag_column_;
+  if (!c || !c->rlink_) return;
+  const int edge = c->left_ + c->width_;
+  if ((x < edge && c->relative_width_ > 50) || (x > edge && c->rlink_->relative_width_ > 50)) {
+    // Shares never go negative, whatever the pointer does.
+    const int delta = std::clamp(x - edge, -c->relative_width_, c->rlink_->relative_width_);
+    c->relative_width_ += delta;
+    c->rlink_->relative_width_ -= delta;
+    LayoutColumns();
+    HeadersChanged();
+  }
+}
+
+void TLogViewerCore::HeaderMouseUp() {
+  if (!drag_column_) return;
+  drag_column_ = nullptr;
+  EndUpdate();
+}
+
+void TLogViewerCore::HeaderMouseDoubleClick(int, int) { ShowInspector(); }
+
+void TLogViewerCore::HeaderPanelFocused() {
+  if (columns_.empty() || !root_->lson_) {
+    SetFocusedColumn(nullptr);
+  } else if (!focused_) {
+    SetFocusedColumn(root_->lson_);
+  }
+}
+
+void TLogViewerCore::PaintHeaders(TCanvas& canvas, int width) {
+  const int height = HeaderPanelHeight();
+  if (height == 0) return;
+  canvas.FillRect({0, 0, width, height}, clWhite);
+  const bool print_look = printing_ || monochrome_;
+  for (auto& column : columns_) {
+    TLogViewerColumn* c = column.get();
+    TRect r = c->header_;
+    if (!c->father_ || r.Empty()) continue;
+    canvas.Save();
+    canvas.Translate(r.Left, r.Top);
+    canvas.ClipRect({0, 0, r.Width(), r.Height()});
+    TRect area{0, 0, r.Width(), r.Height()};
+    const bool focused = c == focused_;
+    if (print_look) {
+      canvas.SetPen({psSolid, 2, clBlack});
+      canvas.Line(0, 1, area.Right, 1);
+      canvas.Line(1, 0, 1, area.Bottom);
+      area.Left += 2;
+      area.Top += 2;
+    } else {
+      if (focused) {
+        canvas.FillDither(area, clBtnFace, clWhite);
+        canvas.SetPen({psSolid, 1, clBtnFace});
+        canvas.FrameRect(area);
+      } else {
+        canvas.FillRect(area, clBtnFace);
+        canvas.SetPen({psSolid, 1, clBtnHighlight});
+        canvas.Line(0, 0, area.Right - 1, 0);
+        canvas.Line(0, 0, 0, area.Bottom - 1);
+        canvas.SetPen({psSolid, 1, clBtnShadow});
+        canvas.Line(0, area.Bottom - 1, area.Right, area.Bottom - 1);
+        canvas.Line(area.Right - 1, 0, area.Right - 1, area.Bottom);
+      }
+      area = {area.Left + 1, area.Top + 1, area.Right - 1, area.Bottom - 1};
+      if (c->marked_) canvas.FillRect({0, 0, 3, r.Height()}, clHighlight);
+    }
+    TFont font;
+    font.Height = RoundHalfEven32(4 * pixels_per_mm_ + 0.5);
+    font.Bold = print_look && focused && !printing_;
+    canvas.SetFont(font);
+    c->PaintHeader(canvas, area);
+    canvas.Restore();
+  }
+  if (printing_ && monochrome_) {
+    canvas.FillRect({0, height - 2, width, height}, clBlack);
+    int right = 0;
+    for (TLogViewerColumn* c = root_->lson_; c; c = c->rlink_) right = c->left_ + c->width_;
+    canvas.SetPen({psSolid, 2, clBlack});
+    canvas.Line(right + 1, 0, right + 1, height);
+    canvas.FillRect({right + 2, 0, width, height}, clBtnFace);
+  }
+}
+
+// --- Sheet panel ---------------------------------------------------------------------------
+
+void TLogViewerCore::SetSheetPanelSize(int width, int height) {
+  if (width == panel_width_ && height == panel_height_) return;
+  panel_width_ = std::max(0, width);
+  panel_height_ = std::max(0, height);
+  BeginUpdate();
+  ComputeViewSpan();
+  LayoutColumns();
+  RaiseEvent(veLayout);
+  EndUpdate();
+}
+
+void TLogViewerCore::ComputeViewSpan() {
+  const float span = static_cast<float>(panel_height_ / static_cast<double>(pixels_per_mm_) * scale_);
+  if (span == view_span_) return;
+  view_span_ = span;
+  RaiseEvent(veSpan);
+}
+
+void TLogViewerCore::SetBoundsOf(TLogViewerColumn* c, int left, int width) {
+  c->left_ = left;
+  c->width_ = width;
+  TRect h{left, 0, left + width, 0};
+  if (c != root_.get() && c->father_) {
+    const int client = RoundHalfEven32(8.0 * TreeDepth() * pixels_per_mm_);
+    h.Top = c->father_->header_.Bottom;
+    h.Bottom = c->lson_ ? h.Top + RoundHalfEven32(8 * pixels_per_mm_ + 0.5) : client;
+  }
+  c->header_ = h;
+}
+
+void TLogViewerCore::LayoutChildren(TLogViewerColumn* father) {
+  int left = father->left_;
+  for (TLogViewerColumn* c = father->lson_; c; c = c->rlink_) {
+    const int width = c->rlink_ ? static_cast<int>(static_cast<int64_t>(c->relative_width_) *
+                                                   father->width_ / 1000)
+                                : father->left_ + father->width_ - left;
+    SetBoundsOf(c, left, width);
+    left += width;
+    LayoutChildren(c);
+  }
+}
+
+void TLogViewerCore::LayoutColumns() {
+  SetBoundsOf(root_.get(), 0, panel_width_);
+  LayoutChildren(root_.get());
+  RaiseEvent(veLayout);
+}
+
+void TLogViewerCore::ColumnsInTreeOrder(TLogViewerColumn* first,
+                                         std::vector<TLogViewerColumn*>& out) const {
+  for (TLogViewerColumn* c = first; c; c = c->rlink_) {
+    out.push_back(c);
+    ColumnsInTreeOrder(c->lson_, out);
+  }
+}
+
+void TLogViewerCore::PaintColumn(TCanvas& canvas, TLogViewerColumn* column,
+                                 const std::function<void()>& paint) {
+  if (column->width_ <= 0) return;
+  canvas.Save();
+  canvas.Translate(column->left_, 0);
+  canvas.ClipRect({0, 0, column->width_, panel_height_});
+  paint();
+  canvas.Restore();
+}
+
+void TLogViewerCore::RedrawAll() {
+  if (panel_width_ <= 0 || panel_height_ <= 0) return;
+  std::vector<TLogViewerColumn*> order;
+  ColumnsInTreeOrder(root_->lson_, order);
+  if (TCanvas* canvas = BeginSheetPaint()) {
+    if (order.empty()) {
+      canvas->FillRect({0, 0, panel_width_, panel_height_}, clBtnFace);
+      TFont font;
+      font.Bold = true;
+      font.Height = panel_height_ / 4;
+      font.Color = clBtnHighlight;
+      canvas->SetFont(font);
+      const char* text = "VELMORA";
+      const int w = canvas->TextWidth(text);
+      if (w < panel_width_ && font.Height > 0) {
+        const int x = (panel_width_ - w) / 2;
+        const int y = panel_height_ * 3 / 8;
+        canvas->TextOut(x - 1, y - 1, text);
+        font.Color = clBtnShadow;
+        canvas->SetFont(font);
+        canvas->TextOut(x + 1, y + 1, text);
+        font.Color = clBtnFace;
+        canvas->SetFont(font);
+        canvas->TextOut(x, y, text);
+      }
+    }
+    for (TLogViewerColumn* c : order)
+      PaintColumn(*canvas, c, [&] { c->PaintBackground(*canvas, 0, panel_height_); });
+    const int32_t last = RoundHalfEven32(view_top_ + static_cast<double>(view_span_) + 0.5);
+    for (TLogViewerColumn* c : order)
+      PaintColumn(*canvas, c, [&] { c->PaintData(*canvas, view_top_, last); });
+    EndSheetPaint();
+  }
+  InvalidateRows(0, panel_height_);
+}
+
+void TLogViewerCore::RepaintRange(int32_t first_arg, int32_t last_arg) {
+  if (panel_width_ <= 0 || panel_height_ <= 0) return;
+  if (TCanvas* canvas = BeginSheetPaint()) {
+    std::vector<TLogViewerColumn*> order;
+    ColumnsInTreeOrder(root_->lson_, order);
+    for (TLogViewerColumn* c : order)
+      PaintColumn(*canvas, c, [&] { c->PaintData(*canvas, first_arg, last_arg); });
+    EndSheetPaint();
+  }
+  InvalidateRows(RoundHalfEven32((first_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) - 1,
+                 RoundHalfEven32((last_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) + 1);
+}
+
+void TLogViewerCore::InvalidateRows(int first_row, int last_row) {
+  Invalidate({0, first_row, panel_width_, last_row + 1});
+}
+
+void TLogViewerCore::Invalidate(const TRect& rect) {
+  TRect r{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, panel_width_),
+          std::min(rect.Bottom, panel_height_)};
+  if (r.Empty()) return;
+  if (delayed_updates_) {
+    pending_ = UnionRect(pending_, r);
+  } else {
+    InvalidateSheetWindow(r, false);
+  }
+}
+
+void TLogViewerCore::FlushInvalidation() {
+  if (pending_.Empty()) return;
+  TRect r = pending_;
+  r.Bottom += 1;
+  pending_ = {};
+  InvalidateSheetWindow(r, true);
+}
+
+TRect TLogViewerCore::CursorBand(int row) const {
+  const int w = (cursor_pen_.Width + 1) / 2 * 2;
+  return {0, row - w / 2, panel_width_, row + w / 2 + 1};
+}
+
+void TLogViewerCore::SheetMouseDown(int row, TMouseButton button) {
+  FocusSheetPanel();
+  if (!interactive_ || button != TMouseButton::kLeft) return;
+  if (hand_drag_) {
+    mouse_mode_ = mmDrag;
+    drag_start_row_ = row;
+    drag_start_top_ = view_top_;
+  } else {
+    mouse_mode_ = mmCursor;
+    SetCursorPos(ArgumentAt(row));
+  }
+}
+
+void TLogViewerCore::SheetMouseMove(int row) {
+  if (mouse_mode_ == mmDrag) {
+    SetViewTop(RoundHalfEven32(static_cast<double>(scale_) * (drag_start_row_ - row) / pixels_per_mm_) +
+               drag_start_top_);
+  } else if (mouse_mode_ == mmCursor) {
+    if (row >= 0 && row <= panel_height_) {
+      SetCursorPos(ArgumentAt(row));
+      if (auto_scrolling_) {
+        auto_scrolling_ = false;
+        SetAutoScrollTimer(false);
+      }
+    } else {
+      auto_scroll_speed_ = row < 0 ? row : row - panel_height_;
+      if (!auto_scrolling_) {
+        auto_scrolling_ = true;
+        SetAutoScrollTimer(true);
+      }
+    }
+  }
+}
+
+void TLogViewerCore::SheetMouseUp() {
+  mouse_mode_ = mmNone;
+  if (auto_scrolling_) {
+    auto_scrolling_ = false;
+    SetAutoScrollTimer(false);
+  }
+}
+
+void TLogViewerCore::AutoScrollTick() {
+  SetCursorPos(cursor_pos_ +
+               RoundHalfEven32(auto_scroll_speed_ / 2.0 * scale_ / pixels_per_mm_));
+}
+
+void TLogViewerCore::SheetPanelFocused() { SetFocusedColumn(nullptr); }
+
+}  // namespace kest

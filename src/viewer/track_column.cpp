@@ -1,0 +1,155 @@
+#include "viewer/track_column.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "log/component_writer.h"
+#include "log/log_sheet.h"
+#include "log/log_track.h"
+#include "support/rounding.h"
+#include "viewer/canvas.h"
+#include "viewer/caption_fit.h"
+#include "viewer/log_viewer_core.h"
+#include "viewer/viewer_layout.h"
+
+namespace kest {
+
+void TTrackColumn::SetParameter(const std::string& parameter) {
+  if (parameter != parameter_) markers_.clear();
+  parameter_ = parameter;
+  number_ = 0;
+  LinkTrack();
+  ScanRange();
+  Changed();
+}
+
+void TTrackColumn::SetNumber(int32_t number) {
+  if (number < 0) return;
+  number_ = number;
+  LinkTrack();
+  Changed();
+}
+
+void TTrackColumn::ScanRange() {
+  auto track = track_.lock();
+  if (!track || track->Count() == 0) return;
+  const float* s = track->Samples();
+  auto [lo, hi] = std::minmax_element(s, s + track->Count());
+  track_min_ = *lo;
+  track_max_ = *hi;
+}
+
+void TTrackColumn::LinkTrack() {
+  std::shared_ptr<TLogTrack> track;
+  TLogSheet* sheet = Viewer() ? Viewer()->Sheet() : nullptr;
+  if (sheet && !parameter_.empty()) {
+    if (TLogTrack* t = sheet->FindTrack(parameter_, number_)) track = t->shared_from_this();
+  }
+  if (track == track_.lock() && !(track && track_.expired())) return;
+  track_ = track;
+  // A column read from a layout never had its Parameter assigned with a track
+  // present; give it the track's range on first linking.
+  if (track && track_min_ > track_max_) ScanRange();
+  Changed();
+}
+
+void TTrackColumn::AddMarker(int32_t argument, uint8_t kind) {
+  auto track = track_.lock();
+  if (!track) return;
+  const int32_t index =
+      RoundHalfEven32((static_cast<double>(argument) - track->Origin()) / track->Step());
+  markers_.push_back({index, kind});
+  if (sorted_) {
+    for (size_t i = 0; i < markers_.size(); ++i) {
+      for (size_t j = i + 1; j < markers_.size(); ++j) {
+        if (markers_[j].Index < markers_[i].Index) std::swap(markers_[i], markers_[j]);
+      }
+    }
+  }
+  Changed();
+}
+
+void TTrackColumn::PaintData(TCanvas& canvas, int32_t first_arg, int32_t last_arg) {
+  auto track = track_.lock();
+  if (!track || !Viewer()) return;
+  const int64_t step = track->Step();
+  const int64_t first =
+      std::max<int64_t>(Trunc((static_cast<double>(first_arg) - track->Origin()) / step), 0);
+  const int64_t offset = step * first + track->Origin() - Viewer()->ViewTop();
+  const int64_t count = std::min<int64_t>(Trunc((static_cast<double>(last_arg) - first_arg) / step) + 2,
+                                          track->Count() - first);
+  if (count < 2) return;
+  DrawSamples(canvas, *track, static_cast<int32_t>(first), static_cast<int32_t>(count), offset);
+}
+
+std::string TTrackColumn::Caption(TCanvas& canvas, int number, int width) const {
+  return FitCaption(parameter_, number, width,
+                    [&](std::string_view text) { return canvas.TextWidth(text); });
+}
+
+int TTrackColumn::CaptionTop(const TRect& rect) const {
+  const float ppm = Viewer() ? Viewer()->PixelsPerMm() : 96 / 25.4f;
+  return rect.Top + RoundHalfEven32(ppm + 0.5);
+}
+
+void TTrackColumn::DrawCaptionText(TCanvas& canvas, int x, int y, const std::string& text,
+                                   TColor color) {
+  TFont font;
+  font.Height = Viewer() ? RoundHalfEven32(4 * Viewer()->PixelsPerMm() + 0.5) : 15;
+  const bool linked = Track() != nullptr;
+  const bool mono = Viewer() && (Viewer()->Printing() || Viewer()->Monochrome());
+  if (linked) {
+    font.Color = color;
+    canvas.SetFont(font);
+    canvas.TextOut(x, y, text);
+  } else if (mono) {
+    font.Italic = true;
+    canvas.SetFont(font);
+    canvas.TextOut(x, y, text);
+  } else {
+    font.Color = clBtnHighlight;
+    canvas.SetFont(font);
+    canvas.TextOut(x, y, text);
+    font.Color = clBtnShadow;
+    canvas.SetFont(font);
+    canvas.TextOut(x - 1, y - 1, text);
+  }
+}
+
+void TTrackColumn::PaintCaption(TCanvas& canvas, const TRect& rect, int number, TColor color) {
+  std::string text = Caption(canvas, number, rect.Width());
+  if (text.empty()) return;
+  const int x = rect.Left + (rect.Width() - canvas.TextWidth(text)) / 2;
+  DrawCaptionText(canvas, x, CaptionTop(rect), text, color);
+}
+
+void TTrackColumn::WriteProperties(ComponentWriter& out) const {
+  TColorColumn::WriteProperties(out);
+  if (parameter_ != "NONE") {
+    out.WriteShortString("Parameter");
+    out.WriteString(parameter_);
+  }
+  if (number_ != 0) {
+    out.WriteShortString("Number");
+    out.WriteInteger(number_);
+  }
+}
+
+bool TTrackColumn::ReadProperty(const std::string& name, TLayoutReader& in) {
+  if (name == "Parameter") {
+    std::string v;
+    if (in.String(v)) {
+      parameter_ = v;
+      markers_.clear();
+    }
+    return true;
+  }
+  if (name == "Number") {
+    int32_t v;
+    if (in.Integer(v) && v >= 0) number_ = v;
+    return true;
+  }
+  return TColorColumn::ReadProperty(name, in);
+}
+
+}  // namespace kest
