@@ -448,6 +448,10 @@ void RecordingSession::SaveRecording(uint8_t old_mode) {
     if (IsValidDescription(description)) break;
     host_.ShowWarning(kBadCharacters);
   }
+  SaveToResearch(description);
+}
+
+std::string RecordingSession::SaveToResearch(const std::string& description) {
   std::string file = research_.FileName();
   std::string path = research_.ResearchDir() + file;
   {
@@ -460,6 +464,7 @@ void RecordingSession::SaveRecording(uint8_t old_mode) {
   pending_save_ = path;
   research_.AddToIndex(file, description);
   ++research_.FileCounter;
+  return path;
 }
 
 void RecordingSession::Idle() {

@@ -74,6 +74,10 @@ class RecordingSession {
   // Stops and, as "SaveFiles" says, saves the recording. Returns the path of the
   // file being saved, empty when none.
   std::string Stop();
+  // Saves lsSave as the next numbered file of the research with `description`
+  // (a recording, or a recovered crash file), in the background; returns its path.
+  // The crash file goes once the save has ended well.
+  std::string SaveToResearch(const std::string& description);
   // A perforation mark: one row where "MAG-LABEL", "TIME" and "DEPTH" repeat their
   // last value and every other track reads -99.99. Only while recording.
   void Perforation();
