@@ -134,8 +134,10 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   TPen sample = pen_;
   sample.Color = Color();
   canvas.SetPen(sample);
-  const int line_row =
-      std::min(rect.Top + RoundHalfEven32(12 * ppm), rect.Bottom - rect.Bottom / 2);
+  // Under the caption, so that the sample line never strikes it through.
+  const int line_row = std::min(rect.Top + RoundHalfEven32(12 * ppm),
+                                std::max(rect.Bottom - rect.Bottom / 2,
+                                         caption_top + canvas.TextHeight("0") + 1));
   canvas.Line(inner.Left + 2, line_row, inner.Right - 2, line_row);
 
   canvas.SetPen({psSolid, 1, clBlack});
@@ -145,8 +147,9 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
     canvas.Line(x, rect.Bottom - 2, x, rect.Bottom);
   }
 
+  // The scale values sit under the sample line in a smaller font.
   TFont big = font;
-  big.Height += RoundHalfEven32(3 * Viewer()->Dpi() / 72.0);
+  big.Height = RoundHalfEven32(3 * ppm + 0.5);
   canvas.SetFont(big);
   const double base = neg_scale_ + offset_graph_;
   auto v = [&](int i) { return base + i * (scale_ - base) / 10; };
@@ -257,8 +260,11 @@ void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32
   if ((v.EdgeLabels() & elTop) && (first == 0 || offset < 1))
     ValueLabel(canvas, edge_x(s[0]), Trunc(ky * std::max<int64_t>(offset, 0)), s[0]);
   const int64_t end_arg = track.Origin() + static_cast<int64_t>(first + n) * step;
+  // The track's end is labelled by full redraws only: a band appended during
+  // recording would otherwise leave a trail of end labels down the column.
+  const bool track_end = first + n == track.Count() && (offset <= 0 || first == 0);
   if ((v.EdgeLabels() & elBottom) &&
-      (first + n == track.Count() || end_arg >= v.ViewTop() + static_cast<double>(v.ViewSpan())))
+      (track_end || end_arg >= v.ViewTop() + static_cast<double>(v.ViewSpan())))
     ValueLabel(canvas, edge_x(s[n - 1]), Trunc(ky * (end_arg - v.ViewTop())), s[n - 1]);
 
   double largest = -9999.99;

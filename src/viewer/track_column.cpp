@@ -79,6 +79,10 @@ void TTrackColumn::PaintData(TCanvas& canvas, int32_t first_arg, int32_t last_ar
   const int64_t count = std::min<int64_t>(Trunc((static_cast<double>(last_arg) - first_arg) / step) + 2,
                                           track->Count() - first);
   if (count < 2) return;
+  // A band wholly outside the view draws nothing (labels would be pulled into it).
+  if (last_arg < Viewer()->ViewTop() ||
+      first_arg > Viewer()->ViewTop() + static_cast<double>(Viewer()->ViewSpan()))
+    return;
   DrawSamples(canvas, *track, static_cast<int32_t>(first), static_cast<int32_t>(count), offset);
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QScrollBar>
+
+namespace kest {
+
+class TLogViewer;
+
+// Shows the cursor over the sheet's range; moving it moves the cursor when the
+// viewer is interactive.
+class TLogViewerScrollBar : public QScrollBar {
+ public:
+  explicit TLogViewerScrollBar(TLogViewer& viewer);
+  ~TLogViewerScrollBar() override;
+
+ private:
+  class Link;
+  TLogViewer& viewer_;
+  Link* link_;
+  bool moving_ = false;   // the bar itself moves the cursor
+  bool setting_ = false;  // the viewer moves the bar
+};
+
+}  // namespace kest
