@@ -37,6 +37,7 @@ void TQtCanvas::SetPen(const TPen& pen) {
   QPen qpen(ToQColor(pen.Color));
   qpen.setWidth(pen.Width);
   qpen.setCapStyle(Qt::FlatCap);
+  qpen.setCosmetic(true);  // widths are device pixels already
   switch (pen.Style) {
     case psDash: qpen.setStyle(Qt::DashLine); break;
     case psDot: qpen.setDashPattern({1, 1}); break;  // every second pixel
