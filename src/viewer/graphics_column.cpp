@@ -230,6 +230,49 @@ void TGraphicsColumn::AddWrapped(TCanvas& canvas, int64_t a, int32_t b, double v
   last_y_ = b;
 }
 
+namespace {
+
+// The first smallest and the first largest of s[i..j). Four interleaved lanes break
+// the dependency chain of a plain scan (the hot loop of a zoomed-out redraw, which
+// looks at every sample); ties go to the earlier index, as in a plain scan.
+void FirstMinMax(const float* s, int64_t i, int64_t j, int64_t& lo, int64_t& hi) {
+  constexpr int kLanes = 4;
+  lo = hi = i;
+  if (j - i < 4 * kLanes) {
+    for (int64_t k = i + 1; k < j; ++k) {
+      if (s[k] < s[lo]) lo = k;
+      if (s[k] > s[hi]) hi = k;
+    }
+    return;
+  }
+  int64_t lo_at[kLanes], hi_at[kLanes];
+  float lo_v[kLanes], hi_v[kLanes];
+  for (int l = 0; l < kLanes; ++l) {
+    lo_at[l] = hi_at[l] = i + l;
+    lo_v[l] = hi_v[l] = s[i + l];
+  }
+  int64_t k = i + kLanes;
+  for (; k + kLanes <= j; k += kLanes) {
+    for (int l = 0; l < kLanes; ++l) {
+      const float v = s[k + l];
+      if (v < lo_v[l]) lo_v[l] = v, lo_at[l] = k + l;
+      if (v > hi_v[l]) hi_v[l] = v, hi_at[l] = k + l;
+    }
+  }
+  for (; k < j; ++k) {
+    if (s[k] < lo_v[0]) lo_v[0] = s[k], lo_at[0] = k;
+    if (s[k] > hi_v[0]) hi_v[0] = s[k], hi_at[0] = k;
+  }
+  lo = lo_at[0];
+  hi = hi_at[0];
+  for (int l = 1; l < kLanes; ++l) {
+    if (lo_v[l] < s[lo] || (lo_v[l] == s[lo] && lo_at[l] < lo)) lo = lo_at[l];
+    if (hi_v[l] > s[hi] || (hi_v[l] == s[hi] && hi_at[l] < hi)) hi = hi_at[l];
+  }
+}
+
+}  // namespace
+
 void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32_t first,
                                   int32_t n, int64_t offset) {
   const int64_t w = Width();
@@ -286,10 +329,7 @@ void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32
         while (j < n && row_of(j) == r) ++j;
         while (j > i + 1 && row_of(j - 1) != r) --j;
         int64_t lo = i, hi = i;
-        for (int64_t k = i + 1; k < j; ++k) {
-          if (s[k] < s[lo]) lo = k;
-          if (s[k] > s[hi]) hi = k;
-        }
+        FirstMinMax(s, i, j, lo, hi);
         largest = std::max(largest, static_cast<double>(s[hi]));
         int64_t picks[4] = {i, std::min(lo, hi), std::max(lo, hi), j - 1};
         int64_t previous = -1;
