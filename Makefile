@@ -59,7 +59,7 @@ test-tsan: $(STAMP)
 # libFuzzer targets (clang). fuzz-smoke runs each for a fixed number of inputs;
 # `make fuzz FUZZ_SECONDS=600` runs each for that long, one after the other.
 FUZZ_DIR ?= build-fuzz
-FUZZ_RUNS ?= 3000
+FUZZ_RUNS ?= 20000
 FUZZ_SECONDS ?= 60
 
 fuzz-build: $(STAMP)
