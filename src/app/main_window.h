@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/main_settings.h"
+#include "app/plugin_loader.h"
+#include "app/recent_files.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QTimer;
+
+namespace kest {
+
+class AppEnvironment;
+class QtLoggerHost;
+class RecordingSession;
+class Research;
+class SessionHost;
+class Settings;
+class TLogger;
+class TLogSheet;
+class TLogViewer;
+class BackgroundSave;
+class WindowSessionHost;
+
+namespace sim {
+class ToolSimulator;
+}
+
+// The main window of both applications: the tablet over the whole client area, the
+// recorder's actions driving the recording session, or the editor's files.
+// Presentation only: the rules live in RecordingSession and kest_app_core.
+class TMainForm : public QMainWindow {
+ public:
+  // `simulator`: the in-process tool behind port "SIM" (recorder), may be null.
+  TMainForm(AppEnvironment& env, AppMode mode, Settings& settings, std::shared_ptr<sim::ToolSimulator> simulator,
+            QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Runs once the window is on screen: opens `file` (editor), activates the logger
+  // on the port of the settings and offers crash recovery (recorder).
+  void DeferredStart(const std::string& file);
+
+  AppMode Mode() const { return mode_; }
+  TLogViewer* Viewer() const { return viewer_; }
+  TLogSheet& Sheet();
+  RecordingSession* Session() const { return session_.get(); }
+  TLogger* Logger() const { return logger_.get(); }
+  // The window's actions by object name ("RecordDepthDown", "LoggerPower", ...).
+  QAction* Action(const char* name) const;
+  // Questions go to `answers` instead of dialogs (tests), or back to dialogs (null).
+  void SetScriptedAnswers(SessionHost* answers);
+  // Status bar panel texts, from the left.
+  QString PanelText(int index) const;
+  const RecentFiles& Recent() const { return recent_; }
+
+  // Editor: loads a log by its extension; saves in the format of the extension in
+  // the background (both raise the log layer's errors).
+  void OpenFile(const std::string& path);
+  void SaveFile(const std::string& path);
+  // Recorder: loads the tool string chosen last (the shipped one at first) and
+  // rebuilds the recording tracks; shows the error and keeps none when it fails.
+  bool SelectTool();
+  // Work of the idle handler: viewer update, auto-save, ended saves, actions state.
+  void Idle();
+  // Waits for the background saves of the editor and the recorder.
+  void WaitForSaves();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {});
+  void BuildRecorderMenus();
+  void BuildEditorMenus();
+  void BuildCommonMenus();
+  void BuildStatusBar();
+  void BuildPortMenu();
+  void FillPortMenu();
+  void ChoosePort(const std::string& port);
+  void FillLayoutsMenu();
+  void LoadLayoutFile(const std::string& name);
+  void FillRecentMenu();
+  void LoadPlugIns();
+  void RunPlugInEntry(const PlugInEntry& entry);
+  void LoadSettings();
+  void SaveSettings();
+  void UpdateActions();
+  void RebuildTracks();
+  void StartRecording(uint8_t mode);
+  void StopRecording();
+  void StartResearch();
+  void EndResearch();
+  void FileOpen();
+  void FileSave(bool ask_name);
+  void FileNew();
+  void SetupDialog();
+  void ShowError(const std::exception& e);
+  void UpdateTitle();
+  void SetPanel(int index, const QString& text);
+
+  AppEnvironment& env_;
+  AppMode mode_;
+  Settings& settings_;
+  std::shared_ptr<sim::ToolSimulator> simulator_;
+  MainSettings main_;
+  RecentFiles recent_;
+  std::vector<PlugInEntry> plugins_;
+  std::string current_file_;
+  std::string current_layout_;
+
+  std::unique_ptr<QtLoggerHost> logger_host_;
+  std::unique_ptr<TLogger> logger_;
+  std::unique_ptr<Research> research_;
+  std::unique_ptr<WindowSessionHost> ui_host_;
+  std::unique_ptr<RecordingSession> session_;
+  std::unique_ptr<TLogSheet> editor_sheet_;
+  std::unique_ptr<BackgroundSave> editor_saves_;
+
+  TLogViewer* viewer_ = nullptr;
+  QTimer* idle_timer_ = nullptr;
+  std::vector<QLabel*> panels_;
+  QMenu* port_menu_ = nullptr;
+  QActionGroup* port_group_ = nullptr;
+  QMenu* layouts_menu_ = nullptr;
+  QMenu* recent_menu_ = nullptr;
+  QMenu* tools_menu_ = nullptr;
+  bool closing_ = false;
+};
+
+}  // namespace kest

@@ -1,0 +1,44 @@
+#include "app/standard_layout.h"
+
+#include "log/log_sheet.h"
+#include "log/log_track.h"
+#include "viewer/graphics_column.h"
+#include "viewer/log_viewer_core.h"
+#include "viewer/text_column.h"
+
+namespace kest {
+
+namespace {
+
+constexpr TColor kCurveColors[] = {RGBColor(200, 0, 0),   RGBColor(0, 0, 200),   RGBColor(0, 130, 0),
+                                   RGBColor(160, 0, 160), RGBColor(200, 110, 0), RGBColor(0, 130, 150)};
+
+}  // namespace
+
+void BuildStandardLayout(TLogViewerCore& viewer, const TLogSheet& sheet) {
+  viewer.BeginUpdate();
+  viewer.ClearColumns();
+  auto* arg = viewer.NewColumn<TArgColumn>();
+  arg->AddChild(viewer.RootColumn());
+  arg->SetRelativeWidth(110);
+  TLogViewerColumn* last = arg;
+  int shown = 0;
+  for (int i = 0; i < sheet.Count(); ++i) {
+    const TLogTrack* track = sheet.Tracks(i);
+    const std::string& name = track->Parameter();
+    if (name == "DEPTH" || name == "TIME") continue;
+    auto* curve = viewer.NewColumn<TGraphicsColumn>();
+    curve->InsertAfter(last);
+    curve->SetRelativeWidth(200);
+    curve->SetParameter(name);
+    curve->SetNumber(track->Instance());
+    curve->SetColor(kCurveColors[shown % std::size(kCurveColors)]);
+    curve->SetAutoScale(true);
+    last = curve;
+    ++shown;
+  }
+  viewer.EndUpdate();
+  viewer.RaiseEvent(veColumns);
+}
+
+}  // namespace kest

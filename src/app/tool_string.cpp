@@ -1,0 +1,57 @@
+#include "app/tool_string.h"
+
+#include "link/logger.h"
+#include "link/module_classes.h"
+#include "link/module_defs.h"
+#include "support/number_text.h"
+#include "support/settings.h"
+
+namespace kest {
+
+namespace {
+
+// "CLASS #N" -> the definition; "CLASS" -> its default (number 0).
+const TModuleDef& DefinitionOf(const TModuleDefs& defs, const std::string& text) {
+  size_t hash = text.rfind(" #");
+  if (hash != std::string::npos) {
+    if (auto n = ParseInt(text.substr(hash + 2))) return defs.Get(text.substr(0, hash), *n);
+  }
+  return defs.Get(text, 0);
+}
+
+bool Chosen(const std::string& text) { return !text.empty() && text != kNoModule; }
+
+}  // namespace
+
+ToolString ToolString::Shipped() { return {"Телеметрия", "ГК-НК #7", "ТМ #5", "Каверномер #2"}; }
+
+ToolString ToolString::Remembered(const Settings& s, const std::string& mode_key) {
+  std::string path = mode_key + "/Logger selector";
+  if (!s.Contains(path, "MainModule")) return Shipped();
+  return {s.GetString(path, "MainModule"), s.GetString(path, "BaseModule"), s.GetString(path, "InterjacentModule"),
+          s.GetString(path, "TerminalModule")};
+}
+
+void ToolString::Remember(Settings& s, const std::string& mode_key) const {
+  std::string path = mode_key + "/Logger selector";
+  s.SetString(path, "MainModule", Main);
+  s.SetString(path, "BaseModule", Base);
+  s.SetString(path, "InterjacentModule", Interjacent);
+  s.SetString(path, "TerminalModule", Terminal);
+}
+
+void LoadToolString(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs,
+                    const ToolString& string) {
+  logger.RemoveToolModules();
+  logger.ModuleOffset = 0;
+  try {
+    logger.AddModule(classes.Get(string.Main));
+    for (const std::string* part : {&string.Base, &string.Interjacent, &string.Terminal})
+      if (Chosen(*part)) logger.AddModuleWithSettings(DefinitionOf(defs, *part));
+  } catch (...) {
+    logger.RemoveToolModules();
+    throw;
+  }
+}
+
+}  // namespace kest

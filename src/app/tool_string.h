@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace kest {
+
+class Settings;
+class TLogger;
+class TModuleClasses;
+class TModuleDefs;
+
+// The tool string hanging on the cable, top to bottom, as the selection lists show
+// it: the main module's class name and the other modules' definitions "%s #%d"
+// ("(нет)" or empty for none).
+struct ToolString {
+  std::string Main, Base, Interjacent, Terminal;
+
+  // The string shipped with the installation (the one the simulator plays).
+  static ToolString Shipped();
+  // The manual choices remembered under "<mode key>/Logger selector"; the shipped
+  // string when nothing is remembered yet.
+  static ToolString Remembered(const Settings& settings, const std::string& mode_key);
+  void Remember(Settings& settings, const std::string& mode_key) const;
+};
+
+constexpr const char* kNoModule = "(нет)";
+
+// Loads the string into the logger: removes the tool modules, adds the main class,
+// then each further definition with its saved settings. Any failure removes the
+// tool modules again and is raised.
+void LoadToolString(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs,
+                    const ToolString& string);
+
+}  // namespace kest
