@@ -19,11 +19,13 @@
 #include "app/port_list.h"
 #include "app/qt_logger_host.h"
 #include "app/setup_dialog.h"
+#include "app/setup_values.h"
 #include "app/standard_layout.h"
 #include "app/tool_string.h"
 #include "app/window_session_host.h"
 #include "link/logger.h"
 #include "link/module_classes.h"
+#include "log/las_filer.h"
 #include "log/log_sheet.h"
 #include "log/log_sheet_filer.h"
 #include "log/log_track.h"
@@ -489,6 +491,15 @@ void TMainForm::LoadSettings() {
     if (it != main_.Toolbars.end()) bar->setVisible(it->second.Visible);
   }
   if (mode_ == AppMode::amEditor) FillRecentMenu();
+  ApplyFileOptions();
+}
+
+void TMainForm::ApplyFileOptions() {
+  SetupValues values;
+  values.Load(settings_);
+  TLasOptions& las = LasOptions();
+  las.StepCm = values.LASStep;
+  if (auto null_value = ParseFloat(values.NullValue)) las.NullValue = static_cast<float>(*null_value);
 }
 
 void TMainForm::SaveSettings() {
@@ -514,6 +525,7 @@ void TMainForm::SaveSettings() {
 void TMainForm::SetupDialog() {
   TSetupDialog dialog(settings_, env_.Folders().Logs, this);
   if (dialog.exec() != QDialog::Accepted) return;
+  ApplyFileOptions();
   if (session_) {
     session_->NullValue = dialog.Values().NullValue;
     session_->SetAutoSaveInterval(int64_t{dialog.Values().AutoSaveFile} * 60000);
@@ -598,13 +610,12 @@ void TMainForm::StopRecording() {
 }
 
 void TMainForm::StartResearch() {
-  bool ok = false;
-  QString name = QInputDialog::getText(this, "Параметры", "Название исследования (пусто: по дате)",
-                                       QLineEdit::Normal, {}, &ok);
-  if (!ok) return;
+  // Until the research parameters dialog is in place: the research's name only.
+  std::string name;
+  if (!ui_host_->AskText("Параметры", "Название исследования (пусто: по дате)", name)) return;
   try {
     research_->ResearchParams.Clear();
-    research_->Start(name.toStdString());
+    research_->Start(name);
   } catch (const std::exception& e) {
     ShowError(e);
   }

@@ -92,6 +92,8 @@ class TMainForm : public QMainWindow {
   void RunPlugInEntry(const PlugInEntry& entry);
   void LoadSettings();
   void SaveSettings();
+  // The LAS export step and null value from the settings.
+  void ApplyFileOptions();
   void UpdateActions();
   void RebuildTracks();
   void StartRecording(uint8_t mode);

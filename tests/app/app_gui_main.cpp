@@ -1,0 +1,15 @@
+// The window tests run offscreen unless told otherwise; the application exists before
+// any test (test discovery runs this binary during the build).
+#include <clocale>
+#include <cstdlib>
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,239 @@
+// The recorder and the editor driven as an operator would, offscreen, on the
+// built-in simulator: select the tool, power it up, log down, stop and save, end
+// the research; open the saved file in the editor and save it as LAS.
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QThread>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "app/app_environment.h"
+#include "link/logger.h"
+#include "link/logger_channel.h"
+#include "link/port_device.h"
+#include "log/log_sheet.h"
+#include "log/log_track.h"
+#include "session/installation_folders.h"
+#include "session/recording_session.h"
+#include "session/research.h"
+#include "session/session_host.h"
+#include "sim/sim_port.h"
+#include "sim/tool_simulator.h"
+#include "support/clock.h"
+#include "support/settings.h"
+#include "temp_dir.h"
+#include "viewer/log_viewer.h"
+
+namespace kest {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Pumps the event loop until `done` or `seconds` have passed.
+template <typename Pred>
+bool PumpUntil(Pred done, double seconds) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(2);
+  }
+  return true;
+}
+
+void Shot(QWidget& w, const char* name) {
+  w.grab().save(QString::fromStdString(std::string(KEST_APP_OUT_DIR) + "/" + name));
+}
+
+class Installation {
+ public:
+  Installation() {
+    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    fs::create_directories(root.Path() / "PlugIns");
+    fs::copy_file(std::string(KEST_PLUGIN_DIR) + "/sheet_summary.so", root.File("PlugIns/sheet_summary.so"));
+    env = std::make_unique<AppEnvironment>(root.Path().string());
+  }
+  testing::TempDir root;
+  std::unique_ptr<AppEnvironment> env;
+};
+
+class Recorder : public Installation {
+ public:
+  explicit Recorder(double start_depth = 1000) {
+    sim::SimSettings s;
+    s.winch.start_depth_m = start_depth;
+    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), s, SystemClock());
+    sim::RegisterSimPort(simulator);
+    window = std::make_unique<TMainForm>(*env, AppMode::amRecorder, settings, simulator);
+    window->SetScriptedAnswers(&answers);
+    window->resize(1100, 760);
+    window->show();
+    window->DeferredStart("");
+  }
+  ~Recorder() {
+    window.reset();
+    UnregisterPortName("SIM");
+  }
+  // Selects the tool string, powers it up and waits for its first values.
+  void PowerUp() {
+    ASSERT_TRUE(window->Action("LoggerSelect")->isEnabled());
+    window->Action("LoggerSelect")->trigger();
+    ASSERT_GT(window->Sheet().Count(), 3);
+    window->Logger()->SetDepthStep(0.05, 1000);
+    window->Idle();
+    ASSERT_TRUE(window->Action("LoggerPower")->isEnabled());
+    window->Action("LoggerPower")->trigger();
+    ASSERT_TRUE(window->Logger()->Initialized());
+    EXPECT_EQ(window->Action("LoggerPower")->text(), "Выключить прибор");
+    EXPECT_FALSE(window->Action("LoggerSelect")->isEnabled());
+  }
+
+  MemorySettings settings;
+  HeadlessSessionHost answers;
+  std::shared_ptr<sim::ToolSimulator> simulator;
+  std::unique_ptr<TMainForm> window;
+};
+
+TEST(RecorderWindow, AFreshInstallationRunsOnTheSimulatorWithTheRecordingKeys) {
+  Recorder r;
+  EXPECT_EQ(r.window->Logger()->PortName(), "SIM");
+  EXPECT_TRUE(r.window->Logger()->Active());
+  EXPECT_EQ(r.window->windowTitle(), "Регистратор v1.4.0");
+  struct Key {
+    const char* action;
+    const char* caption;
+    const char* key;
+  };
+  for (Key k : {Key{"LoggerPower", "Включить прибор", "F2"}, Key{"LoggerSelect", "Выбрать прибор", "F3"},
+                Key{"RecordStop", "Остановить", "F5"}, Key{"RecordTime", "По времени", "F6"},
+                Key{"RecordDepthUp", "По глубине на подъеме", "F7"},
+                Key{"RecordDepthDown", "По глубине на спуске", "F8"}}) {
+    QAction* a = r.window->Action(k.action);
+    ASSERT_NE(a, nullptr) << k.action;
+    EXPECT_EQ(a->text(), QString::fromUtf8(k.caption));
+    EXPECT_EQ(a->shortcut().toString(), k.key);
+  }
+  EXPECT_FALSE(r.window->Action("RecordStop")->isEnabled());
+  EXPECT_FALSE(r.window->Action("LoggerPower")->isEnabled());  // no tool loaded yet
+  // The example plug-in is offered under "Инструменты" and works on the live sheet.
+  QAction* plugin = r.window->findChild<QAction*>("sheet_summary");
+  ASSERT_NE(plugin, nullptr);
+  EXPECT_EQ(plugin->text(), "Сводка планшета");
+  plugin->trigger();
+  EXPECT_EQ(r.window->Sheet().Comments().Value("Сводка").rfind("Кривых: ", 0), 0u);
+}
+
+TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesItAsLas) {
+  testing::TempDir kept;  // the research outlives the recorder's installation
+  std::string saved;
+  {
+    Recorder r(1000);
+    r.PowerUp();
+    r.answers.Texts = {"Скважина 1"};
+    r.window->findChild<QAction*>("ResearchStart")->trigger();
+    ASSERT_TRUE(r.window->Session()->CurrentResearch().IsOpen());
+
+    r.window->findChild<QAction*>("aStep10")->trigger();
+    r.window->Action("RecordDepthDown")->trigger();
+    ASSERT_EQ(r.window->Session()->RecordMode(), RecordingSession::rmDepthDown);
+    EXPECT_TRUE(r.window->Action("RecordDepthDown")->isChecked());
+    EXPECT_FALSE(r.window->Action("RecordTime")->isEnabled());
+    EXPECT_FALSE(r.window->Viewer()->Interactive());
+    int32_t start = r.window->Session()->LastDepth();
+    r.simulator->SetSpeed(36000);
+    ASSERT_TRUE(PumpUntil([&] { return r.window->Session()->LastDepth() >= start + 25000; }, 20));
+    Shot(*r.window, "recorder_recording.png");
+    EXPECT_TRUE(r.window->PanelText(0).endsWith(" м"));
+
+    // Closing while recording asks first; "No" keeps it recording.
+    r.answers.Yes = false;
+    EXPECT_FALSE(r.window->close());
+    EXPECT_TRUE(r.window->Session()->Recording());
+    r.answers.Yes = true;
+
+    ASSERT_TRUE(PumpUntil([&] { return r.window->Session()->LastDepth() >= start + 50000; }, 20));
+    r.simulator->SetSpeed(0);
+    r.answers.Texts = {"Спуск тест"};
+    r.window->Action("RecordStop")->trigger();
+    EXPECT_FALSE(r.window->Session()->Recording());
+    r.window->WaitForSaves();
+    r.window->Idle();
+    ASSERT_EQ(r.answers.Saved.size(), 1u);
+    fs::path research = fs::path(r.answers.Saved[0]).parent_path();
+    EXPECT_EQ(fs::path(r.answers.Saved[0]).filename(), "001.ls");
+    EXPECT_EQ(research.filename(), "Скважина 1");
+
+    r.window->findChild<QAction*>("ResearchEnd")->trigger();
+    EXPECT_FALSE(r.window->Session()->CurrentResearch().IsOpen());
+    EXPECT_TRUE(fs::exists(research / "journal"));
+    fs::copy(research, kept.Path());
+    saved = kept.File("001.ls");
+  }
+  std::ifstream files(kept.Path() / "files");
+  std::string index((std::istreambuf_iterator<char>(files)), {});
+  EXPECT_EQ(index, "001.ls=Спуск тест");
+
+  Installation inst;
+  MemorySettings settings;
+  settings.SetInt("Settings", "LASStep", 10);
+  TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+  editor.resize(1100, 760);
+  editor.show();
+  editor.DeferredStart(saved);
+  ASSERT_GT(editor.Sheet().Count(), 3);
+  int rows = editor.Sheet().Tracks(0)->Count();
+  EXPECT_GE(rows, 490);  // 50 m at 10 cm
+  EXPECT_EQ(editor.windowTitle().toStdString(), "Редактор кривых - " + saved);
+  EXPECT_EQ(editor.Recent().Items().front(), saved);
+  editor.Viewer()->Refresh();
+  QApplication::processEvents();
+  Shot(editor, "editor.png");
+
+  std::string las = inst.root.File("Logs/001.las");
+  editor.SaveFile(las);
+  editor.WaitForSaves();
+  TLogSheet back;
+  back.LoadFromFile(las, "LAS");
+  EXPECT_EQ(back.Count(), editor.Sheet().Count());
+  // One row per 10 cm over the whole sheet (the tracks' offsets widen it a little).
+  EXPECT_GE(back.Tracks(0)->Count(), rows);
+  EXPECT_LT(back.Tracks(0)->Count(), rows + 100);
+}
+
+TEST(RecorderWindow, ClosingWhileRecordingStopsAndSavesBeforeTheWindowGoes) {
+  Recorder r(500);
+  r.PowerUp();
+  r.window->Action("RecordTime")->trigger();
+  ASSERT_TRUE(PumpUntil([&] { return r.window->Sheet().Count() && r.window->Sheet().Tracks(0)->Count() > 5; }, 10));
+  r.answers.Texts = {"Точка"};
+  EXPECT_TRUE(r.window->close());
+  EXPECT_FALSE(r.window->Session()->Recording());
+  ASSERT_EQ(r.answers.Saved.size(), 1u);
+  TLogSheet back;
+  back.LoadFromFile(r.answers.Saved[0], "LS");
+  EXPECT_GT(back.Tracks(0)->Count(), 5);
+  EXPECT_FALSE(fs::exists(r.env->Folders().CrashFile));
+}
+
+TEST(RecorderWindow, SettingsAreKeptAcrossRunsAndTheWindowSavesThemAtExit) {
+  MemorySettings settings;
+  {
+    Recorder r;
+    r.window->findChild<QAction*>("aStep20")->trigger();
+    r.window.reset();
+    settings = r.settings;
+  }
+  EXPECT_EQ(settings.GetInt("LogRecorder/Main form", "RecordStep"), 200);
+  EXPECT_EQ(settings.GetString("Settings", "Port"), "SIM");
+  EXPECT_TRUE(settings.Contains("LogRecorder", "LasSaveStep"));
+}
+
+}  // namespace
+}  // namespace kest
