@@ -18,10 +18,11 @@
 #include "app/app_environment.h"
 #include "app/port_list.h"
 #include "app/qt_logger_host.h"
+#include "app/research_params_dialog.h"
 #include "app/setup_dialog.h"
 #include "app/setup_values.h"
 #include "app/standard_layout.h"
-#include "app/tool_string.h"
+#include "app/tool_selection_dialog.h"
 #include "app/window_session_host.h"
 #include "link/logger.h"
 #include "link/module_classes.h"
@@ -572,18 +573,19 @@ void TMainForm::RebuildTracks() {
 }
 
 bool TMainForm::SelectTool() {
-  ToolString string = ToolString::Remembered(settings_, ModeKey(mode_));
-  try {
-    LoadToolString(*logger_, env_.Classes(), env_.Defs(), string);
-  } catch (const std::exception& e) {
-    ShowError(e);
-    RebuildTracks();
-    return false;
+  TLoggerSelectionDlg dialog(*logger_, env_.Classes(), env_.Defs(), settings_, ModeKey(mode_), this);
+  bool loaded = false;
+  if (ui_host_->Scripted) {
+    // Scripted runs take the remembered string as the dialog offers it.
+    std::string error;
+    loaded = dialog.Load(&error);
+    if (!loaded) ui_host_->Scripted->ShowWarning(error);
+  } else {
+    loaded = dialog.exec() == QDialog::Accepted;
   }
-  string.Remember(settings_, ModeKey(mode_));
   RebuildTracks();
   UpdateActions();
-  return true;
+  return loaded;
 }
 
 // ---------------------------------------------------------------------------------
@@ -610,11 +612,19 @@ void TMainForm::StopRecording() {
 }
 
 void TMainForm::StartResearch() {
-  // Until the research parameters dialog is in place: the research's name only.
+  research_->ResearchParams.Clear();
   std::string name;
-  if (!ui_host_->AskText("Параметры", "Название исследования (пусто: по дате)", name)) return;
+  if (ui_host_->Scripted) {
+    // Scripted runs name the research directly.
+    if (!ui_host_->AskText("Параметры", "Исследование", name)) return;
+  } else {
+    TResearchParamsDialog dialog(env_.ResearchParameters(), env_.Folders().Data, env_.Folders().ResearchBase,
+                                 research_->ResearchParams, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    name = dialog.ResearchName();
+    research_->ResearchParams = dialog.Params();
+  }
   try {
-    research_->ResearchParams.Clear();
     research_->Start(name);
   } catch (const std::exception& e) {
     ShowError(e);

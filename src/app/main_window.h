@@ -65,8 +65,8 @@ class TMainForm : public QMainWindow {
   // the background (both raise the log layer's errors).
   void OpenFile(const std::string& path);
   void SaveFile(const std::string& path);
-  // Recorder: loads the tool string chosen last (the shipped one at first) and
-  // rebuilds the recording tracks; shows the error and keeps none when it fails.
+  // Recorder: the tool selection dialog (with scripted answers: the string it
+  // offers, the one chosen last or the shipped one), then the recording tracks.
   bool SelectTool();
   // Work of the idle handler: viewer update, auto-save, ended saves, actions state.
   void Idle();

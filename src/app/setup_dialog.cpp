@@ -57,6 +57,7 @@ TSetupDialog::TSetupDialog(Settings& settings, std::string logs_folder, QWidget*
   seLASStep = Spin(this, files_layout, " Шаг LAS, см ", 1, 20, values_.LASStep);
   auto* null_box = new QGroupBox(" Отсутствие значения ", files);
   eNull = new QLineEdit(QString::fromStdString(values_.NullValue), null_box);
+  eNull->setObjectName("eNull");
   (new QVBoxLayout(null_box))->addWidget(eNull);
   files_layout->addWidget(null_box);
   rgTare = Radios(this, files_layout, " Тарировки в .LAS", {"Да", "Нет"}, values_.Tare ? 0 : 1);

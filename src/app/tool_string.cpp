@@ -4,7 +4,6 @@
 #include "link/module_classes.h"
 #include "link/module_defs.h"
 #include "support/number_text.h"
-#include "support/settings.h"
 
 namespace kest {
 
@@ -23,22 +22,7 @@ bool Chosen(const std::string& text) { return !text.empty() && text != kNoModule
 
 }  // namespace
 
-ToolString ToolString::Shipped() { return {"Телеметрия", "ГК-НК #7", "ТМ #5", "Каверномер #2"}; }
-
-ToolString ToolString::Remembered(const Settings& s, const std::string& mode_key) {
-  std::string path = mode_key + "/Logger selector";
-  if (!s.Contains(path, "MainModule")) return Shipped();
-  return {s.GetString(path, "MainModule"), s.GetString(path, "BaseModule"), s.GetString(path, "InterjacentModule"),
-          s.GetString(path, "TerminalModule")};
-}
-
-void ToolString::Remember(Settings& s, const std::string& mode_key) const {
-  std::string path = mode_key + "/Logger selector";
-  s.SetString(path, "MainModule", Main);
-  s.SetString(path, "BaseModule", Base);
-  s.SetString(path, "InterjacentModule", Interjacent);
-  s.SetString(path, "TerminalModule", Terminal);
-}
+ToolString ToolString::Shipped() { return {"ТЕЛЕМЕТРИЯ", "ГК-НК #7", "ТМ #5", "КАВЕРНОМЕР #2"}; }
 
 void LoadToolString(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs,
                     const ToolString& string) {

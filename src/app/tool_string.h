@@ -4,7 +4,6 @@
 
 namespace kest {
 
-class Settings;
 class TLogger;
 class TModuleClasses;
 class TModuleDefs;
@@ -17,10 +16,6 @@ struct ToolString {
 
   // The string shipped with the installation (the one the simulator plays).
   static ToolString Shipped();
-  // The manual choices remembered under "<mode key>/Logger selector"; the shipped
-  // string when nothing is remembered yet.
-  static ToolString Remembered(const Settings& settings, const std::string& mode_key);
-  void Remember(Settings& settings, const std::string& mode_key) const;
 };
 
 constexpr const char* kNoModule = "(нет)";

@@ -1,0 +1,105 @@
+// The dialogs of the main window, offscreen.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/app_environment.h"
+#include "app/research_params_dialog.h"
+#include "app/setup_dialog.h"
+#include "app/tool_selection_dialog.h"
+#include "fake_clock.h"
+#include "link/logger.h"
+#include "link/logger_host.h"
+#include "session/installation_folders.h"
+#include "support/settings.h"
+#include "temp_dir.h"
+
+namespace kest {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Dialogs : public ::testing::Test {
+ protected:
+  Dialogs() {
+    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    env = std::make_unique<AppEnvironment>(root.Path().string());
+  }
+  testing::TempDir root;
+  std::unique_ptr<AppEnvironment> env;
+  MemorySettings settings;
+};
+
+TEST_F(Dialogs, ToolSelectionOffersTheShippedStringAndLoadsIt) {
+  HeadlessHost host;
+  testing::FakeClock clock;
+  TLogger logger(host, clock, env->Classes());
+  int system = logger.ModuleCount();
+  {
+    TLoggerSelectionDlg dialog(logger, env->Classes(), env->Defs(), settings, "LogRecorder");
+    EXPECT_EQ(dialog.windowTitle(), "Выбор прибора");
+    EXPECT_EQ(dialog.Choice().Base, "ГК-НК #7");
+    EXPECT_TRUE(dialog.CanAccept());
+    dialog.Select({"ТЕЛЕМЕТРИЯ", "ГК-НК #7", "(нет)", "(нет)"});
+    std::string error;
+    ASSERT_TRUE(dialog.Load(&error)) << error;
+    EXPECT_EQ(logger.ModuleCount(), system + 2);
+    // The other detection mode remembers a choice of its own.
+    dialog.SetAutomatic(true);
+    dialog.Select({"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "(нет)"});
+    dialog.Load(&error);
+  }
+  TLoggerSelectionDlg again(logger, env->Classes(), env->Defs(), settings, "LogRecorder");
+  EXPECT_TRUE(again.Automatic());
+  EXPECT_EQ(again.Choice().Base, "ГК");
+  again.SetAutomatic(false);
+  EXPECT_EQ(again.Choice().Base, "ГК-НК #7");
+  EXPECT_EQ(again.Choice().Terminal, "(нет)");
+}
+
+TEST_F(Dialogs, ResearchParametersEnableOkOnlyWithTheMandatoryValuesAndNameTheFolder) {
+  StringList current;
+  TResearchParamsDialog dialog(env->ResearchParameters(), env->Folders().Data, env->Folders().ResearchBase,
+                               current);
+  EXPECT_EQ(dialog.windowTitle(), "Параметры");
+  EXPECT_FALSE(dialog.OkEnabled());
+  dialog.SetValue("Месторождение", "Самотлор");
+  EXPECT_FALSE(dialog.OkEnabled());
+  dialog.SetValue("Скважина", "1502");
+  EXPECT_TRUE(dialog.OkEnabled());
+  std::string error;
+  ASSERT_TRUE(dialog.Accept(&error)) << error;
+  EXPECT_EQ(dialog.ResearchName(), "Самотлор - 1502");
+  EXPECT_EQ(dialog.Params().Value("well"), "1502");
+  EXPECT_TRUE(fs::is_directory(env->Folders().ResearchBase + "/Самотлор - 1502"));
+}
+
+TEST_F(Dialogs, SettingsApplyIsEnabledByAChangeAndRefusesANullValueThatIsNoNumber) {
+  TSetupDialog dialog(settings, env->Folders().Logs);
+  EXPECT_EQ(dialog.windowTitle(), "Настройки");
+  QPushButton* apply = nullptr;
+  for (QPushButton* b : dialog.findChildren<QPushButton*>())
+    if (b->text() == "Применить") apply = b;
+  ASSERT_NE(apply, nullptr);
+  EXPECT_FALSE(apply->isEnabled());
+  QLineEdit* null_value = dialog.findChild<QLineEdit*>("eNull");
+  ASSERT_NE(null_value, nullptr);
+  null_value->setText("нет");
+  emit null_value->textEdited("нет");
+  EXPECT_TRUE(apply->isEnabled());
+  EXPECT_FALSE(dialog.Apply());
+  EXPECT_FALSE(settings.Contains("Settings", "Setted"));
+  null_value->setText("-999.25");
+  EXPECT_TRUE(dialog.Apply());
+  EXPECT_EQ(settings.GetString("Settings", "NullValue"), "-999.25");
+  EXPECT_EQ(settings.GetString("Settings", "SaveDir"), env->Folders().Logs);
+}
+
+}  // namespace
+}  // namespace kest
