@@ -13,6 +13,7 @@
 
 #include "app/app_environment.h"
 #include "app/command_line.h"
+#include "app/kest_application.h"
 #include "app/main_window.h"
 #include "app/port_list.h"
 #include "app/qt_settings.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
   }
-  QApplication app(argc, argv);
+  KestApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");  // number text uses "." whatever the desktop's locale
   QTranslator qt_ru;
   if (qt_ru.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) app.installTranslator(&qt_ru);

@@ -7,6 +7,9 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <QDialog>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -31,6 +34,7 @@
 #include "log/log_sheet_filer.h"
 #include "log/log_track.h"
 #include "session/background_save.h"
+#include "session/journal.h"
 #include "session/recording_session.h"
 #include "session/research.h"
 #include "sim/tool_simulator.h"
@@ -277,6 +281,7 @@ void TMainForm::BuildCommonMenus() {
 }
 
 void TMainForm::BuildStatusBar() {
+  statusBar()->installEventFilter(this);
   for (int i = 0; i < spCount; ++i) {
     auto* label = new QLabel(this);
     label->setMinimumWidth(i == spMessage ? 200 : 90);
@@ -287,6 +292,28 @@ void TMainForm::BuildStatusBar() {
 
 void TMainForm::SetPanel(int index, const QString& text) {
   if (index >= 0 && index < static_cast<int>(panels_.size())) panels_[static_cast<size_t>(index)]->setText(text);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == statusBar() && event->type() == QEvent::MouseButtonDblClick && research_ && research_->IsOpen())
+    ShowResearchProtocol();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::ShowResearchProtocol() {
+  QDialog dialog(this);
+  dialog.setWindowTitle("Протокол исследования");
+  dialog.resize(640, 420);
+  auto* text = new QPlainTextEdit(&dialog);
+  text->setReadOnly(true);
+  try {
+    std::vector<uint8_t> bytes = ReadWholeFile(research_->ResearchDir() + Journal::kSessionFile);
+    text->setPlainText(QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+  } catch (const std::exception& e) {
+    text->setPlainText(QString::fromUtf8(e.what()));
+  }
+  (new QVBoxLayout(&dialog))->addWidget(text);
+  dialog.exec();
 }
 
 QString TMainForm::PanelText(int index) const {
@@ -428,6 +455,9 @@ void TMainForm::FillLayoutsMenu() {
         QMessageBox::Yes)
       main_.DefaultLayout = current_layout_;
   });
+  layouts_menu_->addSeparator();
+  QMenu* bars = layouts_menu_->addMenu("Панели инструментов");
+  for (QToolBar* bar : findChildren<QToolBar*>()) bars->addAction(bar->toggleViewAction());
 }
 
 void TMainForm::LoadLayoutFile(const std::string& name) {

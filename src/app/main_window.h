@@ -75,6 +75,7 @@ class TMainForm : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {});
@@ -106,6 +107,8 @@ class TMainForm : public QMainWindow {
   void SetupDialog();
   void ShowError(const std::exception& e);
   void UpdateTitle();
+  // "Протокол исследования": the open research's "session" file.
+  void ShowResearchProtocol();
   void SetPanel(int index, const QString& text);
 
   AppEnvironment& env_;

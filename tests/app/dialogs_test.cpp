@@ -25,6 +25,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+void Shot(QWidget& w, const char* name) {
+  w.resize(w.sizeHint().expandedTo(QSize(480, 300)));
+  w.grab().save(QString::fromStdString(std::string(KEST_APP_OUT_DIR) + "/" + name));
+}
+
 class Dialogs : public ::testing::Test {
  protected:
   Dialogs() {
@@ -46,6 +51,7 @@ TEST_F(Dialogs, ToolSelectionOffersTheShippedStringAndLoadsIt) {
     EXPECT_EQ(dialog.windowTitle(), "Выбор прибора");
     EXPECT_EQ(dialog.Choice().Base, "ГК-НК #7");
     EXPECT_TRUE(dialog.CanAccept());
+    Shot(dialog, "tool_selection.png");
     dialog.Select({"ТЕЛЕМЕТРИЯ", "ГК-НК #7", "(нет)", "(нет)"});
     std::string error;
     ASSERT_TRUE(dialog.Load(&error)) << error;
@@ -73,6 +79,7 @@ TEST_F(Dialogs, ResearchParametersEnableOkOnlyWithTheMandatoryValuesAndNameTheFo
   EXPECT_FALSE(dialog.OkEnabled());
   dialog.SetValue("Скважина", "1502");
   EXPECT_TRUE(dialog.OkEnabled());
+  Shot(dialog, "research_params.png");
   std::string error;
   ASSERT_TRUE(dialog.Accept(&error)) << error;
   EXPECT_EQ(dialog.ResearchName(), "Самотлор - 1502");
@@ -88,6 +95,7 @@ TEST_F(Dialogs, SettingsApplyIsEnabledByAChangeAndRefusesANullValueThatIsNoNumbe
     if (b->text() == "Применить") apply = b;
   ASSERT_NE(apply, nullptr);
   EXPECT_FALSE(apply->isEnabled());
+  Shot(dialog, "settings.png");
   QLineEdit* null_value = dialog.findChild<QLineEdit*>("eNull");
   ASSERT_NE(null_value, nullptr);
   null_value->setText("нет");

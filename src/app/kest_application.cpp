@@ -1,0 +1,20 @@
+#include "app/kest_application.h"
+
+#include <QMessageBox>
+
+#include "support/diagnostic_log.h"
+
+namespace kest {
+
+bool KestApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    Diag().LogException("kest", "notify", e.what());
+    QApplication::beep();
+    QMessageBox::critical(activeWindow(), "Ошибка", QString::fromUtf8(e.what()));
+  }
+  return false;
+}
+
+}  // namespace kest
