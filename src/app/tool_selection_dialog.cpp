@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/logger_detection_window.h"
 #include "link/logger.h"
 #include "link/logger_module.h"
 #include "link/module_classes.h"
@@ -178,7 +179,15 @@ bool TLoggerSelectionDlg::Load(std::string* error) {
   (Automatic() ? memory_.Automatic : memory_.Manual) = choice;
   try {
     LoadToolString(logger_, classes_, defs_, rules_.Effective(choice));
-    if (Automatic() && logger_.CanInitialize()) logger_.Initialize(true);
+    if (Automatic()) {
+      if (logger_.CanInitialize()) logger_.Initialize(true);
+      if (!error) {
+        // The numbers come from the powered tool; its modules keep their defaults
+        // when the window is cancelled.
+        TLoggerDetectionWindow detection(logger_, classes_, defs_, settings_, mode_key_, this);
+        detection.exec();
+      }
+    }
   } catch (const std::exception& e) {
     logger_.RemoveToolModules();
     FillLoaded();

@@ -10,12 +10,22 @@
 #include <gtest/gtest.h>
 
 #include "app/app_environment.h"
+#include "app/logger_detection_window.h"
+#include "app/tool_string.h"
 #include "app/research_params_dialog.h"
 #include "app/setup_dialog.h"
 #include "app/tool_selection_dialog.h"
 #include "fake_clock.h"
 #include "link/logger.h"
 #include "link/logger_host.h"
+#include "link/logger_module.h"
+#include "link/logger_sensor.h"
+#include "link/port_device.h"
+#include "sim/sim_port.h"
+#include "sim/tool_simulator.h"
+#include "support/clock.h"
+#include <QThread>
+#include <chrono>
 #include "session/installation_folders.h"
 #include "support/settings.h"
 #include "temp_dir.h"
@@ -107,6 +117,83 @@ TEST_F(Dialogs, SettingsApplyIsEnabledByAChangeAndRefusesANullValueThatIsNoNumbe
   EXPECT_TRUE(dialog.Apply());
   EXPECT_EQ(settings.GetString("Settings", "NullValue"), "-999.25");
   EXPECT_EQ(settings.GetString("Settings", "SaveDir"), env->Folders().Logs);
+}
+
+// A powered tool string on the simulator whose modules report their numbers.
+class Detecting : public Dialogs {
+ protected:
+  void PowerUp(std::vector<sim::SimModule> string, const ToolString& chosen) {
+    sim::SimSettings s;
+    s.string = std::move(string);
+    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), s, SystemClock());
+    sim::RegisterSimPort(simulator);
+    logger = std::make_unique<TLogger>(host, SystemClock(), env->Classes());
+    logger->SetPortName("SIM");
+    logger->SetActive(true);
+    LoadToolString(*logger, env->Classes(), env->Defs(), chosen);
+    logger->Initialize(true);
+  }
+  ~Detecting() override {
+    window.reset();
+    if (logger) logger->SetActive(false);
+    UnregisterPortName("SIM");
+  }
+  void Open(bool wait) {
+    window = std::make_unique<TLoggerDetectionWindow>(*logger, env->Classes(), env->Defs(), settings, "LogRecorder");
+    window->ShowFailure = false;
+    window->SetWaitForUser(wait);
+    window->open();
+  }
+  // Pumps the logger and the window for up to `ms`; stops early when the window closed.
+  void Pump(int ms) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until && window->isVisible()) {
+      host.WaitAndProcess(5);
+      QApplication::processEvents();
+    }
+  }
+  HeadlessHost host;
+  std::shared_ptr<sim::ToolSimulator> simulator;
+  std::unique_ptr<TLogger> logger;
+  std::unique_ptr<TLoggerDetectionWindow> window;
+};
+
+TEST_F(Detecting, TwoDetectableModulesGetTheirNumbersAndTheWindowClosesHalfASecondLater) {
+  PowerUp({{"Телеметрия", 0}, {"ГК", 12}, {"Каверномер", 2}}, {"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "КАВЕРНОМЕР"});
+  Open(false);
+  ASSERT_EQ(window->Detection().Rows().size(), 2u);
+  auto start = std::chrono::steady_clock::now();
+  auto completed = start;
+  window->Detection().OnChange = [&, previous = window->Detection().OnChange] {
+    previous();
+    if (window->Detection().Complete()) completed = std::chrono::steady_clock::now();
+  };
+  Pump(5000);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->result(), QDialog::Accepted);
+  auto closed = std::chrono::steady_clock::now();
+  EXPECT_GE(closed - completed, std::chrono::milliseconds(450));
+  EXPECT_EQ(window->Detection().Rows()[0].Number, 12);
+  EXPECT_EQ(window->Detection().Rows()[1].Number, 2);
+  EXPECT_EQ(window->Detection().Rows()[0].Module->Number, 12);  // its definition applied
+}
+
+TEST_F(Detecting, WaitForUserKeepsTheWindowOpenOnceEveryNumberIsKnown) {
+  PowerUp({{"Телеметрия", 0}, {"ГК", 12}}, {"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "(нет)"});
+  Open(true);
+  Pump(2000);
+  EXPECT_TRUE(window->Detection().Complete());
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Detecting, ANumberWithoutADefinitionPowersTheToolDownAndEndsTheDetection) {
+  PowerUp({{"Телеметрия", 0}, {"ГК", 99}}, {"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "(нет)"});
+  Open(false);
+  Pump(5000);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->result(), QDialog::Rejected);
+  EXPECT_EQ(window->Failure(), "Файл с тарировками для прибора ГК #99 не найден.");
+  EXPECT_FALSE(logger->Initialized());
 }
 
 }  // namespace
