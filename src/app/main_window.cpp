@@ -26,6 +26,7 @@
 #include "app/setup_values.h"
 #include "app/standard_layout.h"
 #include "app/tool_selection_dialog.h"
+#include "app/tool_string.h"
 #include "app/window_session_host.h"
 #include "link/logger.h"
 #include "link/module_classes.h"
@@ -44,6 +45,8 @@
 #include "support/settings.h"
 #include "support/stream.h"
 #include "viewer/log_viewer.h"
+#include "viewer/track_column.h"
+#include "support/rounding.h"
 
 #ifndef KEST_VERSION_TEXT
 #define KEST_VERSION_TEXT "0.0.0"
@@ -78,13 +81,13 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
   viewer_->SetAppendMode(amDiscreteScroll);
   viewer_->SetDelayedUpdates(true);
   BuildStatusBar();
+  ui_host_ = std::make_unique<WindowSessionHost>(this);
+  ui_host_->SetPanel = [this](int panel, const QString& text) { SetPanel(panel, text); };
 
   if (mode_ == AppMode::amRecorder) {
     logger_host_ = std::make_unique<QtLoggerHost>();
     logger_ = std::make_unique<TLogger>(*logger_host_, SystemClock(), env_.Classes());
     research_ = std::make_unique<Research>(env_.Folders().ResearchBase);
-    ui_host_ = std::make_unique<WindowSessionHost>(this);
-    ui_host_->SetPanel = [this](int panel, const QString& text) { SetPanel(panel, text); };
     ui_host_->ModeChanged = [this](int) {
       viewer_->SetInteractive(!session_->Recording());
       UpdateActions();
@@ -277,6 +280,20 @@ void TMainForm::BuildEditorMenus() {
 
 void TMainForm::BuildCommonMenus() {
   layouts_menu_ = menuBar()->addMenu("Экран");
+  QMenu* track = menuBar()->addMenu("Кривая");
+  connect(AddAction(track, "aTrackOffset", "Смещение"), &QAction::triggered, this, [this] {
+    auto* column = dynamic_cast<TTrackColumn*>(viewer_->FocusedColumn());
+    TLogTrack* t = column ? column->Track() : nullptr;
+    if (!t) return;
+    std::string text = "0";
+    if (!ui_host_->AskText(windowTitle().toStdString(), "Смещение, м", text)) return;
+    auto metres = ParseFloat(text);
+    if (!metres) return;
+    Sheet().Lock();
+    t->SetOrigin(t->Origin() + RoundHalfEven32(*metres * 1000));
+    Sheet().Unlock();
+    viewer_->RaiseEvent(veColumns);
+  });
   tools_menu_ = menuBar()->addMenu("Инструменты");
 }
 
@@ -613,6 +630,14 @@ bool TMainForm::SelectTool() {
   } else {
     loaded = dialog.exec() == QDialog::Accepted;
   }
+  if (loaded) {
+    std::string layout = ToolStringLayoutName(*logger_);
+    std::error_code ec;
+    if (!layout.empty() && fs::is_regular_file(env_.Folders().Layouts + "/" + layout, ec)) {
+      LoadLayoutFile(layout);
+      FillLayoutsMenu();
+    }
+  }
   RebuildTracks();
   UpdateActions();
   return loaded;
@@ -770,6 +795,10 @@ void TMainForm::FileSave(bool ask_name) {
     }
     std::string dir = settings_.GetString(kSettingsGroup, "SaveDir", env_.Folders().Logs);
     std::string proposal = Sheet().Comments().Value("Условия замера");
+    while (!IsValidDescription(proposal)) {
+      ui_host_->ShowWarning("Имя файла содержит недопустимые символы!");
+      if (!ui_host_->AskText(windowTitle().toStdString(), "Описание файла", proposal)) return;
+    }
     QString chosen;
     QString selected = filters.isEmpty() ? QString() : filters.front();
     chosen = QFileDialog::getSaveFileName(this, "Сохранить как", Q(dir + "/" + proposal), filters.join(";;"),

@@ -1,6 +1,7 @@
 #include "app/tool_string.h"
 
 #include "link/logger.h"
+#include "link/logger_module.h"
 #include "link/module_classes.h"
 #include "link/module_defs.h"
 #include "support/number_text.h"
@@ -23,6 +24,17 @@ bool Chosen(const std::string& text) { return !text.empty() && text != kNoModule
 }  // namespace
 
 ToolString ToolString::Shipped() { return {"ТЕЛЕМЕТРИЯ", "ГК-НК #7", "ТМ #5", "КАВЕРНОМЕР #2"}; }
+
+std::string ToolStringLayoutName(const TLogger& logger) {
+  std::string text;
+  for (int i = 1; i < logger.ModuleCount(); ++i) {
+    const std::string& name = logger.Modules(i)->Name;
+    if (name.empty()) continue;
+    if (!text.empty()) text += ' ';
+    text += name;
+  }
+  return text;
+}
 
 void LoadToolString(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs,
                     const ToolString& string) {

@@ -26,4 +26,8 @@ constexpr const char* kNoModule = "(нет)";
 void LoadToolString(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs,
                     const ToolString& string);
 
+// The layout name of the loaded tool string: the names of the modules after the
+// first ("System"), top to bottom, joined with blanks ("ТЕЛЕМЕТРИЯ ГК-НК ТМ ...").
+std::string ToolStringLayoutName(const TLogger& logger);
+
 }  // namespace kest

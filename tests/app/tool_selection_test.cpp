@@ -90,3 +90,19 @@ TEST(ToolSelectionMemory, EachDetectionModeRemembersItsOwnChoice) {
 
 }  // namespace
 }  // namespace kest
+
+namespace kest {
+namespace {
+
+TEST_F(ShippedData, TheLayoutNameOfAStringFollowsItsModules) {
+  HeadlessHost host;
+  testing::FakeClock clock;
+  TLogger logger(host, clock, env.Classes());
+  LoadToolString(logger, env.Classes(), env.Defs(), ToolString::Shipped());
+  EXPECT_EQ(ToolStringLayoutName(logger), "ТЕЛЕМЕТРИЯ ГК-НК ТМ КАВЕРНОМЕР");
+  LoadToolString(logger, env.Classes(), env.Defs(), {"ТЕЛЕМЕТРИЯ", "ИК #3", "", ""});
+  EXPECT_EQ(ToolStringLayoutName(logger), "ТЕЛЕМЕТРИЯ ИК");
+}
+
+}  // namespace
+}  // namespace kest
