@@ -29,6 +29,7 @@
 #include "app/tool_string.h"
 #include "app/window_session_host.h"
 #include "link/logger.h"
+#include "link/logger_channel.h"
 #include "link/module_classes.h"
 #include "log/las_filer.h"
 #include "log/log_sheet.h"
@@ -700,6 +701,9 @@ void TMainForm::EndResearch() {
 void TMainForm::Idle() {
   viewer_->Refresh();
   if (session_) session_->Idle();
+  // The depth is shown from the start, before the cable moves.
+  if (logger_ && logger_->DepthChannel() && logger_->Active())
+    SetPanel(spDepth, Q(FormatFixed(logger_->DepthChannel()->Value, 2) + " м"));
   if (editor_saves_) {
     for (const BackgroundSave::Result& r : editor_saves_->Reap())
       SetPanel(spMessage, r.ok ? QString() : Q("Ошибка сохранения " + r.path));
