@@ -292,15 +292,17 @@ TEST_F(ModuleTest, EveryShippedClassLoadsIntoALogger) {
 
 TEST_F(ModuleTest, SpeedAndDirectionKeepSharedState) {
   auto eval = [](const char* text) { return static_cast<TNumericNode*>(Lisp().Evaluate(text).Get())->AsInteger(); };
-  EXPECT_EQ(eval("(speed 0.0 0.5)"), 0);     // less than one unit passed
-  EXPECT_EQ(eval("(speed 1.0 1.0)"), 3600);  // 1 per unit: 360 x 10
-  EXPECT_EQ(eval("(speed 5.0 1.5)"), 3600);  // unchanged within the unit
-  EXPECT_EQ(eval("(speed 1.5 41.0)"), 40);   // 0.5/40*360 = 4.5 -> 4 (ties to even)
-  EXPECT_EQ(eval("(speed 0.5 81.0)"), 90);   // the distance counts either way
-  EXPECT_EQ(eval("(direction 0)"), 0);
-  EXPECT_EQ(eval("(direction 2.5)"), 1);
-  EXPECT_EQ(eval("(direction 2.5)"), 1);
-  EXPECT_EQ(eval("(direction 1)"), -1);
+  // The first sample after the reset is only the baseline: no spike from the zero state.
+  EXPECT_EQ(eval("(speed 1000.0 100.0)"), 0);
+  EXPECT_EQ(eval("(speed 1000.5 100.5)"), 0);     // less than one unit passed
+  EXPECT_EQ(eval("(speed 1001.0 101.0)"), 3600);  // 1 per unit: 360 x 10
+  EXPECT_EQ(eval("(speed 1005.0 101.5)"), 3600);  // unchanged within the unit
+  EXPECT_EQ(eval("(speed 1001.5 141.0)"), 40);    // 0.5/40*360 = 4.5 -> 4 (ties to even)
+  EXPECT_EQ(eval("(speed 1000.5 181.0)"), 90);    // the distance counts either way
+  EXPECT_EQ(eval("(direction 1000)"), 0);         // baseline
+  EXPECT_EQ(eval("(direction 1002.5)"), 1);
+  EXPECT_EQ(eval("(direction 1002.5)"), 1);
+  EXPECT_EQ(eval("(direction 1001)"), -1);
   EXPECT_THROW(eval("(speed 1.0)"), ELispError);
   EXPECT_THROW(eval("(direction 1 2)"), ELispError);
   EXPECT_THROW(eval("(direction \"x\")"), ELispError);
