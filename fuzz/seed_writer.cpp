@@ -15,6 +15,10 @@
 #include "log/tmp_filer.h"
 #include "log/lzhuf_encoder.h"
 #include "support/stream.h"
+#include "viewer/graphics_column.h"
+#include "viewer/hue_column.h"
+#include "viewer/log_viewer_core.h"
+#include "viewer/text_column.h"
 
 using namespace kest;
 namespace fs = std::filesystem;
@@ -136,6 +140,41 @@ void WriteTextSeeds() {
 
 }  // namespace
 
+// A viewer without a window, to save layouts.
+class SeedViewer : public TLogViewerCore {
+ public:
+  SeedViewer() { SetSheetPanelSize(800, 600); }
+
+ protected:
+  TCanvas* BeginSheetPaint() override { return nullptr; }
+};
+
+void WriteLayoutSeeds() {
+  SeedViewer v;
+  auto* arg = v.NewColumn<TArgColumn>();
+  auto* g = v.NewColumn<TGraphicsColumn>();
+  auto* text = v.NewColumn<TTextColumn>();
+  auto* hue = v.NewColumn<THueColumn>();
+  arg->AddChild(v.RootColumn());
+  g->InsertAfter(arg);
+  hue->InsertAfter(g);
+  text->AddChild(g);
+  arg->SetRelativeWidth(150);
+  g->SetRelativeWidth(500);
+  hue->SetRelativeWidth(350);
+  g->SetParameter("GK");
+  g->SetNegScale(-20);
+  g->SetFilterLen(4);
+  text->SetParameter("PS");
+  MemoryStream out;
+  v.SaveLayout(out);
+  Put("layout", "tablet.bin", out.Bytes());
+  SeedViewer empty;
+  MemoryStream bare;
+  empty.SaveLayout(bare);
+  Put("layout", "empty.bin", bare.Bytes());
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: seed_writer OUT_DIR\n");
@@ -145,5 +184,6 @@ int main(int argc, char** argv) {
   TWLisp lisp;
   WriteLogSeeds();
   WriteTextSeeds();
+  WriteLayoutSeeds();
   return 0;
 }
