@@ -383,18 +383,7 @@ void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32
 
 void TGraphicsColumn::WriteProperties(ComponentWriter& out) const {
   TTrackColumn::WriteProperties(out);
-  if (pen_.Color != clBlack) {
-    out.WriteShortString("Pen.Color");
-    out.WriteInteger(static_cast<int32_t>(pen_.Color));
-  }
-  if (pen_.Style != psSolid) {
-    out.WriteShortString("Pen.Style");
-    out.WriteIdent(PenStyleName(pen_.Style));
-  }
-  if (pen_.Width != 1) {
-    out.WriteShortString("Pen.Width");
-    out.WriteInteger(pen_.Width);
-  }
+  WritePenProperties(out, pen_);
   auto real = [&](const char* name, double value, double default_value) {
     if (value == default_value) return;
     out.WriteShortString(name);
@@ -421,20 +410,7 @@ bool TGraphicsColumn::ReadProperty(const std::string& name, TLayoutReader& in) {
   double d;
   bool b;
   int32_t i;
-  if (name == "Pen.Color") {
-    TColor c;
-    if (in.Color(c)) pen_.Color = c;
-  } else if (name == "Pen.Style") {
-    std::string ident;
-    TPenStyle style;
-    if (in.Ident(ident)) {
-      if (PenStyleFromName(ident, style)) pen_.Style = style;
-      else in.Error("Invalid property value: Pen.Style");
-    }
-  } else if (name == "Pen.Width") {
-    if (in.Integer(i) && i >= 0) pen_.Width = i;
-  } else if (name == "Pen.Mode") {
-    in.Skip();
+  if (ReadPenProperty(name, in, pen_)) {
   } else if (name == "Scale") {
     if (in.Float(d)) scale_ = d;
   } else if (name == "NegScale") {

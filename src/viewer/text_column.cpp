@@ -200,18 +200,7 @@ void TMarkerColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32_t
 
 void TMarkerColumn::WriteProperties(ComponentWriter& out) const {
   TTrackColumn::WriteProperties(out);
-  if (pen_.Color != clBlack) {
-    out.WriteShortString("Pen.Color");
-    out.WriteInteger(static_cast<int32_t>(pen_.Color));
-  }
-  if (pen_.Style != psSolid) {
-    out.WriteShortString("Pen.Style");
-    out.WriteIdent(PenStyleName(pen_.Style));
-  }
-  if (pen_.Width != 1) {
-    out.WriteShortString("Pen.Width");
-    out.WriteInteger(pen_.Width);
-  }
+  WritePenProperties(out, pen_);
   if (mark_pos_ != lrLeft) {
     out.WriteShortString("MarkPos");
     out.WriteIdent("lrRight");
@@ -219,18 +208,7 @@ void TMarkerColumn::WriteProperties(ComponentWriter& out) const {
 }
 
 bool TMarkerColumn::ReadProperty(const std::string& name, TLayoutReader& in) {
-  int32_t i;
-  if (name == "Pen.Color") {
-    TColor c;
-    if (in.Color(c)) pen_.Color = c;
-  } else if (name == "Pen.Style") {
-    std::string ident;
-    TPenStyle style;
-    if (in.Ident(ident) && PenStyleFromName(ident, style)) pen_.Style = style;
-  } else if (name == "Pen.Width") {
-    if (in.Integer(i) && i >= 0) pen_.Width = i;
-  } else if (name == "Pen.Mode") {
-    in.Skip();
+  if (ReadPenProperty(name, in, pen_)) {
   } else if (name == "MarkPos") {
     std::string ident;
     if (in.Ident(ident)) {

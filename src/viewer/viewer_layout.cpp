@@ -147,6 +147,45 @@ void TLogViewerCore::SaveLayout(Stream& stream) const {
   out.Flush();
 }
 
+void WritePenProperties(ComponentWriter& out, const TPen& pen) {
+  if (pen.Color != clBlack) {
+    out.WriteShortString("Pen.Color");
+    out.WriteInteger(static_cast<int32_t>(pen.Color));
+  }
+  if (pen.Style != psSolid) {
+    out.WriteShortString("Pen.Style");
+    out.WriteIdent(PenStyleName(pen.Style));
+  }
+  if (pen.Width != 1) {
+    out.WriteShortString("Pen.Width");
+    out.WriteInteger(pen.Width);
+  }
+}
+
+bool ReadPenProperty(const std::string& name, TLayoutReader& in, TPen& pen) {
+  if (name == "Pen.Color") {
+    TColor c;
+    if (in.Color(c)) pen.Color = c;
+  } else if (name == "Pen.Style") {
+    std::string ident;
+    TPenStyle style;
+    if (in.Ident(ident)) {
+      if (PenStyleFromName(ident, style))
+        pen.Style = style;
+      else
+        in.Error("Invalid property value: Pen.Style");
+    }
+  } else if (name == "Pen.Width") {
+    int32_t i = 0;
+    if (in.Integer(i) && i >= 0) pen.Width = i;
+  } else if (name == "Pen.Mode") {
+    in.Skip();
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void TLogViewerCore::LoadLayout(Stream& stream) {
   auto report = [this](const std::string& message) {
     Diag().Error(message);

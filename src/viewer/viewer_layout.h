@@ -10,7 +10,15 @@
 namespace kest {
 
 class ComponentReader;
+class ComponentWriter;
+class TLayoutReader;
 class TLogViewerColumn;
+
+// A column's pen as the properties "Pen.Color", "Pen.Style", "Pen.Width" ("Pen.Mode"
+// is read and ignored). Written only where they differ from a black solid pen one
+// pixel wide; ReadPenProperty is false when `name` is not one of them.
+void WritePenProperties(ComponentWriter& out, const TPen& pen);
+bool ReadPenProperty(const std::string& name, TLayoutReader& in, TPen& pen);
 
 // Reads property values of a layout for the columns. A value of the wrong type is
 // reported and skipped, so one bad property never stops the load; column
