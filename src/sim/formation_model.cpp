@@ -33,42 +33,32 @@ double DepthNoise(double depth_m, int channel) {
   return static_cast<double>(h % 2000001) / 1000000.0 - 1.0;
 }
 
+// The ranges a bed's readings are drawn from, by lithology (in the order of the
+// enumeration): gamma µR/h, deep resistivity ohm·m, near and far neutron counts,
+// SP mV, caliper mm.
+struct Range {
+  double low, high;
+};
+struct LithologyRanges {
+  Range gamma, resistivity, near, far, sp, caliper;
+};
+constexpr LithologyRanges kRanges[] = {
+    {{9, 14}, {2, 5}, {700, 900}, {150, 220}, {-5, 5}, {230, 260}},            // shale
+    {{3, 5}, {0.5, 2}, {900, 1100}, {300, 380}, {-70, -50}, {215, 222}},       // water sand
+    {{3, 5}, {15, 60}, {950, 1150}, {330, 420}, {-60, -40}, {215, 222}},       // oil sand
+    {{1.5, 3}, {80, 400}, {1200, 1400}, {500, 650}, {-20, -10}, {215, 218}},   // limestone
+};
+
 FormationReading Typical(FormationModel::Lithology lithology, Random& r) {
+  const LithologyRanges& k = kRanges[static_cast<size_t>(lithology)];
+  auto draw = [&r](Range range) { return r.Between(range.low, range.high); };
   FormationReading f;
-  switch (lithology) {
-    case FormationModel::Lithology::Shale:
-      f.gamma = r.Between(9, 14);
-      f.resistivity_deep = r.Between(2, 5);
-      f.neutron_near = r.Between(700, 900);
-      f.neutron_far = r.Between(150, 220);
-      f.sp = r.Between(-5, 5);
-      f.caliper = r.Between(230, 260);
-      break;
-    case FormationModel::Lithology::WaterSand:
-      f.gamma = r.Between(3, 5);
-      f.resistivity_deep = r.Between(0.5, 2);
-      f.neutron_near = r.Between(900, 1100);
-      f.neutron_far = r.Between(300, 380);
-      f.sp = r.Between(-70, -50);
-      f.caliper = r.Between(215, 222);
-      break;
-    case FormationModel::Lithology::OilSand:
-      f.gamma = r.Between(3, 5);
-      f.resistivity_deep = r.Between(15, 60);
-      f.neutron_near = r.Between(950, 1150);
-      f.neutron_far = r.Between(330, 420);
-      f.sp = r.Between(-60, -40);
-      f.caliper = r.Between(215, 222);
-      break;
-    case FormationModel::Lithology::Limestone:
-      f.gamma = r.Between(1.5, 3);
-      f.resistivity_deep = r.Between(80, 400);
-      f.neutron_near = r.Between(1200, 1400);
-      f.neutron_far = r.Between(500, 650);
-      f.sp = r.Between(-20, -10);
-      f.caliper = r.Between(215, 218);
-      break;
-  }
+  f.gamma = draw(k.gamma);
+  f.resistivity_deep = draw(k.resistivity);
+  f.neutron_near = draw(k.near);
+  f.neutron_far = draw(k.far);
+  f.sp = draw(k.sp);
+  f.caliper = draw(k.caliper);
   f.resistivity_medium = f.resistivity_deep * r.Between(0.7, 1.1);  // invasion
   return f;
 }
