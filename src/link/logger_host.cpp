@@ -11,12 +11,9 @@ void HeadlessHost::RunOnMainThread(const std::function<void()>& fn) {
   }
   Call call{&fn};
   std::unique_lock lock(mutex_);
-  if (shut_down_) return;
   queue_.push_back(&call);
   changed_.notify_all();
-  // After shutdown a call still queued is withdrawn; one already running is awaited.
-  changed_.wait(lock, [&] { return call.done || (shut_down_ && !call.running); });
-  if (!call.done) std::erase(queue_, &call);
+  changed_.wait(lock, [&] { return call.done; });
 }
 
 void HeadlessHost::ProcessMessages() {
@@ -24,7 +21,6 @@ void HeadlessHost::ProcessMessages() {
   while (!queue_.empty()) {
     Call* call = queue_.front();
     queue_.pop_front();
-    call->running = true;
     lock.unlock();
     try {
       (*call->fn)();
@@ -45,12 +41,6 @@ bool HeadlessHost::WaitAndProcess(int timeout_ms) {
   }
   ProcessMessages();
   return true;
-}
-
-void HeadlessHost::Shutdown() {
-  std::lock_guard lock(mutex_);
-  shut_down_ = true;
-  changed_.notify_all();
 }
 
 }  // namespace kest

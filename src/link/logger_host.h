@@ -30,22 +30,17 @@ class HeadlessHost : public LoggerHost {
   void ProcessMessages() override;
   // Waits up to `timeout_ms` for work and processes it; false when none came.
   bool WaitAndProcess(int timeout_ms);
-  // Makes pending and future RunOnMainThread calls return without running (used
-  // when shutting down so that no thread waits forever).
-  void Shutdown();
   bool IsMainThread() const { return std::this_thread::get_id() == main_; }
 
  private:
   struct Call {
     const std::function<void()>* fn;
-    bool running = false;
     bool done = false;
   };
   std::thread::id main_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Call*> queue_;
-  bool shut_down_ = false;
 };
 
 }  // namespace kest

@@ -59,7 +59,6 @@ void TLoggerSensorDriver::AddSensor(TLoggerDriverSensor* sensor) {
     RemoveSensor(sensor);  // undo the IDs entered so far
     throw;
   }
-  RebuildFirstEntry();
 }
 
 void TLoggerSensorDriver::RemoveSensor(TLoggerDriverSensor* sensor) {
