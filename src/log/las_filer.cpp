@@ -183,8 +183,7 @@ class LasWriter {
     for (const auto& h : numbers) Line(FormatTemplateLine(h.text, nullptr, Number(h.value)));
     for (size_t i = 0; i < std::size(kDefaultParamKeys); ++i) {
       std::string value = ParamValue(sheet_, kDefaultParamKeys[i]);
-      if (std::string_view(kDefaultParamKeys[i]) == "servicecompany" && sheet_.Params().IndexOfName("servicecompany") < 0)
-        value = ParamValue(sheet_, "ServiceCompany");
+      if (std::string_view(kDefaultParamKeys[i]) == "servicecompany") value = ServiceCompany();
       Line(FormatTemplateLine(kDefaultParamLines[i], &value, 0));
     }
   }
@@ -217,7 +216,8 @@ class LasWriter {
       if (!key) continue;  // a value nobody knows: the line is dropped
       std::string line = raw.substr(0, 255);
       if (key->param) {
-        std::string value = ParamValue(sheet_, key->param);
+        std::string value =
+            std::string_view(key->param) == "ServiceCompany" ? ServiceCompany() : ParamValue(sheet_, key->param);
         Line(FormatTemplateLine(line, &value, 0));
       } else {
         // The template's STRT/STOP are the sheet's range as it lies.
@@ -228,6 +228,13 @@ class LasWriter {
         Line(FormatTemplateLine(line, nullptr, v));
       }
     }
+  }
+
+  // The sheet's service company (either spelling), else the organisation of the settings.
+  std::string ServiceCompany() const {
+    std::string value = ParamValue(sheet_, sheet_.Params().IndexOfName("servicecompany") < 0 ? "ServiceCompany"
+                                                                                           : "servicecompany");
+    return value.empty() ? options_.Organisation : value;
   }
 
   void CurveLine(const TLogParameter& entry, std::string_view units, double offset, int number) {

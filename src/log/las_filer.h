@@ -15,6 +15,7 @@ struct TLasOptions {
   int32_t StepCm = 1;            // export step in centimetres ("LASStep", 1..20)
   float NullValue = -9999.99f;   // written for missing samples ("NullValue")
   std::string TemplateFile;      // the header template ".msk"; default header when empty or absent
+  std::string Organisation;      // the logging company ("LAS Header"): SRVC when the sheet names none
   TLogParameters* Dictionary = nullptr;  // mnemonics and captions; the program's table when null
   // Messages the user should see while reading goes on ("Unknown section tag ...").
   std::function<void(const std::string& message)> OnWarning;

@@ -358,8 +358,18 @@ void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32
 
   if (auto_scale_) {
     const int index = FirstValueStepAtLeast(largest);
-    // Kept above NegScale, as the setter would.
-    if (index >= 0 && ValueStep(index) > neg_scale_) scale_ = ValueStep(index);
+    // Kept above NegScale, as the setter would. A band appended while recording
+    // holds only the newest rows: it may widen the scale but not narrow it below
+    // what the rest of the view needs. A changed scale is announced after the
+    // paint, so the header and the rows already drawn follow it.
+    if (index >= 0 && ValueStep(index) > neg_scale_) {
+      double next = ValueStep(index);
+      if (!v.PaintingWholeView()) next = std::max(next, scale_);
+      if (next != scale_) {
+        scale_ = next;
+        Viewer()->ColumnChangedWhilePainting(*this);
+      }
+    }
   }
   points_.Flush(canvas);
 

@@ -112,7 +112,19 @@ void TLogViewerCore::Refresh() {
     }
     sheet->Unlock();
   }
+  if (!changed_while_painting_.empty()) {
+    const std::vector<std::string> names = std::move(changed_while_painting_);
+    changed_while_painting_.clear();
+    for (const std::string& name : names)
+      if (TLogViewerColumn* column = FindColumn(name)) RaiseEvent(veColumnChanged, column);
+  }
   FlushInvalidation();
+}
+
+void TLogViewerCore::ColumnChangedWhilePainting(const TLogViewerColumn& column) {
+  if (std::find(changed_while_painting_.begin(), changed_while_painting_.end(), column.Name()) ==
+      changed_while_painting_.end())
+    changed_while_painting_.push_back(column.Name());
 }
 
 void TLogViewerCore::RelinkTracks() {
@@ -696,6 +708,11 @@ void TLogViewerCore::RedrawAll() {
     for (TLogViewerColumn* c : order)
       PaintColumn(*canvas, c, [&] { c->PaintBackground(*canvas, 0, panel_height_); });
     const int32_t last = RoundHalfEven32(view_top_ + static_cast<double>(view_span_) + 0.5);
+    struct WholeView {
+      bool& flag;
+      explicit WholeView(bool& f) : flag(f) { flag = true; }
+      ~WholeView() { flag = false; }
+    } whole_view(painting_whole_view_);
     for (TLogViewerColumn* c : order)
       PaintColumn(*canvas, c, [&] { c->PaintData(*canvas, view_top_, last); });
     EndSheetPaint();

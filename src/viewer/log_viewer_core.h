@@ -182,6 +182,11 @@ class TLogViewerCore {
   void RepaintRange(int32_t first_arg, int32_t last_arg);
   void FlushInvalidation();
   const TRect& PendingInvalidation() const { return pending_; }
+  // True while RedrawAll paints the data of the whole view (not an appended band).
+  bool PaintingWholeView() const { return painting_whole_view_; }
+  // A column changed a property while painting (auto-scale): it is announced and
+  // redrawn by the next Refresh, not from inside the paint.
+  void ColumnChangedWhilePainting(const TLogViewerColumn& column);
   // The cursor line's band: its row +- half the pen width rounded up to even.
   TRect CursorBand(int row) const;
   // Mouse on the sheet panel (rows relative to its top).
@@ -283,6 +288,8 @@ class TLogViewerCore {
   int32_t cursor_pos_ = 0;
   int cursor_row_ = 0;
   TRect pending_;
+  bool painting_whole_view_ = false;
+  std::vector<std::string> changed_while_painting_;  // column names
   MouseMode mouse_mode_ = mmNone;
   int drag_start_row_ = 0;
   int32_t drag_start_top_ = 0;

@@ -114,6 +114,12 @@ TEST_F(LasTest, DepthExportHeaderAndPeakRows) {
   EXPECT_EQ(data[2], "1000.20 20 -10 ");   // later rows: peak of the 11 samples of the step
   EXPECT_EQ(data[20], "1002.00 200 -190 ");
   EXPECT_NE(text.find("\r\n"), std::string::npos);
+
+  // The organisation of the settings stands in only where the sheet names no one.
+  options_.Organisation = "ООО Каротаж";
+  EXPECT_EQ(Lines(Export(sheet))[17], Header("SRVC.", "Партия 5", " : Исполнитель"));
+  sheet.Params().SetValue("ServiceCompany", "");
+  EXPECT_EQ(Lines(Export(sheet))[17], Header("SRVC.", "ООО Каротаж", " : Исполнитель"));
 }
 
 TEST_F(LasTest, FineStepExportsEveryRowAndNullsOutsideATrack) {

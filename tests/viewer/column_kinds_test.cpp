@@ -74,6 +74,40 @@ TEST(GraphicsColumn, AutoScaleTakesTheNextRoundValue) {
   EXPECT_THROW(ValueStep(-1), EAssertionFailed);
 }
 
+// While recording, the newest band alone must not narrow the scale the rest of the
+// view needs; a whole-view redraw may. A change made while painting is announced by
+// the next refresh, so the header and the rows already drawn follow the new scale.
+TEST(GraphicsColumn, AutoScaleFollowsTheLiveViewWithoutShrinkingOnAppendedBands) {
+  OneColumn<TGraphicsColumn> f({1, 37, 2});
+  f.column->SetAutoScale(true);
+  struct Changes : TLVColumnLink {
+    int count = 0;
+    void ColumnChanged(TLogViewerColumn*) override { ++count; }
+  } changes;
+  changes.SetViewer(&f.viewer);
+  f.viewer.draw = true;
+  f.viewer.RedrawAll();
+  EXPECT_EQ(f.column->Scale(), 50);
+  EXPECT_EQ(changes.count, 0);  // not from inside the paint
+  f.viewer.Refresh();
+  EXPECT_EQ(changes.count, 1);
+  f.viewer.Refresh();
+  EXPECT_EQ(changes.count, 1);  // once per change
+
+  f.track->Append(3);  // a small band appended and painted by the refresh
+  f.viewer.Refresh();
+  EXPECT_EQ(f.column->Scale(), 50);
+  f.track->Append(180);  // a larger one widens the scale
+  f.viewer.Refresh();
+  EXPECT_EQ(f.column->Scale(), 200);
+
+  for (int i = 0; i < 100; ++i) f.track->Append(4);
+  f.viewer.Refresh();
+  f.viewer.SetViewTop(5000);  // only small values in view: a whole redraw narrows
+  f.viewer.RedrawAll();
+  EXPECT_EQ(f.column->Scale(), 5);
+}
+
 TEST(GraphicsColumn, FilterRestartsAtTheNullValue) {
   OneColumn<TGraphicsColumn> f({8, 8, -99.99f, 2});
   f.column->SetNegScale(-10);
