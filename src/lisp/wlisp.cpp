@@ -50,6 +50,27 @@ NodeRef EvalList(TNode* forms) {
 
 }  // namespace
 
+// Marks the engine busy for the length of one entry. The outermost entry starts the
+// step count afresh.
+class TWLisp::Entry {
+ public:
+  explicit Entry(TWLisp& lisp) : lisp_(lisp) {
+    if (lisp_.entries_++ == 0) lisp_.steps_ = 0;
+  }
+  ~Entry() { --lisp_.entries_; }
+  Entry(const Entry&) = delete;
+  Entry& operator=(const Entry&) = delete;
+
+ private:
+  TWLisp& lisp_;
+};
+
+void TWLisp::CountStep() {
+  if (++steps_ > step_limit_ && step_limit_ > 0)
+    throw ELispEvalError("Evaluation takes too long (more than " + std::to_string(step_limit_) +
+                         " steps)");
+}
+
 TWLisp::TWLisp() {
   KEST_LISP_ASSERT(!g_instance, "Only one script engine may exist");
   Diag().Component("ROdoz: initializing");
@@ -116,6 +137,7 @@ void TWLisp::SetVariable(std::string_view name, NodeRef value) {
 }
 
 NodeRef TWLisp::EvalCall(TConsNode* form) {
+  Entry entry(*this);
   DepthGuard guard(depth_);
   KEST_LISP_ASSERT(form->Car(), "Invalid list (unassigned car)");
   auto* head = NodeCast<TSymbolNode>(form->Car());
@@ -124,6 +146,8 @@ NodeRef TWLisp::EvalCall(TConsNode* form) {
 }
 
 NodeRef TWLisp::CallNamed(const std::string& name, TNode* args) {
+  Entry entry(*this);
+  CountStep();
   if (!args) {
     NodeRef func = table_->FindSpecialForm(name, nullptr);
     if (!func) func = table_->FindFunction(name, nullptr);
@@ -157,9 +181,11 @@ NodeRef TWLisp::CallNamed(const std::string& name, TNode* args) {
 }
 
 NodeRef TWLisp::FunCall(TNode* func, TNode* args) {
+  Entry entry(*this);
   if (auto* symbol = NodeCast<TSymbolNode>(func)) return CallNamed(symbol->Name(), args);
   auto* callable = NodeCast<TFuncNode>(func);
   if (!callable) throw ELispEvalError("FunCall error");
+  CountStep();
   if (!callable->EvalArgs()) return callable->Call(args);
   NodeRef values = EvalList(args);
   return callable->Call(values.Get());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -62,12 +63,27 @@ class TWLisp {
   TSymTable& SymTable() { return *table_; }
   const TSymTable& SymTable() const { return *table_; }
 
+  // Calls allowed within one evaluation entered from the host; evaluations that a
+  // host function starts inside it count towards it. A script that would run
+  // longer, such as a naive exponential recursion, ends in ELispEvalError
+  // "Evaluation takes too long ..." instead of hanging the program, and the next
+  // evaluation starts afresh. The default (a few seconds of work) is far above
+  // what channel formulas and class files take. 0 or less: no limit.
+  static constexpr int64_t kDefaultStepLimit = 10'000'000;
+  void SetStepLimit(int64_t steps) { step_limit_ = steps; }
+  int64_t StepLimit() const { return step_limit_; }
+
  private:
   friend class TConsNode;
+  class Entry;
   NodeRef EvalCall(TConsNode* form);
+  void CountStep();
 
   std::unique_ptr<TSymTable> table_;
   int depth_ = 0;
+  int entries_ = 0;  // evaluations under way; 0 between the host's evaluations
+  int64_t steps_ = 0;
+  int64_t step_limit_ = kDefaultStepLimit;
 };
 
 // The engine instance; an assertion failure when none exists.

@@ -124,6 +124,41 @@ TEST_F(Evaluator, RunawayRecursionEndsWithACleanError) {
   EXPECT_EQ(Run("(funcall down 3)"), "0");  // the engine is usable afterwards
 }
 
+// Naive Fibonacci: about 1.6^n calls, so (fib 40) would run for hours.
+constexpr const char* kFib =
+    "(setq fib (lambda (n) (cond ((< n 2) n) (T (+ (funcall fib (- n 2)) (funcall fib (1- n)))))))";
+
+TEST_F(Evaluator, ExponentialScriptStopsAtTheStepLimitAndTheEngineStaysUsable) {
+  lisp().SetStepLimit(200000);
+  Run(kFib);
+  EXPECT_EQ(Run("(funcall fib 40)"),
+            "ELispEvalError: Evaluation takes too long (more than 200000 steps)");
+  EXPECT_EQ(lisp().SymTable().ScopeDepth(), 0);
+  // Each evaluation from the host has the whole budget: (fib 15) takes about 11000
+  // steps, far more than 200000 in thirty runs together.
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(Run("(funcall fib 15)"), "610");
+  lisp().SetStepLimit(0);  // no limit
+  EXPECT_EQ(Run("(funcall fib 20)"), "6765");
+}
+
+TEST_F(Evaluator, EvaluationsStartedByAHostFunctionCountTowardsTheOuterOne) {
+  lisp().SetStepLimit(1000);
+  lisp().RegisterFunction("host-loop", nullptr, [this](TArgs& args) {
+    args.NoMoreArgs();
+    NodeRef form = lisp().Parse("(1+ 1)");
+    for (int i = 0; i < 5000; ++i) lisp().Eval(form.Get());
+    return MakeInt(1);
+  });
+  EXPECT_EQ(Run("(host-loop)"), "ELispEvalError: Evaluation takes too long (more than 1000 steps)");
+  EXPECT_EQ(Run("(1+ 1)"), "2");
+}
+
+TEST_F(Evaluator, DefaultStepLimitLeavesRealisticScriptsAlone) {
+  ASSERT_EQ(lisp().StepLimit(), TWLisp::kDefaultStepLimit);
+  Run(kFib);
+  EXPECT_EQ(Run("(funcall fib 25)"), "75025");  // some 250000 calls
+}
+
 TEST_F(Evaluator, DeepButReasonableExpressionsEvaluate) {
   std::string text;
   const int depth = kMaxLispNesting - 10;
