@@ -12,7 +12,12 @@ bool KestApplication::notify(QObject* receiver, QEvent* event) {
   } catch (const std::exception& e) {
     Diag().LogException("kest", "notify", e.what());
     QApplication::beep();
-    QMessageBox::critical(activeWindow(), "Ошибка", QString::fromUtf8(e.what()));
+    const QString message = QString::fromUtf8(e.what());
+    if (ShowError) {
+      ShowError(message);
+    } else {
+      QMessageBox::critical(activeWindow(), "Ошибка", message);
+    }
   }
   return false;
 }

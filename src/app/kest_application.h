@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QString>
+#include <functional>
 
 namespace kest {
 
@@ -10,6 +12,10 @@ class KestApplication : public QApplication {
  public:
   KestApplication(int& argc, char** argv) : QApplication(argc, argv) {}
   bool notify(QObject* receiver, QEvent* event) override;
+
+  // Shows the message of an error that reached the event loop; the error box
+  // unless replaced (tests record it instead).
+  std::function<void(const QString& message)> ShowError;
 };
 
 }  // namespace kest

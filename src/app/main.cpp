@@ -78,7 +78,15 @@ int main(int argc, char** argv) {
   {
     std::unique_ptr<AppEnvironment> env;
     try {
-      env = std::make_unique<AppEnvironment>(ResolveInstallationRoot(TemplateDir(program)));
+      std::string root = ResolveInstallationRoot(TemplateDir(program));
+      // The plug-ins built with the program (the example) join the plug-ins folder.
+      const std::string shipped = (std::filesystem::path(program).parent_path() / "PlugIns").string();
+      try {
+        SeedRoot(shipped, root + "/PlugIns");
+      } catch (const std::exception& e) {
+        Diag().Error(e.what());
+      }
+      env = std::make_unique<AppEnvironment>(root);
     } catch (const std::exception& e) {
       Diag().Error(e.what());
       QMessageBox::critical(nullptr, "Ошибка", "Программа не установлена корректно");

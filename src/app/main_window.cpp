@@ -3,6 +3,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QStatusTipEvent>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -106,6 +108,7 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
     BuildEditorMenus();
   }
   BuildCommonMenus();
+  SetHints();
   UpdateTitle();
   LoadSettings();
   if (!main_.DefaultLayout.empty()) LoadLayoutFile(main_.DefaultLayout);
@@ -281,6 +284,17 @@ void TMainForm::BuildEditorMenus() {
 
 void TMainForm::BuildCommonMenus() {
   layouts_menu_ = menuBar()->addMenu("Экран");
+  QToolBar* layouts = addToolBar("Экран");
+  layouts->setObjectName("tbLayouts");
+  layouts_combo_ = new QComboBox(layouts);
+  layouts_combo_->setObjectName("cbLayouts");
+  layouts_combo_->setMinimumContentsLength(16);
+  layouts_combo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  layouts_combo_->setStatusTip("Планшет для показа кривых");
+  layouts->addWidget(layouts_combo_);
+  connect(layouts_combo_, &QComboBox::activated, this,
+          [this](int index) { ChooseLayout(layouts_combo_->itemText(index).toStdString()); });
+  main_.Toolbars["tbLayouts"] = {};
   QMenu* track = menuBar()->addMenu("Кривая");
   connect(AddAction(track, "aTrackOffset", "Смещение"), &QAction::triggered, this, [this] {
     auto* column = dynamic_cast<TTrackColumn*>(viewer_->FocusedColumn());
@@ -298,18 +312,49 @@ void TMainForm::BuildCommonMenus() {
   tools_menu_ = menuBar()->addMenu("Инструменты");
 }
 
+void TMainForm::SetHints() {
+  const std::pair<const char*, const char*> hints[] = {
+      {"LoggerSelect", "Выбор модулей прибора и их номеров"},
+      {"LoggerPower", "Подать или снять питание прибора"},
+      {"RecordDepthDown", "Начать запись по глубине на спуске"},
+      {"RecordDepthUp", "Начать запись по глубине на подъеме"},
+      {"RecordTime", "Начать запись по времени"},
+      {"RecordStop", "Остановить запись"},
+      {"ResearchStart", "Открыть новое исследование скважины"},
+      {"ResearchEnd", "Закрыть открытое исследование"},
+      {"aNew", "Очистить данные всех кривых"},
+      {"aOpen", "Открыть файл каротажа"},
+      {"aFileSave", "Сохранить файл под текущим именем"},
+      {"aSave", "Сохранить файл под новым именем или в другом формате"},
+      {"aSetup", "Настройки программы"},
+  };
+  for (auto [name, hint] : hints)
+    if (QAction* a = Action(name)) a->setStatusTip(hint);
+}
+
 void TMainForm::BuildStatusBar() {
   statusBar()->installEventFilter(this);
   for (int i = 0; i < spCount; ++i) {
     auto* label = new QLabel(this);
     label->setMinimumWidth(i == spMessage ? 200 : 90);
     statusBar()->addWidget(label, i == spMessage ? 1 : 0);
+    label->setVisible(mode_ == AppMode::amRecorder || i == spMessage);  // the editor keeps the last one
     panels_.push_back(label);
   }
 }
 
 void TMainForm::SetPanel(int index, const QString& text) {
   if (index >= 0 && index < static_cast<int>(panels_.size())) panels_[static_cast<size_t>(index)]->setText(text);
+}
+
+bool TMainForm::event(QEvent* event) {
+  // A control's hint stays in the status bar for three seconds.
+  if (event->type() == QEvent::StatusTip) {
+    const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    if (!tip.isEmpty()) statusBar()->showMessage(tip, 3000);
+    return true;
+  }
+  return QMainWindow::event(event);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -402,10 +447,11 @@ void TMainForm::FillPortMenu() {
     connect(a, &QAction::triggered, this, [this, port] { ChoosePort(port); });
   }
   port_menu_->addSeparator();
-  connect(port_menu_->addAction("Другой..."), &QAction::triggered, this, [this] {
-    bool ok = false;
-    QString path = QInputDialog::getText(this, "Порт", "Устройство", QLineEdit::Normal, "/dev/pts/", &ok);
-    if (ok && !path.isEmpty()) ChoosePort(path.toStdString());
+  QAction* other = port_menu_->addAction("Другой...");
+  other->setObjectName("aOtherPort");
+  connect(other, &QAction::triggered, this, [this] {
+    std::string path = "/dev/";
+    if (ui_host_->AskText("Порт", "Устройство", path) && !path.empty()) ChoosePort(path);
   });
 }
 
@@ -421,7 +467,7 @@ void TMainForm::ChoosePort(const std::string& port) {
       logger_->SetPortName(previous);
     } catch (const std::exception&) {
     }
-    QMessageBox::warning(this, "Внимание", Q("В системе отсутствует порт " + port + " !"));
+    ui_host_->ShowWarning("В системе отсутствует порт " + port + " !");
   }
   UpdateActions();
 }
@@ -439,17 +485,21 @@ void TMainForm::FillLayoutsMenu() {
   }
   std::sort(names.begin(), names.end());
   auto* group = new QActionGroup(layouts_menu_);
+  layouts_combo_->clear();
   for (const std::string& name : names) {
     QAction* a = layouts_menu_->addAction(Q(name));
     a->setCheckable(true);
     a->setChecked(name == current_layout_);
     group->addAction(a);
-    connect(a, &QAction::triggered, this, [this, name] { LoadLayoutFile(name); });
+    connect(a, &QAction::triggered, this, [this, name] { ChooseLayout(name); });
+    layouts_combo_->addItem(Q(name));
   }
+  layouts_combo_->setCurrentIndex(layouts_combo_->findText(Q(current_layout_)));
   layouts_menu_->addSeparator();
   connect(layouts_menu_->addAction("Стандартный"), &QAction::triggered, this, [this] {
     current_layout_.clear();
     BuildStandardLayout(*viewer_, Sheet());
+    FillLayoutsMenu();
   });
   connect(layouts_menu_->addAction("Сохранить"), &QAction::triggered, this, [this] {
     std::string name = current_layout_;
@@ -469,13 +519,17 @@ void TMainForm::FillLayoutsMenu() {
     }
   });
   connect(layouts_menu_->addAction("Показывать при запуске"), &QAction::triggered, this, [this] {
-    if (QMessageBox::question(this, windowTitle(), "Do you want to load this layout at program start?") ==
-        QMessageBox::Yes)
+    if (ui_host_->AskYesNo(windowTitle().toStdString(), "Do you want to load this layout at program start?"))
       main_.DefaultLayout = current_layout_;
   });
   layouts_menu_->addSeparator();
   QMenu* bars = layouts_menu_->addMenu("Панели инструментов");
   for (QToolBar* bar : findChildren<QToolBar*>()) bars->addAction(bar->toggleViewAction());
+}
+
+void TMainForm::ChooseLayout(const std::string& name) {
+  LoadLayoutFile(name);
+  FillLayoutsMenu();
 }
 
 void TMainForm::LoadLayoutFile(const std::string& name) {
@@ -548,6 +602,7 @@ void TMainForm::ApplyFileOptions() {
   values.Load(settings_);
   TLasOptions& las = LasOptions();
   las.StepCm = values.LASStep;
+  las.Organisation = values.Organisation;
   if (auto null_value = ParseFloat(values.NullValue)) las.NullValue = static_cast<float>(*null_value);
 }
 
@@ -602,7 +657,7 @@ void TMainForm::DeferredStart(const std::string& file) {
     logger_->SetActive(true);
   } catch (const std::exception& e) {
     Diag().Error(e.what());
-    QMessageBox::warning(this, "Внимание", Q("В системе отсутствует порт " + main_.Port + " !"));
+    ui_host_->ShowWarning("В системе отсутствует порт " + main_.Port + " !");
   }
   RebuildTracks();
   if (main_.SetupDue) SetupDialog();
@@ -635,8 +690,7 @@ bool TMainForm::SelectTool() {
     std::string layout = ToolStringLayoutName(*logger_);
     std::error_code ec;
     if (!layout.empty() && fs::is_regular_file(env_.Folders().Layouts + "/" + layout, ec)) {
-      LoadLayoutFile(layout);
-      FillLayoutsMenu();
+      ChooseLayout(layout);
     }
   }
   RebuildTracks();
@@ -805,12 +859,22 @@ void TMainForm::FileSave(bool ask_name) {
     }
     QString chosen;
     QString selected = filters.isEmpty() ? QString() : filters.front();
-    chosen = QFileDialog::getSaveFileName(this, "Сохранить как", Q(dir + "/" + proposal), filters.join(";;"),
-                                          &selected);
+    if (ui_host_->Scripted) {
+      // Scripted runs answer with the whole path; its extension picks the format.
+      std::string answer = dir + "/" + proposal + ".ls";
+      if (!ui_host_->AskText("Сохранить как", "Имя файла", answer)) return;
+      chosen = Q(answer);
+      selected = Q(Extension(answer));
+    } else {
+      chosen = QFileDialog::getSaveFileName(this, "Сохранить как", Q(dir + "/" + proposal), filters.join(";;"),
+                                            &selected);
+    }
     if (chosen.isEmpty()) return;
+    // The chosen format's extension replaces the file's, in lower case unless the
+    // name already carries it in some case.
     std::string ext = selected.section(' ', 0, 0).toStdString();
     fs::path p(chosen.toStdString());
-    p.replace_extension("." + ext);
+    if (Extension(p.string()) != ext) p.replace_extension("." + QString::fromStdString(ext).toLower().toStdString());
     path = p.string();
     settings_.SetString(kSettingsGroup, "SaveDir", p.parent_path().string());
   }

@@ -12,6 +12,7 @@
 
 class QAction;
 class QActionGroup;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -76,6 +77,7 @@ class TMainForm : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {});
@@ -83,11 +85,14 @@ class TMainForm : public QMainWindow {
   void BuildEditorMenus();
   void BuildCommonMenus();
   void BuildStatusBar();
+  void SetHints();
   void BuildPortMenu();
   void FillPortMenu();
   void ChoosePort(const std::string& port);
   void FillLayoutsMenu();
   void LoadLayoutFile(const std::string& name);
+  // A layout picked in the menu or the combo box: loaded, and both show it.
+  void ChooseLayout(const std::string& name);
   void FillRecentMenu();
   void LoadPlugIns();
   void RunPlugInEntry(const PlugInEntry& entry);
@@ -135,6 +140,7 @@ class TMainForm : public QMainWindow {
   QMenu* port_menu_ = nullptr;
   QActionGroup* port_group_ = nullptr;
   QMenu* layouts_menu_ = nullptr;
+  QComboBox* layouts_combo_ = nullptr;
   QMenu* recent_menu_ = nullptr;
   QMenu* tools_menu_ = nullptr;
   bool closing_ = false;

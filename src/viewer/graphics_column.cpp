@@ -153,16 +153,19 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   canvas.SetFont(big);
   const double base = neg_scale_ + offset_graph_;
   auto v = [&](int i) { return base + i * (scale_ - base) / 10; };
-  int widths = canvas.TextWidth("     ");
-  for (int k = 1; k <= 4; ++k) widths += canvas.TextWidth(FormatValue(v(2 * k), 2, 2, true));
+  // The four values stand a fifth of the width apart: they are written only when
+  // each fits its fifth with two spaces to spare (measured against the cell's own
+  // width, wherever the cell lies on the panel), else the middle value alone.
+  int widest = 0;
+  for (int k = 1; k <= 4; ++k) widest = std::max(widest, canvas.TextWidth(FormatValue(v(2 * k), 2, 2, true)));
   const int text_height = canvas.TextHeight("0");
-  if (widths < inner.Right - 4) {
+  if (widest + canvas.TextWidth("  ") < width / 5 && 4 * widest + canvas.TextWidth("     ") < inner.Width() - 4) {
     for (int k = 1; k <= 4; ++k) {
       const std::string text = FormatValue(v(2 * k), 2, 2, true);
       const int x = inner.Left + RoundHalfEven32(k * width / 5.0) - canvas.TextWidth(text) / 2 - 5;
       canvas.TextOut(x, rect.Bottom - text_height, text);
     }
-  } else if (canvas.TextWidth(FormatValue(v(5), 0, 0) + "  ") < inner.Right - 4) {
+  } else if (canvas.TextWidth(FormatValue(v(5), 0, 0) + "  ") < inner.Width() - 4) {
     const std::string text = FormatValue(v(5), 2, 2, true);
     canvas.TextOut(rect.Left + (width - canvas.TextWidth(text)) / 2, rect.Bottom - text_height, text);
   }

@@ -3,12 +3,13 @@
 #include <clocale>
 #include <cstdlib>
 
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include "app/kest_application.h"
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
+  kest::KestApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -6,6 +6,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QComboBox>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QThread>
 
 #include <chrono>
@@ -15,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include "app/app_environment.h"
+#include "app/kest_application.h"
+#include "app/tool_string.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
 #include "link/port_device.h"
@@ -27,6 +32,8 @@
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
 #include "support/clock.h"
+#include "support/errors.h"
+#include "support/stream.h"
 #include "support/settings.h"
 #include "temp_dir.h"
 #include "viewer/log_viewer.h"
@@ -66,7 +73,9 @@ class Installation {
 
 class Recorder : public Installation {
  public:
-  explicit Recorder(double start_depth = 1000) {
+  // `before_start` runs on the installation before the window exists.
+  explicit Recorder(double start_depth = 1000, const std::function<void(Recorder&)>& before_start = {}) {
+    if (before_start) before_start(*this);
     sim::SimSettings s;
     s.winch.start_depth_m = start_depth;
     simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), s, SystemClock());
@@ -233,6 +242,125 @@ TEST(RecorderWindow, SettingsAreKeptAcrossRunsAndTheWindowSavesThemAtExit) {
   EXPECT_EQ(settings.GetInt("LogRecorder/Main form", "RecordStep"), 200);
   EXPECT_EQ(settings.GetString("Settings", "Port"), "SIM");
   EXPECT_TRUE(settings.Contains("LogRecorder", "LasSaveStep"));
+}
+
+// The layout named after the tool string is shown when the string is chosen; the
+// menu "Экран" and the combo box on the layouts tool bar show the same choice.
+TEST(RecorderWindow, TheToolStringsLayoutIsShownAndTheLayoutsComboFollows) {
+  Recorder r;
+  r.window->Action("LoggerSelect")->trigger();
+  const std::string name = ToolStringLayoutName(*r.window->Logger());
+  ASSERT_FALSE(name.empty());
+  const std::string layouts = r.env->Folders().Layouts;
+  fs::create_directories(layouts);
+  for (const std::string& file : {name, std::string("Другой"), std::string("~скрытый")}) {
+    FileStream out(layouts + "/" + file, FileStream::Mode::Create);
+    r.window->Viewer()->SaveLayout(out);
+  }
+  r.window->Action("LoggerSelect")->trigger();
+  auto* combo = r.window->findChild<QComboBox*>("cbLayouts");
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->count(), 2);  // names starting with "~" are not offered
+  EXPECT_EQ(combo->currentText().toStdString(), name);
+
+  emit combo->activated(combo->findText("Другой"));
+  EXPECT_EQ(combo->currentText(), "Другой");
+  QMenu* screen = nullptr;
+  for (QMenu* m : r.window->findChildren<QMenu*>())
+    if (m->title() == "Экран") screen = m;
+  ASSERT_NE(screen, nullptr);
+  int ticked = 0;
+  for (QAction* a : screen->actions()) {
+    if (!a->isChecked()) continue;
+    ++ticked;
+    EXPECT_EQ(a->text(), "Другой");
+  }
+  EXPECT_EQ(ticked, 1);
+
+  // A control's hint is shown in the status bar.
+  QStatusTipEvent tip("Подсказка");
+  QApplication::sendEvent(r.window.get(), &tip);
+  EXPECT_EQ(r.window->statusBar()->currentMessage(), "Подсказка");
+}
+
+TEST(RecorderWindow, APortThatCannotBeOpenedIsReportedAndTheOldOneKept) {
+  Recorder r;
+  QMenu* ports = nullptr;
+  for (QMenu* m : r.window->findChildren<QMenu*>())
+    if (m->title() == "Порт") ports = m;
+  ASSERT_NE(ports, nullptr);
+  emit ports->aboutToShow();
+  QAction* other = nullptr;
+  for (QAction* a : ports->actions())
+    if (a->objectName() == "aOtherPort") other = a;
+  ASSERT_NE(other, nullptr);
+  r.answers.Texts = {"/dev/kest-no-such-port"};
+  other->trigger();
+  ASSERT_EQ(r.answers.Warnings.size(), 1u);
+  EXPECT_EQ(r.answers.Warnings[0], "В системе отсутствует порт /dev/kest-no-such-port !");
+  EXPECT_EQ(r.window->Logger()->PortName(), "SIM");
+  EXPECT_TRUE(r.window->Logger()->Active());
+}
+
+TEST(RecorderWindow, ARecordingLeftByACrashIsOfferedAtStartAndShown) {
+  const auto crash = [](Recorder& r) {
+    TLogSheet lost;
+    TLogTrack* gk = lost.NewTrack("GK");
+    lost.SetSteps(100);
+    lost.SetOrigins(1000000);
+    for (int i = 0; i < 40; ++i) gk->Append(static_cast<float>(i));
+    lost.AppendCrashFile(r.env->Folders().CrashFile, 1000000, 1, 1000000 + 39 * 100);  // arguments, mm
+    r.answers.Yes = true;
+  };
+  Recorder r(1000, crash);
+  ASSERT_EQ(r.window->Sheet().Count(), 1);
+  EXPECT_EQ(r.window->Sheet().Tracks(0)->Parameter(), "GK");
+  EXPECT_EQ(r.window->Sheet().Tracks(0)->Count(), 40);
+  ASSERT_FALSE(r.answers.Asked.empty());
+  EXPECT_EQ(r.answers.Asked[0].rfind("Внимание !: ", 0), 0u);
+}
+
+TEST(EditorWindow, AFileDescriptionWithRefusedCharactersIsAskedAgainBeforeSaving) {
+  Installation inst;
+  MemorySettings settings;
+  HeadlessSessionHost answers;
+  TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+  editor.SetScriptedAnswers(&answers);
+  editor.OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las");
+  ASSERT_TRUE(editor.Action("aSave")->isEnabled());
+  editor.Sheet().Comments().SetValue("Условия замера", "спуск 1/2");
+  const std::string target = inst.root.File("Logs/спуск 1.las");
+  answers.Texts = {"спуск *1", "спуск 1", target};
+  editor.Action("aSave")->trigger();
+  EXPECT_EQ(answers.Warnings, (std::vector<std::string>{"Имя файла содержит недопустимые символы!",
+                                                        "Имя файла содержит недопустимые символы!"}));
+  editor.WaitForSaves();
+  TLogSheet back;
+  back.LoadFromFile(target, "LAS");
+  EXPECT_EQ(back.Count(), editor.Sheet().Count());
+
+  // Cancelling the description leaves everything as it was.
+  editor.Sheet().Comments().SetValue("Условия замера", "a?b");
+  answers.Texts.clear();
+  editor.Action("aSave")->trigger();
+  EXPECT_EQ(editor.windowTitle().toStdString(), "Редактор кривых - " + target);
+}
+
+TEST(Application, AnErrorThatReachesTheEventLoopIsShownAndTheProgramGoesOn) {
+  auto* app = dynamic_cast<KestApplication*>(QApplication::instance());
+  ASSERT_NE(app, nullptr);
+  QString shown;
+  app->ShowError = [&](const QString& message) { shown = message; };
+  struct Thrower : QObject {
+    bool event(QEvent* e) override {
+      if (e->type() == QEvent::User) throw EKestError("Сбой обработки");
+      return QObject::event(e);
+    }
+  } thrower;
+  QApplication::postEvent(&thrower, new QEvent(QEvent::User));
+  QApplication::processEvents();
+  app->ShowError = nullptr;
+  EXPECT_EQ(shown, "Сбой обработки");
 }
 
 }  // namespace

@@ -108,6 +108,24 @@ TEST(GraphicsColumn, AutoScaleFollowsTheLiveViewWithoutShrinkingOnAppendedBands)
   EXPECT_EQ(f.column->Scale(), 5);
 }
 
+// The scale values under the header line: four when each fits its fifth of the
+// cell, else the middle one, wherever the cell lies on the header panel.
+TEST(GraphicsColumn, HeaderScaleValuesAreWrittenOnlyWhenTheyFit) {
+  OneColumn<TGraphicsColumn> f({1});
+  f.column->SetScale(1000);  // values "200.00" ... "800.00": 36 units wide here
+  auto values = [&](int left, int width) {
+    RecordingCanvas canvas;
+    f.column->PaintHeader(canvas, {left, 0, left + width, 80});
+    std::vector<std::string> out;
+    for (const auto& t : canvas.texts)
+      if (t.Y == 80 - 10) out.push_back(t.Value);
+    return out;
+  };
+  EXPECT_EQ(values(0, 300), (std::vector<std::string>{"200.00", "400.00", "600.00", "800.00"}));
+  EXPECT_EQ(values(900, 300), (std::vector<std::string>{"200.00", "400.00", "600.00", "800.00"}));
+  EXPECT_EQ(values(900, 200), (std::vector<std::string>{"500.00"}));  // 40 per fifth: too tight
+}
+
 TEST(GraphicsColumn, FilterRestartsAtTheNullValue) {
   OneColumn<TGraphicsColumn> f({8, 8, -99.99f, 2});
   f.column->SetNegScale(-10);
