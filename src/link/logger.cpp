@@ -32,6 +32,7 @@ TLogger::TLogger(LoggerHost& host, Clock& clock, const TModuleClasses& classes)
     : host_(host),
       clock_(clock),
       classes_(classes),
+      port_(clock),
       sensor_driver_(packets_, clock),
       commands_(clock, host),
       sensors_(sensor_driver_) {

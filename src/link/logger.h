@@ -32,6 +32,12 @@ struct TModuleDef;
 // Threads: the receive thread ticks the packet driver every 25 ms (late ticks are
 // caught up); the notify thread waits for packets (at most 500 ms) and has the host
 // run the sensor dispatch on the main thread while it waits.
+//
+// A port whose device goes away stays active: the port driver logs the loss once and
+// reopens the same port name when the device is back (PortDriver().Lost() tells
+// meanwhile). Nothing arrives in between: the tool's modules turn not alive and a
+// depth recording gets no rows; a time recording keeps its clock (the ticks are the
+// program's own) and repeats the last values, as with a silent tool.
 class TLogger : public LoggerCore {
  public:
   static constexpr int kTickMs = 25;

@@ -34,6 +34,11 @@ void TLoggerPacketDriver::Put(uint8_t id, int value16) {
 void TLoggerPacketDriver::Tick() {
   Put(0x01);
   if (port_ && port_->Opened()) {
+    // A packet cut off by a lost device is not completed by the bytes of the next.
+    if (uint32_t opening = port_->Openings(); opening != opening_) {
+      opening_ = opening;
+      parse_state_ = 0;
+    }
     for (;;) {
       uint32_t n = port_->Read(read_buffer_.data(), kReadBufferSize);
       if (n == 0) break;

@@ -59,6 +59,7 @@ class TLoggerPacketDriver {
   int bad_count_ = 0;
   int parse_state_ = 0;
   int tick_count_ = 0;
+  uint32_t opening_ = 0;  // the port's Openings() when last read
 };
 
 }  // namespace kest

@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -28,35 +29,48 @@ class NullDevice : public PortDevice {
   size_t Write(const void*, size_t count) override { return count; }
 };
 
+// Errors that mean the device itself is gone rather than a passing fault.
+bool IsLoss(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
+
 // A terminal or other character device opened by path. Reads ask only for what is
-// queued, so they return at once.
+// queued, so they return at once. Once the device is lost every call returns 0 at
+// once and nothing more is logged: the port driver reports the loss.
 class PosixDevice : public PortDevice {
  public:
   explicit PosixDevice(int fd) : fd_(fd) {}
   ~PosixDevice() override { ::close(fd_); }
 
   size_t Queued() override {
+    if (lost_) return 0;
     int n = 0;
     if (::ioctl(fd_, FIONREAD, &n) != 0) {
-      Diag().Error(std::strerror(errno));
+      Fail(errno, nullptr);
       return 0;
     }
-    return n > 0 ? static_cast<size_t>(n) : 0;
+    if (n > 0) return static_cast<size_t>(n);
+    // A terminal that hung up (an unplugged adapter, the far side of a pseudo-
+    // terminal closed) may still answer FIONREAD with 0; poll tells.
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+      lost_ = (p.revents & POLLNVAL) ? EBADF : EIO;
+    return 0;
   }
 
   size_t Read(void* buffer, size_t count) override {
+    if (lost_) return 0;
     ssize_t n;
     do {
       n = ::read(fd_, buffer, count);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
-      if (errno != EAGAIN) Diag().Error(std::strerror(errno));
+      if (errno != EAGAIN) Fail(errno, nullptr);
       return 0;
     }
     return static_cast<size_t>(n);
   }
 
   size_t Write(const void* buffer, size_t count) override {
+    if (lost_) return 0;
     auto* bytes = static_cast<const char*>(buffer);
     size_t done = 0;
     int waits = 0;
@@ -72,14 +86,26 @@ class PosixDevice : public PortDevice {
         ::poll(&p, 1, 20);  // the output queue drains at the line's pace
         continue;
       }
-      Diag().Error(std::string("WriteFile ") + std::strerror(n < 0 ? errno : EIO));
+      Fail(n < 0 ? errno : EIO, "WriteFile ");
       break;
     }
     return done;
   }
 
+  int LostError() const override { return lost_; }
+
  private:
+  // A lost device is remembered; any other failure is logged.
+  void Fail(int error, const char* what) {
+    if (IsLoss(error)) {
+      lost_ = error;
+      return;
+    }
+    Diag().Error(std::string(what ? what : "") + std::strerror(error));
+  }
+
   int fd_;
+  std::atomic<int> lost_{0};
 };
 
 // 57600 baud, 8 data bits, even parity, one stop bit, raw. A terminal that refuses a

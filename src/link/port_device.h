@@ -10,7 +10,10 @@ namespace kest {
 
 // An open byte device behind the logger's port: a serial line, the null device, the
 // in-process simulator or a test's scripted port. Failures are written to the
-// diagnostic log by the device and never raised after opening.
+// diagnostic log by the device and never raised after opening; a device that went
+// away (an unplugged USB adapter, a removed device node, a pseudo-terminal whose
+// other side closed) is reported by LostError instead, once, by its owner.
+// Read and Queued come from one thread, Write from another.
 class PortDevice {
  public:
   virtual ~PortDevice() = default;
@@ -20,6 +23,9 @@ class PortDevice {
   virtual size_t Read(void* buffer, size_t count) = 0;
   // Writes the bytes; returns how many the system took.
   virtual size_t Write(const void* buffer, size_t count) = 0;
+  // The system error that ended the device (EIO, ENXIO, ENODEV ...), 0 while it
+  // works. A lost device stays lost: only opening the port again brings it back.
+  virtual int LostError() const { return 0; }
 };
 
 // Opens a device by port name; raises ELoggerError "Error opening <name> <system
