@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -23,6 +24,8 @@
 #include "app/app_environment.h"
 #include "app/port_list.h"
 #include "app/qt_logger_host.h"
+#include "app/recorder_dialogs.h"
+#include "app/recorder_tools.h"
 #include "app/research_params_dialog.h"
 #include "app/setup_dialog.h"
 #include "app/setup_values.h"
@@ -86,6 +89,9 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
   BuildStatusBar();
   ui_host_ = std::make_unique<WindowSessionHost>(this);
   ui_host_->SetPanel = [this](int panel, const QString& text) { SetPanel(panel, text); };
+  ui_host_->LabelShown = [this](bool green) {
+    if (top_panel_) top_panel_->ShowLabel(green);
+  };
 
   if (mode_ == AppMode::amRecorder) {
     logger_host_ = std::make_unique<QtLoggerHost>();
@@ -123,6 +129,8 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
 
 TMainForm::~TMainForm() {
   idle_timer_->stop();
+  delete top_panel_;  // leaves the logger before it goes
+  top_panel_ = nullptr;
   WaitForSaves();
   SaveSettings();
   viewer_->SetSheet(nullptr);
@@ -185,6 +193,18 @@ void TMainForm::BuildRecorderMenus() {
       ShowError(e);
     }
   });
+  connect(AddAction(tool, "aTension", "Датчик натяжения..."), &QAction::triggered, this, [this] { TensionDialog(); });
+  for (auto [name, caption, cls] : {std::tuple{"tbAnalog", "Аналоговый сигнал", "Аналог"},
+                                    std::tuple{"tbImpuls", "Импульсный сигнал", "Импульс"}}) {
+    QAction* a = AddAction(tool, name, caption);
+    a->setCheckable(true);
+    connect(a, &QAction::triggered, this, [this, name, cls](bool on) { TestSignal(name, cls, on); });
+  }
+  tool->addSeparator();
+  QAction* depth_panel = AddAction(tool, "ShowDepth", "Панель глубины");
+  depth_panel->setCheckable(true);
+  connect(depth_panel, &QAction::triggered, this, [this](bool on) { ShowDepthPanel(on); });
+  tool->addSeparator();
   BuildPortMenu();
   tool->addMenu(port_menu_);
   if (simulator_) {
@@ -231,13 +251,11 @@ void TMainForm::BuildRecorderMenus() {
   });
   connect(AddAction(rec, "RecordPerforation", "Отметка перфорации"), &QAction::triggered, this,
           [this] { session_->Perforation(); });
-  connect(AddAction(rec, "RecordSetDepth", "Глубина"), &QAction::triggered, this, [this] {
-    bool ok = false;
-    double metres = QInputDialog::getDouble(this, windowTitle(), "Глубина, м",
-                                            logger_->DepthChannel() ? logger_->DepthChannel()->Value : 0,
-                                            -100000, 100000, 2, &ok);
-    if (ok) session_->SetDepth(metres);
-  });
+  connect(AddAction(rec, "RecordSetDepth", "Глубина"), &QAction::triggered, this, [this] { SetDepthDialog(); });
+  connect(AddAction(rec, "LoggerCable", "Кабель"), &QAction::triggered, this, [this] { CableDialog(); });
+  QAction* trier = AddAction(rec, "RecordTrier", "Взять пробу");
+  trier->setCheckable(true);
+  connect(trier, &QAction::triggered, this, [this](bool on) { Sampler(on); });
   QAction* correction = AddAction(rec, "LoggerDepthCorrection", "Коррекция глубины");
   correction->setCheckable(true);
   connect(correction, &QAction::triggered, this, [this] { session_->ToggleDepthCorrection(); });
@@ -258,7 +276,7 @@ void TMainForm::BuildRecorderMenus() {
   QToolBar* bar = addToolBar("Регистрация");
   bar->setObjectName("tbRecord");
   for (const char* name : {"LoggerSelect", "LoggerPower", "RecordDepthDown", "RecordDepthUp", "RecordTime",
-                           "RecordStop"})
+                           "RecordStop", "tbAnalog", "tbImpuls"})
     bar->addAction(Action(name));
   main_.Toolbars["tbRecord"] = {};
 }
@@ -410,8 +428,17 @@ void TMainForm::UpdateActions() {
   Action("RecordPerforation")->setEnabled(recording);
   Action("aTimeDelay")->setEnabled(!recording);
   Action("aSave")->setEnabled(!recording && Sheet().Count() > 0);
-  Action("LoggerSelect")->setEnabled(logger_->Active() && !recording && !powered);
-  Action("LoggerPower")->setEnabled(logger_->CanInitialize() || powered);
+  const bool analog = Action("tbAnalog")->isChecked();
+  const bool impuls = Action("tbImpuls")->isChecked();
+  Action("LoggerSelect")->setEnabled(logger_->Active() && !recording && !powered && !analog && !impuls);
+  Action("LoggerPower")->setEnabled((logger_->CanInitialize() || powered) && !analog && !impuls);
+  Action("tbAnalog")->setEnabled(analog || (!recording && !powered && !impuls));
+  Action("tbImpuls")->setEnabled(impuls || (!recording && !powered && !analog));
+  Action("LoggerCable")->setEnabled(!recording);
+  // Enabled while recording, and while a sample is being taken so the tool can be
+  // powered up again.
+  Action("RecordTrier")->setEnabled(recording || Action("RecordTrier")->isChecked());
+  Action("ShowDepth")->setChecked(top_panel_ && top_panel_->isVisible());
   Action("LoggerPower")->setText(powered ? "Выключить прибор" : "Включить прибор");
   Action("ResearchStart")->setEnabled(!research_->IsOpen());
   Action("ResearchEnd")->setEnabled(research_->IsOpen());
@@ -559,6 +586,7 @@ void TMainForm::LoadPlugIns() {
 }
 
 void TMainForm::RunPlugInEntry(const PlugInEntry& entry) {
+  if (mode_ == AppMode::amRecorder) ShowDepthPanel(false);  // the plug-in's window takes the screen
   try {
     RunPlugIn(entry.Path, logger_.get(), &Sheet());
     viewer_->RaiseEvent(veColumns);
@@ -660,6 +688,8 @@ void TMainForm::DeferredStart(const std::string& file) {
     ui_host_->ShowWarning("В системе отсутствует порт " + main_.Port + " !");
   }
   RebuildTracks();
+  top_panel_ = new TTopPanel(*logger_, this);
+  ShowDepthPanel(true);
   if (main_.SetupDue) SetupDialog();
   try {
     if (session_->OfferCrashRecovery()) viewer_->RaiseEvent(veColumns);
@@ -712,6 +742,79 @@ void TMainForm::StartRecording(uint8_t mode) {
   UpdateActions();
 }
 
+void TMainForm::ShowDepthPanel(bool show) {
+  if (!top_panel_) return;
+  if (show && !top_panel_->isVisible()) {
+    top_panel_->adjustSize();
+    const QRect g = geometry();
+    top_panel_->move(g.right() - top_panel_->width() - 24, g.top() + 90);
+  }
+  top_panel_->setVisible(show);
+  Action("ShowDepth")->setChecked(show);
+}
+
+void TMainForm::SetDepthDialog() {
+  auto* dialog = new TDepthSetDlg(*logger_, *session_, settings_, ModeKey(mode_), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  // Modeless: with "по первой магнитной метке" it waits for the label while the
+  // cable moves and the recording goes on.
+  connect(dialog, &QDialog::accepted, this, [this] { UpdateActions(); });
+  dialog->show();
+}
+
+void TMainForm::CableDialog() {
+  TCableDlg dialog(*session_, this);
+  dialog.exec();
+}
+
+void TMainForm::TensionDialog() {
+  TTensionDlg dialog(*logger_, env_.Folders().Classes + "/Панель", this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  try {
+    dialog.Apply();
+  } catch (const std::exception& e) {
+    ShowError(e);
+  }
+}
+
+void TMainForm::Sampler(bool take) {
+  QAction* trier = Action("RecordTrier");
+  try {
+    if (take) {
+      TTrierDlg dialog(trier_current_, this);
+      if (ui_host_->Scripted ? !ui_host_->AskYesNo("Пробоотборник", "Взять пробу?")
+                             : dialog.exec() != QDialog::Accepted) {
+        trier->setChecked(false);  // nothing was taken
+        return;
+      }
+      trier_current_ = dialog.seTrier->value();
+      AppendSamplerRow(Sheet());
+      logger_->Initialize(false);
+      logger_->TrialPower(trier_current_);
+    } else {
+      logger_->Initialize(true);
+    }
+  } catch (const std::exception& e) {
+    ShowError(e);
+  }
+  UpdateActions();
+}
+
+void TMainForm::TestSignal(const char* action, const char* class_name, bool on) {
+  try {
+    if (on) {
+      StartTestSignal(*logger_, env_.Classes(), class_name, SystemClock());
+    } else {
+      StopTestSignal(*logger_);
+    }
+  } catch (const std::exception& e) {
+    Action(action)->setChecked(false);
+    ShowError(e);
+  }
+  RebuildTracks();
+  UpdateActions();
+}
+
 void TMainForm::StopRecording() {
   try {
     session_->Stop();
@@ -758,6 +861,7 @@ void TMainForm::Idle() {
   // The depth is shown from the start, before the cable moves.
   if (logger_ && logger_->DepthChannel() && logger_->Active())
     SetPanel(spDepth, Q(FormatFixed(logger_->DepthChannel()->Value, 2) + " м"));
+  if (top_panel_ && top_panel_->isVisible()) top_panel_->Refresh();
   if (editor_saves_) {
     for (const BackgroundSave::Result& r : editor_saves_->Reap())
       SetPanel(spMessage, r.ok ? QString() : Q("Ошибка сохранения " + r.path));

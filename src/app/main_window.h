@@ -28,6 +28,7 @@ class Settings;
 class TLogger;
 class TLogSheet;
 class TLogViewer;
+class TTopPanel;
 class BackgroundSave;
 class WindowSessionHost;
 
@@ -69,6 +70,8 @@ class TMainForm : public QMainWindow {
   // Recorder: the tool selection dialog (with scripted answers: the string it
   // offers, the one chosen last or the shipped one), then the recording tracks.
   bool SelectTool();
+  // The depth panel (recorder; null until the deferred start).
+  TTopPanel* TopPanel() const { return top_panel_; }
   // Work of the idle handler: viewer update, auto-save, ended saves, actions state.
   void Idle();
   // Waits for the background saves of the editor and the recorder.
@@ -103,6 +106,12 @@ class TMainForm : public QMainWindow {
   void UpdateActions();
   void RebuildTracks();
   void StartRecording(uint8_t mode);
+  void SetDepthDialog();
+  void CableDialog();
+  void TensionDialog();
+  void Sampler(bool take);
+  void TestSignal(const char* action, const char* class_name, bool on);
+  void ShowDepthPanel(bool show);
   void StopRecording();
   void StartResearch();
   void EndResearch();
@@ -144,6 +153,8 @@ class TMainForm : public QMainWindow {
   QMenu* recent_menu_ = nullptr;
   QMenu* tools_menu_ = nullptr;
   bool closing_ = false;
+  TTopPanel* top_panel_ = nullptr;
+  int trier_current_ = 400;  // mA, the sampler's last current
 };
 
 }  // namespace kest

@@ -59,6 +59,7 @@ void WindowSessionHost::ShowDepthStep(const std::string& text) {
 
 void WindowSessionHost::ShowLabel(bool green) {
   if (Scripted) Scripted->ShowLabel(green);
+  if (LabelShown) LabelShown(green);
 }
 
 void WindowSessionHost::RecordModeChanged(int mode) {

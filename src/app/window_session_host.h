@@ -18,6 +18,7 @@ class WindowSessionHost : public SessionHost {
   SessionHost* Scripted = nullptr;
   std::function<void(int panel, const QString& text)> SetPanel;
   std::function<void(int mode)> ModeChanged;
+  std::function<void(bool green)> LabelShown;
 
   bool AskText(const std::string& title, const std::string& prompt, std::string& text) override;
   bool AskYesNo(const std::string& title, const std::string& question) override;

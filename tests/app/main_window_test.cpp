@@ -6,7 +6,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QThread>
@@ -19,6 +23,7 @@
 
 #include "app/app_environment.h"
 #include "app/kest_application.h"
+#include "app/recorder_dialogs.h"
 #include "app/tool_string.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
@@ -361,6 +366,107 @@ TEST(Application, AnErrorThatReachesTheEventLoopIsShownAndTheProgramGoesOn) {
   QApplication::processEvents();
   app->ShowError = nullptr;
   EXPECT_EQ(shown, "Сбой обработки");
+}
+
+// The depth panel shows the live depth over the tablet from the start; a plug-in
+// takes the screen from it.
+TEST(RecorderTools, TheDepthPanelFollowsTheDepthAndMakesWayForAPlugIn) {
+  Recorder r;
+  TTopPanel* panel = r.window->TopPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_TRUE(r.window->Action("ShowDepth")->isChecked());
+  r.window->Logger()->SetDepthStep(0.05, 1234);
+  ASSERT_TRUE(PumpUntil([&] { return panel->DepthText() == "1234.00"; }, 5)) << panel->DepthText().toStdString();
+  panel->ShowLabel(true);
+  EXPECT_TRUE(panel->LabelLit());
+  ASSERT_TRUE(PumpUntil([&] { return !panel->LabelLit(); }, 3));  // back to the face colour
+  Shot(*panel, "depth_panel.png");
+  r.window->findChild<QAction*>("sheet_summary")->trigger();
+  EXPECT_FALSE(panel->isVisible());
+  EXPECT_FALSE(r.window->Action("ShowDepth")->isChecked());
+}
+
+// "по первой магнитной метке": nothing changes until the next label passes; then
+// the depth is set and the next label is expected one label step further.
+TEST(RecorderTools, ADepthSetAtTheNextMagneticLabelWaitsForIt) {
+  Recorder r(1003);  // labels every 10 m: the next one 7 m further down
+  r.PowerUp();
+  r.window->Action("RecordSetDepth")->trigger();
+  auto* dialog = r.window->findChild<TDepthSetDlg*>();
+  ASSERT_NE(dialog, nullptr);
+  dialog->feDepth->setValue(1500);
+  dialog->feDepthStep->setText("0.05");
+  dialog->cbByMagLabel->setChecked(true);
+  dialog->btnOk->click();
+  EXPECT_TRUE(dialog->Waiting());
+  EXPECT_FALSE(dialog->btnOk->isEnabled());
+  EXPECT_LT(r.window->Logger()->DepthChannel()->Value, 1100);
+  r.simulator->SetSpeed(36000);
+  ASSERT_TRUE(PumpUntil([&] { return r.window->findChild<TDepthSetDlg*>() == nullptr ||
+                                     !r.window->findChild<TDepthSetDlg*>()->isVisible(); }, 10));
+  r.simulator->SetSpeed(0);
+  EXPECT_NEAR(r.window->Logger()->DepthChannel()->Value, 1500, 2);
+  EXPECT_FLOAT_EQ(r.window->Session()->NextLabelDepth, 1500 + r.window->Session()->MLStep);
+  EXPECT_TRUE(r.settings.GetBool("LogRecorder/Depth settings", "By magnetic mark"));
+  EXPECT_EQ(r.settings.GetString("LogRecorder/Depth settings", "RollerStep"), "0.05");
+}
+
+TEST(RecorderTools, CableSamplerAndTestSignalsDriveTheSessionAndTheTool) {
+  Recorder r;
+  // The cable dialog shows the label settings and stores them back.
+  {
+    TCableDlg cable(*r.window->Session(), r.window.get());
+    EXPECT_EQ(cable.sePos2->value(), r.window->Session()->MLPos2 + 1);
+    cable.feStep->setValue(12.5);
+    cable.sePos2->setValue(2);
+    cable.Store();
+    EXPECT_FLOAT_EQ(r.window->Session()->MLStep, 12.5f);
+    EXPECT_EQ(r.window->Session()->MLPos2, 1);
+  }
+  // A test signal replaces the tool string and locks the tool actions meanwhile.
+  r.window->Action("tbAnalog")->trigger();
+  ASSERT_EQ(r.window->Logger()->ModuleCount(), 2);
+  EXPECT_FALSE(r.window->Action("LoggerSelect")->isEnabled());
+  EXPECT_FALSE(r.window->Action("tbImpuls")->isEnabled());
+  r.window->Action("tbAnalog")->trigger();
+  EXPECT_EQ(r.window->Logger()->ModuleCount(), 1);
+  EXPECT_TRUE(r.window->Action("LoggerSelect")->isEnabled());
+
+  // The sampler: a marker row, the tool powered down for the sample and up again.
+  r.PowerUp();
+  r.window->Action("RecordTime")->trigger();
+  ASSERT_TRUE(PumpUntil([&] { return r.window->Sheet().Tracks(0)->Count() > 3; }, 10));
+  QAction* trier = r.window->Action("RecordTrier");
+  ASSERT_TRUE(trier->isEnabled());
+  r.answers.Yes = true;
+  trier->trigger();
+  EXPECT_TRUE(trier->isChecked());
+  EXPECT_FALSE(r.window->Logger()->Initialized());
+  trier->trigger();
+  EXPECT_FALSE(trier->isChecked());
+  EXPECT_TRUE(r.window->Logger()->Initialized());
+  r.answers.Yes = false;  // cancelled: nothing taken, not ticked
+  trier->trigger();
+  EXPECT_FALSE(trier->isChecked());
+  EXPECT_TRUE(r.window->Logger()->Initialized());
+  r.answers.Texts = {"Точка"};
+  r.window->Action("RecordStop")->trigger();
+}
+
+TEST(RecorderTools, TheTensionDialogRewritesThePanelsHandler) {
+  Recorder r;
+  const std::string file = r.env->Folders().Classes + "/Панель";
+  TTensionDlg dialog(*r.window->Logger(), file, r.window.get());
+  EXPECT_EQ(dialog.eK->text(), "1.0");
+  dialog.eK->setText("2");
+  dialog.eB->setText(".5");
+  dialog.Apply();
+  EXPECT_EQ(ReadTensionCoefficients(file).K, "2.0");
+  EXPECT_EQ(ReadTensionCoefficients(file).B, "0.5");
+  dialog.eK->setText("два");
+  EXPECT_THROW(dialog.Apply(), EConvertError);
+  EXPECT_EQ(ReadTensionCoefficients(file).K, "2.0");
 }
 
 }  // namespace
