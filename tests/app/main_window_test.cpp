@@ -398,6 +398,7 @@ TEST(RecorderTools, ADepthSetAtTheNextMagneticLabelWaitsForIt) {
   dialog->feDepth->setValue(1500);
   dialog->feDepthStep->setText("0.05");
   dialog->cbByMagLabel->setChecked(true);
+  Shot(*dialog, "depth_dialog.png");
   dialog->btnOk->click();
   EXPECT_TRUE(dialog->Waiting());
   EXPECT_FALSE(dialog->btnOk->isEnabled());
@@ -417,6 +418,9 @@ TEST(RecorderTools, CableSamplerAndTestSignalsDriveTheSessionAndTheTool) {
   // The cable dialog shows the label settings and stores them back.
   {
     TCableDlg cable(*r.window->Session(), r.window.get());
+    Shot(cable, "cable_dialog.png");
+    TTrierDlg trier(400, r.window.get());
+    Shot(trier, "trier_dialog.png");
     EXPECT_EQ(cable.sePos2->value(), r.window->Session()->MLPos2 + 1);
     cable.feStep->setValue(12.5);
     cable.sePos2->setValue(2);
@@ -459,6 +463,7 @@ TEST(RecorderTools, TheTensionDialogRewritesThePanelsHandler) {
   const std::string file = r.env->Folders().Classes + "/Панель";
   TTensionDlg dialog(*r.window->Logger(), file, r.window.get());
   EXPECT_EQ(dialog.eK->text(), "1.0");
+  Shot(dialog, "tension_dialog.png");
   dialog.eK->setText("2");
   dialog.eB->setText(".5");
   dialog.Apply();
