@@ -1,6 +1,9 @@
 #include "viewer/qt_canvas.h"
 
 #include <QFontMetrics>
+#include <map>
+
+#include <QFontMetrics>
 #include <QImage>
 #include <QPolygon>
 
@@ -48,6 +51,25 @@ void TQtCanvas::SetPen(const TPen& pen) {
   painter_.setPen(qpen);
 }
 
+// A font height is the height of the character cell (ascent and descent), as the
+// column layouts were drawn for; Qt's pixel size is the em, which makes a taller
+// cell. The largest pixel size whose cell fits the height is taken (remembered per
+// family, style and height: it is asked for on every header paint).
+int TQtCanvas::CellPixelSize(QFont& qfont, int height) {
+  height = std::max(1, height);
+  const QString key = qfont.family() + (qfont.bold() ? "b" : "") + (qfont.italic() ? "i" : "") + QString::number(height);
+  thread_local std::map<QString, int> sizes;
+  if (auto it = sizes.find(key); it != sizes.end()) return it->second;
+  int size = height;
+  for (; size > 1; --size) {
+    qfont.setPixelSize(size);
+    if (QFontMetrics(qfont).height() <= height) break;
+  }
+  if (sizes.size() > 4096) sizes.clear();
+  sizes[key] = size;
+  return size;
+}
+
 void TQtCanvas::SetFont(const TFont& font) {
   text_color_ = ToQColor(font.Color);
   if (has_font_ && font.Name == font_.Name && font.Height == font_.Height &&
@@ -56,10 +78,10 @@ void TQtCanvas::SetFont(const TFont& font) {
   font_ = font;
   has_font_ = true;
   QFont qfont(QString::fromStdString(font.Name));
-  qfont.setPixelSize(std::max(1, font.Height));
   qfont.setBold(font.Bold);
   qfont.setItalic(font.Italic);
   qfont.setStyleHint(QFont::SansSerif);
+  qfont.setPixelSize(CellPixelSize(qfont, font.Height));
   painter_.setFont(qfont);
 }
 

@@ -30,6 +30,7 @@ class TQtCanvas : public TCanvas {
   int TextHeight(std::string_view text) override;
 
  private:
+  static int CellPixelSize(QFont& qfont, int height);
   QPainter& painter_;
   TFont font_;
   QColor text_color_;
