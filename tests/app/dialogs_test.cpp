@@ -198,3 +198,74 @@ TEST_F(Detecting, ANumberWithoutADefinitionPowersTheToolDownAndEndsTheDetection)
 
 }  // namespace
 }  // namespace kest
+
+#include <QAction>
+#include <QTableWidget>
+
+#include "app/logger_info_window.h"
+
+namespace kest {
+namespace {
+
+// The tool control window over the powered shipped string on the simulator.
+TEST_F(Detecting, ToolControlWindowShowsTheLiveToolAndOutlivesOrPrecedesTheLogger) {
+  PowerUp({{"Телеметрия", 0}, {"ГК-НК", 7}, {"ТМ", 5}, {"Каверномер", 2}}, ToolString::Shipped());
+  auto pump = [&](int ms) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until) {
+      host.WaitAndProcess(5);
+      QApplication::processEvents();
+    }
+  };
+  auto info = std::make_unique<TLoggerInfoWindow>(*logger, settings, "LogRecorder");
+  EXPECT_EQ(info->windowTitle(), "Управление прибором");
+  info->resize(300, 420);
+  info->show();
+  pump(2300);
+  auto* modules = info->findChild<QTableWidget*>("lvModules");
+  auto* sensors = info->findChild<QTableWidget*>("lvSensors");
+  ASSERT_TRUE(modules && sensors);
+  ASSERT_EQ(modules->rowCount(), 4);
+  EXPECT_EQ(modules->item(1, 0)->text(), "ГК-НК");
+  EXPECT_EQ(modules->item(1, 1)->text(), "7");
+  EXPECT_GT(modules->item(1, 3)->text().toInt(), 0);  // packets in the last second
+  EXPECT_GT(std::stoi(info->Model().StateRows()[0].Value), 0);
+  EXPECT_GT(sensors->rowCount(), 3);
+  EXPECT_LE(info->width(), TLoggerInfoWindow::kMaxWidth);
+  info->Action("ShowGrid")->trigger();
+  info->Action("SensorInterval2")->trigger();
+  info->Action("FontBold")->trigger();
+  pump(2100);
+  for (int page : {0, 1, 2}) {
+    info->ShowPage(page);
+    QString name = QString("/logger_info_%1.png").arg(page);
+    info->grab().save(QString::fromStdString(KEST_APP_OUT_DIR) + name);
+  }
+
+  info->Action("SensorLogger")->trigger();
+  EXPECT_EQ(sensors->rowCount(), 0);
+  info->hide();
+  pump(300);
+  info->show();
+  info.reset();  // before the logger
+  const std::string path = "LogRecorder/Logger info window";
+  EXPECT_EQ(settings.GetInt(path, "SensorUpdateInterval"), 2);
+  EXPECT_TRUE(settings.GetBool(path, "ShowGrid"));
+  EXPECT_TRUE(settings.GetBool(path, "FontBold"));
+
+  // A window that outlives the logger empties its lists and stays usable.
+  info = std::make_unique<TLoggerInfoWindow>(*logger, settings, "LogRecorder");
+  EXPECT_TRUE(info->ShowGrid());
+  info->show();
+  pump(300);
+  logger.reset();
+  pump(300);
+  modules = info->findChild<QTableWidget*>("lvModules");
+  ASSERT_NE(modules, nullptr);
+  EXPECT_EQ(modules->rowCount(), 0);
+  info->hide();
+  info.reset();
+}
+
+}  // namespace
+}  // namespace kest
