@@ -23,6 +23,7 @@
 
 #include "app/app_environment.h"
 #include "app/port_list.h"
+#include "app/logger_info_window.h"
 #include "app/qt_logger_host.h"
 #include "app/recorder_dialogs.h"
 #include "app/recorder_tools.h"
@@ -129,8 +130,10 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
 
 TMainForm::~TMainForm() {
   idle_timer_->stop();
-  delete top_panel_;  // leaves the logger before it goes
+  delete top_panel_;  // both leave the logger before it goes
   top_panel_ = nullptr;
+  delete info_window_;  // writes its settings
+  info_window_ = nullptr;
   WaitForSaves();
   SaveSettings();
   viewer_->SetSheet(nullptr);
@@ -204,6 +207,9 @@ void TMainForm::BuildRecorderMenus() {
   QAction* depth_panel = AddAction(tool, "ShowDepth", "Панель глубины");
   depth_panel->setCheckable(true);
   connect(depth_panel, &QAction::triggered, this, [this](bool on) { ShowDepthPanel(on); });
+  QAction* info = AddAction(tool, "ShowInfo", "Информация", Qt::Key_F12);
+  info->setCheckable(true);
+  connect(info, &QAction::triggered, this, [this](bool on) { ShowInfoWindow(on); });
   tool->addSeparator();
   BuildPortMenu();
   tool->addMenu(port_menu_);
@@ -439,6 +445,7 @@ void TMainForm::UpdateActions() {
   // powered up again.
   Action("RecordTrier")->setEnabled(recording || Action("RecordTrier")->isChecked());
   Action("ShowDepth")->setChecked(top_panel_ && top_panel_->isVisible());
+  Action("ShowInfo")->setChecked(info_window_ && info_window_->isVisible());
   Action("LoggerPower")->setText(powered ? "Выключить прибор" : "Включить прибор");
   Action("ResearchStart")->setEnabled(!research_->IsOpen());
   Action("ResearchEnd")->setEnabled(research_->IsOpen());
@@ -586,7 +593,10 @@ void TMainForm::LoadPlugIns() {
 }
 
 void TMainForm::RunPlugInEntry(const PlugInEntry& entry) {
-  if (mode_ == AppMode::amRecorder) ShowDepthPanel(false);  // the plug-in's window takes the screen
+  if (mode_ == AppMode::amRecorder) {  // the plug-in's window takes the screen
+    ShowDepthPanel(false);
+    ShowInfoWindow(false);
+  }
   try {
     RunPlugIn(entry.Path, logger_.get(), &Sheet());
     viewer_->RaiseEvent(veColumns);
@@ -688,6 +698,8 @@ void TMainForm::DeferredStart(const std::string& file) {
     ui_host_->ShowWarning("В системе отсутствует порт " + main_.Port + " !");
   }
   RebuildTracks();
+  info_window_ = new TLoggerInfoWindow(*logger_, settings_, ModeKey(mode_), this);
+  ShowInfoWindow(true);
   top_panel_ = new TTopPanel(*logger_, this);
   ShowDepthPanel(true);
   if (main_.SetupDue) SetupDialog();
@@ -751,6 +763,24 @@ void TMainForm::ShowDepthPanel(bool show) {
   }
   top_panel_->setVisible(show);
   Action("ShowDepth")->setChecked(show);
+}
+
+void TMainForm::ShowInfoWindow(bool show) {
+  if (!info_window_) return;
+  if (show && !info_window_->property("placed").toBool()) {
+    // The first time, unless it remembers its place: over the main window's left
+    // part, under the tool bars.
+    info_window_->setProperty("placed", true);
+    if (LoggerInfoSettings::Load(settings_, ModeKey(mode_)).HasPosition) {
+      info_window_->setVisible(true);
+      Action("ShowInfo")->setChecked(true);
+      return;
+    }
+    const QRect g = geometry();
+    info_window_->move(g.left() + 130, g.top() + 110);
+  }
+  info_window_->setVisible(show);
+  Action("ShowInfo")->setChecked(show);
 }
 
 void TMainForm::SetDepthDialog() {

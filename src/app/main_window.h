@@ -29,6 +29,7 @@ class TLogger;
 class TLogSheet;
 class TLogViewer;
 class TTopPanel;
+class TLoggerInfoWindow;
 class BackgroundSave;
 class WindowSessionHost;
 
@@ -72,6 +73,8 @@ class TMainForm : public QMainWindow {
   bool SelectTool();
   // The depth panel (recorder; null until the deferred start).
   TTopPanel* TopPanel() const { return top_panel_; }
+  // The tool control window (recorder; null until the deferred start).
+  TLoggerInfoWindow* InfoWindow() const { return info_window_; }
   // Work of the idle handler: viewer update, auto-save, ended saves, actions state.
   void Idle();
   // Waits for the background saves of the editor and the recorder.
@@ -112,6 +115,7 @@ class TMainForm : public QMainWindow {
   void Sampler(bool take);
   void TestSignal(const char* action, const char* class_name, bool on);
   void ShowDepthPanel(bool show);
+  void ShowInfoWindow(bool show);
   void StopRecording();
   void StartResearch();
   void EndResearch();
@@ -154,6 +158,7 @@ class TMainForm : public QMainWindow {
   QMenu* tools_menu_ = nullptr;
   bool closing_ = false;
   TTopPanel* top_panel_ = nullptr;
+  TLoggerInfoWindow* info_window_ = nullptr;
   int trier_current_ = 400;  // mA, the sampler's last current
 };
 

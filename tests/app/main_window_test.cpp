@@ -23,6 +23,7 @@
 
 #include "app/app_environment.h"
 #include "app/kest_application.h"
+#include "app/logger_info_window.h"
 #include "app/recorder_dialogs.h"
 #include "app/tool_string.h"
 #include "link/logger.h"
@@ -382,9 +383,17 @@ TEST(RecorderTools, TheDepthPanelFollowsTheDepthAndMakesWayForAPlugIn) {
   EXPECT_TRUE(panel->LabelLit());
   ASSERT_TRUE(PumpUntil([&] { return !panel->LabelLit(); }, 3));  // back to the face colour
   Shot(*panel, "depth_panel.png");
+  // The tool control window is shown from the start as well, on F12.
+  ASSERT_NE(r.window->InfoWindow(), nullptr);
+  EXPECT_TRUE(r.window->InfoWindow()->isVisible());
+  EXPECT_EQ(r.window->Action("ShowInfo")->shortcut().toString(), "F12");
   r.window->findChild<QAction*>("sheet_summary")->trigger();
   EXPECT_FALSE(panel->isVisible());
   EXPECT_FALSE(r.window->Action("ShowDepth")->isChecked());
+  EXPECT_FALSE(r.window->InfoWindow()->isVisible());
+  EXPECT_FALSE(r.window->Action("ShowInfo")->isChecked());
+  r.window->Action("ShowInfo")->trigger();
+  EXPECT_TRUE(r.window->InfoWindow()->isVisible());
 }
 
 // "по первой магнитной метке": nothing changes until the next label passes; then
