@@ -86,7 +86,8 @@ void SaveMainSettings(Settings& s, AppMode mode, const MainSettings& m) {
   s.SetInt(form, "Width", m.Width);
   s.SetInt(form, "Height", m.Height);
   s.SetString(form, "Default layout", m.DefaultLayout);
-  s.SetBool(std::string(ModeKey(mode)) + "/Depth settings", "Reverse", true);
+  // "Depth settings\Reverse" belongs to the depth dialog: forcing it on at every exit
+  // would reverse the depth sensor's counting at the next depth setting.
   s.SetString(kSettingsGroup, "SaveDir", m.SaveDir);
   s.SetString(kSettingsGroup, "LoadDir", m.LoadDir);
   s.SetString(kSettingsGroup, "HeadLine", m.HeadLine);

@@ -90,6 +90,7 @@ TEST(MainSettingsLoad, WhatIsSavedIsReadBack) {
   MemorySettings s;
   s.SetInt("Settings", "SaveFiles", 2);
   s.SetBool("Settings", "Setted", true);
+  s.SetBool("LogEditor/Depth settings", "Reverse", false);  // as the depth dialog left it
   SaveMainSettings(s, AppMode::amEditor, out);
   MainSettings in;
   in.Toolbars["tbRecord"] = {};
@@ -99,7 +100,7 @@ TEST(MainSettingsLoad, WhatIsSavedIsReadBack) {
   EXPECT_EQ(in.DefaultLayout, "Каротаж");
   EXPECT_FALSE(in.Toolbars["tbRecord"].Visible);
   EXPECT_EQ(in.Toolbars["tbRecord"].Bottom, 4);
-  EXPECT_TRUE(s.GetBool("LogEditor/Depth settings", "Reverse"));
+  EXPECT_FALSE(s.GetBool("LogEditor/Depth settings", "Reverse", true));
 }
 
 TEST(SetupValues, ApplyRefusesANullValueThatIsNoNumberAndWritesNothing) {
