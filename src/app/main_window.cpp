@@ -938,6 +938,7 @@ void TMainForm::OpenFile(const std::string& path) {
   if (!layout.empty()) LoadLayoutFile(layout);
   if (current_layout_.empty()) BuildStandardLayout(*viewer_, *editor_sheet_);
   viewer_->RelinkTracks();
+  viewer_->Refresh();  // takes the loaded rows as they are, so no append scrolling follows
   viewer_->SyncRange();
   viewer_->SetViewTop(viewer_->SheetFirst());
   UpdateTitle();

@@ -209,6 +209,7 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
   EXPECT_EQ(editor.Recent().Items().front(), saved);
   editor.Viewer()->Refresh();
   QApplication::processEvents();
+  EXPECT_EQ(editor.Viewer()->ViewTop(), editor.Viewer()->SheetFirst());  // opens at the top of the log
   Shot(editor, "editor.png");
 
   std::string las = inst.root.File("Logs/001.las");
