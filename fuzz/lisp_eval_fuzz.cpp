@@ -12,6 +12,7 @@ using namespace kest;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   TWLisp lisp;
+  lisp.SetStepLimit(100000);  // a long-running input ends as an evaluation error, quickly
   fuzz::Guarded([&] {
     TLispReader reader(text);
     for (int i = 0; i < 32 && !reader.AtEnd(); ++i) {
