@@ -24,7 +24,7 @@
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
-#include "vanishing_port.h"
+#include "scripted_port.h"
 
 namespace kest {
 namespace {
@@ -59,7 +59,7 @@ std::vector<TPacket> PacketsWithId(TLoggerPacketDriver& driver, uint8_t id) {
 
 TEST(PortLoss, LoggedOnceRetriedEverySecondAndAHalfPacketIsNotCompletedAfterwards) {
   LogFile log;
-  testing::VanishingPort line;
+  testing::ScriptedPort line;
   line.Register("SCRIPT-LOSS");
   testing::FakeClock clock(5000);
   TLoggerPortDriver port(clock);
@@ -108,7 +108,7 @@ TEST(PortLoss, LoggedOnceRetriedEverySecondAndAHalfPacketIsNotCompletedAfterward
 
 TEST(PortLoss, ALossFirstSeenByAWriteIsReportedByTheReader) {
   LogFile log;
-  testing::VanishingPort line;
+  testing::ScriptedPort line;
   line.Register("SCRIPT-LOSS");
   testing::FakeClock clock;
   TLoggerPortDriver port(clock);

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "../link/vanishing_port.h"
+#include "scripted_port.h"
 #include "session_fixture.h"
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
@@ -55,7 +55,7 @@ class SessionPortLoss : public ::testing::Test, public testing::SessionFixture {
     return std::string(bytes.begin(), bytes.end());
   }
 
-  testing::VanishingPort line;
+  testing::ScriptedPort line;
 };
 
 TEST_F(SessionPortLoss, RowsAreKeptWhileTheDeviceIsGoneAndTheRecordingGoesOnWhenItIsBack) {

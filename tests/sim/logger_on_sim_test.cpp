@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <cstdlib>
 #include <thread>
 
 #include "link/device_functions.h"
 #include "link/logger.h"
+#include "link/logger_sensor.h"
 #include "link/logger_host.h"
 #include "link/module_classes.h"
 #include "link/module_defs.h"
@@ -44,11 +47,17 @@ class LoggerOnSim : public ::testing::Test {
     logger_.reset();
     UnregisterPortName("SIM");
   }
-  // Lets fake time pass in 25 ms steps while the main thread serves the dispatch.
+  // Lets fake time pass in 25 ms steps while the main thread serves the dispatch;
+  // each step is done when the logger's tick for it has reached the main thread, so
+  // a busy machine only makes the run longer.
   void Run(int ms) {
     for (int t = 0; t < ms; t += 25) {
+      const int32_t tick = logger_->TimerSensor()->Value;
       clock_.Advance(25);
-      host_.WaitAndProcess(10);
+      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+      do {
+        host_.WaitAndProcess(10);
+      } while (logger_->TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
     }
     while (host_.WaitAndProcess(5)) {
     }
