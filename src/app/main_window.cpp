@@ -36,6 +36,7 @@
 #include "app/window_session_host.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
+#include "link/logger_port_driver.h"
 #include "link/module_classes.h"
 #include "log/las_filer.h"
 #include "log/log_sheet.h"
@@ -456,7 +457,10 @@ void TMainForm::UpdateActions() {
       a->setChecked(a->objectName() == QString("aStep%1").arg(session_->RecordStep / 10));
   if (PanelText(spMode).isEmpty()) SetPanel(spMode, "Остановлено");
   SetPanel(spResearch, research_->IsOpen() ? Q(research_->ResearchName()) : QString("Нет исследования"));
-  SetPanel(spPort, Q(logger_->PortName()) + (logger_->Active() ? "" : " (закрыт)"));
+  // A port whose device went away is reopened by the logger; the operator sees it.
+  SetPanel(spPort, Q(logger_->PortName()) + (!logger_->Active()                 ? " (закрыт)"
+                                             : logger_->PortDriver().Lost() ? " (нет связи)"
+                                                                            : ""));
 }
 
 // ---------------------------------------------------------------------------------

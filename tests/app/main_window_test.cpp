@@ -41,6 +41,7 @@
 #include "support/errors.h"
 #include "support/stream.h"
 #include "support/settings.h"
+#include "scripted_port.h"
 #include "temp_dir.h"
 #include "viewer/log_viewer.h"
 
@@ -307,6 +308,29 @@ TEST(RecorderWindow, APortThatCannotBeOpenedIsReportedAndTheOldOneKept) {
   EXPECT_EQ(r.answers.Warnings[0], "В системе отсутствует порт /dev/kest-no-such-port !");
   EXPECT_EQ(r.window->Logger()->PortName(), "SIM");
   EXPECT_TRUE(r.window->Logger()->Active());
+}
+
+TEST(RecorderWindow, APortWhoseDeviceGoesAwayIsShownUntilItIsBack) {
+  Recorder r;
+  testing::ScriptedPort line;
+  line.Register("SCRIPT-WINDOW");
+  QMenu* ports = nullptr;
+  for (QMenu* m : r.window->findChildren<QMenu*>())
+    if (m->title() == "Порт") ports = m;
+  ASSERT_NE(ports, nullptr);
+  emit ports->aboutToShow();
+  r.answers.Texts = {"SCRIPT-WINDOW"};
+  for (QAction* a : ports->actions())
+    if (a->objectName() == "aOtherPort") a->trigger();
+  ASSERT_EQ(r.window->Logger()->PortName(), "SCRIPT-WINDOW");
+  r.window->Idle();
+  EXPECT_EQ(r.window->PanelText(3), "SCRIPT-WINDOW");
+  line.Vanish();
+  EXPECT_TRUE(PumpUntil([&] { r.window->Idle(); return r.window->PanelText(3) == "SCRIPT-WINDOW (нет связи)"; }, 5));
+  line.Return();
+  EXPECT_TRUE(PumpUntil([&] { r.window->Idle(); return r.window->PanelText(3) == "SCRIPT-WINDOW"; }, 5));
+  r.window->Logger()->SetActive(false);
+  UnregisterPortName("SCRIPT-WINDOW");
 }
 
 TEST(RecorderWindow, ARecordingLeftByACrashIsOfferedAtStartAndShown) {
