@@ -283,9 +283,18 @@ void TMainForm::BuildRecorderMenus() {
   QToolBar* bar = addToolBar("Регистрация");
   bar->setObjectName("tbRecord");
   for (const char* name : {"LoggerSelect", "LoggerPower", "RecordDepthDown", "RecordDepthUp", "RecordTime",
-                           "RecordStop", "tbAnalog", "tbImpuls"})
+                           "RecordStop"})
     bar->addAction(Action(name));
   main_.Toolbars["tbRecord"] = {};
+  // The test signals are for the workshop: their bar starts hidden ("Панели
+  // инструментов" shows it) so the recording bar keeps its room.
+  QToolBar* signals_bar = addToolBar("Тестовые сигналы");
+  signals_bar->setObjectName("tbSignals");
+  signals_bar->addAction(Action("tbAnalog"));
+  signals_bar->addAction(Action("tbImpuls"));
+  signals_bar->hide();
+  main_.Toolbars["tbSignals"] = {};
+  main_.Toolbars["tbSignals"].Visible = false;
 }
 
 void TMainForm::BuildEditorMenus() {
