@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QVBoxLayout>
 #include <QDialog>
 #include <QMessageBox>
@@ -110,6 +111,13 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
     BuildRecorderMenus();
   } else {
     editor_sheet_ = std::make_unique<TLogSheet>();
+    // Reading a large log takes a while: the status bar shows how far it got. Only
+    // the bar is repainted, so nothing else runs while the sheet is being filled.
+    editor_sheet_->OnProgress = [this](TLogSheet&, int percent) {
+      progress_->setValue(percent);
+      progress_->setVisible(percent < 100);
+      if (progress_->isVisible()) progress_->repaint();
+    };
     editor_saves_ = std::make_unique<BackgroundSave>();
     viewer_->SetSheet(editor_sheet_.get());
     viewer_->SetInteractive(true);
@@ -368,6 +376,12 @@ void TMainForm::SetHints() {
 
 void TMainForm::BuildStatusBar() {
   statusBar()->installEventFilter(this);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("pbReading");
+  progress_->setRange(0, 100);
+  progress_->setMaximumWidth(160);
+  progress_->hide();
+  statusBar()->addPermanentWidget(progress_);
   for (int i = 0; i < spCount; ++i) {
     auto* label = new QLabel(this);
     label->setMinimumWidth(i == spMessage ? 200 : 90);
@@ -942,7 +956,12 @@ void TMainForm::SetScriptedAnswers(SessionHost* answers) {
 void TMainForm::OpenFile(const std::string& path) {
   Diag().Note("Loading file \"" + path + "\"");
   WaitForSaves();
-  editor_sheet_->LoadFromFile(path, Extension(path));
+  try {
+    editor_sheet_->LoadFromFile(path, Extension(path));
+  } catch (...) {
+    progress_->hide();
+    throw;
+  }
   current_file_ = path;
   recent_.Add(path);
   FillRecentMenu();

@@ -13,6 +13,7 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QProgressBar;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -63,6 +64,8 @@ class TMainForm : public QMainWindow {
   // Status bar panel texts, from the left.
   QString PanelText(int index) const;
   const RecentFiles& Recent() const { return recent_; }
+  // The status bar's progress of reading a log (hidden when none is read).
+  QProgressBar* Progress() const { return progress_; }
 
   // Editor: loads a log by its extension; saves in the format of the extension in
   // the background (both raise the log layer's errors).
@@ -150,6 +153,7 @@ class TMainForm : public QMainWindow {
   TLogViewer* viewer_ = nullptr;
   QTimer* idle_timer_ = nullptr;
   std::vector<QLabel*> panels_;
+  QProgressBar* progress_ = nullptr;  // reading a log
   QMenu* port_menu_ = nullptr;
   QActionGroup* port_group_ = nullptr;
   QMenu* layouts_menu_ = nullptr;

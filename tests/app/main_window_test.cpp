@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -202,7 +203,12 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
   TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
   editor.resize(1100, 760);
   editor.show();
+  std::vector<int> progress;
+  QObject::connect(editor.Progress(), &QProgressBar::valueChanged, [&](int p) { progress.push_back(p); });
   editor.DeferredStart(saved);
+  ASSERT_FALSE(progress.empty());  // reading reports its progress, and the bar goes when done
+  EXPECT_EQ(progress.back(), 100);
+  EXPECT_FALSE(editor.Progress()->isVisible());
   ASSERT_GT(editor.Sheet().Count(), 3);
   int rows = editor.Sheet().Tracks(0)->Count();
   EXPECT_GE(rows, 490);  // 50 m at 10 cm
