@@ -560,7 +560,7 @@ void TMainForm::FillLayoutsMenu() {
   connect(layouts_menu_->addAction("Стандартный"), &QAction::triggered, this, [this] {
     current_layout_.clear();
     BuildStandardLayout(*viewer_, Sheet());
-    FillLayoutsMenu();
+    SyncLayoutChoice();
   });
   connect(layouts_menu_->addAction("Сохранить"), &QAction::triggered, this, [this] {
     std::string name = current_layout_;
@@ -574,7 +574,8 @@ void TMainForm::FillLayoutsMenu() {
       FileStream out(env_.Folders().Layouts + "/" + name, FileStream::Mode::Create);
       viewer_->SaveLayout(out);
       current_layout_ = name;
-      FillLayoutsMenu();
+      // A new file joins the menu once this action has returned.
+      QMetaObject::invokeMethod(this, [this] { FillLayoutsMenu(); }, Qt::QueuedConnection);
     } catch (const std::exception& e) {
       ShowError(e);
     }
@@ -590,7 +591,14 @@ void TMainForm::FillLayoutsMenu() {
 
 void TMainForm::ChooseLayout(const std::string& name) {
   LoadLayoutFile(name);
-  FillLayoutsMenu();
+  SyncLayoutChoice();
+}
+
+void TMainForm::SyncLayoutChoice() {
+  // Ticks and selection only: the menu's actions may be the ones being triggered.
+  for (QAction* a : layouts_menu_->actions())
+    if (a->isCheckable()) a->setChecked(a->text() == Q(current_layout_));
+  layouts_combo_->setCurrentIndex(layouts_combo_->findText(Q(current_layout_)));
 }
 
 void TMainForm::LoadLayoutFile(const std::string& name) {
@@ -759,7 +767,8 @@ bool TMainForm::SelectTool() {
     std::string layout = ToolStringLayoutName(*logger_);
     std::error_code ec;
     if (!layout.empty() && fs::is_regular_file(env_.Folders().Layouts + "/" + layout, ec)) {
-      ChooseLayout(layout);
+      LoadLayoutFile(layout);
+      FillLayoutsMenu();  // the file may be newer than the menu
     }
   }
   RebuildTracks();

@@ -102,6 +102,7 @@ class TMainForm : public QMainWindow {
   void LoadLayoutFile(const std::string& name);
   // A layout picked in the menu or the combo box: loaded, and both show it.
   void ChooseLayout(const std::string& name);
+  void SyncLayoutChoice();
   void FillRecentMenu();
   void LoadPlugIns();
   void RunPlugInEntry(const PlugInEntry& entry);

@@ -290,6 +290,14 @@ TEST(RecorderWindow, TheToolStringsLayoutIsShownAndTheLayoutsComboFollows) {
     EXPECT_EQ(a->text(), "Другой");
   }
   EXPECT_EQ(ticked, 1);
+  // Picks from the menu itself: the standard layout unticks every file.
+  for (QAction* a : screen->actions())
+    if (a->text() == "Стандартный") a->trigger();
+  EXPECT_EQ(combo->currentIndex(), -1);
+  for (QAction* a : screen->actions()) EXPECT_FALSE(a->isChecked()) << a->text().toStdString();
+  for (QAction* a : screen->actions())
+    if (a->text() == "Другой") a->trigger();
+  EXPECT_EQ(combo->currentText(), "Другой");
 
   // A control's hint is shown in the status bar.
   QStatusTipEvent tip("Подсказка");
