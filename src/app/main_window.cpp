@@ -311,6 +311,8 @@ void TMainForm::BuildEditorMenus() {
   connect(AddAction(file, "aOpen", "Открыть...", QKeySequence::Open), &QAction::triggered, this,
           [this] { FileOpen(); });
   recent_menu_ = file->addMenu("Открыть повторно");
+  // Filled as it opens: never while one of its entries is being picked.
+  connect(recent_menu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
   connect(AddAction(file, "aFileSave", "Сохранить", QKeySequence::Save), &QAction::triggered, this,
           [this] { FileSave(false); });
   connect(AddAction(file, "aSave", "Сохранить как..."), &QAction::triggered, this, [this] { FileSave(true); });
@@ -973,7 +975,6 @@ void TMainForm::OpenFile(const std::string& path) {
   }
   current_file_ = path;
   recent_.Add(path);
-  FillRecentMenu();
   std::string layout = editor_sheet_->Comments().Value("Планшет");
   current_layout_.clear();
   if (!layout.empty()) LoadLayoutFile(layout);

@@ -391,6 +391,31 @@ TEST(EditorWindow, AFileDescriptionWithRefusedCharactersIsAskedAgainBeforeSaving
   EXPECT_EQ(editor.windowTitle().toStdString(), "Редактор кривых - " + target);
 }
 
+TEST(EditorWindow, TheReopenMenuListsTheRecentFilesAndReopensThem) {
+  Installation inst;
+  MemorySettings settings;
+  TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+  QMenu* reopen = nullptr;
+  for (QMenu* m : editor.findChildren<QMenu*>())
+    if (m->title() == "Открыть повторно") reopen = m;
+  ASSERT_NE(reopen, nullptr);
+  emit reopen->aboutToShow();
+  ASSERT_EQ(reopen->actions().size(), 1);
+  EXPECT_EQ(reopen->actions()[0]->text(), "(нет)");
+  EXPECT_FALSE(reopen->actions()[0]->isEnabled());
+
+  const std::string data = std::string(KEST_SOURCE) + "/tests/data/las/";
+  editor.OpenFile(data + "sample_2.0.las");
+  editor.OpenFile(data + "sample_2.0_minimal.las");
+  emit reopen->aboutToShow();
+  ASSERT_EQ(reopen->actions().size(), 2);
+  EXPECT_EQ(reopen->actions()[0]->text().toStdString(), "&1 " + data + "sample_2.0_minimal.las");
+  EXPECT_TRUE(reopen->actions()[0]->isChecked());
+  reopen->actions()[1]->trigger();  // the older one comes back to the top
+  EXPECT_EQ(editor.windowTitle().toStdString(), "Редактор кривых - " + data + "sample_2.0.las");
+  EXPECT_EQ(editor.Recent().Items().front(), data + "sample_2.0.las");
+}
+
 TEST(Application, AnErrorThatReachesTheEventLoopIsShownAndTheProgramGoesOn) {
   auto* app = dynamic_cast<KestApplication*>(QApplication::instance());
   ASSERT_NE(app, nullptr);
