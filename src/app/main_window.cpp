@@ -666,7 +666,16 @@ void TMainForm::LoadSettings() {
     resize(1100, 760);
   for (QToolBar* bar : findChildren<QToolBar*>()) {
     auto it = main_.Toolbars.find(bar->objectName().toStdString());
-    if (it != main_.Toolbars.end()) bar->setVisible(it->second.Visible);
+    if (it == main_.Toolbars.end()) continue;
+    // The side of the window the bar was docked at, from its stored bounds.
+    const ToolbarState& t = it->second;
+    const int w = t.Right - t.Left, h = t.Bottom - t.Top;
+    if (!t.Floating && (w > 0 || h > 0)) {
+      const Qt::ToolBarArea area = h > w ? (t.Left < width() / 2 ? Qt::LeftToolBarArea : Qt::RightToolBarArea)
+                                         : (t.Top > height() / 2 ? Qt::BottomToolBarArea : Qt::TopToolBarArea);
+      if (toolBarArea(bar) != area) addToolBar(area, bar);
+    }
+    bar->setVisible(t.Visible);
   }
   if (mode_ == AppMode::amEditor) FillRecentMenu();
   ApplyFileOptions();

@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QThread>
+#include <QToolBar>
 
 #include <chrono>
 #include <filesystem>
@@ -414,6 +415,26 @@ TEST(EditorWindow, TheReopenMenuListsTheRecentFilesAndReopensThem) {
   reopen->actions()[1]->trigger();  // the older one comes back to the top
   EXPECT_EQ(editor.windowTitle().toStdString(), "Редактор кривых - " + data + "sample_2.0.las");
   EXPECT_EQ(editor.Recent().Items().front(), data + "sample_2.0.las");
+}
+
+TEST(EditorWindow, ToolBarsComeBackWhereTheyWereDocked) {
+  Installation inst;
+  MemorySettings settings;
+  {
+    TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+    editor.resize(1000, 700);
+    editor.show();
+    QApplication::processEvents();
+    QToolBar* bar = editor.findChild<QToolBar*>("tbStandard");
+    editor.addToolBar(Qt::LeftToolBarArea, bar);
+    editor.findChild<QToolBar*>("tbLayouts")->hide();
+    QApplication::processEvents();
+  }
+  EXPECT_FALSE(settings.GetBool("LogEditor/Main form/Toolbars/tbLayouts", "Visible", true));
+  TMainForm again(*inst.env, AppMode::amEditor, settings, nullptr);
+  EXPECT_EQ(again.toolBarArea(again.findChild<QToolBar*>("tbStandard")), Qt::LeftToolBarArea);
+  EXPECT_EQ(again.toolBarArea(again.findChild<QToolBar*>("tbLayouts")), Qt::TopToolBarArea);
+  EXPECT_TRUE(again.findChild<QToolBar*>("tbLayouts")->isHidden());
 }
 
 TEST(Application, AnErrorThatReachesTheEventLoopIsShownAndTheProgramGoesOn) {
