@@ -31,28 +31,22 @@ constexpr int kModuleListHeightStep = 4;
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
+// A disc for a module row's alive image.
+QIcon Disc(const QColor& outline, const QColor& fill) {
+  QPixmap p(12, 12);
+  p.fill(Qt::transparent);
+  QPainter painter(&p);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(outline);
+  painter.setBrush(fill);
+  painter.drawEllipse(1, 1, 10, 10);
+  return QIcon(p);
+}
+
 // The alive image of a module row: a green disc, or a grey one for a silent module.
 QIcon AliveIcon(bool alive) {
-  static const QIcon icons[2] = {[] {
-                                   QPixmap p(12, 12);
-                                   p.fill(Qt::transparent);
-                                   QPainter painter(&p);
-                                   painter.setRenderHint(QPainter::Antialiasing);
-                                   painter.setPen(QColor(90, 90, 90));
-                                   painter.setBrush(QColor(190, 190, 190));
-                                   painter.drawEllipse(1, 1, 10, 10);
-                                   return QIcon(p);
-                                 }(),
-                                 [] {
-                                   QPixmap p(12, 12);
-                                   p.fill(Qt::transparent);
-                                   QPainter painter(&p);
-                                   painter.setRenderHint(QPainter::Antialiasing);
-                                   painter.setPen(QColor(0, 110, 0));
-                                   painter.setBrush(QColor(40, 200, 40));
-                                   painter.drawEllipse(1, 1, 10, 10);
-                                   return QIcon(p);
-                                 }()};
+  static const QIcon icons[2] = {Disc(QColor(90, 90, 90), QColor(190, 190, 190)),
+                                 Disc(QColor(0, 110, 0), QColor(40, 200, 40))};
   return icons[alive ? 1 : 0];
 }
 
