@@ -9,6 +9,9 @@ namespace kest {
 class TColorColumn : public TPersistentColumn {
  public:
   const char* ClassName() const override { return "TColorColumn"; }
+  std::vector<std::string> PublishedProperties() const override {
+    return WithProperties(TPersistentColumn::PublishedProperties(), {"Color"});
+  }
   TColor Color() const;
   TColor StoredColor() const { return color_; }
   void SetColor(TColor color);

@@ -13,6 +13,9 @@ class TGraphicsColumn : public TTrackColumn {
  public:
   TGraphicsColumn();
   const char* ClassName() const override { return "TGraphicsColumn"; }
+  std::vector<std::string> PublishedProperties() const override {
+    return WithProperties(TTrackColumn::PublishedProperties(), {"Pen", "Scale", "Differential", "NegScale", "OffsetGraph", "FilterLen", "ShowGrid", "AutoScale"});
+  }
   std::string GetHint() const override { return "График"; }
   std::string GetGlyph() const override { return "GRAPHICSCOLUMNGLYPH"; }
 

@@ -25,6 +25,9 @@ const char* SpectrumName(TSpectrum spectrum);
 class THueColumn : public TTrackColumn {
  public:
   const char* ClassName() const override { return "THueColumn"; }
+  std::vector<std::string> PublishedProperties() const override {
+    return WithProperties(TTrackColumn::PublishedProperties(), {"Spectrum", "FilterLen", "Scale"});
+  }
   std::string GetHint() const override { return "Градиент"; }
   std::string GetGlyph() const override { return "HUECOLUMNGLYPH"; }
 

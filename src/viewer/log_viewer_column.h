@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "viewer/viewer_types.h"
 
@@ -77,6 +79,10 @@ class TLogViewerColumn {
   virtual bool HeaderKeyDown(TViewerKey key, TShiftState shift);
   virtual std::string GetGlyph() const { return {}; }
   virtual std::string GetHint() const { return {}; }
+  // The kind's published properties in declaration order, base classes first.
+  virtual std::vector<std::string> PublishedProperties() const {
+    return {"Father", "LSon", "RLink", "RelativeWidth", "FixedWidth"};
+  }
 
   // Layout files: the stored properties (defaults left out), and one property read
   // back by name (false when the column has no such property).
@@ -114,6 +120,13 @@ class TPersistentColumn : public TLogViewerColumn {
  public:
   const char* ClassName() const override { return "TPersistentColumn"; }
 };
+
+// `base` followed by `more`: how a kind extends its base class's published list.
+inline std::vector<std::string> WithProperties(std::vector<std::string> base,
+                                               std::initializer_list<const char*> more) {
+  base.insert(base.end(), more.begin(), more.end());
+  return base;
+}
 
 // Next and previous column at the same tree level (header keys Left and Right).
 TLogViewerColumn* NextColumnAtLevel(TLogViewerColumn* column);

@@ -10,6 +10,9 @@ namespace kest {
 class TTextColumn : public TTrackColumn {
  public:
   const char* ClassName() const override { return "TTextColumn"; }
+  std::vector<std::string> PublishedProperties() const override {
+    return WithProperties(TTrackColumn::PublishedProperties(), {"LeftPos"});
+  }
   std::string GetHint() const override { return "Текст"; }
   std::string GetGlyph() const override { return "TEXTCOLUMNGLYPH"; }
 
@@ -32,6 +35,9 @@ class TArgColumn : public TColorColumn {
  public:
   TArgColumn() { overlay_ = false; }
   const char* ClassName() const override { return "TArgColumn"; }
+  std::vector<std::string> PublishedProperties() const override {
+    return WithProperties(TColorColumn::PublishedProperties(), {"Font"});
+  }
   std::string GetHint() const override { return "Аргумент"; }
   std::string GetGlyph() const override { return "ARGCOLUMNGLYPH"; }
 
@@ -56,6 +62,9 @@ enum TLeftRight : uint8_t { lrLeft, lrRight };
 class TMarkerColumn : public TTrackColumn {
  public:
   const char* ClassName() const override { return "TMarkerColumn"; }
+  std::vector<std::string> PublishedProperties() const override {
+    return WithProperties(TTrackColumn::PublishedProperties(), {"Pen", "MarkPos"});
+  }
   std::string GetHint() const override { return "Marker"; }
   std::string GetGlyph() const override { return "MARKERCOLUMNGLYPH"; }
 

@@ -23,6 +23,9 @@ struct TVisualGadget {
 class TTrackColumn : public TColorColumn {
  public:
   const char* ClassName() const override { return "TTrackColumn"; }
+  std::vector<std::string> PublishedProperties() const override {
+    return WithProperties(TColorColumn::PublishedProperties(), {"Parameter", "Number"});
+  }
 
   const std::string& Parameter() const { return parameter_; }
   void SetParameter(const std::string& parameter);
