@@ -53,6 +53,7 @@
 #include "support/number_text.h"
 #include "support/settings.h"
 #include "support/stream.h"
+#include "viewer/inspector_window.h"
 #include "viewer/log_viewer.h"
 #include "viewer/track_column.h"
 #include "support/rounding.h"
@@ -143,6 +144,8 @@ TMainForm::~TMainForm() {
   top_panel_ = nullptr;
   delete info_window_;  // writes its settings
   info_window_ = nullptr;
+  delete inspector_;  // lets go of the viewer before it goes
+  inspector_ = nullptr;
   WaitForSaves();
   SaveSettings();
   viewer_->SetSheet(nullptr);
@@ -352,6 +355,12 @@ void TMainForm::BuildCommonMenus() {
     t->SetOrigin(t->Origin() + RoundHalfEven32(*metres * 1000));
     Sheet().Unlock();
     viewer_->RaiseEvent(veColumns);
+  });
+  connect(AddAction(track, "aInspector", "Инспектор"), &QAction::triggered, this, [this] {
+    if (!inspector_) return;
+    inspector_->ShowColumn(viewer_->FocusedColumn());
+    inspector_->show();
+    inspector_->raise();
   });
   tools_menu_ = menuBar()->addMenu("Инструменты");
 }
@@ -588,7 +597,7 @@ void TMainForm::FillLayoutsMenu() {
   });
   layouts_menu_->addSeparator();
   QMenu* bars = layouts_menu_->addMenu("Панели инструментов");
-  for (QToolBar* bar : findChildren<QToolBar*>()) bars->addAction(bar->toggleViewAction());
+  for (QToolBar* bar : findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly)) bars->addAction(bar->toggleViewAction());
 }
 
 void TMainForm::ChooseLayout(const std::string& name) {
@@ -664,7 +673,7 @@ void TMainForm::LoadSettings() {
     setGeometry(main_.Left, main_.Top, main_.Width, main_.Height);
   else
     resize(1100, 760);
-  for (QToolBar* bar : findChildren<QToolBar*>()) {
+  for (QToolBar* bar : findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly)) {
     auto it = main_.Toolbars.find(bar->objectName().toStdString());
     if (it == main_.Toolbars.end()) continue;
     // The side of the window the bar was docked at, from its stored bounds.
@@ -694,7 +703,7 @@ void TMainForm::SaveSettings() {
   main_.Maximized = isMaximized();
   QRect r = normalGeometry();
   main_.Left = r.left(), main_.Top = r.top(), main_.Width = r.width(), main_.Height = r.height();
-  for (QToolBar* bar : findChildren<QToolBar*>()) {
+  for (QToolBar* bar : findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly)) {
     ToolbarState& state = main_.Toolbars[bar->objectName().toStdString()];
     state.Visible = !bar->isHidden();
     state.Floating = bar->isFloating();
@@ -725,6 +734,11 @@ void TMainForm::SetupDialog() {
 // Start-up
 
 void TMainForm::DeferredStart(const std::string& file) {
+  if (!inspector_) {
+    // The tablet's column inspector: F11 on the tablet or "Инспектор" shows it.
+    inspector_ = new TLogViewerInspector(this, mode_ == AppMode::amEditor);
+    inspector_->SetViewer(viewer_);
+  }
   if (mode_ == AppMode::amEditor) {
     std::error_code ec;
     if (!file.empty() && fs::is_regular_file(file, ec)) {

@@ -30,6 +30,7 @@ class TLogger;
 class TLogSheet;
 class TLogViewer;
 class TTopPanel;
+class TLogViewerInspector;
 class TLoggerInfoWindow;
 class BackgroundSave;
 class WindowSessionHost;
@@ -78,6 +79,8 @@ class TMainForm : public QMainWindow {
   TTopPanel* TopPanel() const { return top_panel_; }
   // The tool control window (recorder; null until the deferred start).
   TLoggerInfoWindow* InfoWindow() const { return info_window_; }
+  // The column inspector of the tablet (null until the deferred start).
+  TLogViewerInspector* Inspector() const { return inspector_; }
   // Work of the idle handler: viewer update, auto-save, ended saves, actions state.
   void Idle();
   // Waits for the background saves of the editor and the recorder.
@@ -164,6 +167,7 @@ class TMainForm : public QMainWindow {
   bool closing_ = false;
   TTopPanel* top_panel_ = nullptr;
   TLoggerInfoWindow* info_window_ = nullptr;
+  TLogViewerInspector* inspector_ = nullptr;
   int trier_current_ = 400;  // mA, the sampler's last current
 };
 

@@ -45,7 +45,9 @@
 #include "support/settings.h"
 #include "scripted_port.h"
 #include "temp_dir.h"
+#include "viewer/inspector_window.h"
 #include "viewer/log_viewer.h"
+#include "viewer/log_viewer_column.h"
 
 namespace kest {
 namespace {
@@ -435,6 +437,29 @@ TEST(EditorWindow, ToolBarsComeBackWhereTheyWereDocked) {
   EXPECT_EQ(again.toolBarArea(again.findChild<QToolBar*>("tbStandard")), Qt::LeftToolBarArea);
   EXPECT_EQ(again.toolBarArea(again.findChild<QToolBar*>("tbLayouts")), Qt::TopToolBarArea);
   EXPECT_TRUE(again.findChild<QToolBar*>("tbLayouts")->isHidden());
+}
+
+// The tablet's inspector: F11 shows it with the focused column, "Дифференциал"
+// only in the editor; it is no tool bar of the main window.
+TEST(EditorWindow, TheInspectorShowsTheFocusedColumn) {
+  Installation inst;
+  MemorySettings settings;
+  TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+  editor.DeferredStart(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las");
+  ASSERT_NE(editor.Inspector(), nullptr);
+  EXPECT_FALSE(editor.Inspector()->isVisible());
+  TLogViewerColumn* curve = nullptr;
+  for (int i = 0; i < editor.Viewer()->ColumnCount() && !curve; ++i)
+    if (std::string(editor.Viewer()->Column(i)->ClassName()) == "TGraphicsColumn") curve = editor.Viewer()->Column(i);
+  ASSERT_NE(curve, nullptr);
+  editor.Viewer()->SetFocusedColumn(curve);
+  editor.Viewer()->KeyDown(TViewerKey::kF11, {});
+  EXPECT_TRUE(editor.Inspector()->isVisible());
+  const std::vector<std::string> rows = editor.Inspector()->Model().Captions();
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "Дифференциал"), rows.end());
+  for (QToolBar* bar : editor.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly))
+    EXPECT_NE(bar, editor.Inspector()->ToolBar());
+  editor.close();
 }
 
 TEST(Application, AnErrorThatReachesTheEventLoopIsShownAndTheProgramGoesOn) {
