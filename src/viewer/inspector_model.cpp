@@ -370,9 +370,13 @@ std::vector<TPropertyViewerClass> MakeRegistry() {
 
 }  // namespace
 
-const TPropertyViewerClass* FindPropertyViewer(std::string_view property) {
+const std::vector<TPropertyViewerClass>& PropertyViewers() {
   static const std::vector<TPropertyViewerClass> registry = MakeRegistry();
-  for (const auto& v : registry) {
+  return registry;
+}
+
+const TPropertyViewerClass* FindPropertyViewer(std::string_view property) {
+  for (const auto& v : PropertyViewers()) {
     if (v.Property == property) return &v;
   }
   return nullptr;

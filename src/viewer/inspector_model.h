@@ -82,6 +82,8 @@ struct TPropertyViewerClass {
   std::function<std::unique_ptr<TPropertyViewer>(TLogViewerColumn&)> Create;
 };
 const TPropertyViewerClass* FindPropertyViewer(std::string_view property);
+// Every registered property viewer, in registration order.
+const std::vector<TPropertyViewerClass>& PropertyViewers();
 
 // The window's top-left after a move: an edge within kSnapDistance of the
 // screen's edge snaps to it.

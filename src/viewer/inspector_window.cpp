@@ -214,7 +214,13 @@ TLogViewerInspector::TLogViewerInspector(QWidget* parent, bool editor_mode)
   grid_->verticalHeader()->hide();
   grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   grid_->verticalHeader()->setDefaultSectionSize(kRowHeight);
+  // The caption column is wide enough for the longest caption of any property
+  // ("Верхняя граница" does not fit the classic 106 pixels in every font).
+  int caption_width = kCaptionWidth;
+  for (const TPropertyViewerClass& v : PropertyViewers())
+    caption_width = std::max(caption_width, fontMetrics().horizontalAdvance(QString::fromStdString(v.Caption)) + 6);
   grid_->horizontalHeader()->setDefaultSectionSize(kCaptionWidth);
+  grid_->setColumnWidth(0, std::min(caption_width, 150));
   grid_->horizontalHeader()->setStretchLastSection(true);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
