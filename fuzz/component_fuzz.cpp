@@ -8,7 +8,11 @@ using namespace kest;
 
 namespace {
 
-void ReadValue(ComponentReader& in) {
+// Nested value lists are walked recursively here, so they are bounded as the
+// reader's own SkipValue bounds them (a deep input must end as a reader error,
+// not as this walker's stack overflow).
+void ReadValue(ComponentReader& in, int depth = 0) {
+  if (depth > kMaxComponentNesting) in.Fail("values nested too deep");
   switch (in.NextValue()) {
     case ValueTag::kBinary: {
       in.BeginBinary();
@@ -19,7 +23,7 @@ void ReadValue(ComponentReader& in) {
     }
     case ValueTag::kList:
       in.ReadListBegin();
-      while (!in.EndOfList()) ReadValue(in);
+      while (!in.EndOfList()) ReadValue(in, depth + 1);
       break;
     case ValueTag::kString:
     case ValueTag::kLString:
