@@ -21,26 +21,6 @@ namespace kest {
 
 namespace {
 
-bool ReadInt(const Settings& s, const std::string& path, const char* key, int& out) {
-  auto text = s.Value(path, key);
-  auto value = text ? ParseInt(*text) : std::nullopt;
-  if (!value) return false;
-  out = *value;
-  return true;
-}
-
-bool ReadBool(const Settings& s, const std::string& path, const char* key, bool& out) {
-  auto text = s.Value(path, key);
-  if (!text) return false;
-  if (*text == "true" || *text == "1")
-    out = true;
-  else if (*text == "false" || *text == "0")
-    out = false;
-  else
-    return false;
-  return true;
-}
-
 // An interval from the settings: one the window cannot offer (negative, or so long
 // that its rings would take unbounded memory) falls back to "immediately".
 int SaneInterval(int seconds) {
@@ -67,21 +47,21 @@ LoggerInfoSettings LoggerInfoSettings::Load(const Settings& s, const std::string
   LoggerInfoSettings v;
   const std::string path = mode_key + "/" + kGroup;
   LoggerInfoSettings read = v;
-  if (!ReadInt(s, path, "Left", read.Left) || !ReadInt(s, path, "Top", read.Top)) return v;
+  if (!s.ReadInt(path, "Left", read.Left) || !s.ReadInt(path, "Top", read.Top)) return v;
   read.HasPosition = true;
   v = read;
-  if (!ReadInt(s, path, "Width", read.Width) || !ReadInt(s, path, "Height", read.Height)) return v;
+  if (!s.ReadInt(path, "Width", read.Width) || !s.ReadInt(path, "Height", read.Height)) return v;
   read.HasSize = true;
   v = read;
-  if (!ReadInt(s, path, "SensorUpdateInterval", v.SensorUpdateInterval)) return v;
+  if (!s.ReadInt(path, "SensorUpdateInterval", v.SensorUpdateInterval)) return v;
   v.SensorUpdateInterval = SaneInterval(v.SensorUpdateInterval);
-  if (!ReadInt(s, path, "ChannelUpdateInterval", v.ChannelUpdateInterval)) return v;
+  if (!s.ReadInt(path, "ChannelUpdateInterval", v.ChannelUpdateInterval)) return v;
   v.ChannelUpdateInterval = SaneInterval(v.ChannelUpdateInterval);
-  if (!ReadBool(s, path, "ShowGrid", v.ShowGrid)) return v;
-  if (!ReadInt(s, path, "FontSize", v.FontSize)) return v;
+  if (!s.ReadBool(path, "ShowGrid", v.ShowGrid)) return v;
+  if (!s.ReadInt(path, "FontSize", v.FontSize)) return v;
   // At most 12 points; a size below 1 point cannot be shown and keeps the default.
   v.FontSize = v.FontSize < 1 ? 0 : std::min(v.FontSize, kMaxFontSize);
-  ReadBool(s, path, "FontBold", v.FontBold);
+  s.ReadBool(path, "FontBold", v.FontBold);
   return v;
 }
 

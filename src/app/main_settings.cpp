@@ -7,27 +7,13 @@ namespace kest {
 
 namespace {
 
-bool ReadInt(const Settings& s, const std::string& path, const char* key, int& out) {
-  auto text = s.Value(path, key);
-  auto v = text ? ParseInt(*text) : std::nullopt;
-  if (!v) return false;
-  out = static_cast<int>(*v);
-  return true;
-}
-
-bool ReadBool(const Settings& s, const std::string& path, const char* key, bool& out) {
-  if (!s.Contains(path, key)) return false;
-  out = s.GetBool(path, key, out);
-  return true;
-}
-
 bool ReadToolbars(const Settings& s, const std::string& base, std::map<std::string, ToolbarState>& bars) {
   for (auto& [tag, bar] : bars) {
     std::string path = base + "/" + tag;
     ToolbarState read = bar;
-    if (!ReadBool(s, path, "Visible", read.Visible) || !ReadBool(s, path, "Floating", read.Floating) ||
-        !ReadInt(s, path, "Left", read.Left) || !ReadInt(s, path, "Top", read.Top) ||
-        !ReadInt(s, path, "Right", read.Right) || !ReadInt(s, path, "Bottom", read.Bottom))
+    if (!s.ReadBool(path, "Visible", read.Visible) || !s.ReadBool(path, "Floating", read.Floating) ||
+        !s.ReadInt(path, "Left", read.Left) || !s.ReadInt(path, "Top", read.Top) ||
+        !s.ReadInt(path, "Right", read.Right) || !s.ReadInt(path, "Bottom", read.Bottom))
       return false;
     bar = read;
   }
@@ -51,12 +37,12 @@ void LoadMainSettings(const Settings& s, AppMode mode, MainSettings& m, const st
   using R = MainSettings::Reached;
   m.LoadedUpTo = R::rMode;
   std::string form = MainFormPath(mode);
-  if (!ReadInt(s, ModeKey(mode), "LasSaveStep", m.LasSaveStep)) return;
+  if (!s.ReadInt(ModeKey(mode), "LasSaveStep", m.LasSaveStep)) return;
   m.LoadedUpTo = R::rMainForm;
-  if (!ReadBool(s, form, "Maximized", m.Maximized)) return;
+  if (!s.ReadBool(form, "Maximized", m.Maximized)) return;
   if (!m.Maximized) {
-    if (!ReadInt(s, form, "Left", m.Left) || !ReadInt(s, form, "Top", m.Top) || !ReadInt(s, form, "Width", m.Width) ||
-        !ReadInt(s, form, "Height", m.Height))
+    if (!s.ReadInt(form, "Left", m.Left) || !s.ReadInt(form, "Top", m.Top) || !s.ReadInt(form, "Width", m.Width) ||
+        !s.ReadInt(form, "Height", m.Height))
       return;
     m.HasBounds = true;
   }
@@ -66,7 +52,7 @@ void LoadMainSettings(const Settings& s, AppMode mode, MainSettings& m, const st
   m.LoadedUpTo = R::rToolbars;
   if (!ReadToolbars(s, form + "/Toolbars", m.Toolbars)) return;
   m.LoadedUpTo = R::rSettings;
-  if (!s.Contains(kSettingsGroup, "Setted") || !ReadInt(s, kSettingsGroup, "SaveFiles", m.SaveFiles)) {
+  if (!s.Contains(kSettingsGroup, "Setted") || !s.ReadInt(kSettingsGroup, "SaveFiles", m.SaveFiles)) {
     m.SetupDue = true;
     return;
   }

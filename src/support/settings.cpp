@@ -9,11 +9,30 @@ std::string Settings::GetString(std::string_view path, std::string_view key, std
   return v ? *v : std::string(def);
 }
 
-int Settings::GetInt(std::string_view path, std::string_view key, int def) const {
+bool Settings::ReadInt(std::string_view path, std::string_view key, int& out) const {
   auto v = Value(path, key);
-  if (!v) return def;
-  auto parsed = ParseInt(*v);
-  return parsed ? *parsed : def;
+  auto parsed = v ? ParseInt(*v) : std::nullopt;
+  if (!parsed) return false;
+  out = static_cast<int>(*parsed);
+  return true;
+}
+
+bool Settings::ReadBool(std::string_view path, std::string_view key, bool& out) const {
+  auto v = Value(path, key);
+  if (!v) return false;
+  if (*v == "true" || *v == "1") {
+    out = true;
+  } else if (*v == "false" || *v == "0") {
+    out = false;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+int Settings::GetInt(std::string_view path, std::string_view key, int def) const {
+  ReadInt(path, key, def);
+  return def;
 }
 
 double Settings::GetFloat(std::string_view path, std::string_view key, double def) const {
@@ -24,10 +43,7 @@ double Settings::GetFloat(std::string_view path, std::string_view key, double de
 }
 
 bool Settings::GetBool(std::string_view path, std::string_view key, bool def) const {
-  auto v = Value(path, key);
-  if (!v) return def;
-  if (*v == "true" || *v == "1") return true;
-  if (*v == "false" || *v == "0") return false;
+  ReadBool(path, key, def);
   return def;
 }
 

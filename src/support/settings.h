@@ -24,6 +24,11 @@ class Settings {
 
   bool Contains(std::string_view path, std::string_view key) const { return Value(path, key).has_value(); }
 
+  // A value that is present and readable goes into `out` (true); else `out` is
+  // left alone (false). The program's settings passes stop at the first false.
+  bool ReadInt(std::string_view path, std::string_view key, int& out) const;
+  bool ReadBool(std::string_view path, std::string_view key, bool& out) const;
+
   // Typed access: a missing or unreadable value gives the default.
   std::string GetString(std::string_view path, std::string_view key, std::string_view def = {}) const;
   int GetInt(std::string_view path, std::string_view key, int def = 0) const;

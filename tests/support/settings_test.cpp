@@ -21,6 +21,20 @@ TEST(Settings, TypedValuesRoundTripAndFallBackToDefaults) {
   EXPECT_EQ(s.Keys("Settings"), (std::vector<std::string>{"AutoSave", "Port", "Scale"}));
   s.Remove("Settings", "Port");
   EXPECT_FALSE(s.Contains("Settings", "Port"));
+
+  // Reading for a settings pass: a missing or unreadable value is "not there" and
+  // leaves the target alone.
+  int left = 5;
+  bool flag = true;
+  EXPECT_TRUE(s.ReadInt("LogRecorder/Main form", "Left", left));
+  EXPECT_EQ(left, -12);
+  EXPECT_FALSE(s.ReadInt("Settings", "Port", left));
+  EXPECT_EQ(left, -12);
+  s.SetString("Settings", "Maybe", "yes");
+  EXPECT_FALSE(s.ReadBool("Settings", "Maybe", flag));
+  EXPECT_FALSE(s.ReadBool("Settings", "Gone", flag));
+  EXPECT_TRUE(flag);
+  EXPECT_TRUE(s.ReadBool("Settings", "AutoSave", flag));
 }
 
 TEST(FakeClock, SleepAdvancesTime) {
