@@ -259,8 +259,10 @@ void TLoggerInfoWindow::ApplySettings(const LoggerInfoSettings& stored) {
   if (stored.HasSize)
     resize(std::clamp(stored.Width, kMinWidth, kMaxWidth), std::max(stored.Height, 100));
   // A position on no screen (a monitor that is gone) would hide the window.
-  if (stored.HasPosition && QGuiApplication::screenAt(QPoint(stored.Left + 20, stored.Top + 10)))
+  if (stored.HasPosition && QGuiApplication::screenAt(QPoint(stored.Left + 20, stored.Top + 10))) {
     move(stored.Left, stored.Top);
+    placed_from_settings_ = true;
+  }
   model_->SetSensorUpdateInterval(stored.SensorUpdateInterval);
   model_->SetChannelUpdateInterval(stored.ChannelUpdateInterval);
   SetShowGrid(stored.ShowGrid);

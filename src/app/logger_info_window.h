@@ -36,6 +36,8 @@ class TLoggerInfoWindow : public QWidget {
   // "SensorReset", "ChannelLogger", "ShowGrid", "FontLarge", "FontBold", ...).
   QAction* Action(const char* name) const;
   bool ShowGrid() const;
+  // True when the window was put where the settings remembered it.
+  bool PlacedFromSettings() const { return placed_from_settings_; }
   // The page shown: 0 "Состояние", 1 "Датчики", 2 "Каналы".
   void ShowPage(int index);
 
@@ -74,6 +76,7 @@ class TLoggerInfoWindow : public QWidget {
   int font_size_ = 0;  // 0: the default font
   bool font_bold_ = false;
   bool snapping_ = false;
+  bool placed_from_settings_ = false;
 
   QTabWidget* pcPages = nullptr;
   QTableWidget* lvState = nullptr;

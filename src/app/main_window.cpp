@@ -759,6 +759,11 @@ void TMainForm::DeferredStart(const std::string& file) {
   }
   RebuildTracks();
   info_window_ = new TLoggerInfoWindow(*logger_, settings_, ModeKey(mode_), this);
+  if (!info_window_->PlacedFromSettings()) {
+    // Over the main window's left part, under the tool bars, unless it remembers its place.
+    const QRect g = geometry();
+    info_window_->move(g.left() + 130, g.top() + 110);
+  }
   ShowInfoWindow(true);
   top_panel_ = new TTopPanel(*logger_, this);
   ShowDepthPanel(true);
@@ -828,18 +833,6 @@ void TMainForm::ShowDepthPanel(bool show) {
 
 void TMainForm::ShowInfoWindow(bool show) {
   if (!info_window_) return;
-  if (show && !info_window_->property("placed").toBool()) {
-    // The first time, unless it remembers its place: over the main window's left
-    // part, under the tool bars.
-    info_window_->setProperty("placed", true);
-    if (LoggerInfoSettings::Load(settings_, ModeKey(mode_)).HasPosition) {
-      info_window_->setVisible(true);
-      Action("ShowInfo")->setChecked(true);
-      return;
-    }
-    const QRect g = geometry();
-    info_window_->move(g.left() + 130, g.top() + 110);
-  }
   info_window_->setVisible(show);
   Action("ShowInfo")->setChecked(show);
 }
