@@ -14,6 +14,7 @@
 #include "log/log_track.h"
 #include "support/atomic_file.h"
 #include "support/clock.h"
+#include "support/code_page.h"
 #include "support/errors.h"
 #include "support/settings.h"
 #include "support/stream.h"
@@ -27,14 +28,7 @@ constexpr const char* kMagLabelTrack = "MAG-LABEL";
 
 bool HoldsTensionSymbol(std::string_view line) {
   // Script symbols are case-insensitive.
-  auto lower = [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); };
-  if (line.size() < kTensionSymbol.size()) return false;
-  for (size_t i = 0; i + kTensionSymbol.size() <= line.size(); ++i) {
-    size_t k = 0;
-    while (k < kTensionSymbol.size() && lower(line[i + k]) == lower(kTensionSymbol[k])) ++k;
-    if (k == kTensionSymbol.size()) return true;
-  }
-  return false;
+  return UpperCase(line).find(UpperCase(kTensionSymbol)) != std::string::npos;
 }
 
 // The numbers of a line in order ("+ 0.5 (* 2.0 ..." gives 0.5, 2.0), as written.
