@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 STAMP := $(BUILD_DIR)/.setup-done
 
-.PHONY: all build configure setup run test bench clean format \
+.PHONY: all build configure setup run test bench clean format format-check \
 	test-asan test-tsan fuzz-build fuzz-smoke fuzz
 
 all: build
@@ -76,6 +76,12 @@ fuzz: fuzz-build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a tracked C++ file differs from .clang-format; changes nothing.
+# FORMAT_SINCE=REV checks only the files added or changed since REV (CI does so).
+FORMAT_SINCE ?=
+format-check: $(STAMP)
+	./scripts/check-format $(if $(FORMAT_SINCE),--since $(FORMAT_SINCE))
 
 clean:
 	rm -rf $(BUILD_DIR)

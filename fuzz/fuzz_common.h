@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,24 @@ bool Guarded(Body&& body) {
   }
 }
 
+#ifdef KEST_FUZZ_REPLAY
+// Raised instead of stopping when the corpus is replayed as a test, so that the
+// replay names the input that broke the property.
+class PropertyViolated : public std::logic_error {
+ public:
+  using std::logic_error::logic_error;
+};
+#endif
+
 // Stops the run with a message when a property the product promises does not hold.
 inline void Require(bool condition, const char* what) {
   if (!condition) {
+#ifdef KEST_FUZZ_REPLAY
+    throw PropertyViolated(std::string("property violated: ") + what);
+#else
     std::fprintf(stderr, "property violated: %s\n", what);
     std::abort();
+#endif
   }
 }
 

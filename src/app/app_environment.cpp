@@ -23,10 +23,6 @@ AppEnvironment::AppEnvironment(const std::string& root) : folders_(InstallationF
     tables_ = std::make_unique<TLogParameterTables>(folders_.Data);
   else
     tables_ = std::make_unique<TLogParameterTables>();
-  TLasOptions& las = LasOptions();
-  las.Dictionary = &tables_->Parameters();
-  las.TemplateFile = folders_.Data + "/LAS Headers/.msk";
-  las.OnWarning = [](const std::string& message) { Diag().Note(message); };
 
   auto report = [](const TModuleLoadFailure& f) { Diag().Error(f.FileName + ": " + f.Message); };
   classes_ = std::make_unique<TModuleClasses>(folders_.Classes);
@@ -44,6 +40,6 @@ AppEnvironment::AppEnvironment(const std::string& root) : folders_(InstallationF
   }
 }
 
-AppEnvironment::~AppEnvironment() { LasOptions().Dictionary = nullptr; }
+AppEnvironment::~AppEnvironment() = default;
 
 }  // namespace kest

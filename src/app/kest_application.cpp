@@ -3,8 +3,21 @@
 #include <QMessageBox>
 
 #include "support/diagnostic_log.h"
+#include "support/errors.h"
 
 namespace kest {
+
+QString ErrorBoxText(const std::exception& e) {
+  const auto* internal = dynamic_cast<const EAssertionFailed*>(&e);
+  if (!internal) return QString::fromUtf8(e.what());
+  const std::string place = internal->Place();
+  std::string text = "Внутренняя ошибка программы";
+  if (!place.empty()) text += " (" + place + ")";
+  // KEST_ASSERT's own message only repeats the place.
+  if (place.empty() || e.what() != "Assertion failure (" + place + ")")
+    text += "\n" + std::string(e.what());
+  return QString::fromStdString(text);
+}
 
 bool KestApplication::notify(QObject* receiver, QEvent* event) {
   try {
@@ -12,7 +25,7 @@ bool KestApplication::notify(QObject* receiver, QEvent* event) {
   } catch (const std::exception& e) {
     Diag().LogException("kest", "notify", e.what());
     QApplication::beep();
-    const QString message = QString::fromUtf8(e.what());
+    const QString message = ErrorBoxText(e);
     if (ShowError) {
       ShowError(message);
     } else {

@@ -1,5 +1,7 @@
 #include "app/logger_detection_window.h"
 
+#include "support/clock.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -8,16 +10,19 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/dialog_size.h"
 #include "support/settings.h"
 
 namespace kest {
 
-TLoggerDetectionWindow::TLoggerDetectionWindow(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs,
+TLoggerDetectionWindow::TLoggerDetectionWindow(TLogger& logger, Clock& clock, const TModuleClasses& classes,
+                                               const TModuleDefs& defs,
                                                Settings& settings, std::string mode_key, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       mode_key_(std::move(mode_key)),
-      detection_(std::make_unique<NumberDetection>(logger, classes, defs)) {
+      detection_(std::make_unique<NumberDetection>(logger, classes, defs)),
+      clock_(clock) {
   setWindowTitle("Определение номера");
   auto* layout = new QVBoxLayout(this);
   lvModules = new QTreeWidget(this);
@@ -34,9 +39,11 @@ TLoggerDetectionWindow::TLoggerDetectionWindow(TLogger& logger, const TModuleCla
   bottom->addWidget(btnClose);
   layout->addLayout(bottom);
   Timer1 = new QTimer(this);
-  Timer1->setSingleShot(true);
-  Timer1->setInterval(kCloseDelayMs);
-  connect(Timer1, &QTimer::timeout, this, &QDialog::accept);
+  Timer1->setInterval(20);
+  connect(Timer1, &QTimer::timeout, this, [this] {
+    if (close_at_ != 0 && clock_.NowMs() >= close_at_) accept();
+  });
+  Timer1->start();
   connect(btnClose, &QPushButton::clicked, this, [this] {
     if (detection_->Complete()) accept(); else reject();
   });
@@ -44,6 +51,7 @@ TLoggerDetectionWindow::TLoggerDetectionWindow(TLogger& logger, const TModuleCla
     new QTreeWidgetItem(lvModules, {QString::fromStdString(row.Name), "X"});
   detection_->OnChange = [this] { Changed(); };
   QTimer::singleShot(0, this, [this] { Changed(); });
+  FitToTitle(*this);
 }
 
 TLoggerDetectionWindow::~TLoggerDetectionWindow() {
@@ -69,7 +77,7 @@ void TLoggerDetectionWindow::Changed() {
   }
   if (detection_->Complete()) {
     btnClose->setText("Закрыть");
-    if (!cbWait->isChecked() && !Timer1->isActive()) Timer1->start();
+    if (!cbWait->isChecked() && close_at_ == 0) close_at_ = clock_.NowMs() + kCloseDelayMs;
   }
 }
 

@@ -12,6 +12,8 @@ class QTreeWidget;
 
 namespace kest {
 
+class Clock;
+
 class Settings;
 
 // "Определение номера": the modules waiting for their numbers ("X" until the tool
@@ -21,8 +23,9 @@ class Settings;
 // message.
 class TLoggerDetectionWindow : public QDialog {
  public:
-  TLoggerDetectionWindow(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs, Settings& settings,
-                         std::string mode_key, QWidget* parent = nullptr);
+  // `clock` times the close once every number is known.
+  TLoggerDetectionWindow(TLogger& logger, Clock& clock, const TModuleClasses& classes, const TModuleDefs& defs,
+                         Settings& settings, std::string mode_key, QWidget* parent = nullptr);
   ~TLoggerDetectionWindow() override;
 
   NumberDetection& Detection() { return *detection_; }
@@ -44,7 +47,9 @@ class TLoggerDetectionWindow : public QDialog {
   QTreeWidget* lvModules = nullptr;
   QCheckBox* cbWait = nullptr;
   QPushButton* btnClose = nullptr;
-  QTimer* Timer1 = nullptr;
+  Clock& clock_;
+  QTimer* Timer1 = nullptr;  // polls the clock for the close
+  int64_t close_at_ = 0;     // ms on clock_; 0 while no close is due
 };
 
 }  // namespace kest

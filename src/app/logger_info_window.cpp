@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/dialog_size.h"
 #include "link/logger.h"
 #include "support/clock.h"
 #include "support/settings.h"
@@ -66,7 +67,7 @@ QTableWidgetItem* SetCell(QTableWidget* list, int row, int column, const QString
 
 }  // namespace
 
-TLoggerInfoWindow::TLoggerInfoWindow(TLogger& logger, Settings& settings,
+TLoggerInfoWindow::TLoggerInfoWindow(TLogger& logger, Clock& clock, Settings& settings,
                                      const std::string& mode_key, QWidget* parent)
     : QWidget(parent, Qt::Tool), logger_(logger), settings_(settings), mode_key_(mode_key) {
   setObjectName("LoggerInfoWindow");
@@ -123,11 +124,12 @@ TLoggerInfoWindow::TLoggerInfoWindow(TLogger& logger, Settings& settings,
   context(lvState, nullptr);
   context(lvModules, nullptr);
 
-  model_ = std::make_unique<LoggerInfoModel>(logger_, SystemClock());
+  model_ = std::make_unique<LoggerInfoModel>(logger_, clock);
   model_->OnChange = [this](LoggerInfoModel::Change change) { ModelChanged(change); };
   ApplySettings(LoggerInfoSettings::Load(settings_, mode_key_));
   ModelChanged(LoggerInfoModel::Change::Layout);
   UpdateStatus();
+  FitToTitle(*this);  // a stored width too narrow for the title grows
 
   tmTick = new QTimer(this);
   tmTick->setSingleShot(true);
@@ -443,7 +445,8 @@ void TLoggerInfoWindow::Tick() {
   model_->Tick();
   UpdateStatus();
   int64_t due = model_->TickDueInMs();
-  if (due >= 0) tmTick->start(static_cast<int>(std::clamp<int64_t>(due, 1, 1000)));
+  // At most 50 ms apart, so an injected clock that jumps is followed closely.
+  if (due >= 0) tmTick->start(static_cast<int>(std::clamp<int64_t>(due, 1, 50)));
 }
 
 void TLoggerInfoWindow::moveEvent(QMoveEvent* event) {

@@ -16,6 +16,8 @@ class QTimer;
 
 namespace kest {
 
+class Clock;
+
 class Settings;
 class TLogger;
 
@@ -27,7 +29,8 @@ class TLogger;
 // It may be shown and hidden at will, and destroyed before or after the logger.
 class TLoggerInfoWindow : public QWidget {
  public:
-  TLoggerInfoWindow(TLogger& logger, Settings& settings, const std::string& mode_key,
+  // `clock` times the averaging intervals and the liveness of the modules.
+  TLoggerInfoWindow(TLogger& logger, Clock& clock, Settings& settings, const std::string& mode_key,
                     QWidget* parent = nullptr);
   ~TLoggerInfoWindow() override;
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
@@ -14,7 +15,10 @@
 #include "app/app_environment.h"
 #include "app/command_line.h"
 #include "app/kest_application.h"
+#include "app/dialog_questions.h"
+#include "app/editor_form.h"
 #include "app/main_window.h"
+#include "app/recorder_form.h"
 #include "app/port_list.h"
 #include "app/qt_settings.h"
 #include "app/single_instance.h"
@@ -24,6 +28,7 @@
 #include "sim/tool_simulator.h"
 #include "support/clock.h"
 #include "support/diagnostic_log.h"
+#include "support/fatal_error.h"
 
 namespace {
 
@@ -37,15 +42,85 @@ std::string TemplateDir(const std::string& program) {
   return KEST_DEFAULT_TEMPLATE;
 }
 
+// The program file: the link /proc/self/exe names it whatever the command line
+// said (a bare "kest" found on PATH is not in the current folder); else argv[0].
+std::string ProgramPath(const char* argv0) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec && self.is_absolute()) return self.string();
+  fs::path given = fs::absolute(argv0 && *argv0 ? argv0 : "kest", ec);
+  return ec ? std::string(argv0 && *argv0 ? argv0 : "kest") : given.string();
+}
+
+// The plug-ins built with the program go into the root's plug-ins folder, replacing
+// older copies so that an update reaches installations seeded before it. Each is
+// written beside its target and renamed over it: a program that has the old one
+// loaded keeps its mapping.
+void InstallShippedPlugIns(const std::string& shipped, const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  for (fs::directory_iterator it(shipped, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().extension() != ".so") continue;
+    const fs::path target = fs::path(folder) / it->path().filename();
+    std::error_code copy_ec;
+    if (fs::exists(target, copy_ec) &&
+        fs::last_write_time(target, copy_ec) >= it->last_write_time(copy_ec))
+      continue;
+    const fs::path temporary = target.string() + ".new";
+    fs::copy_file(it->path(), temporary, fs::copy_options::overwrite_existing, copy_ec);
+    if (!copy_ec) fs::rename(temporary, target, copy_ec);
+    if (copy_ec) kest::Diag().Error("Plug-in " + target.string() + ": " + copy_ec.message());
+  }
+}
+
+// The installation root of this run, completed from the template and checked, with
+// the plug-ins built with the program.
+std::string OpenRoot(const std::string& program) {
+  const std::string root = kest::OpenInstallationRoot(TemplateDir(program));
+  InstallShippedPlugIns((std::filesystem::path(program).parent_path() / "PlugIns").string(),
+                        kest::InstallationFolders::FromRoot(root).PlugIns);
+  return root;
+}
+
+// The error box, where someone can see it: on the offscreen and minimal platforms
+// a modal box would wait for ever for a click that cannot come.
+void ShowErrorBox(const QString& text, const QString& detail = {}) {
+  const QString platform = QGuiApplication::platformName();
+  if (platform == "offscreen" || platform == "minimal") return;
+  QMessageBox box(QMessageBox::Critical, "Ошибка", text);
+  box.setInformativeText(detail);
+  box.exec();
+}
+
+// Ends the program on an error nobody handled: "ClassName: message" on stderr and
+// in the diagnostic log, and the error box with the message under `headline`.
+// Returns the exit status.
+int StopOnError(const std::exception_ptr& error, const QString& headline) {
+  const std::string text = kest::FatalErrorText(error);
+  kest::ReportFatalError(text);
+  QString message = QString::fromStdString(text);
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    message = QString::fromStdString(e.what());
+  } catch (...) {
+  }
+  ShowErrorBox(headline, message);
+  kest::Diag().Close();
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace kest;
-  std::string program = std::filesystem::absolute(argv[0]).string();
+  InstallTerminateHandler();  // an exception leaving a thread is logged before the abort
+  const std::string program = ProgramPath(argc > 0 ? argv[0] : nullptr);
   try {
     Diag().Open(DefaultDiagnosticLogPath(program), program);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+  } catch (...) {
+    ReportFatalError(FatalErrorText(std::current_exception()));
     return 1;
   }
   KestApplication app(argc, argv);
@@ -53,46 +128,43 @@ int main(int argc, char** argv) {
   QTranslator qt_ru;
   if (qt_ru.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) app.installTranslator(&qt_ru);
 
-  std::vector<std::string> args(argv + 1, argv + argc);
-  std::string line;
-  for (int i = 0; i < argc; ++i) line += (i ? " " : "") + std::string(argv[i]);
-  Diag().Note("Command line = " + line);
-  CommandLine command = ParseCommandLine(args);
-  if (!command.Valid()) {
-    QMessageBox::critical(nullptr, "Ошибка", QString::fromStdString(command.Error));
-    Diag().Close();
-    return 1;
-  }
-  Diag().SetTag(ModeLogTag(command.Mode));
-
+  CommandLine command;
   std::unique_ptr<SingleInstanceLock> lock;
-  if (command.Mode == AppMode::amRecorder) {
-    lock = std::make_unique<SingleInstanceLock>("LogRecorder");
-    if (!lock->Acquired()) {
-      Diag().Close();
-      return 0;  // a recorder is running already
-    }
-  }
-
-  int rc = 0;
-  {
-    std::unique_ptr<AppEnvironment> env;
-    try {
-      std::string root = ResolveInstallationRoot(TemplateDir(program));
-      // The plug-ins built with the program (the example) join the plug-ins folder.
-      const std::string shipped = (std::filesystem::path(program).parent_path() / "PlugIns").string();
-      try {
-        SeedRoot(shipped, root + "/PlugIns");
-      } catch (const std::exception& e) {
-        Diag().Error(e.what());
-      }
-      env = std::make_unique<AppEnvironment>(root);
-    } catch (const std::exception& e) {
-      Diag().Error(e.what());
-      QMessageBox::critical(nullptr, "Ошибка", "Программа не установлена корректно");
+  try {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string line;
+    for (int i = 0; i < argc; ++i) line += (i ? " " : "") + std::string(argv[i]);
+    Diag().Note("Command line = " + line);
+    command = ParseCommandLine(args);
+    if (!command.Valid()) {
+      std::fprintf(stderr, "%s\n", command.Error.c_str());
+      ShowErrorBox(QString::fromStdString(command.Error));
       Diag().Close();
       return 1;
     }
+    Diag().SetTag(ModeLogTag(command.Mode));
+    if (command.Mode == AppMode::amRecorder) {
+      lock = std::make_unique<SingleInstanceLock>("LogRecorder");
+      if (!lock->Acquired()) {
+        Diag().Close();
+        return 0;  // a recorder is running already
+      }
+    }
+  } catch (...) {
+    return StopOnError(std::current_exception(), "Программа завершена из-за ошибки");
+  }
+
+  std::unique_ptr<AppEnvironment> env;
+  try {
+    env = std::make_unique<AppEnvironment>(OpenRoot(program));
+  } catch (...) {
+    return StopOnError(std::current_exception(), "Программа не установлена корректно");
+  }
+
+  // No exception leaves main: what the windows throw while they are made ends the
+  // program here, with the application still there to show it.
+  int rc = 0;
+  try {
     std::shared_ptr<sim::ToolSimulator> simulator;
     if (command.Mode == AppMode::amRecorder) {
       simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), sim::SimSettings{}, SystemClock());
@@ -100,7 +172,14 @@ int main(int argc, char** argv) {
     }
     QtSettings settings;
     {
-      TMainForm window(*env, command.Mode, settings, simulator);
+      DialogQuestions questions(*env, settings, SystemClock(), ModeKey(command.Mode));
+      std::unique_ptr<TMainForm> form;
+      if (command.Mode == AppMode::amRecorder)
+        form = std::make_unique<TRecorderForm>(*env, settings, SystemClock(), questions, simulator);
+      else
+        form = std::make_unique<TEditorForm>(*env, settings, questions);
+      TMainForm& window = *form;
+      questions.SetWindow(&window);
       window.show();
       QTimer::singleShot(0, &window, [&window, file = command.FileName] { window.DeferredStart(file); });
       // For looking at the window on a machine without screen tools: KEST_GRAB=file.png
@@ -115,7 +194,10 @@ int main(int argc, char** argv) {
     }
     settings.Sync();
     if (simulator) UnregisterPortName(kSimPortName);
+  } catch (...) {
+    return StopOnError(std::current_exception(), "Программа завершена из-за ошибки");
   }
+  env.reset();
   Diag().Close();
   return rc;
 }

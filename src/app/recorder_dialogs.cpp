@@ -1,5 +1,9 @@
 #include "app/recorder_dialogs.h"
 
+#include "app/dialog_size.h"
+
+#include "support/clock.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -51,13 +55,14 @@ QDoubleSpinBox* Metres(double value, double low, double high, int decimals, QWid
 // ---------------------------------------------------------------------------------
 // Depth panel
 
-TTopPanel::TTopPanel(TLogger& logger, QWidget* parent)
+TTopPanel::TTopPanel(TLogger& logger, Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
       logger_(logger),
       source_(std::make_unique<TLoggerDataSource>()),
       lciDepth(std::make_unique<TLoggerChannelItem>()),
       lciSpeed(std::make_unique<TLoggerChannelItem>()),
-      lsimaglabel(std::make_unique<TLoggerSensorItem>()) {
+      lsimaglabel(std::make_unique<TLoggerSensorItem>()),
+      clock_(clock) {
   setWindowTitle(" ");
   setObjectName("TopPanel");
   auto* grid = new QHBoxLayout(this);
@@ -88,12 +93,6 @@ TTopPanel::TTopPanel(TLogger& logger, QWidget* parent)
   pLabel->setFixedSize(28, 28);
   pLabel->setAutoFillBackground(true);
   grid->addWidget(pLabel);
-  tlabel = new QTimer(this);
-  tlabel->setInterval(500);
-  connect(tlabel, &QTimer::timeout, this, [this] {
-    pLabel->setPalette(palette());  // back to the button face
-    tlabel->stop();
-  });
 
   lciDepth->SetChannelName("DEPTH");
   lciSpeed->SetChannelName("SPEED");
@@ -105,7 +104,7 @@ TTopPanel::TTopPanel(TLogger& logger, QWidget* parent)
     lSpeed->setText(Q(FormatFixed(std::round(item.GetValue()), 0)));
   };
   lsimaglabel->OnChange = [this](TLoggerItem& item) {
-    if (item.GetValue() > 0) tlabel->start();
+    if (item.GetValue() > 0 && label_until_ != 0) label_until_ = clock_.NowMs() + 500;
   };
 }
 
@@ -124,6 +123,10 @@ void TTopPanel::showEvent(QShowEvent* event) {
 }
 
 void TTopPanel::Refresh() {
+  if (label_until_ != 0 && clock_.NowMs() >= label_until_) {
+    pLabel->setPalette(palette());  // back to the button face
+    label_until_ = 0;
+  }
   if (TLoggerChannel* depth = logger_.DepthChannel(); depth && logger_.Active())
     lDepth->setText(Q(FormatFixed(depth->Value, 2)));
 }
@@ -132,7 +135,7 @@ void TTopPanel::ShowLabel(bool green) {
   QPalette p = pLabel->palette();
   p.setColor(QPalette::Window, green ? QColor(0, 200, 0) : QColor(220, 0, 0));
   pLabel->setPalette(p);
-  tlabel->start();
+  label_until_ = clock_.NowMs() + 500;
 }
 
 QString TTopPanel::DepthText() const { return lDepth->text(); }
@@ -196,6 +199,7 @@ TDepthSetDlg::TDepthSetDlg(TLogger& logger, RecordingSession& session, Settings&
       Apply();
     }
   };
+  FitToTitle(*this);
 }
 
 TDepthSetDlg::~TDepthSetDlg() { source_->SetLogger(nullptr); }
@@ -256,6 +260,7 @@ TCableDlg::TCableDlg(RecordingSession& session, QWidget* parent) : QDialog(paren
     Store();
     accept();
   });
+  FitToTitle(*this);
 }
 
 void TCableDlg::Store() {
@@ -284,6 +289,7 @@ TTensionDlg::TTensionDlg(TLogger& logger, std::string class_file, QWidget* paren
   layout->addLayout(form);
   auto* buttons = OkCancel(this, layout);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  FitToTitle(*this);
 }
 
 void TTensionDlg::Apply() {
@@ -318,6 +324,7 @@ TTrierDlg::TTrierDlg(int current, QWidget* parent) : QDialog(parent) {
   layout->addWidget(warning);
   auto* buttons = OkCancel(this, layout);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  FitToTitle(*this);
 }
 
 }  // namespace kest

@@ -17,6 +17,7 @@ class QTimer;
 
 namespace kest {
 
+class Clock;
 class RecordingSession;
 class Settings;
 class TLogger;
@@ -25,15 +26,17 @@ class TLoggerDataSource;
 class TLoggerSensorItem;
 
 // The depth panel: depth and speed in large figures over the tablet, and the
-// magnetic-label indicator the recording session paints red or green.
+// magnetic-label indicator the recording session paints red or green for half a
+// second (on `clock`, checked by Refresh).
 class TTopPanel : public QWidget {
  public:
-  TTopPanel(TLogger& logger, QWidget* parent);
+  TTopPanel(TLogger& logger, Clock& clock, QWidget* parent);
   ~TTopPanel() override;
 
   // The outcome of a label: green where it was expected or placed, else red.
   void ShowLabel(bool green);
-  // The depth as the logger holds it now (also before the cable first moves).
+  // The depth as the logger holds it now (also before the cable first moves); a
+  // lit label goes back to the face colour when its time is up.
   void Refresh();
   QString DepthText() const;
   QString SpeedText() const;
@@ -50,7 +53,8 @@ class TTopPanel : public QWidget {
   QLabel* lDepth = nullptr;
   QLabel* lSpeed = nullptr;
   QWidget* pLabel = nullptr;
-  QTimer* tlabel = nullptr;
+  Clock& clock_;
+  int64_t label_until_ = 0;  // ms on clock_; 0 when not lit
 };
 
 // "Установка глубины": the depth and the depth sensor's step, applied at once or

@@ -185,15 +185,11 @@ namespace {
 template <typename Fn>
 void WithCommands(TLogger& logger, Fn send) {
   if (!logger.CommandDriver().Ready()) return;
-  logger.Lock();
+  CommandLock lock(logger.CommandDriver());
   try {
     send();
   } catch (const EAbort&) {
-  } catch (...) {
-    logger.Unlock();
-    throw;
   }
-  logger.Unlock();
 }
 
 }  // namespace

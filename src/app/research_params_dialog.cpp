@@ -18,6 +18,7 @@
 
 #include <filesystem>
 
+#include "app/dialog_size.h"
 #include "log/research_parameters.h"
 #include "session/research.h"
 
@@ -54,6 +55,7 @@ class ValuesEditor : public QDialog {
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    FitToTitle(*this);
   }
   std::vector<std::string> Values() const {
     std::vector<std::string> values;
@@ -133,6 +135,7 @@ TResearchParamsDialog::TResearchParamsDialog(TResearchParameters& descriptions, 
   form_.TakeValues(current);
   FillRows();
   SetVariant(1);
+  FitToTitle(*this);
 }
 
 TResearchParamsDialog::~TResearchParamsDialog() = default;
@@ -231,6 +234,7 @@ void TResearchParamsDialog::Browse() {
   if (path.isEmpty()) return;
   last_folder_ = QFileInfo(path).absolutePath();
   setWindowTitle("Параметры - " + QFileInfo(path).fileName().toUpper());
+  FitToTitle(*this);
   try {
     descriptions_.Reload(path.toStdString());
   } catch (const std::exception& e) {

@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/dialog_size.h"
 #include "support/settings.h"
 
 namespace kest {
@@ -92,6 +93,7 @@ TSetupDialog::TSetupDialog(Settings& settings, std::string logs_folder, QWidget*
   for (QSpinBox* s : {seLASStep, seAutoSave}) connect(s, &QSpinBox::valueChanged, this, [this] { Changed(); });
   connect(eNull, &QLineEdit::textEdited, this, [this] { Changed(); });
   connect(cbOrg, &QComboBox::editTextChanged, this, [this] { Changed(); });
+  FitToTitle(*this);
 }
 
 void TSetupDialog::Changed() { apply_->setEnabled(true); }

@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "app/main_settings.h"
+#include "session/installation_folders.h"
+#include "session/log_document.h"
+#include "support/diagnostic_log.h"
 #include "support/number_text.h"
 #include "support/settings.h"
 
@@ -34,6 +37,16 @@ bool SetupValues::Apply(Settings& s, const std::string& logs_folder) const {
   s.SetString(kSettingsGroup, "LoadDir", logs_folder);
   s.SetBool(kSettingsGroup, "Setted", true);
   return true;
+}
+
+LogFileOptions FileOptions(const SetupValues& values, const InstallationFolders& folders) {
+  LogFileOptions options;
+  options.Las.StepCm = values.LASStep;
+  options.Las.Organisation = values.Organisation;
+  if (auto null_value = ParseFloat(values.NullValue)) options.Las.NullValue = static_cast<float>(*null_value);
+  options.Las.TemplateFile = folders.Data + "/LAS Headers/.msk";
+  options.Las.OnWarning = [](const std::string& message) { Diag().Note(message); };
+  return options;
 }
 
 }  // namespace kest

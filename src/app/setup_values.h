@@ -5,6 +5,8 @@
 namespace kest {
 
 class Settings;
+struct InstallationFolders;
+struct LogFileOptions;
 
 // The values of the settings dialog "Настройки", kept in the group "Settings".
 struct SetupValues {
@@ -24,5 +26,10 @@ struct SetupValues {
   bool Apply(Settings& settings, const std::string& logs_folder) const;
   bool NullValueValid() const;
 };
+
+// How the program reads and writes log files with these settings: the LAS step,
+// null value and organisation, the installation's header template; the reader's
+// warnings go to the diagnostic log.
+LogFileOptions FileOptions(const SetupValues& values, const InstallationFolders& folders);
 
 }  // namespace kest

@@ -7,6 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "support/diagnostic_log.h"
+#include "support/errors.h"
+#include "support/system_calls.h"
+
 namespace kest {
 
 std::string SingleInstanceLock::LockPath(const std::string& name) {
@@ -18,24 +22,23 @@ std::string SingleInstanceLock::LockPath(const std::string& name) {
 }
 
 SingleInstanceLock::SingleInstanceLock(const std::string& name) : path_(LockPath(name)) {
-  int fd;
-  do {
-    fd = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return;
-  int rc;
-  do {
-    rc = flock(fd, LOCK_EX | LOCK_NB);
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
-    close(fd);
+  int fd = RetryOnInterrupt([&] { return Sys().open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); });
+  if (fd < 0) {
+    // Not another recorder: the lock itself cannot be made. Say so, or the caller's
+    // "already running" would be the only trace.
+    Diag().Error(WithSystemError("Cannot create lock file " + path_ + ": "));
+    return;
+  }
+  if (RetryOnInterrupt([&] { return Sys().flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+    if (errno != EWOULDBLOCK) Diag().Error(WithSystemError("Cannot lock " + path_ + ": "));
+    Sys().close(fd);
     return;
   }
   fd_ = fd;
 }
 
 SingleInstanceLock::~SingleInstanceLock() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ >= 0) Sys().close(fd_);
 }
 
 }  // namespace kest

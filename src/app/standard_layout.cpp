@@ -13,10 +13,8 @@ namespace {
 constexpr TColor kCurveColors[] = {RGBColor(200, 0, 0),   RGBColor(0, 0, 200),   RGBColor(0, 130, 0),
                                    RGBColor(160, 0, 160), RGBColor(200, 110, 0), RGBColor(0, 130, 150)};
 
-}  // namespace
-
-void BuildStandardLayout(TLogViewerCore& viewer, const TLogSheet& sheet) {
-  viewer.BeginUpdate();
+// A scale column, then a graphics column per track but the argument's own.
+void AddStandardColumns(TLogViewerCore& viewer, const TLogSheet& sheet) {
   viewer.ClearColumns();
   auto* arg = viewer.NewColumn<TArgColumn>();
   arg->AddChild(viewer.RootColumn());
@@ -37,7 +35,15 @@ void BuildStandardLayout(TLogViewerCore& viewer, const TLogSheet& sheet) {
     last = curve;
     ++shown;
   }
-  viewer.EndUpdate();
+}
+
+}  // namespace
+
+void BuildStandardLayout(TLogViewerCore& viewer, const TLogSheet& sheet) {
+  {
+    TLogViewerCore::UpdateGuard update(viewer);
+    AddStandardColumns(viewer, sheet);
+  }
   viewer.RaiseEvent(veColumns);
 }
 

@@ -1,5 +1,7 @@
 #include "app/tool_selection_dialog.h"
 
+#include "app/dialog_size.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -53,10 +55,12 @@ void SelectText(QComboBox* combo, const std::string& text) {
 
 }  // namespace
 
-TLoggerSelectionDlg::TLoggerSelectionDlg(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs,
-                                         Settings& settings, std::string mode_key, QWidget* parent)
+TLoggerSelectionDlg::TLoggerSelectionDlg(TLogger& logger, Clock& clock, const TModuleClasses& classes,
+                                         const TModuleDefs& defs, Settings& settings, std::string mode_key,
+                                         QWidget* parent)
     : QDialog(parent),
       logger_(logger),
+      clock_(clock),
       classes_(classes),
       defs_(defs),
       settings_(settings),
@@ -124,6 +128,7 @@ TLoggerSelectionDlg::TLoggerSelectionDlg(TLogger& logger, const TModuleClasses& 
   FillLists();
   Select(memory_.Current());
   FillLoaded();
+  FitToTitle(*this);
 }
 
 TLoggerSelectionDlg::~TLoggerSelectionDlg() { ToolSelection::Save(settings_, mode_key_, memory_); }
@@ -184,7 +189,7 @@ bool TLoggerSelectionDlg::Load(std::string* error) {
       if (!error) {
         // The numbers come from the powered tool; its modules keep their defaults
         // when the window is cancelled.
-        TLoggerDetectionWindow detection(logger_, classes_, defs_, settings_, mode_key_, this);
+        TLoggerDetectionWindow detection(logger_, clock_, classes_, defs_, settings_, mode_key_, this);
         detection.exec();
       }
     }
@@ -212,6 +217,7 @@ TModuleBrowser::TModuleBrowser(const TModuleDefs& defs, QWidget* parent) : QDial
   auto* close = new QPushButton("Закрыть", this);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   layout->addWidget(close);
+  FitToTitle(*this);
 }
 
 }  // namespace kest

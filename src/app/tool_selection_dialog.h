@@ -12,6 +12,8 @@ class QWidget;
 
 namespace kest {
 
+class Clock;
+
 class Settings;
 class TLogger;
 
@@ -21,8 +23,8 @@ class TLogger;
 // remembered per detection mode.
 class TLoggerSelectionDlg : public QDialog {
  public:
-  TLoggerSelectionDlg(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs, Settings& settings,
-                      std::string mode_key, QWidget* parent = nullptr);
+  TLoggerSelectionDlg(TLogger& logger, Clock& clock, const TModuleClasses& classes, const TModuleDefs& defs,
+                      Settings& settings, std::string mode_key, QWidget* parent = nullptr);
   ~TLoggerSelectionDlg() override;
 
   ToolString Choice() const;
@@ -41,6 +43,7 @@ class TLoggerSelectionDlg : public QDialog {
   void FillLoaded();
 
   TLogger& logger_;
+  Clock& clock_;
   const TModuleClasses& classes_;
   const TModuleDefs& defs_;
   Settings& settings_;

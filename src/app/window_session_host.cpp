@@ -1,8 +1,6 @@
 #include "app/window_session_host.h"
 
-#include <QApplication>
-#include <QInputDialog>
-#include <QMessageBox>
+#include "app/window_questions.h"
 
 #include <filesystem>
 
@@ -24,58 +22,50 @@ const char* ModeText(int mode) {
 }  // namespace
 
 bool WindowSessionHost::AskText(const std::string& title, const std::string& prompt, std::string& text) {
-  if (Scripted) return Scripted->AskText(title, prompt, text);
-  bool ok = false;
-  QString answer = QInputDialog::getText(window_, Q(title), Q(prompt), QLineEdit::Normal, Q(text), &ok);
-  if (ok) text = answer.toStdString();
-  return ok;
+  return questions_.AskText(title, prompt, text);
 }
 
 bool WindowSessionHost::AskYesNo(const std::string& title, const std::string& question) {
-  if (Scripted) return Scripted->AskYesNo(title, question);
-  return QMessageBox::question(window_, Q(title), Q(question), QMessageBox::Yes | QMessageBox::No) ==
-         QMessageBox::Yes;
+  return questions_.AskYesNo(title, question);
 }
 
 void WindowSessionHost::ShowWarning(const std::string& message) {
-  if (Scripted) return Scripted->ShowWarning(message);
-  QMessageBox::warning(window_, "Внимание", Q(message));
+  questions_.ShowWarning(message);
 }
 
 void WindowSessionHost::Beep() {
-  if (Scripted) return Scripted->Beep();
-  QApplication::beep();
+  questions_.Beep();
 }
 
 void WindowSessionHost::ShowDepth(const std::string& text) {
-  if (Scripted) Scripted->ShowDepth(text);
+  questions_.ShowDepth(text);
   if (SetPanel) SetPanel(spDepth, Q(text) + " м");
 }
 
 void WindowSessionHost::ShowDepthStep(const std::string& text) {
-  if (Scripted) Scripted->ShowDepthStep(text);
+  questions_.ShowDepthStep(text);
   if (SetPanel) SetPanel(spStep, Q(text));
 }
 
 void WindowSessionHost::ShowLabel(bool green) {
-  if (Scripted) Scripted->ShowLabel(green);
+  questions_.ShowLabel(green);
   if (LabelShown) LabelShown(green);
 }
 
 void WindowSessionHost::RecordModeChanged(int mode) {
-  if (Scripted) Scripted->RecordModeChanged(mode);
+  questions_.RecordModeChanged(mode);
   if (SetPanel) SetPanel(spMode, QString::fromUtf8(ModeText(mode)));
   if (ModeChanged) ModeChanged(mode);
 }
 
 void WindowSessionHost::SaveStarted(const std::string& path) {
-  if (Scripted) Scripted->SaveStarted(path);
+  questions_.SaveStarted(path);
   std::string name = std::filesystem::path(path).filename().string();
   if (SetPanel) SetPanel(spMessage, Q("Saving file \"" + name + "\""));
 }
 
 void WindowSessionHost::SaveFinished(const std::string& path, bool ok) {
-  if (Scripted) Scripted->SaveFinished(path, ok);
+  questions_.SaveFinished(path, ok);
   std::string name = std::filesystem::path(path).filename().string();
   if (SetPanel) SetPanel(spMessage, ok ? Q("Сохранён " + name) : Q("Ошибка сохранения " + name));
 }

@@ -5,17 +5,17 @@
 
 #include "session/session_host.h"
 
-class QWidget;
-
 namespace kest {
 
-// The recording session's questions as dialogs over the main window, and its
-// indicators as status panels. Tests hand in scripted answers instead.
+class WindowQuestions;
+
+// The recording session's host in the recorder window: questions go to the
+// window's questions (dialogs, or a test's answers), indicators to the status
+// panels and the depth panel.
 class WindowSessionHost : public SessionHost {
  public:
-  explicit WindowSessionHost(QWidget* window) : window_(window) {}
+  explicit WindowSessionHost(WindowQuestions& questions) : questions_(questions) {}
 
-  SessionHost* Scripted = nullptr;
   std::function<void(int panel, const QString& text)> SetPanel;
   std::function<void(int mode)> ModeChanged;
   std::function<void(bool green)> LabelShown;
@@ -32,7 +32,7 @@ class WindowSessionHost : public SessionHost {
   void SaveFinished(const std::string& path, bool ok) override;
 
  private:
-  QWidget* window_;
+  WindowQuestions& questions_;
 };
 
 // Status bar panels, from the left.

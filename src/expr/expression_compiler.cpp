@@ -9,6 +9,7 @@
 #include "expr/express_list.h"
 #include "support/assert.h"
 #include "support/code_page.h"
+#include "support/trim.h"
 
 namespace kest {
 
@@ -25,12 +26,6 @@ bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= '
 bool IsNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 bool IsGenerated(const TExprWord* w) { return dynamic_cast<const TGeneratedVariable*>(w); }
 bool IsAssignable(const TExprWord* w) {
@@ -500,7 +495,7 @@ class Compilation {
 ExprChain CompileExpression(std::string_view text, TExpressList& words,
                             std::vector<std::unique_ptr<TExprWord>>& extra,
                             const CompilerSettings& settings) {
-  std::string lower = LowerCase(Trim(text));
+  std::string lower = LowerCase(Trim(text, kControlOrSpace));
   if (lower.size() > kMaxExpressionLength) throw EParserException("Expression is too long");
   size_t extra_before = extra.size();
   try {

@@ -7,18 +7,9 @@
 #include "expr/standard_words.h"
 #include "support/assert.h"
 #include "support/code_page.h"
+#include "support/trim.h"
 
 namespace kest {
-
-namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
 
 TExpressionParser::TExpressionParser(char decimal_separator)
     : arg_separator_(decimal_separator == ',' ? ';' : ','),
@@ -39,7 +30,7 @@ void TExpressionParser::DefineVariable(std::string_view name, double* target) {
 }
 
 int TExpressionParser::AddExpression(std::string_view text) {
-  text = Trim(text);
+  text = Trim(text, kControlOrSpace);
   if (text.empty() || text.starts_with("//")) return current_index_ = -1;
   if (auto it = by_text_.find(text); it != by_text_.end()) return current_index_ = it->second;
 

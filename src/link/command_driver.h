@@ -66,4 +66,21 @@ class CommandLock {
   TCommandDriver& driver_;
 };
 
+// RAII for TCommandDriver::TryLock / Unlock: unlocks only what it took.
+class CommandTryLock {
+ public:
+  CommandTryLock(TCommandDriver& driver, int timeout_ms)
+      : driver_(driver), owns_(driver_.TryLock(timeout_ms)) {}
+  ~CommandTryLock() {
+    if (owns_) driver_.Unlock();
+  }
+  CommandTryLock(const CommandTryLock&) = delete;
+  CommandTryLock& operator=(const CommandTryLock&) = delete;
+  bool Owns() const { return owns_; }
+
+ private:
+  TCommandDriver& driver_;
+  bool owns_;
+};
+
 }  // namespace kest

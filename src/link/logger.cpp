@@ -19,10 +19,6 @@ namespace kest {
 
 namespace {
 
-void Require(bool condition, const char* message) {
-  if (!condition) throw EAssertionFailed(message);
-}
-
 // A thread that takes longer than this to stop is reported in the diagnostic log.
 constexpr int kStopTimeoutMs = 5000;
 
@@ -107,10 +103,11 @@ void TLogger::KeepAlive(TContainedLoggerModule& module, bool&) {
   if (!active_ || now - module.LastHeard < kPingMs || now - last_ping_ < kPingMs) return;
   // Never inside a running command sequence, not even one of this thread that is
   // waiting for an acknowledgement: the byte would land between its bytes.
-  if (commands_.Busy() || !commands_.TryLock(0)) return;
+  if (commands_.Busy()) return;
+  CommandTryLock lock(commands_, 0);
+  if (!lock.Owns()) return;
   commands_.SendByte(KeepAliveCode());
   last_ping_ = now;
-  commands_.Unlock();
 }
 
 // ---------------------------------------------------------------------------

@@ -5,14 +5,6 @@
 
 namespace kest {
 
-namespace {
-
-void Require(bool condition, const char* message) {
-  if (!condition) throw EAssertionFailed(message);
-}
-
-}  // namespace
-
 TLoggerPacketDriver::TLoggerPacketDriver() : read_buffer_(kReadBufferSize), packets_(kRingSize) {}
 
 void TLoggerPacketDriver::AttachID(uint8_t id) {

@@ -12,10 +12,6 @@ namespace kest {
 
 namespace {
 
-void Require(bool condition, const char* message) {
-  if (!condition) throw EAssertionFailed(message);
-}
-
 // BE16(a): Pa high byte, Pa+1 low byte.
 uint32_t BE16(const TPacket& p, int a) { return uint32_t{p[a]} << 8 | p[a + 1]; }
 

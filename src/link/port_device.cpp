@@ -17,6 +17,7 @@
 #include "support/code_page.h"
 #include "support/diagnostic_log.h"
 #include "support/number_text.h"
+#include "support/system_calls.h"
 
 namespace kest {
 
@@ -38,7 +39,7 @@ bool IsLoss(int error) { return error == EIO || error == ENXIO || error == ENODE
 class PosixDevice : public PortDevice {
  public:
   explicit PosixDevice(int fd) : fd_(fd) {}
-  ~PosixDevice() override { ::close(fd_); }
+  ~PosixDevice() override { Sys().close(fd_); }
 
   size_t Queued() override {
     if (lost_) return 0;
@@ -51,17 +52,16 @@ class PosixDevice : public PortDevice {
     // A terminal that hung up (an unplugged adapter, the far side of a pseudo-
     // terminal closed) may still answer FIONREAD with 0; poll tells.
     pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+      ++faults_;
       lost_ = (p.revents & POLLNVAL) ? EBADF : EIO;
+    }
     return 0;
   }
 
   size_t Read(void* buffer, size_t count) override {
     if (lost_) return 0;
-    ssize_t n;
-    do {
-      n = ::read(fd_, buffer, count);
-    } while (n < 0 && errno == EINTR);
+    ssize_t n = RetryOnInterrupt([&] { return Sys().read(fd_, buffer, count); });
     if (n < 0) {
       if (errno != EAGAIN) Fail(errno, nullptr);
       return 0;
@@ -71,32 +71,25 @@ class PosixDevice : public PortDevice {
 
   size_t Write(const void* buffer, size_t count) override {
     if (lost_) return 0;
-    auto* bytes = static_cast<const char*>(buffer);
-    size_t done = 0;
     int waits = 0;
-    while (done < count) {
-      ssize_t n = ::write(fd_, bytes + done, count - done);
-      if (n > 0) {
-        done += static_cast<size_t>(n);
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && errno == EAGAIN && waits++ < 10) {
-        pollfd p{fd_, POLLOUT, 0};
-        ::poll(&p, 1, 20);  // the output queue drains at the line's pace
-        continue;
-      }
-      Fail(n < 0 ? errno : EIO, "WriteFile ");
-      break;
-    }
-    return done;
+    WriteOutcome out = WriteAll(fd_, buffer, count, [&] {
+      if (waits++ >= 10) return false;
+      pollfd p{fd_, POLLOUT, 0};
+      ::poll(&p, 1, 20);  // the output queue drains at the line's pace
+      return true;
+    });
+    if (out.error) Fail(out.error, "WriteFile ");
+    return out.written;
   }
 
   int LostError() const override { return lost_; }
+  uint32_t Faults() const override { return faults_; }
 
  private:
-  // A lost device is remembered; any other failure is logged.
+  // Every failure is counted. A lost device is remembered and left to its owner to
+  // report; any other failure is logged.
   void Fail(int error, const char* what) {
+    ++faults_;
     if (IsLoss(error)) {
       lost_ = error;
       return;
@@ -106,6 +99,7 @@ class PosixDevice : public PortDevice {
 
   int fd_;
   std::atomic<int> lost_{0};
+  std::atomic<uint32_t> faults_{0};
 };
 
 // 57600 baud, 8 data bits, even parity, one stop bit, raw. A terminal that refuses a
@@ -167,12 +161,13 @@ std::unique_ptr<PortDevice> OpenPortDevice(const std::string& name) {
   if (SameText(name, "Nul")) return std::make_unique<NullDevice>();
 
   std::string path = PortDevicePath(name);
-  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  int fd = RetryOnInterrupt(
+      [&] { return Sys().open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0); });
   if (fd < 0) throw ELoggerError("Error opening " + name + " " + std::strerror(errno));
   // Exclusive: a second open of the same device fails while we hold it (the lock
   // holds for every user; TIOCEXCL keeps out programs that do not lock).
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
+  if (RetryOnInterrupt([&] { return Sys().flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+    Sys().close(fd);
     throw ELoggerError("Error opening " + name + " " + std::strerror(EBUSY));
   }
   if (::isatty(fd)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +27,9 @@ class PortDevice {
   // The system error that ended the device (EIO, ENXIO, ENODEV ...), 0 while it
   // works. A lost device stays lost: only opening the port again brings it back.
   virtual int LostError() const { return 0; }
+  // Faults met so far (failed calls, a hang-up), the one that lost the device
+  // included.
+  virtual uint32_t Faults() const { return 0; }
 };
 
 // Opens a device by port name; raises ELoggerError "Error opening <name> <system

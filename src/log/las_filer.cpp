@@ -13,13 +13,9 @@
 #include "support/number_text.h"
 #include "support/rounding.h"
 #include "support/stream.h"
+#include "support/trim.h"
 
 namespace kest {
-
-TLasOptions& LasOptions() {
-  static TLasOptions options;
-  return options;
-}
 
 TLogParameters& TLasFiler::Dictionary() const {
   return options_.Dictionary ? *options_.Dictionary : LogParameters();
@@ -49,13 +45,6 @@ std::string Pad(std::string_view s, int width, bool left) {
   if (width <= 0 || n >= static_cast<size_t>(width)) return std::string(s);
   std::string fill(static_cast<size_t>(width) - n, ' ');
   return left ? std::string(s) + fill : fill + std::string(s);
-}
-
-std::string Trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return std::string(s.substr(b, e - b + 1));
 }
 
 // Delphi's "0.###": at most three decimals, no trailing zeros.
@@ -208,7 +197,7 @@ class LasWriter {
         Line(raw);
         continue;
       }
-      std::string mnemonic = Trim(Trim(raw).substr(0, 5));
+      std::string mnemonic(Trim(Trim(raw, kSpaceTab).substr(0, 5), kSpaceTab));
       mnemonic = mnemonic.substr(0, mnemonic.find('.'));
       const Key* key = nullptr;
       for (const auto& k : keys)
@@ -315,7 +304,7 @@ class LasReader {
   // One line as it came from the file (code page 866, not trimmed).
   void Line(std::string_view raw) {
     ++line_number_;
-    std::string_view line = TrimView(raw);
+    std::string_view line = Trim(raw, kSpaceTab);
     if (line.empty() || line.front() == '#') return;
     if (line.front() == '~') {
       Section(line);
@@ -350,11 +339,6 @@ class LasReader {
   }
 
  private:
-  static std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-  }
   static std::string Decode(std::string_view line) {
     return IsAscii(line) ? std::string(line) : Cp866ToUtf8(line);
   }
@@ -383,7 +367,7 @@ class LasReader {
   // first blank after it to the last ':'.
   static void SplitHeaderLine(const std::string& line, std::string& mnemonic, std::string& value) {
     auto dot = line.find('.');
-    mnemonic = Trim(line.substr(0, dot));
+    mnemonic = Trim(line.substr(0, dot), kSpaceTab);
     if (dot == std::string::npos) {
       value.clear();
       return;
@@ -394,7 +378,8 @@ class LasReader {
       value.clear();
       return;
     }
-    value = Trim(line.substr(space, colon == std::string::npos ? std::string::npos : colon - space));
+    value = Trim(line.substr(space, colon == std::string::npos ? std::string::npos : colon - space),
+                 kSpaceTab);
   }
 
   double HeaderNumber(const std::string& text, const char* what) const {
@@ -438,7 +423,7 @@ class LasReader {
   }
 
   void Curve(const std::string& line) {
-    std::string mnemonic = Trim(line.substr(0, line.find('.')));
+    std::string mnemonic(Trim(line.substr(0, line.find('.')), kSpaceTab));
     if (mnemonic.empty()) return;
     if (rows_ > 0) throw ELasFilerError("Curve section after the data" + AtLine());
     const TLogParameter& entry = dictionary_.GetByMnemonic(mnemonic);

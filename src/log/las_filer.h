@@ -10,7 +10,8 @@ namespace kest {
 
 class TLogParameters;
 
-// What LAS export and import take from the program's settings and data folder.
+// What LAS export and import take from the program's settings and data folder. The
+// registries' handlers use the defaults; a log document passes the program's own.
 struct TLasOptions {
   int32_t StepCm = 1;            // export step in centimetres ("LASStep", 1..20)
   float NullValue = -9999.99f;   // written for missing samples ("NullValue")
@@ -21,16 +22,12 @@ struct TLasOptions {
   std::function<void(const std::string& message)> OnWarning;
 };
 
-// The options registry-created LAS handlers use; the program sets them from its
-// settings at start-up, kest-tool from its command line.
-TLasOptions& LasOptions();
-
 // LAS 2.0 exchange files: written unwrapped with CR LF in code page 866 and "." as
 // the decimal separator, the sheet resampled to the export step (each value the
 // peak over the step); read back into tracks through the parameter dictionary.
 class TLasFiler : public TLogSheetFiler {
  public:
-  TLasFiler() : options_(LasOptions()) {}
+  TLasFiler() = default;
   explicit TLasFiler(TLasOptions options) : options_(std::move(options)) {}
   static std::string FormatName() { return "LAS"; }
 

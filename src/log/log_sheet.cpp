@@ -252,6 +252,13 @@ void TLogSheet::AppendCrashFile(const std::string& file_name, int32_t from, int3
   TTMPFiler::AppendRows(file_name, *this, from, factor, to);
 }
 
+void TLogSheet::AssignLog(const TLogSheet& other) {
+  Assign(other);
+  params_ = other.params_;
+  comments_ = other.comments_;
+  las_step_ = other.las_step_;
+}
+
 void TLogSheet::Assign(const TLogSheet& other) {
   argument_ = other.argument_;
   tag_ = other.tag_;

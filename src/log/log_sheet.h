@@ -116,6 +116,8 @@ class TLogSheet {
 
   // Copies Argument, Tag and every track of another sheet.
   void Assign(const TLogSheet& other);
+  // Assign, and the parameters, comments and LAS step: the whole log as a file holds it.
+  void AssignLog(const TLogSheet& other);
 
   // Properties.
   TLogArgument Argument() const { return argument_; }
@@ -177,6 +179,22 @@ class SheetLock {
 
  private:
   TLogSheet& sheet_;
+};
+
+// RAII for TLogSheet::TryLock / Unlock: unlocks only what it took.
+class SheetTryLock {
+ public:
+  explicit SheetTryLock(TLogSheet& sheet) : sheet_(sheet), owns_(sheet_.TryLock()) {}
+  ~SheetTryLock() {
+    if (owns_) sheet_.Unlock();
+  }
+  SheetTryLock(const SheetTryLock&) = delete;
+  SheetTryLock& operator=(const SheetTryLock&) = delete;
+  bool Owns() const { return owns_; }
+
+ private:
+  TLogSheet& sheet_;
+  bool owns_;
 };
 
 }  // namespace kest

@@ -170,8 +170,10 @@ void TTMPFiler::AppendRows(const std::string& file_name, TLogSheet& sheet, int32
   sheet.UpdateRange();
 
   FileStream file(file_name, FileStream::Mode::ReadWrite);
-  if (file.Size() == 0) {
-    std::string header = "TMP01";
+  const int64_t start = file.Size();
+  std::string header;
+  if (start == 0) {
+    header = "TMP01";
     if (sheet.Argument() == laTime) header += std::string(kCrLf) + "~T" + kCrLf + ArgumentName(laTime);
     header += std::string(kCrLf) + "~C" + kCrLf;
     for (TLogTrack* t : tracks) header += Utf8ToCp1251(t->Parameter()) + "^";
@@ -180,7 +182,6 @@ void TTMPFiler::AppendRows(const std::string& file_name, TLogSheet& sheet, int32
     header += kCrLf;
     for (TLogTrack* t : tracks) PutInt32(header, t->Origin());
     header += std::string(kCrLf) + "~A" + kCrLf;
-    file.WriteString(header);
   }
 
   // Rows of sample indices k0, k0 + factor, ... covering from..to, but never past
@@ -196,9 +197,12 @@ void TTMPFiler::AppendRows(const std::string& file_name, TLogSheet& sheet, int32
   }
   try {
     file.SeekToEnd();
-    file.WriteString(rows);
+    file.WriteString(header + rows);
   } catch (const EInOutError&) {
-    // A full disk must not stop the recording; the file keeps what was written.
+    // A row written in part would shift every row after it: the file goes back to
+    // what it held, and the caller, told of the failure, writes these rows later.
+    file.Truncate(start);
+    throw;
   }
 }
 

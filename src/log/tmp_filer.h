@@ -36,8 +36,8 @@ class TTMPFiler : public TLogSheetFiler {
 
   // Appends to the crash file the rows of the samples from argument `from` to `to`,
   // every `factor`-th sample (10 for time logs, 5 for depth logs). Writes the header
-  // first when the file is empty. Rows stop at the shortest track; write errors
-  // after the header are swallowed, keeping what was written.
+  // first when the file is empty. Rows stop at the shortest track. Raises
+  // EInOutError when the rows cannot be written, leaving the file as it was.
   static void AppendRows(const std::string& file_name, TLogSheet& sheet, int32_t from,
                          int32_t factor, int32_t to);
 };

@@ -1,6 +1,7 @@
 #include "session/background_save.h"
 
 #include "log/log_sheet.h"
+#include "support/atomic_file.h"
 #include "support/diagnostic_log.h"
 
 namespace kest {
@@ -8,20 +9,25 @@ namespace kest {
 BackgroundSave::~BackgroundSave() { WaitAll(); }
 
 void BackgroundSave::Save(TLogSheet& sheet, const std::string& path, const std::string& ext) {
+  Save(sheet, path, WriterFilers().Find(ext));
+}
+
+void BackgroundSave::Save(TLogSheet& sheet, const std::string& path, TLogSheetFilerClass format,
+                          std::function<void(TLogSheet&)> prepare) {
   auto copy = std::make_shared<TLogSheet>();
   {
     SheetLock lock(sheet);
-    copy->Assign(sheet);
-    copy->Params() = sheet.Params();
-    copy->Comments() = sheet.Comments();
-    copy->SetLasStep(sheet.LasStep());
+    copy->AssignLog(sheet);
   }
+  if (prepare) prepare(*copy);
   auto job = std::make_unique<Job>();
   job->path = path;
   Job* j = job.get();
-  job->thread = std::jthread([j, copy, ext] {
+  job->thread = std::jthread([j, copy, format = std::move(format)] {
     try {
-      copy->SaveToFile(j->path, ext);
+      AtomicFile file(j->path);
+      SaveSheet(format, file, *copy, {});
+      file.Commit();
       j->ok = true;
     } catch (const std::exception& e) {
       Diag().Error(std::string("Error saving file: ") + e.what());

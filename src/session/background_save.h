@@ -1,10 +1,13 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
 #include <thread>
+
+#include "log/log_sheet_filer.h"
 
 namespace kest {
 
@@ -31,6 +34,10 @@ class BackgroundSave {
 
   // Starts writing `sheet` to `path` in the format of `ext` ("LS", ...).
   void Save(TLogSheet& sheet, const std::string& path, const std::string& ext);
+  // Starts writing with `format`; `prepare` changes the copy first (what the
+  // format cannot hold).
+  void Save(TLogSheet& sheet, const std::string& path, TLogSheetFilerClass format,
+            std::function<void(TLogSheet&)> prepare = {});
   // The saves that ended since the last call, oldest first.
   std::list<Result> Reap();
   // Waits for every running save; returns them as Reap does.

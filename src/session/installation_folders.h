@@ -2,7 +2,13 @@
 
 #include <string>
 
+#include "session/session_errors.h"
+
 namespace kest {
+
+// An installation root that the program cannot run on; the message names the root
+// and the reason.
+KEST_DECLARE_ERROR(EInstallationError, ESessionError);
 
 // The folders of one installation, all derived from its root (paths without a
 // trailing slash).
@@ -26,8 +32,9 @@ struct InstallationFolders {
 // settings file (`system_settings_file`, an INI file; its [General] group or no
 // group), else the per-user root $XDG_DATA_HOME/kest (~/.local/share/kest), which is
 // seeded from `template_dir` on first use. Never empty.
-std::string ResolveInstallationRoot(const std::string& template_dir,
-                                    const std::string& system_settings_file = "/etc/xdg/Velmora/KEST-1.4.conf");
+std::string ResolveInstallationRoot(
+    const std::string& template_dir,
+    const std::string& system_settings_file = "/etc/xdg/Velmora/KEST-1.4.conf");
 
 // The per-user root: $XDG_DATA_HOME/kest, or ~/.local/share/kest.
 std::string UserRoot();
@@ -36,5 +43,15 @@ std::string UserRoot();
 // existing files are never overwritten. Missing folders are created. Raises
 // EInOutError when the root cannot be created.
 void SeedRoot(const std::string& template_dir, const std::string& root);
+
+// The root the program runs on: `root` when given, else ResolveInstallationRoot's
+// choice. Whatever the root lacks is copied from `template_dir` (existing files are
+// kept), then the root is checked: a folder the program can write, Data and its
+// class and module folders readable, the "System" class present, Research, Logs and
+// PlugIns writable. Raises EInstallationError "Папка установки "ROOT" недоступна:
+// REASON" when it cannot be used.
+std::string OpenInstallationRoot(
+    const std::string& template_dir, const std::string& root = {},
+    const std::string& system_settings_file = "/etc/xdg/Velmora/KEST-1.4.conf");
 
 }  // namespace kest

@@ -9,6 +9,7 @@
 #include "session/research.h"
 #include "session/session_host.h"
 #include "support/assert.h"
+#include "support/atomic_file.h"
 #include "support/clock.h"
 #include "support/diagnostic_log.h"
 #include "support/number_text.h"
@@ -514,23 +515,34 @@ void RecordingSession::AutoSave() {
       RewriteCrashFile(factor);
     }
     SavedPosition = position;
-  } catch (const EKestError& e) {
-    Diag().Error(std::string("Auto-save: ") + e.what());
+    if (!auto_save_error_.empty()) Diag().Note("Auto-save: crash file written again");
+    auto_save_error_.clear();
+  } catch (const std::exception& e) {
+    // Recording goes on and the next tick tries again; a failure that repeats tick
+    // after tick is logged once.
+    if (auto_save_error_ != e.what()) Diag().Error(std::string("Auto-save: ") + e.what());
+    auto_save_error_ = e.what();
   }
 }
 
 // A log recorded upwards grows at its front, which an appended file cannot follow:
-// its crash file is written whole each time and put in place by a rename.
+// its crash file is written whole each time and put in place by a durable rename.
+// Raises EInOutError; the crash file in place is then untouched.
 void RecordingSession::RewriteCrashFile(int32_t factor) {
   std::string temp = crash_file_ + ".new";
   std::error_code ignored;
   std::filesystem::remove(temp, ignored);
-  {
-    SheetLock lock(lsSave);
-    lsSave.UpdateRange();
-    lsSave.AppendCrashFile(temp, lsSave.Start(), factor, lsSave.End());
+  try {
+    {
+      SheetLock lock(lsSave);
+      lsSave.UpdateRange();
+      lsSave.AppendCrashFile(temp, lsSave.Start(), factor, lsSave.End());
+    }
+    RenameDurably(temp, crash_file_);
+  } catch (...) {
+    std::filesystem::remove(temp, ignored);
+    throw;
   }
-  std::filesystem::rename(temp, crash_file_);
 }
 
 void RecordingSession::DeleteCrashFile() {

@@ -100,6 +100,9 @@ class RecordingSession {
   // What the auto-save timer does: appends the rows since SavedPosition to the crash
   // file, every 10th row of a time log, every 5th of a depth log.
   void AutoSave();
+  // Why the last auto-save failed, empty once one has worked again. A failure is
+  // logged, not shown: recording goes on and every tick tries again.
+  const std::string& AutoSaveError() const { return auto_save_error_; }
   // The main loop's idle work: fires the auto-save timer when due and reports the
   // background saves that ended.
   void Idle();
@@ -170,6 +173,7 @@ class RecordingSession {
   int64_t auto_save_ms_ = 0;
   int64_t next_auto_save_ = 0;
   int32_t next_saved_row_ = 0;  // index of the next row due in the crash file
+  std::string auto_save_error_;
   BackgroundSave saves_;
   std::string pending_save_;  // the save whose success makes the crash file obsolete
 };

@@ -37,7 +37,9 @@ class SessionHost {
 };
 
 // Answers from options, for kest-tool and tests, and remembers what was asked.
-class HeadlessSessionHost : public SessionHost {
+// `Base` is SessionHost or an interface derived from it that adds questions.
+template <class Base>
+class HeadlessAnswers : public Base {
  public:
   // Answers to AskText in order; when none is left, the box is "cancelled".
   std::deque<std::string> Texts;
@@ -54,8 +56,17 @@ class HeadlessSessionHost : public SessionHost {
   int LabelGreen = 0;
   int LabelRed = 0;
 
-  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override;
-  bool AskYesNo(const std::string& title, const std::string& question) override;
+  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
+    Asked.push_back(title + ": " + prompt);
+    if (Texts.empty()) return false;
+    text = Texts.front();
+    Texts.pop_front();
+    return true;
+  }
+  bool AskYesNo(const std::string& title, const std::string& question) override {
+    Asked.push_back(title + ": " + question);
+    return Yes;
+  }
   void ShowWarning(const std::string& message) override { Warnings.push_back(message); }
   void Beep() override { ++Beeps; }
   void ShowDepth(const std::string& text) override { Depth = text; }
@@ -63,5 +74,7 @@ class HeadlessSessionHost : public SessionHost {
   void ShowLabel(bool green) override { ++(green ? LabelGreen : LabelRed); }
   void SaveFinished(const std::string& path, bool ok) override { (ok ? Saved : Failed).push_back(path); }
 };
+
+class HeadlessSessionHost : public HeadlessAnswers<SessionHost> {};
 
 }  // namespace kest

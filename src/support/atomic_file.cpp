@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/errors.h"
+#include "support/system_calls.h"
 
 namespace kest {
 
@@ -18,6 +19,31 @@ std::string FolderOf(const std::string& path) {
   auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+[[noreturn]] void CannotWrite(const std::string& target, int error) {
+  throw EInOutError(WithSystemError("Cannot write file \"" + target + "\": ", error));
+}
+
+// fsync of a descriptor; EINVAL means a file system that cannot sync it, which is
+// not a fault. Returns the error, 0 when synced.
+int SyncDescriptor(int fd) {
+  if (RetryOnInterrupt([&] { return Sys().fsync(fd); }) == 0 || errno == EINVAL) return 0;
+  return errno;
+}
+
+void Rename(const std::string& from, const std::string& to) {
+  if (RetryOnInterrupt([&] { return Sys().rename(from.c_str(), to.c_str()); }) != 0) CannotWrite(to, errno);
+}
+
+// Makes a rename into the folder of `target` survive a power cut.
+void SyncFolderOf(const std::string& target) {
+  int dir = RetryOnInterrupt(
+      [&] { return Sys().open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); });
+  if (dir < 0) return;  // a folder we may not read cannot be synced; the rename stands
+  int error = SyncDescriptor(dir);
+  Sys().close(dir);
+  if (error) CannotWrite(target, error);
 }
 
 }  // namespace
@@ -33,11 +59,11 @@ AtomicFile::AtomicFile(const std::string& target) : target_(target) {
   try {
     temp_ = std::make_unique<FileStream>(temp_path_, FileStream::Mode::Create);
   } catch (...) {
-    ::close(fd);
+    Sys().close(fd);
     ::unlink(temp_path_.c_str());
     throw;
   }
-  ::close(fd);
+  Sys().close(fd);
 }
 
 AtomicFile::~AtomicFile() {
@@ -50,21 +76,25 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::Commit() {
   temp_->Flush();
   temp_.reset();
-  if (::rename(temp_path_.c_str(), target_.c_str()) != 0)
-    throw EInOutError(WithSystemError("Cannot write file \"" + target_ + "\": "));
+  Rename(temp_path_, target_);
   committed_ = true;
-  // Make the rename itself durable.
-  int dir = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  SyncFolderOf(target_);
 }
 
 void WriteFileAtomically(const std::string& target, const std::string& bytes) {
   AtomicFile file(target);
   file.WriteString(bytes);
   file.Commit();
+}
+
+void RenameDurably(const std::string& from, const std::string& to) {
+  int fd = RetryOnInterrupt([&] { return Sys().open(from.c_str(), O_RDONLY | O_CLOEXEC, 0); });
+  if (fd < 0) CannotWrite(to, errno);
+  int error = SyncDescriptor(fd);
+  Sys().close(fd);
+  if (error) CannotWrite(to, error);
+  Rename(from, to);
+  SyncFolderOf(to);
 }
 
 }  // namespace kest

@@ -37,4 +37,10 @@ class AtomicFile : public Stream {
 // Replaces `target` with `bytes` atomically.
 void WriteFileAtomically(const std::string& target, const std::string& bytes);
 
+// Puts the written and closed file `from` in place of `to` as Commit does: the
+// file's bytes reach the disk before the rename, the rename itself after it.
+// Raises EInOutError "Cannot write file "<to>": <system text>"; `to` is unchanged
+// when the rename did not happen.
+void RenameDurably(const std::string& from, const std::string& to);
+
 }  // namespace kest

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "support/errors.h"
+#include "support/system_calls.h"
 
 namespace kest {
 
@@ -37,17 +38,18 @@ void DiagnosticLog::Open(const std::string& path, const std::string& program_pat
   std::lock_guard lock(mutex_);
   // Delete the old log unless another running instance still holds it (shared lock).
   bool fresh = true;
-  int old = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  int old = RetryOnInterrupt([&] { return Sys().open(path.c_str(), O_RDWR | O_CLOEXEC, 0); });
   if (old >= 0) {
-    if (::flock(old, LOCK_EX | LOCK_NB) == 0)
+    if (Sys().flock(old, LOCK_EX | LOCK_NB) == 0)
       ::unlink(path.c_str());
     else
       fresh = false;
-    ::close(old);
+    Sys().close(old);
   }
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  fd_ = RetryOnInterrupt(
+      [&] { return Sys().open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644); });
   if (fd_ < 0) throw EDiagnosticLogError(WithSystemError("Could not create log file. "));
-  ::flock(fd_, LOCK_SH);
+  RetryOnInterrupt([&] { return Sys().flock(fd_, LOCK_SH); });
   path_ = path;
   owner_ = fresh;
   if (owner_) {
@@ -67,7 +69,7 @@ void DiagnosticLog::Close() {
     WriteLine("Завершение работы программы");
     WriteLine(kRule);
   }
-  ::close(fd_);
+  Sys().close(fd_);
   fd_ = -1;
 }
 
@@ -104,14 +106,9 @@ void DiagnosticLog::Write(Mark mark, std::string_view message) {
 
 void DiagnosticLog::WriteLine(const std::string& line) {
   std::string bytes = line + "\r\n";
-  size_t done = 0;
-  while (done < bytes.size()) {
-    // O_APPEND moves to the end of the file before every write.
-    ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // a full disk must not stop the program
-    done += static_cast<size_t>(n);
-  }
+  // O_APPEND moves to the end of the file before every write. A failure (a full
+  // disk) loses the entry: the log must never stop the program.
+  WriteAll(fd_, bytes.data(), bytes.size());
 }
 
 void DiagnosticLog::LogException(std::string_view source, int line, std::string_view message) {

@@ -12,6 +12,11 @@ const char* ExceptionClassName(const std::exception& e) noexcept {
   return "Exception";
 }
 
+std::string EAssertionFailed::Place() const {
+  if (!file_) return {};
+  return std::string(file_) + ", line " + std::to_string(line_);
+}
+
 std::string WithSystemError(const std::string& message) { return WithSystemError(message, errno); }
 
 std::string WithSystemError(const std::string& message, int error_code) {

@@ -15,15 +15,31 @@ class EKestError : public std::runtime_error {
 };
 
 // Declares an exception class `Name` derived from `Base` with its own ClassName().
-#define KEST_DECLARE_ERROR(Name, Base)                                              \
-  class Name : public Base {                                                        \
-   public:                                                                          \
-    explicit Name(const std::string& message) : Base(message) {}                    \
-    const char* ClassName() const noexcept override { return #Name; }               \
+#define KEST_DECLARE_ERROR(Name, Base)                                \
+  class Name : public Base {                                          \
+   public:                                                            \
+    explicit Name(const std::string& message) : Base(message) {}      \
+    const char* ClassName() const noexcept override { return #Name; } \
   }
 
-// Raised by KEST_ASSERT when an internal invariant does not hold.
-KEST_DECLARE_ERROR(EAssertionFailed, EKestError);
+// Raised by KEST_ASSERT and Require when an internal invariant does not hold: a fault
+// of the program, not of its input. Carries the failing place when it is known.
+class EAssertionFailed : public EKestError {
+ public:
+  explicit EAssertionFailed(const std::string& message) : EKestError(message) {}
+  // `file` must outlive the exception (a source path literal).
+  EAssertionFailed(const std::string& message, const char* file, int line)
+      : EKestError(message), file_(file), line_(line) {}
+  const char* ClassName() const noexcept override { return "EAssertionFailed"; }
+
+  // "src/x.cpp, line 12"; empty when the place is not known.
+  std::string Place() const;
+
+ private:
+  const char* file_ = nullptr;
+  int line_ = 0;
+};
+
 // Raised when a buffer cannot be allocated.
 KEST_DECLARE_ERROR(EOutOfMemory, EKestError);
 // Raised by input and output helpers of the support layer.

@@ -3,15 +3,15 @@
 #include <charconv>
 #include <limits>
 
+#include "support/trim.h"
+
 namespace kest {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-    s.remove_suffix(1);
-  return s;
+// The number without the blanks around it; a line end read along with it may follow it.
+std::string_view Unpadded(std::string_view s) {
+  return TrimRight(TrimLeft(s, kSpaceTab), kSpaceTabLineEnd);
 }
 
 std::string ToChars(double value, std::chars_format format, int precision, bool with_precision) {
@@ -24,7 +24,7 @@ std::string ToChars(double value, std::chars_format format, int precision, bool 
 }  // namespace
 
 std::optional<int64_t> ParseInt64(std::string_view text) {
-  text = Trim(text);
+  text = Unpadded(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   int64_t value = 0;
   auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -40,7 +40,7 @@ std::optional<int> ParseInt(std::string_view text) {
 }
 
 std::optional<double> ParseFloat(std::string_view text) {
-  text = Trim(text);
+  text = Unpadded(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double value = 0;
   auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "support/errors.h"
+#include "support/system_calls.h"
 
 namespace kest {
 
@@ -41,35 +42,30 @@ FileStream::FileStream(const std::string& path, Mode mode) : path_(path) {
     case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
-  do {
-    fd_ = ::open(path.c_str(), flags, 0644);
-  } while (fd_ < 0 && errno == EINTR);
+  fd_ = RetryOnInterrupt([&] { return Sys().open(path.c_str(), flags, 0644); });
   if (fd_ < 0) throw EInOutError(WithSystemError("Cannot open file \"" + path + "\": "));
   struct stat st {};
-  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    throw EInOutError(WithSystemError("Cannot open file \"" + path + "\": ", EISDIR));
-  }
+  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) CloseAndThrow(EISDIR);
   // Others may read while we read; nobody writes while we read or write.
-  if (::flock(fd_, (mode == Mode::Read ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
-    int error = errno;
-    ::close(fd_);
-    fd_ = -1;
-    throw EInOutError(WithSystemError("Cannot open file \"" + path + "\": ", error));
-  }
+  int lock = (mode == Mode::Read ? LOCK_SH : LOCK_EX) | LOCK_NB;
+  if (RetryOnInterrupt([&] { return Sys().flock(fd_, lock); }) != 0) CloseAndThrow(errno);
+}
+
+void FileStream::CloseAndThrow(int error) {
+  Sys().close(fd_);
+  fd_ = -1;
+  throw EInOutError(WithSystemError("Cannot open file \"" + path_ + "\": ", error));
 }
 
 FileStream::~FileStream() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) Sys().close(fd_);
 }
 
 size_t FileStream::Read(void* buffer, size_t count) {
   size_t done = 0;
   auto* out = static_cast<char*>(buffer);
   while (done < count) {
-    ssize_t n = ::read(fd_, out + done, count - done);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = RetryOnInterrupt([&] { return Sys().read(fd_, out + done, count - done); });
     if (n < 0) throw EInOutError(WithSystemError("Read error: "));
     if (n == 0) break;
     done += static_cast<size_t>(n);
@@ -78,14 +74,8 @@ size_t FileStream::Read(void* buffer, size_t count) {
 }
 
 void FileStream::Write(const void* buffer, size_t count) {
-  size_t done = 0;
-  auto* in = static_cast<const char*>(buffer);
-  while (done < count) {
-    ssize_t n = ::write(fd_, in + done, count - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw EInOutError(WithSystemError("Write error: "));
-    done += static_cast<size_t>(n);
-  }
+  WriteOutcome out = WriteAll(fd_, buffer, count);
+  if (out.error) throw EInOutError(WithSystemError("Write error: ", out.error));
 }
 
 int64_t FileStream::Position() const { return ::lseek(fd_, 0, SEEK_CUR); }
@@ -101,8 +91,14 @@ int64_t FileStream::Size() const {
   return st.st_size;
 }
 
+void FileStream::Truncate(int64_t size) {
+  if (::ftruncate(fd_, std::max<int64_t>(0, size)) != 0) throw EInOutError(WithSystemError("Write error: "));
+}
+
 void FileStream::Flush() {
-  if (::fsync(fd_) != 0 && errno != EINVAL) throw EInOutError(WithSystemError("Write error: "));
+  // EINVAL: a special file that cannot be synchronised; there is nothing to wait for.
+  if (RetryOnInterrupt([&] { return Sys().fsync(fd_); }) != 0 && errno != EINVAL)
+    throw EInOutError(WithSystemError("Write error: "));
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "support/errors.h"
-#include <vector>
 
 namespace kest {
 
@@ -64,11 +63,14 @@ class FileStream : public Stream {
   int64_t Position() const override;
   void Seek(int64_t position) override;
   int64_t Size() const override;
-  void Flush();  // fsync
+  void Truncate(int64_t size);  // raises EInOutError
+  void Flush();                 // fsync; raises EInOutError
 
   const std::string& Path() const { return path_; }
 
  private:
+  [[noreturn]] void CloseAndThrow(int error);
+
   std::string path_;
   int fd_ = -1;
 };

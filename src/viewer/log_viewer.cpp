@@ -13,23 +13,15 @@ TLogViewer::TLogViewer(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
   SetDpi(logicalDpiY() > 0 ? logicalDpiY() : 96);
-  BeginUpdate();
-  header_ = new TLogViewerHeaderPanel(*this);
-  sheet_panel_ = new TLogViewerSheetPanel(*this);
-  scroll_bar_ = new TLogViewerScrollBar(*this);
-  EndUpdate();
+  UpdateGuard update(*this);
+  header_ = std::make_unique<TLogViewerHeaderPanel>(*this);
+  sheet_panel_ = std::make_unique<TLogViewerSheetPanel>(*this);
+  scroll_bar_ = std::make_unique<TLogViewerScrollBar>(*this);
 }
 
-TLogViewer::~TLogViewer() {
-  destroying_ = true;
-  // The panels listen to the viewer: they go first, while it is whole.
-  delete scroll_bar_;
-  delete sheet_panel_;
-  delete header_;
-  scroll_bar_ = nullptr;
-  sheet_panel_ = nullptr;
-  header_ = nullptr;
-}
+// The panels listen to the viewer: as members they go after this body and before
+// the core part, while it is whole.
+TLogViewer::~TLogViewer() { destroying_ = true; }
 
 void TLogViewer::LayoutPanels() {
   if (!header_ || !sheet_panel_ || !scroll_bar_) return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QWidget>
 
 #include "viewer/log_viewer_core.h"
@@ -15,14 +17,18 @@ class TLogViewerScrollBar;
 // The tablet control: a header panel across the top, the sheet panel under it and
 // a scroll bar on the right, all following the viewer through its listeners.
 // The host calls Refresh from its idle handler.
+//
+// The viewer owns its panels (they are also its Qt children): they go with its
+// members, before the core part, so their listeners leave a whole viewer. Never
+// delete a panel from outside.
 class TLogViewer : public QWidget, public TLogViewerCore {
  public:
   explicit TLogViewer(QWidget* parent = nullptr);
   ~TLogViewer() override;
 
-  TLogViewerHeaderPanel* HeaderPanel() const { return header_; }
-  TLogViewerSheetPanel* SheetPanel() const { return sheet_panel_; }
-  TLogViewerScrollBar* ScrollBar() const { return scroll_bar_; }
+  TLogViewerHeaderPanel* HeaderPanel() const { return header_.get(); }
+  TLogViewerSheetPanel* SheetPanel() const { return sheet_panel_.get(); }
+  TLogViewerScrollBar* ScrollBar() const { return scroll_bar_.get(); }
   // Places the three panels (the header's height follows the tree's depth).
   void LayoutPanels();
 
@@ -43,9 +49,10 @@ class TLogViewer : public QWidget, public TLogViewerCore {
   void HeadersChanged() override;
 
  private:
-  TLogViewerHeaderPanel* header_ = nullptr;
-  TLogViewerSheetPanel* sheet_panel_ = nullptr;
-  TLogViewerScrollBar* scroll_bar_ = nullptr;
+  // Freed in reverse: the scroll bar, the sheet panel, then the header panel.
+  std::unique_ptr<TLogViewerHeaderPanel> header_;
+  std::unique_ptr<TLogViewerSheetPanel> sheet_panel_;
+  std::unique_ptr<TLogViewerScrollBar> scroll_bar_;
 };
 
 }  // namespace kest

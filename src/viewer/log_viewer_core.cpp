@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 
+#include "support/diagnostic_log.h"
 #include "support/errors.h"
 #include "support/rounding.h"
 #include "viewer/canvas.h"
@@ -56,7 +58,7 @@ void TLSViewerLink::StructureChanged() { viewer_.RelinkTracks(); }
 void TLSViewerLink::DataChanged() { viewer_.SheetDataChanged(); }
 
 TLogViewerCore::TLogViewerCore() : sheet_link_(*this) {
-  BeginUpdate();
+  UpdateGuard update(*this);
   root_ = std::make_unique<TPersistentColumn>();
   root_->viewer_ = this;
   root_->name_ = "RootColumn";
@@ -65,7 +67,6 @@ TLogViewerCore::TLogViewerCore() : sheet_link_(*this) {
   panel_column_link_ = std::make_unique<SheetPanelColumnLink>(*this);
   panel_column_link_->SetViewer(this);
   pending_events_.Clear();
-  EndUpdate();
 }
 
 TLogViewerCore::~TLogViewerCore() {
@@ -92,25 +93,18 @@ void TLogViewerCore::SetSheet(TLogSheet* sheet) {
     RelinkTracks();
   } else {
     // Tracks of the old sheet must not stay reachable from the columns.
-    BeginUpdate();
+    UpdateGuard update(*this);
     for (auto& c : columns_) c->LinkTrack();
     sheet_first_ = sheet_last_ = 0;
     SetCursorPos(cursor_pos_);
     RaiseEvent(veColumns);
-    EndUpdate();
   }
 }
 
 void TLogViewerCore::Refresh() {
-  TLogSheet* sheet = sheet_link_.Sheet();
-  if (sheet && sheet->TryLock()) {
-    try {
-      sheet->Update();
-    } catch (...) {
-      sheet->Unlock();
-      throw;
-    }
-    sheet->Unlock();
+  if (TLogSheet* sheet = sheet_link_.Sheet()) {
+    SheetTryLock lock(*sheet);
+    if (lock.Owns()) sheet->Update();
   }
   if (!changed_while_painting_.empty()) {
     const std::vector<std::string> names = std::move(changed_while_painting_);
@@ -128,11 +122,10 @@ void TLogViewerCore::ColumnChangedWhilePainting(const TLogViewerColumn& column) 
 }
 
 void TLogViewerCore::RelinkTracks() {
-  BeginUpdate();
+  UpdateGuard update(*this);
   for (auto& c : columns_) c->LinkTrack();
   RaiseEvent(veColumns);
   SyncRange();
-  EndUpdate();
 }
 
 void TLogViewerCore::SheetDataChanged() {
@@ -278,18 +271,16 @@ void TLogViewerCore::LineDown() {
 
 void TLogViewerCore::PageUp() {
   if (!(sheet_first_ < cursor_pos_)) return;
-  BeginUpdate();
+  UpdateGuard update(*this);
   SetViewTop(Trunc32(view_top_ - static_cast<double>(view_span_)));
   SetCursorPos(Trunc32(cursor_pos_ - static_cast<double>(view_span_)));
-  EndUpdate();
 }
 
 void TLogViewerCore::PageDown() {
   if (!(cursor_pos_ < sheet_last_)) return;
-  BeginUpdate();
+  UpdateGuard update(*this);
   SetViewTop(view_top_ + Trunc32(view_span_));
   SetCursorPos(Trunc32(cursor_pos_ + static_cast<double>(view_span_)));
-  EndUpdate();
 }
 
 void TLogViewerCore::ScrollUp() {
@@ -341,7 +332,7 @@ TLogViewerColumn* TLogViewerCore::ReplaceColumnClass(TLogViewerColumn* old,
                                                      std::string_view class_name) {
   TLogViewerColumn* column = NewColumn(class_name);
   if (!column) return nullptr;
-  BeginUpdate();
+  UpdateGuard update(*this);
   TLogViewerColumn* father = old->father_;
   if (father) {
     if (father->lson_ == old) {
@@ -366,7 +357,6 @@ TLogViewerColumn* TLogViewerCore::ReplaceColumnClass(TLogViewerColumn* old,
   DestroyColumn(old);
   column->LinkTrack();
   RaiseEvent(veColumns);
-  EndUpdate();
   return column;
 }
 
@@ -382,14 +372,13 @@ void TLogViewerCore::DestroyColumn(TLogViewerColumn* column) {
 }
 
 void TLogViewerCore::ClearColumns() {
-  BeginUpdate();
+  UpdateGuard update(*this);
   SetFocusedColumn(nullptr);
   while (root_->lson_) root_->lson_->FreeWithSubtree();
   // Columns made but never put into the tree go too.
   for (auto& c : columns_) c->destroying_ = true;
   columns_.clear();
   RaiseEvent(veColumns);
-  EndUpdate();
 }
 
 void TLogViewerCore::SetFocusedColumn(TLogViewerColumn* column) {
@@ -406,9 +395,8 @@ void TLogViewerCore::SetFocusedColumn(TLogViewerColumn* column) {
 }
 
 void TLogViewerCore::ClearMarks() {
-  BeginUpdate();
+  UpdateGuard update(*this);
   for (auto& c : columns_) c->SetMarked(false);
-  EndUpdate();
 }
 
 TLogTrack* TLogViewerCore::FocusedTrack() const {
@@ -426,6 +414,29 @@ void TLogViewerCore::EndUpdate() {
   TLogViewerEvents events = pending_events_;
   pending_events_.Clear();
   Deliver(events);
+}
+
+void TLogViewerCore::EndUpdateUnwinding() noexcept {
+  try {
+    EndUpdate();
+  } catch (const std::exception& e) {
+    Diag().Error(std::string("Viewer update ended by an error: ") + e.what());
+  } catch (...) {
+    Diag().Error("Viewer update ended by an error");
+  }
+}
+
+TLogViewerCore::UpdateGuard::UpdateGuard(TLogViewerCore& viewer)
+    : viewer_(viewer), exceptions_(std::uncaught_exceptions()) {
+  viewer_.BeginUpdate();
+}
+
+TLogViewerCore::UpdateGuard::~UpdateGuard() noexcept(false) {
+  if (std::uncaught_exceptions() > exceptions_) {
+    viewer_.EndUpdateUnwinding();
+  } else {
+    viewer_.EndUpdate();
+  }
 }
 
 void TLogViewerCore::RaiseEvent(TLogViewerEvent event, TLogViewerColumn* column) {
@@ -514,6 +525,7 @@ bool TLogViewerCore::HeaderMouseDown(int x, int y, TMouseButton button, TShiftSt
   TLogViewerColumn* c = HeaderAt(x, y);
   if (!c) return false;
   if (button == TMouseButton::kLeft && SplitterAt(x, y) == c) {
+    // The drag holds an update until HeaderMouseUp: drag_column_ marks it open.
     drag_column_ = c;
     BeginUpdate();
     return true;
@@ -617,11 +629,10 @@ void TLogViewerCore::SetSheetPanelSize(int width, int height) {
   if (width == panel_width_ && height == panel_height_) return;
   panel_width_ = std::max(0, width);
   panel_height_ = std::max(0, height);
-  BeginUpdate();
+  UpdateGuard update(*this);
   ComputeViewSpan();
   LayoutColumns();
   RaiseEvent(veLayout);
-  EndUpdate();
 }
 
 void TLogViewerCore::ComputeViewSpan() {

@@ -141,13 +141,17 @@ class TLogViewerCore {
   int TreeDepth() const { return root_->Depth(); }
 
   // --- Change notification -------------------------------------------------
+  // Prefer UpdateGuard to a bare pair.
   void BeginUpdate();
   void EndUpdate();
+  class UpdateGuard;
   bool Updating() const { return update_count_ > 0; }
   void RaiseEvent(TLogViewerEvent event, TLogViewerColumn* column = nullptr);
   void AddViewerLink(TLVLink* link);
   void AddColumnLink(TLVColumnLink* link);
   void ForgetLink(TGenericLVLink* link);
+  // Listeners attached now (viewer and column links).
+  int LinkCount() const { return static_cast<int>(viewer_links_.size() + column_links_.size()); }
 
   // --- Keyboard ------------------------------------------------------------
   // The viewer's keys; true when handled.
@@ -230,6 +234,8 @@ class TLogViewerCore {
   class SheetPanelLink;
   class SheetPanelColumnLink;
 
+  // EndUpdate for a scope that an exception is leaving: never throws.
+  void EndUpdateUnwinding() noexcept;
   void Attach(std::unique_ptr<TLogViewerColumn> column);
   std::string UniqueColumnName() const;
   void Deliver(TLogViewerEvents events);
@@ -298,6 +304,22 @@ class TLogViewerCore {
 
   // Header panel.
   TLogViewerColumn* drag_column_ = nullptr;
+};
+
+// Holds a viewer's notification for one scope (BeginUpdate ... EndUpdate); the
+// changes collected are delivered when it ends. Ended by an exception, it still
+// ends the update and delivers, and a listener's fault then goes to the
+// diagnostic log instead of replacing the exception in flight.
+class TLogViewerCore::UpdateGuard {
+ public:
+  explicit UpdateGuard(TLogViewerCore& viewer);
+  ~UpdateGuard() noexcept(false);  // delivery may throw, as EndUpdate does
+  UpdateGuard(const UpdateGuard&) = delete;
+  UpdateGuard& operator=(const UpdateGuard&) = delete;
+
+ private:
+  TLogViewerCore& viewer_;
+  int exceptions_;  // in flight when the guard began
 };
 
 }  // namespace kest

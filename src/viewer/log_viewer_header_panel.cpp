@@ -31,7 +31,10 @@ class TLogViewerHeaderPanel::ColumnLink : public TLVColumnLink {
 };
 
 TLogViewerHeaderPanel::TLogViewerHeaderPanel(TLogViewer& viewer)
-    : QWidget(&viewer), viewer_(viewer), link_(new Link(*this)), column_link_(new ColumnLink(*this)) {
+    : QWidget(&viewer),
+      viewer_(viewer),
+      link_(std::make_unique<Link>(*this)),
+      column_link_(std::make_unique<ColumnLink>(*this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
@@ -39,10 +42,7 @@ TLogViewerHeaderPanel::TLogViewerHeaderPanel(TLogViewer& viewer)
   column_link_->SetViewer(&viewer);
 }
 
-TLogViewerHeaderPanel::~TLogViewerHeaderPanel() {
-  delete link_;
-  delete column_link_;
-}
+TLogViewerHeaderPanel::~TLogViewerHeaderPanel() = default;
 
 void TLogViewerHeaderPanel::RepaintHeaders() {
   if (height() <= 0 || width() <= 0 || viewer_.HeaderPanelHeight() == 0) return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QImage>
 #include <QWidget>
 
@@ -34,8 +36,9 @@ class TLogViewerHeaderPanel : public QWidget {
   class ColumnLink;
   TLogViewer& viewer_;
   QImage buffer_;
-  Link* link_;
-  ColumnLink* column_link_;
+  // Last: the viewer stops calling before the buffer goes.
+  std::unique_ptr<Link> link_;
+  std::unique_ptr<ColumnLink> column_link_;
 };
 
 }  // namespace kest

@@ -30,7 +30,7 @@ class TLogViewerScrollBar::Link : public TLVLink {
 };
 
 TLogViewerScrollBar::TLogViewerScrollBar(TLogViewer& viewer)
-    : QScrollBar(Qt::Vertical, &viewer), viewer_(viewer), link_(new Link(*this)) {
+    : QScrollBar(Qt::Vertical, &viewer), viewer_(viewer), link_(std::make_unique<Link>(*this)) {
   setFocusPolicy(Qt::NoFocus);
   link_->SetViewer(&viewer);
   QObject::connect(this, &QScrollBar::valueChanged, this, [this](int value) {
@@ -41,6 +41,6 @@ TLogViewerScrollBar::TLogViewerScrollBar(TLogViewer& viewer)
   });
 }
 
-TLogViewerScrollBar::~TLogViewerScrollBar() { delete link_; }
+TLogViewerScrollBar::~TLogViewerScrollBar() = default;
 
 }  // namespace kest

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QScrollBar>
 
 namespace kest {
@@ -16,9 +18,9 @@ class TLogViewerScrollBar : public QScrollBar {
  private:
   class Link;
   TLogViewer& viewer_;
-  Link* link_;
   bool moving_ = false;   // the bar itself moves the cursor
   bool setting_ = false;  // the viewer moves the bar
+  std::unique_ptr<Link> link_;  // last: the viewer stops calling before the rest goes
 };
 
 }  // namespace kest

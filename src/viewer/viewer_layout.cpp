@@ -191,9 +191,15 @@ void TLogViewerCore::LoadLayout(Stream& stream) {
     Diag().Error(message);
     if (OnLayoutError) OnLayoutError(message);
   };
-  BeginUpdate();
+  UpdateGuard update(*this);
   ClearColumns();
-  loading_ = true;
+  // Cleared however reading ends: a stale flag would hang the next new column
+  // under the root.
+  struct LoadingFlag {
+    bool& flag;
+    explicit LoadingFlag(bool& f) : flag(f) { flag = true; }
+    ~LoadingFlag() { flag = false; }
+  } loading(loading_);
   std::map<std::string, TLogViewerColumn*> names;
   std::vector<TLayoutReader::Link> references;
   try {
@@ -298,7 +304,6 @@ void TLogViewerCore::LoadLayout(Stream& stream) {
   loading_ = false;
   for (auto& c : columns_) c->LinkTrack();
   RaiseEvent(veColumns);
-  EndUpdate();
 }
 
 }  // namespace kest

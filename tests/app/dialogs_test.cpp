@@ -28,6 +28,7 @@
 #include <chrono>
 #include "session/installation_folders.h"
 #include "support/settings.h"
+#include "stepped_clock.h"
 #include "temp_dir.h"
 
 namespace kest {
@@ -57,7 +58,7 @@ TEST_F(Dialogs, ToolSelectionOffersTheShippedStringAndLoadsIt) {
   TLogger logger(host, clock, env->Classes());
   int system = logger.ModuleCount();
   {
-    TLoggerSelectionDlg dialog(logger, env->Classes(), env->Defs(), settings, "LogRecorder");
+    TLoggerSelectionDlg dialog(logger, SystemClock(), env->Classes(), env->Defs(), settings, "LogRecorder");
     EXPECT_EQ(dialog.windowTitle(), "Выбор прибора");
     EXPECT_EQ(dialog.Choice().Base, "ГК-НК #7");
     EXPECT_TRUE(dialog.CanAccept());
@@ -71,7 +72,7 @@ TEST_F(Dialogs, ToolSelectionOffersTheShippedStringAndLoadsIt) {
     dialog.Select({"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "(нет)"});
     dialog.Load(&error);
   }
-  TLoggerSelectionDlg again(logger, env->Classes(), env->Defs(), settings, "LogRecorder");
+  TLoggerSelectionDlg again(logger, SystemClock(), env->Classes(), env->Defs(), settings, "LogRecorder");
   EXPECT_TRUE(again.Automatic());
   EXPECT_EQ(again.Choice().Base, "ГК");
   again.SetAutomatic(false);
@@ -125,9 +126,9 @@ class Detecting : public Dialogs {
   void PowerUp(std::vector<sim::SimModule> string, const ToolString& chosen) {
     sim::SimSettings s;
     s.string = std::move(string);
-    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), s, SystemClock());
+    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), s, clock);
     sim::RegisterSimPort(simulator);
-    logger = std::make_unique<TLogger>(host, SystemClock(), env->Classes());
+    logger = std::make_unique<TLogger>(host, clock, env->Classes());
     logger->SetPortName("SIM");
     logger->SetActive(true);
     LoadToolString(*logger, env->Classes(), env->Defs(), chosen);
@@ -139,19 +140,28 @@ class Detecting : public Dialogs {
     UnregisterPortName("SIM");
   }
   void Open(bool wait) {
-    window = std::make_unique<TLoggerDetectionWindow>(*logger, env->Classes(), env->Defs(), settings, "LogRecorder");
+    window = std::make_unique<TLoggerDetectionWindow>(*logger, clock, env->Classes(), env->Defs(), settings,
+                                                      "LogRecorder");
     window->ShowFailure = false;
     window->SetWaitForUser(wait);
     window->open();
   }
-  // Pumps the logger and the window for up to `ms`; stops early when the window closed.
+  // Lets `ms` of fake time pass in 25 ms steps, each served by the logger and the
+  // windows; stops early when the detection window closed.
   void Pump(int ms) {
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < until && window->isVisible()) {
-      host.WaitAndProcess(5);
+    for (int t = 0; t < ms && (!window || window->isVisible()); t += 25) {
+      clock.Advance(25);
+      if (logger) {  // a test may let the logger go first
+        const int32_t tick = logger->TimerSensor()->Value;
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        do {
+          host.WaitAndProcess(2);
+        } while (logger->TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
+      }
       QApplication::processEvents();
     }
   }
+  testing::SteppedClock clock{100000};
   HeadlessHost host;
   std::shared_ptr<sim::ToolSimulator> simulator;
   std::unique_ptr<TLogger> logger;
@@ -162,17 +172,16 @@ TEST_F(Detecting, TwoDetectableModulesGetTheirNumbersAndTheWindowClosesHalfASeco
   PowerUp({{"Телеметрия", 0}, {"ГК", 12}, {"Каверномер", 2}}, {"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "КАВЕРНОМЕР"});
   Open(false);
   ASSERT_EQ(window->Detection().Rows().size(), 2u);
-  auto start = std::chrono::steady_clock::now();
-  auto completed = start;
+  int64_t completed = 0;
   window->Detection().OnChange = [&, previous = window->Detection().OnChange] {
     previous();
-    if (window->Detection().Complete()) completed = std::chrono::steady_clock::now();
+    if (window->Detection().Complete() && completed == 0) completed = clock.NowMs();
   };
   Pump(5000);
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Accepted);
-  auto closed = std::chrono::steady_clock::now();
-  EXPECT_GE(closed - completed, std::chrono::milliseconds(450));
+  ASSERT_GT(completed, 0);
+  EXPECT_GE(clock.NowMs() - completed, TLoggerDetectionWindow::kCloseDelayMs);
   EXPECT_EQ(window->Detection().Rows()[0].Number, 12);
   EXPECT_EQ(window->Detection().Rows()[1].Number, 2);
   EXPECT_EQ(window->Detection().Rows()[0].Module->Number, 12);  // its definition applied
@@ -210,14 +219,8 @@ namespace {
 // The tool control window over the powered shipped string on the simulator.
 TEST_F(Detecting, ToolControlWindowShowsTheLiveToolAndOutlivesOrPrecedesTheLogger) {
   PowerUp({{"Телеметрия", 0}, {"ГК-НК", 7}, {"ТМ", 5}, {"Каверномер", 2}}, ToolString::Shipped());
-  auto pump = [&](int ms) {
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < until) {
-      host.WaitAndProcess(5);
-      QApplication::processEvents();
-    }
-  };
-  auto info = std::make_unique<TLoggerInfoWindow>(*logger, settings, "LogRecorder");
+  auto pump = [&](int ms) { Pump(ms); };
+  auto info = std::make_unique<TLoggerInfoWindow>(*logger, clock, settings, "LogRecorder");
   EXPECT_EQ(info->windowTitle(), "Управление прибором");
   info->resize(300, 420);
   info->show();
@@ -254,7 +257,7 @@ TEST_F(Detecting, ToolControlWindowShowsTheLiveToolAndOutlivesOrPrecedesTheLogge
   EXPECT_TRUE(settings.GetBool(path, "FontBold"));
 
   // A window that outlives the logger empties its lists and stays usable.
-  info = std::make_unique<TLoggerInfoWindow>(*logger, settings, "LogRecorder");
+  info = std::make_unique<TLoggerInfoWindow>(*logger, clock, settings, "LogRecorder");
   EXPECT_TRUE(info->ShowGrid());
   info->show();
   pump(300);

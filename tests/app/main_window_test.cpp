@@ -1,7 +1,8 @@
 // The recorder and the editor driven as an operator would, offscreen, on the
 // built-in simulator: select the tool, power it up, log down, stop and save, end
 // the research; open the saved file in the editor and save it as LAS.
-#include "app/main_window.h"
+#include "app/editor_form.h"
+#include "app/recorder_form.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,10 +31,12 @@
 #include "app/tool_string.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
+#include "link/logger_sensor.h"
 #include "link/port_device.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "session/installation_folders.h"
+#include "session/log_document.h"
 #include "session/recording_session.h"
 #include "session/research.h"
 #include "session/session_host.h"
@@ -44,6 +47,8 @@
 #include "support/stream.h"
 #include "support/settings.h"
 #include "scripted_port.h"
+#include "scripted_questions.h"
+#include "stepped_clock.h"
 #include "temp_dir.h"
 #include "viewer/inspector_window.h"
 #include "viewer/log_viewer.h"
@@ -53,18 +58,6 @@ namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Pumps the event loop until `done` or `seconds` have passed.
-template <typename Pred>
-bool PumpUntil(Pred done, double seconds) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(2);
-  }
-  return true;
-}
 
 void Shot(QWidget& w, const char* name) {
   w.grab().save(QString::fromStdString(std::string(KEST_APP_OUT_DIR) + "/" + name));
@@ -82,49 +75,82 @@ class Installation {
   std::unique_ptr<AppEnvironment> env;
 };
 
-class Recorder : public Installation {
+// The recorder window on the simulator, both on a fake clock: time passes only
+// when the test says so.
+class RecorderFixture : public Installation {
  public:
   // `before_start` runs on the installation before the window exists.
-  explicit Recorder(double start_depth = 1000, const std::function<void(Recorder&)>& before_start = {}) {
+  explicit RecorderFixture(double start_depth = 1000,
+                           const std::function<void(RecorderFixture&)>& before_start = {}) {
     if (before_start) before_start(*this);
     sim::SimSettings s;
     s.winch.start_depth_m = start_depth;
-    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), s, SystemClock());
+    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), s, clock);
     sim::RegisterSimPort(simulator);
-    window = std::make_unique<TMainForm>(*env, AppMode::amRecorder, settings, simulator);
-    window->SetScriptedAnswers(&answers);
+    window = std::make_unique<TRecorderForm>(*env, settings, clock, answers, simulator);
     window->resize(1100, 760);
     window->show();
     window->DeferredStart("");
   }
-  ~Recorder() {
+  ~RecorderFixture() {
     window.reset();
     UnregisterPortName("SIM");
+  }
+  // Lets `ms` of fake time pass in 25 ms steps; each step is done when the logger's
+  // tick for it has been dispatched on the main thread, then the idle work runs.
+  void Run(int ms) {
+    for (int t = 0; t < ms; t += 25) {
+      TLoggerSensor* timer = window->Logger().TimerSensor();
+      const int32_t tick = timer ? timer->Value : 0;
+      clock.Advance(25);
+      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+      do {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+      } while (timer && window->Logger().Active() && timer->Value == tick &&
+               std::chrono::steady_clock::now() < give_up);
+      window->Idle();
+    }
+  }
+  // Runs until `done`, at most `ms` of fake time.
+  template <typename Pred>
+  bool RunUntil(Pred done, int ms) {
+    for (int t = 0; t < ms && !done(); t += 100) Run(100);
+    return done();
   }
   // Selects the tool string, powers it up and waits for its first values.
   void PowerUp() {
     ASSERT_TRUE(window->Action("LoggerSelect")->isEnabled());
     window->Action("LoggerSelect")->trigger();
     ASSERT_GT(window->Sheet().Count(), 3);
-    window->Logger()->SetDepthStep(0.05, 1000);
+    window->Logger().SetDepthStep(0.05, 1000);
     window->Idle();
     ASSERT_TRUE(window->Action("LoggerPower")->isEnabled());
     window->Action("LoggerPower")->trigger();
-    ASSERT_TRUE(window->Logger()->Initialized());
+    ASSERT_TRUE(window->Logger().Initialized());
     EXPECT_EQ(window->Action("LoggerPower")->text(), "Выключить прибор");
     EXPECT_FALSE(window->Action("LoggerSelect")->isEnabled());
   }
 
+  testing::SteppedClock clock{100000};
   MemorySettings settings;
-  HeadlessSessionHost answers;
+  testing::ScriptedQuestions answers{*env, settings};
   std::shared_ptr<sim::ToolSimulator> simulator;
-  std::unique_ptr<TMainForm> window;
+  std::unique_ptr<TRecorderForm> window;
+};
+
+// The editor window with scripted answers.
+class EditorFixture : public Installation {
+ public:
+  EditorFixture() { window = std::make_unique<TEditorForm>(*env, settings, answers); }
+  MemorySettings settings;
+  testing::ScriptedQuestions answers{*env, settings};
+  std::unique_ptr<TEditorForm> window;
 };
 
 TEST(RecorderWindow, AFreshInstallationRunsOnTheSimulatorWithTheRecordingKeys) {
-  Recorder r;
-  EXPECT_EQ(r.window->Logger()->PortName(), "SIM");
-  EXPECT_TRUE(r.window->Logger()->Active());
+  RecorderFixture r;
+  EXPECT_EQ(r.window->Logger().PortName(), "SIM");
+  EXPECT_TRUE(r.window->Logger().Active());
   EXPECT_EQ(r.window->windowTitle(), "Регистратор v1.4.0");
   struct Key {
     const char* action;
@@ -146,43 +172,46 @@ TEST(RecorderWindow, AFreshInstallationRunsOnTheSimulatorWithTheRecordingKeys) {
   QAction* plugin = r.window->findChild<QAction*>("sheet_summary");
   ASSERT_NE(plugin, nullptr);
   EXPECT_EQ(plugin->text(), "Сводка планшета");
+  // An example changes nobody's data.
+  const int comments = r.window->Sheet().Comments().Count();
   plugin->trigger();
-  EXPECT_EQ(r.window->Sheet().Comments().Value("Сводка").rfind("Кривых: ", 0), 0u);
+  EXPECT_EQ(r.window->Sheet().Comments().Count(), comments);
+  EXPECT_EQ(r.window->Sheet().Comments().Value("Сводка"), "");
 }
 
 TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesItAsLas) {
   testing::TempDir kept;  // the research outlives the recorder's installation
   std::string saved;
   {
-    Recorder r(1000);
+    RecorderFixture r(1000);
     r.PowerUp();
     r.answers.Texts = {"Скважина 1"};
     r.window->findChild<QAction*>("ResearchStart")->trigger();
-    ASSERT_TRUE(r.window->Session()->CurrentResearch().IsOpen());
+    ASSERT_TRUE(r.window->Session().CurrentResearch().IsOpen());
 
     r.window->findChild<QAction*>("aStep10")->trigger();
     r.window->Action("RecordDepthDown")->trigger();
-    ASSERT_EQ(r.window->Session()->RecordMode(), RecordingSession::rmDepthDown);
+    ASSERT_EQ(r.window->Session().RecordMode(), RecordingSession::rmDepthDown);
     EXPECT_TRUE(r.window->Action("RecordDepthDown")->isChecked());
     EXPECT_FALSE(r.window->Action("RecordTime")->isEnabled());
     EXPECT_FALSE(r.window->Viewer()->Interactive());
-    int32_t start = r.window->Session()->LastDepth();
+    int32_t start = r.window->Session().LastDepth();
     r.simulator->SetSpeed(36000);
-    ASSERT_TRUE(PumpUntil([&] { return r.window->Session()->LastDepth() >= start + 25000; }, 20));
+    ASSERT_TRUE(r.RunUntil([&] { return r.window->Session().LastDepth() >= start + 25000; }, 20000));
     Shot(*r.window, "recorder_recording.png");
     EXPECT_TRUE(r.window->PanelText(0).endsWith(" м"));
 
     // Closing while recording asks first; "No" keeps it recording.
     r.answers.Yes = false;
     EXPECT_FALSE(r.window->close());
-    EXPECT_TRUE(r.window->Session()->Recording());
+    EXPECT_TRUE(r.window->Session().Recording());
     r.answers.Yes = true;
 
-    ASSERT_TRUE(PumpUntil([&] { return r.window->Session()->LastDepth() >= start + 50000; }, 20));
+    ASSERT_TRUE(r.RunUntil([&] { return r.window->Session().LastDepth() >= start + 50000; }, 20000));
     r.simulator->SetSpeed(0);
     r.answers.Texts = {"Спуск тест"};
     r.window->Action("RecordStop")->trigger();
-    EXPECT_FALSE(r.window->Session()->Recording());
+    EXPECT_FALSE(r.window->Session().Recording());
     r.window->WaitForSaves();
     r.window->Idle();
     ASSERT_EQ(r.answers.Saved.size(), 1u);
@@ -191,7 +220,7 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
     EXPECT_EQ(research.filename(), "Скважина 1");
 
     r.window->findChild<QAction*>("ResearchEnd")->trigger();
-    EXPECT_FALSE(r.window->Session()->CurrentResearch().IsOpen());
+    EXPECT_FALSE(r.window->Session().CurrentResearch().IsOpen());
     EXPECT_TRUE(fs::exists(research / "journal"));
     fs::copy(research, kept.Path());
     saved = kept.File("001.ls");
@@ -203,7 +232,8 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
   Installation inst;
   MemorySettings settings;
   settings.SetInt("Settings", "LASStep", 10);
-  TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+  testing::ScriptedQuestions answers(*inst.env, settings);
+  TEditorForm editor(*inst.env, settings, answers);
   editor.resize(1100, 760);
   editor.show();
   std::vector<int> progress;
@@ -234,13 +264,13 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
 }
 
 TEST(RecorderWindow, ClosingWhileRecordingStopsAndSavesBeforeTheWindowGoes) {
-  Recorder r(500);
+  RecorderFixture r(500);
   r.PowerUp();
   r.window->Action("RecordTime")->trigger();
-  ASSERT_TRUE(PumpUntil([&] { return r.window->Sheet().Count() && r.window->Sheet().Tracks(0)->Count() > 5; }, 10));
+  ASSERT_TRUE(r.RunUntil([&] { return r.window->Sheet().Count() && r.window->Sheet().Tracks(0)->Count() > 5; }, 10000));
   r.answers.Texts = {"Точка"};
   EXPECT_TRUE(r.window->close());
-  EXPECT_FALSE(r.window->Session()->Recording());
+  EXPECT_FALSE(r.window->Session().Recording());
   ASSERT_EQ(r.answers.Saved.size(), 1u);
   TLogSheet back;
   back.LoadFromFile(r.answers.Saved[0], "LS");
@@ -251,7 +281,7 @@ TEST(RecorderWindow, ClosingWhileRecordingStopsAndSavesBeforeTheWindowGoes) {
 TEST(RecorderWindow, SettingsAreKeptAcrossRunsAndTheWindowSavesThemAtExit) {
   MemorySettings settings;
   {
-    Recorder r;
+    RecorderFixture r;
     r.window->findChild<QAction*>("aStep20")->trigger();
     r.window.reset();
     settings = r.settings;
@@ -264,9 +294,9 @@ TEST(RecorderWindow, SettingsAreKeptAcrossRunsAndTheWindowSavesThemAtExit) {
 // The layout named after the tool string is shown when the string is chosen; the
 // menu "Экран" and the combo box on the layouts tool bar show the same choice.
 TEST(RecorderWindow, TheToolStringsLayoutIsShownAndTheLayoutsComboFollows) {
-  Recorder r;
+  RecorderFixture r;
   r.window->Action("LoggerSelect")->trigger();
-  const std::string name = ToolStringLayoutName(*r.window->Logger());
+  const std::string name = ToolStringLayoutName(r.window->Logger());
   ASSERT_FALSE(name.empty());
   const std::string layouts = r.env->Folders().Layouts;
   fs::create_directories(layouts);
@@ -309,7 +339,7 @@ TEST(RecorderWindow, TheToolStringsLayoutIsShownAndTheLayoutsComboFollows) {
 }
 
 TEST(RecorderWindow, APortThatCannotBeOpenedIsReportedAndTheOldOneKept) {
-  Recorder r;
+  RecorderFixture r;
   QMenu* ports = nullptr;
   for (QMenu* m : r.window->findChildren<QMenu*>())
     if (m->title() == "Порт") ports = m;
@@ -319,16 +349,17 @@ TEST(RecorderWindow, APortThatCannotBeOpenedIsReportedAndTheOldOneKept) {
   for (QAction* a : ports->actions())
     if (a->objectName() == "aOtherPort") other = a;
   ASSERT_NE(other, nullptr);
-  r.answers.Texts = {"/dev/kest-no-such-port"};
+  const std::string missing = r.root.File("no-such-port");  // a device path that cannot be there
+  r.answers.Texts = {missing};
   other->trigger();
   ASSERT_EQ(r.answers.Warnings.size(), 1u);
-  EXPECT_EQ(r.answers.Warnings[0], "В системе отсутствует порт /dev/kest-no-such-port !");
-  EXPECT_EQ(r.window->Logger()->PortName(), "SIM");
-  EXPECT_TRUE(r.window->Logger()->Active());
+  EXPECT_EQ(r.answers.Warnings[0], "В системе отсутствует порт " + missing + " !");
+  EXPECT_EQ(r.window->Logger().PortName(), "SIM");
+  EXPECT_TRUE(r.window->Logger().Active());
 }
 
 TEST(RecorderWindow, APortWhoseDeviceGoesAwayIsShownUntilItIsBack) {
-  Recorder r;
+  RecorderFixture r;
   testing::ScriptedPort line;
   line.Register("SCRIPT-WINDOW");
   QMenu* ports = nullptr;
@@ -339,19 +370,19 @@ TEST(RecorderWindow, APortWhoseDeviceGoesAwayIsShownUntilItIsBack) {
   r.answers.Texts = {"SCRIPT-WINDOW"};
   for (QAction* a : ports->actions())
     if (a->objectName() == "aOtherPort") a->trigger();
-  ASSERT_EQ(r.window->Logger()->PortName(), "SCRIPT-WINDOW");
+  ASSERT_EQ(r.window->Logger().PortName(), "SCRIPT-WINDOW");
   r.window->Idle();
   EXPECT_EQ(r.window->PanelText(3), "SCRIPT-WINDOW");
   line.Vanish();
-  EXPECT_TRUE(PumpUntil([&] { r.window->Idle(); return r.window->PanelText(3) == "SCRIPT-WINDOW (нет связи)"; }, 5));
+  EXPECT_TRUE(r.RunUntil([&] { return r.window->PanelText(3) == "SCRIPT-WINDOW (нет связи)"; }, 5000));
   line.Return();
-  EXPECT_TRUE(PumpUntil([&] { r.window->Idle(); return r.window->PanelText(3) == "SCRIPT-WINDOW"; }, 5));
-  r.window->Logger()->SetActive(false);
+  EXPECT_TRUE(r.RunUntil([&] { return r.window->PanelText(3) == "SCRIPT-WINDOW"; }, 5000));
+  r.window->Logger().SetActive(false);
   UnregisterPortName("SCRIPT-WINDOW");
 }
 
 TEST(RecorderWindow, ARecordingLeftByACrashIsOfferedAtStartAndShown) {
-  const auto crash = [](Recorder& r) {
+  const auto crash = [](RecorderFixture& r) {
     TLogSheet lost;
     TLogTrack* gk = lost.NewTrack("GK");
     lost.SetSteps(100);
@@ -360,7 +391,7 @@ TEST(RecorderWindow, ARecordingLeftByACrashIsOfferedAtStartAndShown) {
     lost.AppendCrashFile(r.env->Folders().CrashFile, 1000000, 1, 1000000 + 39 * 100);  // arguments, mm
     r.answers.Yes = true;
   };
-  Recorder r(1000, crash);
+  RecorderFixture r(1000, crash);
   ASSERT_EQ(r.window->Sheet().Count(), 1);
   EXPECT_EQ(r.window->Sheet().Tracks(0)->Parameter(), "GK");
   EXPECT_EQ(r.window->Sheet().Tracks(0)->Count(), 40);
@@ -369,19 +400,17 @@ TEST(RecorderWindow, ARecordingLeftByACrashIsOfferedAtStartAndShown) {
 }
 
 TEST(EditorWindow, AFileDescriptionWithRefusedCharactersIsAskedAgainBeforeSaving) {
-  Installation inst;
-  MemorySettings settings;
-  HeadlessSessionHost answers;
-  TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
-  editor.SetScriptedAnswers(&answers);
-  editor.OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las");
+  EditorFixture e;
+  TEditorForm& editor = *e.window;
+  ASSERT_TRUE(editor.OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las"));
   ASSERT_TRUE(editor.Action("aSave")->isEnabled());
   editor.Sheet().Comments().SetValue("Условия замера", "спуск 1/2");
-  const std::string target = inst.root.File("Logs/спуск 1.las");
-  answers.Texts = {"спуск *1", "спуск 1", target};
+  const std::string target = e.root.File("Logs/спуск 1.las");
+  e.answers.Texts = {"спуск *1", "спуск 1", target};
   editor.Action("aSave")->trigger();
-  EXPECT_EQ(answers.Warnings, (std::vector<std::string>{"Имя файла содержит недопустимые символы!",
-                                                        "Имя файла содержит недопустимые символы!"}));
+  EXPECT_EQ(e.answers.Warnings, (std::vector<std::string>{"Имя файла содержит недопустимые символы!",
+                                                          "Имя файла содержит недопустимые символы!"}));
+  EXPECT_EQ(e.answers.Proposals, std::vector<std::string>{"спуск 1"});
   editor.WaitForSaves();
   TLogSheet back;
   back.LoadFromFile(target, "LAS");
@@ -389,15 +418,104 @@ TEST(EditorWindow, AFileDescriptionWithRefusedCharactersIsAskedAgainBeforeSaving
 
   // Cancelling the description leaves everything as it was.
   editor.Sheet().Comments().SetValue("Условия замера", "a?b");
-  answers.Texts.clear();
+  e.answers.Texts.clear();
   editor.Action("aSave")->trigger();
+  editor.Idle();
   EXPECT_EQ(editor.windowTitle().toStdString(), "Редактор кривых - " + target);
 }
 
+// A run's description holds dots ("1501.92 - 1528.96"): the proposed name keeps it
+// whole and gets the chosen format's extension; the dialogs start in the folders
+// used last, else in the research root, never at "/".
+TEST(EditorWindow, TheSaveNameKeepsTheWholeDescriptionAndDialogsStartInTheFolderUsedLast) {
+  EditorFixture e;
+  TEditorForm& editor = *e.window;
+  e.answers.Texts = {std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las"};
+  editor.Action("aOpen")->trigger();
+  ASSERT_EQ(e.answers.Folders.size(), 1u);
+  EXPECT_EQ(e.answers.Folders[0], e.env->Folders().ResearchBase);
+  ASSERT_GT(editor.Sheet().Count(), 0);
+  editor.Sheet().Comments().SetValue("Условия замера", "Спуск 1501.92 - 1528.96");
+  const std::string typed = e.root.File("Logs/Спуск 1501.92 - 1528.96");
+  e.answers.Texts = {typed};
+  e.answers.SaveFormat = "LS";
+  editor.Action("aSave")->trigger();
+  editor.WaitForSaves();
+  EXPECT_EQ(e.answers.Proposals.back(), "Спуск 1501.92 - 1528.96");
+  EXPECT_EQ(editor.Document().FileName(), typed + ".ls");
+  EXPECT_TRUE(fs::exists(typed + ".ls"));
+  // A name typed with another known format's extension gets the chosen one instead.
+  e.answers.Texts = {e.root.File("Logs/well.las")};
+  editor.Action("aSave")->trigger();
+  editor.WaitForSaves();
+  EXPECT_EQ(editor.Document().FileName(), e.root.File("Logs/well.ls"));
+  // The next dialogs start where the last ones ended.
+  e.answers.Texts = {};
+  editor.Action("aSave")->trigger();
+  EXPECT_EQ(e.answers.Folders.back(), e.root.File("Logs"));
+  editor.Action("aOpen")->trigger();
+  EXPECT_EQ(e.answers.Folders.back(), std::string(KEST_SOURCE) + "/tests/data/las");
+}
+
+// A mistaken open (a text file named .las, a damaged .ls) shows the error and
+// leaves the open log, its name and its unsaved changes as they were.
+TEST(EditorWindow, AFailedOpenKeepsTheOpenLogAndItsChanges) {
+  EditorFixture e;
+  TEditorForm& editor = *e.window;
+  const std::string good = std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las";
+  ASSERT_TRUE(editor.OpenFile(good));
+  const int tracks = editor.Sheet().Count();
+  const int rows = editor.Sheet().Tracks(0)->Count();
+  editor.Document().SetModified(true);
+  const std::string text = e.root.File("notes.las");
+  std::ofstream(text) << "these are notes, not a log\n";
+  const std::string damaged = e.root.File("cut.ls");
+  std::ofstream(damaged, std::ios::binary) << "LS\x01\x02";
+  e.answers.Choice = WindowQuestions::Answer::No;  // drop the changes when asked
+  for (const std::string& bad : {text, damaged}) {
+    EXPECT_FALSE(editor.OpenFile(bad)) << bad;
+    EXPECT_EQ(editor.Sheet().Count(), tracks);
+    EXPECT_EQ(editor.Sheet().Tracks(0)->Count(), rows);
+    EXPECT_EQ(editor.Document().FileName(), good);
+    EXPECT_TRUE(editor.Document().Modified());
+    EXPECT_TRUE(editor.Action("aFileSave")->isEnabled());
+  }
+  EXPECT_EQ(e.answers.Errors.size(), 2u);
+  editor.Idle();
+  EXPECT_EQ(editor.windowTitle().toStdString(), "Редактор кривых - " + good + " *");
+}
+
+// Edits show in the title; closing or opening another file asks first, and
+// "Cancel" keeps everything.
+TEST(EditorWindow, AnEditedLogAsksBeforeItIsClosedOrReplaced) {
+  EditorFixture e;
+  TEditorForm& editor = *e.window;
+  const std::string data = std::string(KEST_SOURCE) + "/tests/data/las/";
+  ASSERT_TRUE(editor.OpenFile(data + "sample_2.0.las"));
+  editor.Action("aNew")->trigger();  // clears every track's data: an edit
+  editor.Idle();
+  EXPECT_TRUE(editor.windowTitle().endsWith(" *"));
+  e.answers.Choice = WindowQuestions::Answer::Cancel;
+  EXPECT_FALSE(editor.close());
+  EXPECT_FALSE(editor.OpenFile(data + "sample_2.0_minimal.las"));
+  EXPECT_EQ(editor.Document().FileName(), data + "sample_2.0.las");
+  ASSERT_EQ(e.answers.Asked.size(), 2u);
+  EXPECT_NE(e.answers.Asked[0].find("Сохранить изменения?"), std::string::npos);
+  // "Yes" saves under the file's name first.
+  const std::string copy = e.root.File("copy.ls");
+  editor.SaveFile(copy);
+  editor.WaitForSaves();
+  editor.Action("aNew")->trigger();
+  e.answers.Choice = WindowQuestions::Answer::Yes;
+  EXPECT_TRUE(editor.close());
+  TLogSheet back;
+  back.LoadFromFile(copy, "LS");
+  EXPECT_EQ(back.Tracks(0)->Count(), 0);
+}
+
 TEST(EditorWindow, TheReopenMenuListsTheRecentFilesAndReopensThem) {
-  Installation inst;
-  MemorySettings settings;
-  TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+  EditorFixture e;
+  TEditorForm& editor = *e.window;
   QMenu* reopen = nullptr;
   for (QMenu* m : editor.findChildren<QMenu*>())
     if (m->title() == "Открыть повторно") reopen = m;
@@ -422,8 +540,9 @@ TEST(EditorWindow, TheReopenMenuListsTheRecentFilesAndReopensThem) {
 TEST(EditorWindow, ToolBarsComeBackWhereTheyWereDocked) {
   Installation inst;
   MemorySettings settings;
+  testing::ScriptedQuestions answers(*inst.env, settings);
   {
-    TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+    TEditorForm editor(*inst.env, settings, answers);
     editor.resize(1000, 700);
     editor.show();
     QApplication::processEvents();
@@ -433,7 +552,7 @@ TEST(EditorWindow, ToolBarsComeBackWhereTheyWereDocked) {
     QApplication::processEvents();
   }
   EXPECT_FALSE(settings.GetBool("LogEditor/Main form/Toolbars/tbLayouts", "Visible", true));
-  TMainForm again(*inst.env, AppMode::amEditor, settings, nullptr);
+  TEditorForm again(*inst.env, settings, answers);
   EXPECT_EQ(again.toolBarArea(again.findChild<QToolBar*>("tbStandard")), Qt::LeftToolBarArea);
   EXPECT_EQ(again.toolBarArea(again.findChild<QToolBar*>("tbLayouts")), Qt::TopToolBarArea);
   EXPECT_TRUE(again.findChild<QToolBar*>("tbLayouts")->isHidden());
@@ -442,9 +561,8 @@ TEST(EditorWindow, ToolBarsComeBackWhereTheyWereDocked) {
 // The tablet's inspector: F11 shows it with the focused column, "Дифференциал"
 // only in the editor; it is no tool bar of the main window.
 TEST(EditorWindow, TheInspectorShowsTheFocusedColumn) {
-  Installation inst;
-  MemorySettings settings;
-  TMainForm editor(*inst.env, AppMode::amEditor, settings, nullptr);
+  EditorFixture e;
+  TEditorForm& editor = *e.window;
   editor.DeferredStart(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las");
   ASSERT_NE(editor.Inspector(), nullptr);
   EXPECT_FALSE(editor.Inspector()->isVisible());
@@ -482,16 +600,18 @@ TEST(Application, AnErrorThatReachesTheEventLoopIsShownAndTheProgramGoesOn) {
 // The depth panel shows the live depth over the tablet from the start; a plug-in
 // takes the screen from it.
 TEST(RecorderTools, TheDepthPanelFollowsTheDepthAndMakesWayForAPlugIn) {
-  Recorder r;
+  RecorderFixture r;
   TTopPanel* panel = r.window->TopPanel();
   ASSERT_NE(panel, nullptr);
   EXPECT_TRUE(panel->isVisible());
   EXPECT_TRUE(r.window->Action("ShowDepth")->isChecked());
-  r.window->Logger()->SetDepthStep(0.05, 1234);
-  ASSERT_TRUE(PumpUntil([&] { return panel->DepthText() == "1234.00"; }, 5)) << panel->DepthText().toStdString();
+  r.window->Logger().SetDepthStep(0.05, 1234);
+  ASSERT_TRUE(r.RunUntil([&] { return panel->DepthText() == "1234.00"; }, 5000)) << panel->DepthText().toStdString();
   panel->ShowLabel(true);
   EXPECT_TRUE(panel->LabelLit());
-  ASSERT_TRUE(PumpUntil([&] { return !panel->LabelLit(); }, 3));  // back to the face colour
+  r.Run(400);
+  EXPECT_TRUE(panel->LabelLit());
+  ASSERT_TRUE(r.RunUntil([&] { return !panel->LabelLit(); }, 3000));  // back to the face colour
   Shot(*panel, "depth_panel.png");
   // The tool control window is shown from the start as well, on F12.
   ASSERT_NE(r.window->InfoWindow(), nullptr);
@@ -509,7 +629,7 @@ TEST(RecorderTools, TheDepthPanelFollowsTheDepthAndMakesWayForAPlugIn) {
 // "по первой магнитной метке": nothing changes until the next label passes; then
 // the depth is set and the next label is expected one label step further.
 TEST(RecorderTools, ADepthSetAtTheNextMagneticLabelWaitsForIt) {
-  Recorder r(1003);  // labels every 10 m: the next one 7 m further down
+  RecorderFixture r(1003);  // labels every 10 m: the next one 7 m further down
   r.PowerUp();
   r.window->Action("RecordSetDepth")->trigger();
   auto* dialog = r.window->findChild<TDepthSetDlg*>();
@@ -521,66 +641,66 @@ TEST(RecorderTools, ADepthSetAtTheNextMagneticLabelWaitsForIt) {
   dialog->btnOk->click();
   EXPECT_TRUE(dialog->Waiting());
   EXPECT_FALSE(dialog->btnOk->isEnabled());
-  EXPECT_LT(r.window->Logger()->DepthChannel()->Value, 1100);
+  EXPECT_LT(r.window->Logger().DepthChannel()->Value, 1100);
   r.simulator->SetSpeed(36000);
-  ASSERT_TRUE(PumpUntil([&] { return r.window->findChild<TDepthSetDlg*>() == nullptr ||
-                                     !r.window->findChild<TDepthSetDlg*>()->isVisible(); }, 10));
+  ASSERT_TRUE(r.RunUntil([&] { return r.window->findChild<TDepthSetDlg*>() == nullptr ||
+                                     !r.window->findChild<TDepthSetDlg*>()->isVisible(); }, 10000));
   r.simulator->SetSpeed(0);
-  EXPECT_NEAR(r.window->Logger()->DepthChannel()->Value, 1500, 2);
-  EXPECT_FLOAT_EQ(r.window->Session()->NextLabelDepth, 1500 + r.window->Session()->MLStep);
+  EXPECT_NEAR(r.window->Logger().DepthChannel()->Value, 1500, 2);
+  EXPECT_FLOAT_EQ(r.window->Session().NextLabelDepth, 1500 + r.window->Session().MLStep);
   EXPECT_TRUE(r.settings.GetBool("LogRecorder/Depth settings", "By magnetic mark"));
   EXPECT_EQ(r.settings.GetString("LogRecorder/Depth settings", "RollerStep"), "0.05");
 }
 
 TEST(RecorderTools, CableSamplerAndTestSignalsDriveTheSessionAndTheTool) {
-  Recorder r;
+  RecorderFixture r;
   // The cable dialog shows the label settings and stores them back.
   {
-    TCableDlg cable(*r.window->Session(), r.window.get());
+    TCableDlg cable(r.window->Session(), r.window.get());
     Shot(cable, "cable_dialog.png");
     TTrierDlg trier(400, r.window.get());
     Shot(trier, "trier_dialog.png");
-    EXPECT_EQ(cable.sePos2->value(), r.window->Session()->MLPos2 + 1);
+    EXPECT_EQ(cable.sePos2->value(), r.window->Session().MLPos2 + 1);
     cable.feStep->setValue(12.5);
     cable.sePos2->setValue(2);
     cable.Store();
-    EXPECT_FLOAT_EQ(r.window->Session()->MLStep, 12.5f);
-    EXPECT_EQ(r.window->Session()->MLPos2, 1);
+    EXPECT_FLOAT_EQ(r.window->Session().MLStep, 12.5f);
+    EXPECT_EQ(r.window->Session().MLPos2, 1);
   }
   // A test signal replaces the tool string and locks the tool actions meanwhile.
   r.window->Action("tbAnalog")->trigger();
-  ASSERT_EQ(r.window->Logger()->ModuleCount(), 2);
+  ASSERT_EQ(r.window->Logger().ModuleCount(), 2);
   EXPECT_FALSE(r.window->Action("LoggerSelect")->isEnabled());
   EXPECT_FALSE(r.window->Action("tbImpuls")->isEnabled());
   r.window->Action("tbAnalog")->trigger();
-  EXPECT_EQ(r.window->Logger()->ModuleCount(), 1);
+  EXPECT_EQ(r.window->Logger().ModuleCount(), 1);
   EXPECT_TRUE(r.window->Action("LoggerSelect")->isEnabled());
 
   // The sampler: a marker row, the tool powered down for the sample and up again.
   r.PowerUp();
   r.window->Action("RecordTime")->trigger();
-  ASSERT_TRUE(PumpUntil([&] { return r.window->Sheet().Tracks(0)->Count() > 3; }, 10));
+  ASSERT_TRUE(r.RunUntil([&] { return r.window->Sheet().Tracks(0)->Count() > 3; }, 10000));
   QAction* trier = r.window->Action("RecordTrier");
   ASSERT_TRUE(trier->isEnabled());
   r.answers.Yes = true;
   trier->trigger();
   EXPECT_TRUE(trier->isChecked());
-  EXPECT_FALSE(r.window->Logger()->Initialized());
+  EXPECT_FALSE(r.window->Logger().Initialized());
   trier->trigger();
   EXPECT_FALSE(trier->isChecked());
-  EXPECT_TRUE(r.window->Logger()->Initialized());
+  EXPECT_TRUE(r.window->Logger().Initialized());
   r.answers.Yes = false;  // cancelled: nothing taken, not ticked
   trier->trigger();
   EXPECT_FALSE(trier->isChecked());
-  EXPECT_TRUE(r.window->Logger()->Initialized());
+  EXPECT_TRUE(r.window->Logger().Initialized());
   r.answers.Texts = {"Точка"};
   r.window->Action("RecordStop")->trigger();
 }
 
 TEST(RecorderTools, TheTensionDialogRewritesThePanelsHandler) {
-  Recorder r;
+  RecorderFixture r;
   const std::string file = r.env->Folders().Classes + "/Панель";
-  TTensionDlg dialog(*r.window->Logger(), file, r.window.get());
+  TTensionDlg dialog(r.window->Logger(), file, r.window.get());
   EXPECT_EQ(dialog.eK->text(), "1.0");
   Shot(dialog, "tension_dialog.png");
   dialog.eK->setText("2");
@@ -591,6 +711,51 @@ TEST(RecorderTools, TheTensionDialogRewritesThePanelsHandler) {
   dialog.eK->setText("два");
   EXPECT_THROW(dialog.Apply(), EConvertError);
   EXPECT_EQ(ReadTensionCoefficients(file).K, "2.0");
+}
+
+}  // namespace
+}  // namespace kest
+
+namespace kest {
+namespace {
+
+// The editor's "Сохранить как..." and kest-tool convert are one way of writing a
+// file: an LS sheet whose tracks start off the common step grid gives the same LAS.
+TEST(EditorWindow, SaveAsLasWritesTheFileKestToolConvertWrites) {
+  EditorFixture e;
+  const std::string ls = e.root.File("Logs/offgrid.ls");
+  {
+    LogDocument source;
+    TLogSheet& sheet = source.Sheet();
+    TLogTrack* depth = sheet.NewTrack("DEPTH");
+    TLogTrack* gk = sheet.NewTrack("GK");
+    for (TLogTrack* t : {depth, gk}) t->SetStep(100);
+    depth->SetOrigin(1000000);
+    gk->SetOrigin(1000040);  // 4 cm off the grid
+    for (int i = 0; i < 200; ++i) {
+      depth->Append(1000.0f + i * 0.1f);
+      gk->Append(static_cast<float>(i % 17));
+    }
+    sheet.UpdateRange();
+    source.SaveAs(ls, LogFileOptions{});
+  }
+  ASSERT_TRUE(e.window->OpenFile(ls));
+  const std::string from_editor = e.root.File("Logs/editor.las");
+  e.answers.Texts = {from_editor};
+  e.answers.SaveFormat = "LAS";
+  e.window->Action("aSave")->trigger();
+  e.window->WaitForSaves();
+  const std::string from_tool = e.root.File("Logs/tool.las");
+  const std::string command = std::string(KEST_TOOL_PATH) + " convert '" + ls + "' '" + from_tool + "' --root '" +
+                              e.root.Path().string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  };
+  ASSERT_FALSE(bytes(from_editor).empty());
+  EXPECT_EQ(bytes(from_editor), bytes(from_tool));
+  EXPECT_EQ(e.window->Sheet().FindTrack("GK")->Origin(), 1000040);  // the tablet keeps its origins
 }
 
 }  // namespace

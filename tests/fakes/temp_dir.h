@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace kest::testing {
 
@@ -11,7 +13,11 @@ class TempDir {
  public:
   TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kest-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    if (!::mkdtemp(pattern.data())) {
+      throw std::filesystem::filesystem_error("cannot make a temporary folder", pattern,
+                                              std::error_code(errno, std::generic_category()));
+    }
+    path_ = pattern;
   }
   ~TempDir() {
     std::error_code ignored;

@@ -104,5 +104,34 @@ TEST_F(CommandTest, LockIsReentrantButRefusesOtherThreadsAfter400ms) {
   commands_.Unlock();
 }
 
+TEST_F(CommandTest, LockGuardsReleaseOnAnExceptionAndOnlyWhatTheyTook) {
+  script_.FailWrites(true);
+  EXPECT_THROW(
+      {
+        CommandLock lock(commands_);
+        commands_.SendCommand(0x0F);
+      },
+      EAbort);
+  EXPECT_FALSE(commands_.Busy());
+  EXPECT_THROW(
+      {
+        CommandTryLock lock(commands_, 0);
+        EXPECT_TRUE(lock.Owns());
+        commands_.SendCommand(0x0F);
+      },
+      EAbort);
+  EXPECT_FALSE(commands_.Busy());
+  bool other_owned = false;
+  std::thread([&] { other_owned = CommandTryLock(commands_, 0).Owns(); }).join();
+  EXPECT_TRUE(other_owned);
+  // Refused, a try leaves the holder's lock alone.
+  commands_.Lock();
+  std::thread([&] { other_owned = CommandTryLock(commands_, 0).Owns(); }).join();
+  EXPECT_FALSE(other_owned);
+  EXPECT_TRUE(commands_.Busy());
+  commands_.Unlock();
+  EXPECT_FALSE(commands_.Busy());
+}
+
 }  // namespace
 }  // namespace kest

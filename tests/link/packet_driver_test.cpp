@@ -8,6 +8,7 @@
 
 #include "link/logger_packet_driver.h"
 #include "link/logger_port_driver.h"
+#include "pseudo_terminal.h"
 #include "scripted_port.h"
 #include "support/assert.h"
 
@@ -157,12 +158,10 @@ TEST_F(TickTest, GoodCountIsReportedModulo65536) {
 // The same framing over a real pseudo-terminal: the tool side writes a packet split
 // across ticks with a corrupted one in front, the receive side ticks.
 TEST(PacketParser, PseudoTerminalStreamIsFramedAcrossTicks) {
-  int master = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  grantpt(master);
-  unlockpt(master);
+  testing::PseudoTerminal pty;
+  ASSERT_TRUE(pty.Opened()) << pty.Error();
   TLoggerPortDriver port;
-  port.SetPortName(ptsname(master));
+  port.SetPortName(pty.SlavePath());
   port.Open();
   TLoggerPacketDriver driver;
   driver.SetPort(&port);
@@ -180,14 +179,13 @@ TEST(PacketParser, PseudoTerminalStreamIsFramedAcrossTicks) {
     }
     return got;
   };
-  ASSERT_EQ(write(master, first, sizeof first), static_cast<ssize_t>(sizeof first));
+  ASSERT_TRUE(pty.Write(first, sizeof first));
   EXPECT_TRUE(tick_until(1).empty());
-  ASSERT_EQ(write(master, rest, sizeof rest), static_cast<ssize_t>(sizeof rest));
+  ASSERT_TRUE(pty.Write(rest, sizeof rest));
   auto got = tick_until(1);
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0], good);
   port.Close();
-  close(master);
 }
 
 // A sustained line at full rate with 1% of bytes corrupted: every packet that was

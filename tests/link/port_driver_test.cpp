@@ -6,8 +6,10 @@
 
 #include "link/link_errors.h"
 #include "link/logger_port_driver.h"
+#include "pseudo_terminal.h"
 #include "scripted_port.h"
 #include "support/assert.h"
+#include "temp_dir.h"
 
 namespace kest {
 namespace {
@@ -37,13 +39,15 @@ TEST(PortDriver, ProgrammingErrorsAreAssertions) {
 }
 
 TEST(PortDriver, FailedOpenNamesPortAndSystemMessage) {
+  testing::TempDir dir;
+  const std::string missing = dir.File("no-such-port");
   TLoggerPortDriver port;
-  port.SetPortName("/dev/kest-no-such-port");
+  port.SetPortName(missing);
   try {
     port.Open();
     FAIL();
   } catch (const ELoggerError& e) {
-    EXPECT_STREQ(e.what(), "Error opening /dev/kest-no-such-port No such file or directory");
+    EXPECT_EQ(std::string(e.what()), "Error opening " + missing + " No such file or directory");
   }
   EXPECT_FALSE(port.Opened());
 }
@@ -70,33 +74,16 @@ TEST(PortDriver, ReadAsksOnlyForQueuedBytes) {
   UnregisterPortName("SCRIPT-READ");
 }
 
-// A pseudo-terminal stands in for the serial line: the driver opens the slave side.
-class PtyPair {
- public:
-  PtyPair() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    grantpt(master_);
-    unlockpt(master_);
-    slave_path_ = ptsname(master_);
-  }
-  ~PtyPair() { close(master_); }
-  int Master() const { return master_; }
-  const std::string& SlavePath() const { return slave_path_; }
-
- private:
-  int master_ = -1;
-  std::string slave_path_;
-};
-
 TEST(PortDriver, PseudoTerminalCarriesBytesBothWaysWithoutBlocking) {
-  PtyPair pty;
+  testing::PseudoTerminal pty;  // the driver opens the slave side as its serial line
+  ASSERT_TRUE(pty.Opened()) << pty.Error();
   TLoggerPortDriver port;
   port.SetPortName(pty.SlavePath());
   port.Open();  // a pty ignores parity: used as it is
   uint8_t buffer[64];
   EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);  // returns at once
   const uint8_t packet[] = {0x05, 1, 2, 3, 4, 0xF1};
-  ASSERT_EQ(write(pty.Master(), packet, sizeof packet), 6);
+  ASSERT_TRUE(pty.Write(packet, sizeof packet));
   uint32_t got = 0;
   for (int tries = 0; tries < 200 && got < 6; ++tries) {
     got += port.Read(buffer + got, sizeof buffer - got);

@@ -20,6 +20,7 @@
 #include "link/logger_sensor.h"
 #include "link/module_classes.h"
 #include "lisp/wlisp.h"
+#include "pseudo_terminal.h"
 #include "stepped_clock.h"
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
@@ -130,31 +131,11 @@ TEST(PortLoss, ALossFirstSeenByAWriteIsReportedByTheReader) {
   UnregisterPortName("SCRIPT-LOSS");
 }
 
-// A pseudo-terminal pair whose master side the test can close, as unplugging does.
-class Pty {
- public:
-  Pty() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    grantpt(master_);
-    unlockpt(master_);
-    slave_path_ = ptsname(master_);
-  }
-  ~Pty() { Close(); }
-  void Close() {
-    if (master_ >= 0) close(master_);
-    master_ = -1;
-  }
-  // One count up on the depth counter (packet ID 17).
-  void CountUp() const {
-    const uint8_t packet[] = {17, 0, 0, 0, 0, 0xEF};
-    ASSERT_EQ(write(master_, packet, sizeof packet), 6);
-  }
-  const std::string& SlavePath() const { return slave_path_; }
-
- private:
-  int master_ = -1;
-  std::string slave_path_;
-};
+// One count up on the depth counter (packet ID 17) from the tool's side of the line.
+void CountUp(const testing::PseudoTerminal& line) {
+  const uint8_t packet[] = {17, 0, 0, 0, 0, 0xEF};
+  ASSERT_TRUE(line.Write(packet, sizeof packet));
+}
 
 std::string ShippedClasses() {
   const char* root = std::getenv("KEST_SOURCE_DIR");
@@ -173,7 +154,8 @@ TEST(PortLoss, LoggerFollowsAStableDeviceLinkThroughUnplugAndReplug) {
   namespace fs = std::filesystem;
   const std::string link = log.Dir().File("usb-KEST_Tool_Adapter-if00");
 
-  auto first = std::make_unique<Pty>();
+  auto first = std::make_unique<testing::PseudoTerminal>();
+  ASSERT_TRUE(first->Opened()) << first->Error();
   fs::create_symlink(first->SlavePath(), link);
   TLogger logger(host, clock, classes);
   logger.SetPortName(link);
@@ -185,7 +167,7 @@ TEST(PortLoss, LoggerFollowsAStableDeviceLinkThroughUnplugAndReplug) {
   };
   auto depth = [&] { return logger.DepthSensor()->Value; };
 
-  first->CountUp();
+  CountUp(*first);
   for (int i = 0; i < 400 && depth() < 1; ++i) tick();
   ASSERT_EQ(depth(), 1);
 
@@ -197,12 +179,13 @@ TEST(PortLoss, LoggerFollowsAStableDeviceLinkThroughUnplugAndReplug) {
   EXPECT_TRUE(logger.PortDriver().Lost());
   EXPECT_TRUE(logger.Active());
 
-  Pty second;  // plugged in again: a new device behind the same name
+  testing::PseudoTerminal second;  // plugged in again: a new device behind the same name
+  ASSERT_TRUE(second.Opened()) << second.Error();
   fs::create_symlink(second.SlavePath(), link);
   for (int i = 0; i < 400 && logger.PortDriver().Lost(); ++i) tick();
   ASSERT_FALSE(logger.PortDriver().Lost());
-  second.CountUp();
-  second.CountUp();
+  CountUp(second);
+  CountUp(second);
   for (int i = 0; i < 400 && depth() < 3; ++i) tick();
   EXPECT_EQ(depth(), 3);
   logger.SetActive(false);

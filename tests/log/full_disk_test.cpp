@@ -67,9 +67,7 @@ class FullDiskSave : public ::testing::TestWithParam<const char*> {
   void SetUp() override {
     tables_.Parameters().Add("GR", "Gamma ray", 1, "0.00", "GR", "API", "GR");
     tables_.Parameters().Add("SP", "Spontaneous potential", 2, "0.0", "SP", "mV", "SP");
-    LasOptions().Dictionary = &tables_.Parameters();
   }
-  void TearDown() override { LasOptions().Dictionary = nullptr; }
 
   TWLisp lisp_;
   TLogParameterTables tables_;

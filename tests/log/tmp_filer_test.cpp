@@ -111,7 +111,8 @@ TEST(CrashFile, TimeLogComesBackAsTimeLog) {
 TEST(CrashFile, UnwritableFileIsAnError) {
   TLogSheet sheet;
   FillDepthSheet(sheet, 2);
-  EXPECT_THROW(sheet.AppendCrashFile("/nonexistent-folder/crash.tmp", 1000, 5, 1100), EInOutError);
+  testing::TempDir dir;
+  EXPECT_THROW(sheet.AppendCrashFile(dir.File("missing/crash.tmp"), 1000, 5, 1100), EInOutError);
 }
 
 class TmpReading : public ::testing::Test {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "session/installation_folders.h"
 #include "session/research.h"
@@ -49,8 +50,10 @@ TEST(ResearchFolder, UnnamedResearchesOfOneDayGetNumberedFolders) {
 }
 
 TEST(ResearchFolder, NamesThatLeaveTheBaseAreRefused) {
-  TempDir base;
-  Research research(base.Path().string(), Day);
+  TempDir tmp;  // the base lies inside it, so an escape would land where the test looks
+  const fs::path base = tmp.Path() / "Research";
+  fs::create_directory(base);
+  Research research(base.string(), Day);
   for (const char* name : {"..", "a/b", "../x", "a\\b"}) {
     try {
       research.Start(name);
@@ -59,7 +62,9 @@ TEST(ResearchFolder, NamesThatLeaveTheBaseAreRefused) {
       EXPECT_STREQ(e.what(), "Cant create dir");
     }
   }
-  EXPECT_FALSE(fs::exists(base.Path().parent_path() / "x"));
+  EXPECT_FALSE(fs::exists(tmp.Path() / "x"));
+  EXPECT_TRUE(fs::is_empty(base));
+  EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()), 1);
 }
 
 TEST(ResearchFolder, IndexJournalAndParamsOfOneResearch) {

@@ -75,9 +75,10 @@ TEST(DiagnosticLog, PreviousLogIsReplacedButASharedOneIsAppended) {
 }
 
 TEST(DiagnosticLog, UncreatableFileFailsWithSystemText) {
+  testing::TempDir dir;
   DiagnosticLog log;
   try {
-    log.Open("/nonexistent-folder/kest.log", "p");
+    log.Open(dir.File("missing/kest.log"), "p");
     FAIL();
   } catch (const EDiagnosticLogError& e) {
     EXPECT_EQ(std::string(e.what()), "Could not create log file. No such file or directory");

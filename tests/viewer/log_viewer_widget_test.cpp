@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPointer>
 #include <QRawFont>
 
 #include "lisp/wlisp.h"
@@ -70,6 +71,32 @@ TEST(ViewerWidget, EmptyViewerShowsTheEngravedWordOnGrey) {
   EXPECT_GT(shadows, 50);
   EXPECT_EQ(viewer.HeaderPanel()->height(), 0);
   EXPECT_FALSE(ColumnGlyph("HUECOLUMNGLYPH").isNull());
+}
+
+TEST(ViewerPanels, PanelsFreedBeforeTheirViewerTakeTheirListenersAlong) {
+  TLogViewer viewer;
+  viewer.resize(400, 300);
+  const int links = viewer.LinkCount();
+  auto header = std::make_unique<TLogViewerHeaderPanel>(viewer);
+  auto bar = std::make_unique<TLogViewerScrollBar>(viewer);
+  EXPECT_EQ(viewer.LinkCount(), links + 3);
+  header.reset();
+  bar.reset();
+  EXPECT_EQ(viewer.LinkCount(), links);
+  viewer.RaiseEvent(veColumns);  // reaches only the panels still there
+  viewer.SetScale(500);
+}
+
+TEST(ViewerPanels, AViewerFreedFirstLeavesItsPanelsNothingToCallBack) {
+  auto viewer = std::make_unique<TLogViewer>();
+  viewer->resize(400, 300);
+  QPointer<TLogViewerScrollBar> own = viewer->ScrollBar();
+  // Only a Qt child: Qt frees it after the viewer's core part is gone.
+  QPointer<TLogViewerHeaderPanel> extra = new TLogViewerHeaderPanel(*viewer);
+  viewer->RaiseEvent(veColumns);
+  viewer.reset();
+  EXPECT_TRUE(own.isNull());
+  EXPECT_TRUE(extra.isNull());
 }
 
 // A tablet like a printed log: depth scale, a curve with a second curve laid over

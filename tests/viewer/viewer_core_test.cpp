@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
+#include <thread>
 
 #include "log/log_sheet.h"
 #include "support/errors.h"
@@ -324,6 +326,105 @@ TEST(ViewerSheet, DestroyedSheetLeavesNoTrackBehind) {
   EXPECT_EQ(g->Track(), nullptr);
   v.draw = true;
   v.RedrawAll();  // must not touch the freed samples
+}
+
+TEST(ViewerSheet, AFaultWhileTheSheetDeliversLeavesItUnlockedAndAForeignLockAlone) {
+  TLogSheet sheet;
+  TLogTrack* t = AddDepthTrack(sheet, "GR", 10);
+  TestViewer v;
+  v.SetSheet(&sheet);
+  struct Faulty : TLSLink {
+    void DataChanged() override { throw std::runtime_error("listener"); }
+  } faulty;
+  faulty.SetSheet(&sheet);
+  t->Append(1.f);
+  EXPECT_THROW(v.Refresh(), std::runtime_error);
+  EXPECT_EQ(sheet.LockDepth(), 0);
+  bool writer_got_it = false;
+  std::thread([&] {
+    writer_got_it = sheet.TryLock();
+    if (writer_got_it) sheet.Unlock();
+  }).join();
+  EXPECT_TRUE(writer_got_it);
+  // Refused, the viewer leaves the writer's lock as it was.
+  faulty.SetSheet(nullptr);
+  sheet.Lock();
+  v.Refresh();
+  EXPECT_EQ(sheet.LockDepth(), 1);
+  sheet.Unlock();
+  EXPECT_EQ(sheet.LockDepth(), 0);
+}
+
+// A column whose track linking can be made to fail, counting its data paints.
+class FaultyColumn : public TLogViewerColumn {
+ public:
+  const char* ClassName() const override { return "TFaultyColumn"; }
+  void LinkTrack() override {
+    if (fail) throw std::runtime_error("link");
+  }
+  void PaintData(TCanvas&, int32_t, int32_t) override { ++painted; }
+  bool fail = false;
+  int painted = 0;
+};
+
+TEST(ViewerUpdateGuard, AColumnFaultInsideAnUpdateLeavesTheNextChangeDrawn) {
+  TLogSheet sheet;
+  AddDepthTrack(sheet, "GR", 100);
+  TestViewer v(200, 400);
+  v.draw = true;
+  auto* c = v.NewColumn<FaultyColumn>();
+  c->AddChild(v.RootColumn());
+  v.RaiseEvent(veColumns);
+  c->fail = true;
+  EXPECT_THROW(v.SetSheet(&sheet), std::runtime_error);  // inside RelinkTracks' update
+  EXPECT_FALSE(v.Updating());
+  c->fail = false;
+  c->painted = 0;
+  v.SetScale(500);
+  EXPECT_GT(c->painted, 0);
+}
+
+TEST(ViewerUpdateGuard, LeftByAnExceptionItDeliversTheBatchOnceAndKeepsThatException) {
+  TestViewer v;
+  EventLog log(v);
+  struct Faulty : TLVLink {
+    void ViewerChanged(TLogViewerEvents) override { throw ELogViewerError("listener"); }
+  } faulty;
+  faulty.SetViewer(&v);
+  try {
+    TLogViewerCore::UpdateGuard outer(v);
+    v.RaiseEvent(veSheet);
+    TLogViewerCore::UpdateGuard inner(v);
+    v.RaiseEvent(veFocus);
+    throw std::runtime_error("inside");
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "inside");  // not the listener's fault
+  }
+  EXPECT_FALSE(v.Updating());
+  ASSERT_EQ(log.deliveries.size(), 1u);
+  EXPECT_EQ(log.deliveries[0], (TLogViewerEvents{veSheet, veFocus}));
+  // Left normally, a listener's fault comes out as it does from EndUpdate.
+  EXPECT_THROW(
+      {
+        TLogViewerCore::UpdateGuard update(v);
+        v.RaiseEvent(veFocus);
+      },
+      ELogViewerError);
+  EXPECT_FALSE(v.Updating());
+}
+
+TEST(ViewerLinks, AListenerMayGoBeforeOrAfterItsViewer) {
+  auto v = std::make_unique<TestViewer>();
+  const int links = v->LinkCount();
+  auto first = std::make_unique<EventLog>(*v);
+  EventLog second(*v);
+  EXPECT_EQ(v->LinkCount(), links + 2);
+  first.reset();
+  EXPECT_EQ(v->LinkCount(), links + 1);
+  v->RaiseEvent(veFocus);  // reaches only the listener still there
+  EXPECT_EQ(second.deliveries.size(), 1u);
+  v.reset();
+  EXPECT_EQ(second.Viewer(), nullptr);  // its own end then touches no viewer
 }
 
 TEST(ViewerMouse, PressOnANonInteractiveSheetOnlyTakesFocus) {

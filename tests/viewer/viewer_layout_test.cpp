@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "log/component_writer.h"
 #include "support/stream.h"
 #include "test_viewer.h"
@@ -137,6 +139,35 @@ TEST(ViewerLayout, UnknownClassesAndBadValuesAreLoggedAndReadingGoesOn) {
   auto* text = dynamic_cast<TTextColumn*>(v.RootColumn()->LSon()->RLink());
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->LeftPos(), 4);
+}
+
+// Fails every read past `good` bytes with an error of no KEST class.
+class FailingStream : public MemoryStream {
+ public:
+  FailingStream(const std::string& bytes, int64_t good) : MemoryStream(bytes), good_(good) {}
+  size_t Read(void* buffer, size_t count) override {
+    if (Position() + static_cast<int64_t>(count) > good_) throw std::bad_alloc();
+    return MemoryStream::Read(buffer, count);
+  }
+
+ private:
+  int64_t good_;
+};
+
+TEST(ViewerLayout, AForeignFailureWhileLoadingLeavesTheViewerUpdatingAndNotLoading) {
+  const std::string bytes =
+      Layout({{"TGraphicsColumn", [](ComponentWriter& w) { Ref(w, "Father", "RootColumn"); }}});
+  TestViewer v;
+  v.OnLayoutError = [](const std::string&) {};
+  FailingStream in(bytes, 6);
+  EXPECT_THROW(v.LoadLayout(in), std::bad_alloc);
+  EXPECT_FALSE(v.Updating());
+  EXPECT_FALSE(v.LoadingLayout());
+  // A column made now stays out of the tree until it is put there.
+  EXPECT_EQ(v.NewColumn<TGraphicsColumn>()->Father(), nullptr);
+  EventLog log(v);
+  v.SetScale(500);
+  EXPECT_TRUE(log.Saw(veScale));
 }
 
 TEST(ViewerLayout, CyclicOrTruncatedTreesLoadWhatIsConsistent) {

@@ -1,9 +1,7 @@
-// kest-tool convert: reads a log file with the reader its extension names and writes
-// it with the writer of the output's extension.
+// kest-tool convert: opens a log file and saves it as the editor's "Save as" does, in
+// the format of the output's extension.
 #include "command.h"
-#include "log/log_sheet.h"
-#include "log/las_filer.h"
-#include "log/log_sheet_filer.h"
+#include "session/log_document.h"
 #include "support/number_text.h"
 #include "tool_environment.h"
 
@@ -16,22 +14,23 @@ int Convert(const std::vector<std::string>& argv) {
   std::string null_value = TakeOption(args, "--null");
   ToolEnvironment env(args);
   ExpectPositional(args, 2);
+  LogFileOptions options = env.FileOptions();
   if (!las_step.empty()) {
     auto cm = ParseInt(las_step);
     if (!cm || *cm < 1 || *cm > 20) throw UsageError("--las-step takes 1 to 20 (centimetres)");
-    LasOptions().StepCm = *cm;
+    options.Las.StepCm = *cm;
   }
   if (!null_value.empty()) {
     auto v = ParseFloat(null_value);
     if (!v) throw UsageError("--null takes a number");
-    LasOptions().NullValue = static_cast<float>(*v);
+    options.Las.NullValue = static_cast<float>(*v);
   }
   const std::string& in = args[0];
   const std::string& out = args[1];
-  WriterFilers().Find(FileFormatName(out));  // an unwritable format fails before reading
-  TLogSheet sheet;
-  sheet.LoadFromFile(in, FileFormatName(in));
-  sheet.SaveToFile(out, FileFormatName(out));
+  WriterFor(out, options);  // an unwritable format fails before reading
+  LogDocument document;
+  document.Open(in, options);
+  document.SaveAs(out, options);
   return 0;
 }
 

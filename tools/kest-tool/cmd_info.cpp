@@ -3,6 +3,7 @@
 
 #include "command.h"
 #include "log/log_sheet.h"
+#include "session/log_document.h"
 #include "sheet_output.h"
 #include "tool_environment.h"
 
@@ -14,8 +15,9 @@ int Info(const std::vector<std::string>& argv) {
   bool json = TakeFlag(args, "--json");
   ToolEnvironment env(args);
   ExpectPositional(args, 1);
-  TLogSheet sheet;
-  LoadSheetFile(args[0], sheet);
+  LogDocument document;
+  LoadSheetFile(args[0], env, document);
+  const TLogSheet& sheet = document.Sheet();
   std::string out = json ? SheetJson(sheet, false) : SheetInfoText(args[0], sheet);
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
@@ -27,8 +29,9 @@ int Dump(const std::vector<std::string>& argv) {
   std::string track_spec = TakeOption(args, "--track");
   ToolEnvironment env(args);
   ExpectPositional(args, 1);
-  TLogSheet sheet;
-  LoadSheetFile(args[0], sheet);
+  LogDocument document;
+  LoadSheetFile(args[0], env, document);
+  const TLogSheet& sheet = document.Sheet();
   const TLogTrack* only = track_spec.empty() ? nullptr : &TrackBySpec(sheet, track_spec);
   std::string out;
   if (json) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/recorder.h"
 #include "command.h"
 #include "link/logger.h"
 #include "link/logger_host.h"
@@ -22,6 +23,7 @@
 #include "sim/sim_port.h"
 #include "support/clock.h"
 #include "support/number_text.h"
+#include "support/settings.h"
 #include "tool_environment.h"
 
 namespace kest::tool {
@@ -55,10 +57,7 @@ double NumberOption(std::vector<std::string>& args, const char* name, double def
 // --root, else KEST_ROOT, the system settings file or the user root (seeded from
 // the shipped template). A root named on the command line without data is seeded too.
 std::string TakeRoot(std::vector<std::string>& args) {
-  std::string root = TakeOption(args, "--root");
-  if (root.empty()) return ResolveInstallationRoot(KEST_DEFAULT_ROOT);
-  if (!std::filesystem::exists(root + "/Data")) SeedRoot(KEST_DEFAULT_ROOT, root);
-  return root;
+  return OpenInstallationRoot(KEST_DEFAULT_ROOT, TakeOption(args, "--root"));
 }
 
 // "MAIN/BASE/MID/END": class names or definitions "CLASS N" / "CLASS #N".
@@ -114,23 +113,25 @@ void OpenResearch(Research& research, const std::string& name) {
 
 // Offers the crash file of an earlier run; a restored one is saved at once as the
 // next file of the research, since the next recording would clear it.
-void Recover(RecordingSession& session, ToolSessionHost& ui, bool yes) {
+void Recover(Recorder& recorder, ToolSessionHost& ui, bool yes) {
   ui.Yes = yes;
+  RecordingSession& session = recorder.Session();
   if (!std::filesystem::exists(session.CrashFile())) return;
-  if (!session.OfferCrashRecovery()) {
+  if (!recorder.OfferCrashRecovery()) {
     std::printf("crash file %s deleted\n", session.CrashFile().c_str());
     return;
   }
-  TLogSheet& sheet = session.Sheet();
+  TLogSheet& sheet = recorder.Sheet();
   int rows = sheet.Count() ? sheet.Tracks(0)->Count() : 0;
   std::string path = session.SaveToResearch("Восстановлено из crash.tmp");
-  session.WaitForSaves();
+  recorder.WaitForSaves();
   std::printf("recovered %d rows of %d curves from %s into %s\n", rows, sheet.Count(),
               session.CrashFile().c_str(), path.c_str());
 }
 
-void Progress(RecordingSession& session, TLogger& logger, bool final) {
-  TLogSheet& sheet = session.Sheet();
+void Progress(Recorder& recorder, bool final) {
+  TLogSheet& sheet = recorder.Sheet();
+  TLogger& logger = recorder.Logger();
   int rows = sheet.Count() ? sheet.Tracks(0)->Count() : 0;
   std::string line = "depth " + FormatFixed(logger.DepthChannel()->Value, 2) + " m, rows " +
                      std::to_string(rows);
@@ -182,28 +183,37 @@ int Record(const std::vector<std::string>& argv) {
                                                        : from;
   sim_settings.winch.start_depth_m = start;
   Clock& clock = SystemClock();
-  bool simulated = port == "SIM";
   std::shared_ptr<sim::ToolSimulator> simulator;
-  if (simulated) {
+  // The in-process tool leaves port "SIM" once the recorder has let go of it.
+  struct SimPort {
+    bool registered = false;
+    ~SimPort() {
+      if (registered) UnregisterPortName("SIM");
+    }
+  } sim_port;
+  if (port == "SIM") {
     simulator = std::make_shared<sim::ToolSimulator>(inst.classes, sim_settings, clock);
     sim::RegisterSimPort(simulator);
+    sim_port.registered = true;
   }
 
   HeadlessHost host;
-  TLogger logger(host, clock, inst.classes);
+  MemorySettings settings;
+  ToolSessionHost ui;
+  Recorder recorder(host, clock, settings, inst.folders, inst.classes, inst.defs, ui);
+  recorder.LoadSettings();
+  TLogger& logger = recorder.Logger();
   for (const sim::SimModule& m : sim_settings.string) logger.AddModuleWithSettings(inst.defs.Get(m.class_name, m.number));
-  logger.SetPortName(port);
+  if (!recorder.ChoosePort(port)) return 1;
   // One depth count per centimetre, coarser for fast winches so the line keeps up.
   double roller = std::max(0.01, speed / 3600.0 / 300.0);
   logger.SetDepthStep(roller, start);
   if (logger.CanInitialize()) logger.Initialize(true);
 
-  Research research(inst.folders.ResearchBase);
-  OpenResearch(research, research_name);
-  ToolSessionHost ui;
-  RecordingSession session(logger, research, ui, clock, inst.folders.CrashFile);
-  Recover(session, ui, recover != "no");
-  session.BuildRecordingTracks();
+  OpenResearch(recorder.CurrentResearch(), research_name);
+  Recover(recorder, ui, recover != "no");
+  recorder.ToolStringChanged();
+  RecordingSession& session = recorder.Session();
   session.RecordStep = step_mm;
   if (mode == RecordingSession::rmTime) session.SetTimeDelay(static_cast<int32_t>(period));
   session.SetAutoSaveInterval(static_cast<int64_t>(auto_save * 60000));
@@ -214,7 +224,7 @@ int Record(const std::vector<std::string>& argv) {
   std::signal(SIGTERM, OnInterrupt);
   int64_t settle = clock.NowMs() + 300;
   while (clock.NowMs() < settle) host.WaitAndProcess(20);
-  session.SetRecordMode(mode);
+  recorder.StartRecording(mode);
   if (simulator) simulator->SetSpeed(mode == RecordingSession::rmDepthDown ? speed
                                      : mode == RecordingSession::rmDepthUp ? -speed
                                                                            : 0);
@@ -231,21 +241,18 @@ int Record(const std::vector<std::string>& argv) {
   };
   while (!done()) {
     host.WaitAndProcess(20);
-    session.Idle();
+    recorder.Idle();
     if (clock.NowMs() >= next_progress) {
       next_progress += 500;
-      Progress(session, logger, false);
+      Progress(recorder, false);
     }
   }
   if (simulator) simulator->SetSpeed(0);
-  Progress(session, logger, true);
-  std::string path = session.Stop();
-  session.WaitForSaves();
-  research.Exit();
+  Progress(recorder, true);
+  std::string path = recorder.Stop();
+  recorder.WaitForSaves();
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
-  logger.SetActive(false);
-  if (simulated) UnregisterPortName("SIM");
   if (path.empty()) {
     std::printf("not saved\n");
     return 0;
@@ -265,13 +272,12 @@ int RecoverCommand(const std::vector<std::string>& argv) {
     return 0;
   }
   HeadlessHost host;
-  TLogger logger(host, SystemClock(), inst.classes);
-  Research research(inst.folders.ResearchBase);
-  OpenResearch(research, research_name);
+  MemorySettings settings;
   ToolSessionHost ui;
-  RecordingSession session(logger, research, ui, SystemClock(), inst.folders.CrashFile);
-  Recover(session, ui, !no);
-  research.Exit();
+  Recorder recorder(host, SystemClock(), settings, inst.folders, inst.classes, inst.defs, ui);
+  recorder.LoadSettings();
+  OpenResearch(recorder.CurrentResearch(), research_name);
+  Recover(recorder, ui, !no);
   return ui.Failed.empty() ? 0 : 1;
 }
 

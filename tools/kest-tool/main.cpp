@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "command.h"
-#include "support/errors.h"
+#include "support/fatal_error.h"
 
 namespace kest::tool {
 
@@ -59,11 +59,9 @@ void PrintHelp(std::FILE* out) {
   }
 }
 
-}  // namespace
-}  // namespace kest::tool
-
-int main(int argc, char** argv) {
-  using namespace kest::tool;
+// Runs the command named by argv[1]. A usage error is printed with the usage; other
+// errors reach main.
+int Run(int argc, char** argv) {
   if (argc < 2 || std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "help") {
     PrintHelp(argc < 2 ? stderr : stdout);
     return argc < 2 ? 1 : 0;
@@ -82,8 +80,20 @@ int main(int argc, char** argv) {
   } catch (const UsageError& e) {
     std::fprintf(stderr, "kest-tool %s: %s\nusage: kest-tool %s %.*s\n", argv[1], e.what(), argv[1],
                  int(it->usage.size()), it->usage.data());
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s: %s\n", kest::ExceptionClassName(e), e.what());
+  }
+  return 1;
+}
+
+}  // namespace
+}  // namespace kest::tool
+
+int main(int argc, char** argv) {
+  kest::InstallTerminateHandler();
+  try {
+    return kest::tool::Run(argc, argv);
+  } catch (...) {
+    // Whatever was thrown, even not a std::exception: "ClassName: message", exit 1.
+    kest::ReportFatalError(kest::FatalErrorText(std::current_exception()));
   }
   return 1;
 }

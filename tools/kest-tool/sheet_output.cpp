@@ -4,13 +4,15 @@
 #include "log/log_errors.h"
 #include "log/log_sheet.h"
 #include "log/log_sheet_filer.h"
+#include "session/log_document.h"
+#include "tool_environment.h"
 #include "support/number_text.h"
 
 namespace kest::tool {
 
-void LoadSheetFile(const std::string& path, TLogSheet& sheet) {
-  sheet.LoadFromFile(path, FileFormatName(path));
-  sheet.Update();
+void LoadSheetFile(const std::string& path, const ToolEnvironment& env, LogDocument& document) {
+  document.Open(path, env.FileOptions());
+  document.Sheet().Update();
 }
 
 const TLogTrack& TrackBySpec(const TLogSheet& sheet, const std::string& spec) {

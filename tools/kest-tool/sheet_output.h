@@ -7,10 +7,16 @@ class TLogSheet;
 class TLogTrack;
 }  // namespace kest
 
+namespace kest {
+class LogDocument;
+}
+
 namespace kest::tool {
 
-// Loads a log file with the reader its extension names.
-void LoadSheetFile(const std::string& path, TLogSheet& sheet);
+class ToolEnvironment;
+
+// Opens a log file as the editor does (the reader its extension names).
+void LoadSheetFile(const std::string& path, const ToolEnvironment& env, LogDocument& document);
 // Finds "NAME" or "NAME#N" (N counts same-named tracks from 0); raises
 // ELogSheetError when there is no such track.
 const TLogTrack& TrackBySpec(const TLogSheet& sheet, const std::string& spec);

@@ -9,6 +9,8 @@
 #include "lisp/wlisp.h"
 #include "log/las_filer.h"
 #include "log/log_parameters.h"
+#include "session/installation_folders.h"
+#include "session/log_document.h"
 
 namespace kest::tool {
 
@@ -16,8 +18,12 @@ ToolEnvironment::ToolEnvironment(std::vector<std::string>& args) {
   root_ = TakeOption(args, "--root");
   if (root_.empty()) {
     const char* env = std::getenv("KEST_ROOT");
-    root_ = env && *env ? env : KEST_DEFAULT_ROOT;
+    if (env && *env) root_ = env;
   }
+  // A root of the user's is completed from the template and checked as the program
+  // does; without one the template itself is read.
+  root_ = root_.empty() ? std::string(KEST_DEFAULT_ROOT)
+                        : OpenInstallationRoot(KEST_DEFAULT_ROOT, root_);
   lisp_ = std::make_unique<TWLisp>();
   RegisterDeviceFunctions(*lisp_);
   namespace fs = std::filesystem;
@@ -29,12 +35,15 @@ ToolEnvironment::ToolEnvironment(std::vector<std::string>& args) {
   tables_->Parameters().OnMissingDescription = [warn](const std::string& message, const std::string&) {
     warn(message);
   };
-  TLasOptions& las = LasOptions();
-  las.Dictionary = &tables_->Parameters();
-  las.TemplateFile = DataDir() + "/LAS Headers/.msk";
-  las.OnWarning = warn;
 }
 
-ToolEnvironment::~ToolEnvironment() { LasOptions().Dictionary = nullptr; }
+ToolEnvironment::~ToolEnvironment() = default;
+
+LogFileOptions ToolEnvironment::FileOptions() const {
+  LogFileOptions options;
+  options.Las.TemplateFile = DataDir() + "/LAS Headers/.msk";
+  options.Las.OnWarning = [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); };
+  return options;
+}
 
 }  // namespace kest::tool

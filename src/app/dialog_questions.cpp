@@ -1,0 +1,105 @@
+#include "app/dialog_questions.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QSpinBox>
+
+#include "app/app_environment.h"
+#include "app/recorder_dialogs.h"
+#include "app/research_params_dialog.h"
+#include "app/tool_selection_dialog.h"
+
+namespace kest {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+bool DialogQuestions::AskText(const std::string& title, const std::string& prompt,
+                              std::string& text) {
+  bool ok = false;
+  QString answer =
+      QInputDialog::getText(window_, Q(title), Q(prompt), QLineEdit::Normal, Q(text), &ok);
+  if (ok) text = answer.toStdString();
+  return ok;
+}
+
+bool DialogQuestions::AskYesNo(const std::string& title, const std::string& question) {
+  return QMessageBox::question(window_, Q(title), Q(question),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+WindowQuestions::Answer DialogQuestions::AskYesNoCancel(const std::string& title,
+                                                        const std::string& question) {
+  switch (QMessageBox::question(window_, Q(title), Q(question),
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
+void DialogQuestions::ShowWarning(const std::string& message) {
+  QMessageBox::warning(window_, "Внимание", Q(message));
+}
+
+void DialogQuestions::ShowError(const std::string& message) {
+  QApplication::beep();
+  QMessageBox::critical(window_, "Ошибка", QString::fromUtf8(message.c_str()));
+}
+
+void DialogQuestions::Beep() { QApplication::beep(); }
+
+std::string DialogQuestions::AskOpenFile(const std::string& title, const std::string& dir,
+                                         const std::string& mask) {
+  return QFileDialog::getOpenFileName(window_, Q(title), Q(dir),
+                                      Q("Known file types (" + mask + ");;All files (*)"))
+      .toStdString();
+}
+
+bool DialogQuestions::AskSaveFile(const std::string& title, const std::string& dir,
+                                  const std::string& name, const std::vector<std::string>& formats,
+                                  std::string& path, std::string& format) {
+  QStringList filters;
+  for (const std::string& f : formats)
+    filters << Q(f + " (*." + f + " *." + Q(f).toLower().toStdString() + ")");
+  QString selected = filters.isEmpty() ? QString() : filters.front();
+  QString chosen = QFileDialog::getSaveFileName(window_, Q(title), Q(dir + "/" + name),
+                                                filters.join(";;"), &selected);
+  if (chosen.isEmpty()) return false;
+  path = chosen.toStdString();
+  format = selected.section(' ', 0, 0).toStdString();
+  return true;
+}
+
+bool DialogQuestions::SelectToolString(TLogger& logger) {
+  TLoggerSelectionDlg dialog(logger, clock_, env_.Classes(), env_.Defs(), settings_, mode_key_,
+                             window_);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool DialogQuestions::AskResearch(std::string& name, StringList& params) {
+  TResearchParamsDialog dialog(env_.ResearchParameters(), env_.Folders().Data,
+                               env_.Folders().ResearchBase, params, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  name = dialog.ResearchName();
+  params = dialog.Params();
+  return true;
+}
+
+bool DialogQuestions::AskSamplerCurrent(int& milliamps) {
+  TTrierDlg dialog(milliamps, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  milliamps = dialog.seTrier->value();
+  return true;
+}
+
+}  // namespace kest

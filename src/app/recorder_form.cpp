@@ -1,0 +1,441 @@
+#include "app/recorder_form.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QInputDialog>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/app_environment.h"
+#include "app/logger_info_window.h"
+#include "app/port_list.h"
+#include "app/qt_logger_host.h"
+#include "app/recorder.h"
+#include "app/recorder_dialogs.h"
+#include "app/setup_values.h"
+#include "app/window_questions.h"
+#include "app/window_session_host.h"
+#include "link/logger.h"
+#include "session/journal.h"
+#include "session/log_document.h"
+#include "session/recording_session.h"
+#include "session/research.h"
+#include "sim/tool_simulator.h"
+#include "support/number_text.h"
+#include "support/settings.h"
+#include "support/stream.h"
+#include "viewer/log_viewer.h"
+
+namespace kest {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+TRecorderForm::TRecorderForm(AppEnvironment& env, Settings& settings, Clock& clock,
+                             WindowQuestions& questions,
+                             std::shared_ptr<sim::ToolSimulator> simulator, QWidget* parent)
+    : TMainForm(env, AppMode::amRecorder, settings, questions, parent),
+      clock_(clock),
+      simulator_(std::move(simulator)) {
+  logger_host_ = std::make_unique<QtLoggerHost>();
+  ui_host_ = std::make_unique<WindowSessionHost>(questions);
+  ui_host_->SetPanel = [this](int panel, const QString& text) { SetPanel(panel, text); };
+  ui_host_->LabelShown = [this](bool green) {
+    if (top_panel_) top_panel_->ShowLabel(green);
+  };
+  ui_host_->ModeChanged = [this](int) {
+    viewer_->SetInteractive(!recorder_->Session().Recording());
+    UpdateActions();
+  };
+  recorder_ = std::make_unique<Recorder>(*logger_host_, clock, settings, env.Folders(),
+                                         env.Classes(), env.Defs(), *ui_host_);
+  viewer_->SetSheet(&recorder_->Sheet());
+  BuildMenus();
+  statusBar()->installEventFilter(this);
+  FinishConstruction();
+}
+
+TRecorderForm::~TRecorderForm() {
+  CloseDown();
+  viewer_->SetSheet(nullptr);  // the sheet goes with the recorder, before the viewer
+}
+
+TLogSheet& TRecorderForm::Sheet() { return recorder_->Sheet(); }
+RecordingSession& TRecorderForm::Session() { return recorder_->Session(); }
+TLogger& TRecorderForm::Logger() { return recorder_->Logger(); }
+TLogger* TRecorderForm::PlugInLogger() { return &recorder_->Logger(); }
+
+// ---------------------------------------------------------------------------------
+// Menus
+
+void TRecorderForm::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("Файл");
+  connect(AddAction(file, "aSave", "Сохранить как..."), &QAction::triggered, this, [this] {
+    const std::string path = AskSaveName();
+    if (!path.empty()) Try([&] { recorder_->SaveAs(path, FileOptions()); });
+  });
+  AddAction(file, "aSetup", "Настройка...");
+  file->addSeparator();
+  connect(AddAction(file, "aExit", "Выход"), &QAction::triggered, this, &QWidget::close);
+
+  QMenu* well = menuBar()->addMenu("Скважина");
+  connect(AddAction(well, "ResearchStart", "Новое исследование"), &QAction::triggered, this,
+          [this] { StartResearch(); });
+  connect(AddAction(well, "ResearchEnd", "Завершить исследование"), &QAction::triggered, this,
+          [this] {
+            if (questions_.AskYesNo(windowTitle().toStdString(),
+                                    "Вы действительно хотите завершить исследование?"))
+              Try([&] { recorder_->EndResearch(); });
+          });
+
+  QMenu* tool = menuBar()->addMenu("Прибор");
+  connect(AddAction(tool, "LoggerSelect", "Выбрать прибор", Qt::Key_F3), &QAction::triggered, this,
+          [this] { SelectTool(); });
+  connect(AddAction(tool, "LoggerPower", "Включить прибор", Qt::Key_F2), &QAction::triggered, this,
+          [this] { Try([&] { recorder_->SetPower(!recorder_->State().Powered); }); });
+  connect(AddAction(tool, "aPower", "Установка тока"), &QAction::triggered, this, [this] {
+    std::string text = std::to_string(recorder_->Logger().Power);
+    if (!questions_.AskText(windowTitle().toStdString(), "Ток", text)) return;
+    if (auto value = ParseInt(text)) Try([&] { recorder_->ChangePower(*value); });
+  });
+  connect(AddAction(tool, "aTension", "Датчик натяжения..."), &QAction::triggered, this, [this] {
+    TTensionDlg dialog(recorder_->Logger(), env_.Folders().Classes + "/Панель", this);
+    if (dialog.exec() == QDialog::Accepted) Try([&] { dialog.Apply(); });
+  });
+  for (auto [name, caption, signal] :
+       {std::tuple{"tbAnalog", "Аналоговый сигнал", Recorder::TestSignal::Analog},
+        std::tuple{"tbImpuls", "Импульсный сигнал", Recorder::TestSignal::Impuls}}) {
+    QAction* a = AddAction(tool, name, caption);
+    a->setCheckable(true);
+    connect(a, &QAction::triggered, this, [this, signal](bool on) {
+      Try([&] { recorder_->SetTestSignal(signal, on); });
+      RebuildTracks();
+    });
+  }
+  tool->addSeparator();
+  QAction* depth_panel = AddAction(tool, "ShowDepth", "Панель глубины");
+  depth_panel->setCheckable(true);
+  connect(depth_panel, &QAction::triggered, this, [this](bool on) { ShowDepthPanel(on); });
+  QAction* info = AddAction(tool, "ShowInfo", "Информация", Qt::Key_F12);
+  info->setCheckable(true);
+  connect(info, &QAction::triggered, this, [this](bool on) { ShowInfoWindow(on); });
+  tool->addSeparator();
+  port_menu_ = tool->addMenu("Порт");
+  port_group_ = new QActionGroup(this);
+  connect(port_menu_, &QMenu::aboutToShow, this, [this] { FillPortMenu(); });
+  if (simulator_) {
+    QMenu* winch = tool->addMenu("Лебёдка имитатора");
+    for (auto [name, caption, speed] : {std::tuple{"aWinchDown", "Спуск 1000 м/ч", 1000.0},
+                                        std::tuple{"aWinchUp", "Подъем 1000 м/ч", -1000.0},
+                                        std::tuple{"aWinchStop", "Стоп", 0.0}}) {
+      connect(AddAction(winch, name, caption), &QAction::triggered, this,
+              [this, speed] { simulator_->SetSpeed(speed); });
+    }
+  }
+  BuildRecordingMenu(menuBar()->addMenu("Регистрация"));
+
+  QToolBar* bar = addToolBar("Регистрация");
+  bar->setObjectName("tbRecord");
+  for (const char* name : {"LoggerSelect", "LoggerPower", "RecordDepthDown", "RecordDepthUp",
+                           "RecordTime", "RecordStop"})
+    bar->addAction(Action(name));
+  main_.Toolbars["tbRecord"] = {};
+  // The test signals are for the workshop: their bar starts hidden ("Панели
+  // инструментов" shows it) so the recording bar keeps its room.
+  QToolBar* signals_bar = addToolBar("Тестовые сигналы");
+  signals_bar->setObjectName("tbSignals");
+  signals_bar->addAction(Action("tbAnalog"));
+  signals_bar->addAction(Action("tbImpuls"));
+  signals_bar->hide();
+  main_.Toolbars["tbSignals"] = {};
+  main_.Toolbars["tbSignals"].Visible = false;
+}
+
+void TRecorderForm::BuildRecordingMenu(QMenu* rec) {
+  auto start = [&](const char* name, const char* caption, Qt::Key key, uint8_t mode) {
+    QAction* a = AddAction(rec, name, caption, key);
+    a->setCheckable(true);
+    connect(a, &QAction::triggered, this,
+            [this, mode] { Try([&] { recorder_->StartRecording(mode); }); });
+  };
+  start("RecordTime", "По времени", Qt::Key_F6, RecordingSession::rmTime);
+  start("RecordDepthUp", "По глубине на подъеме", Qt::Key_F7, RecordingSession::rmDepthUp);
+  start("RecordDepthDown", "По глубине на спуске", Qt::Key_F8, RecordingSession::rmDepthDown);
+  connect(AddAction(rec, "RecordStop", "Остановить", Qt::Key_F5), &QAction::triggered, this,
+          [this] { Try([&] { recorder_->Stop(); }); });
+  rec->addSeparator();
+  QMenu* step = rec->addMenu("Шаг");
+  auto* steps = new QActionGroup(this);
+  for (auto [name, caption, mm] :
+       {std::tuple{"aStep1", "1 см", 10}, std::tuple{"aStep10", "10 см", 100},
+        std::tuple{"aStep20", "20 см", 200}}) {
+    QAction* a = AddAction(step, name, caption);
+    a->setCheckable(true);
+    steps->addAction(a);
+    connect(a, &QAction::triggered, this, [this, mm] { Session().RecordStep = mm; });
+  }
+  connect(AddAction(rec, "aTimeDelay", "Время между замерами"), &QAction::triggered, this, [this] {
+    std::string text = std::to_string(Session().TimeDelay());
+    if (questions_.AskText("Регистрация по времени", "Время между замерами, с", text))
+      if (auto seconds = ParseInt(text)) Try([&] { Session().SetTimeDelay(*seconds); });
+  });
+  connect(AddAction(rec, "RecordPerforation", "Отметка перфорации"), &QAction::triggered, this,
+          [this] { Session().Perforation(); });
+  connect(AddAction(rec, "RecordSetDepth", "Глубина"), &QAction::triggered, this, [this] {
+    auto* dialog = new TDepthSetDlg(Logger(), Session(), settings_, ModeKey(mode_), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Modeless: with "по первой магнитной метке" it waits for the label while the
+    // cable moves and the recording goes on.
+    connect(dialog, &QDialog::accepted, this, [this] { UpdateActions(); });
+    dialog->show();
+  });
+  connect(AddAction(rec, "LoggerCable", "Кабель"), &QAction::triggered, this, [this] {
+    TCableDlg dialog(Session(), this);
+    dialog.exec();
+  });
+  QAction* trier = AddAction(rec, "RecordTrier", "Взять пробу");
+  trier->setCheckable(true);
+  connect(trier, &QAction::triggered, this, [this](bool on) { Sampler(on); });
+  QAction* correction = AddAction(rec, "LoggerDepthCorrection", "Коррекция глубины");
+  correction->setCheckable(true);
+  connect(correction, &QAction::triggered, this, [this] { Session().ToggleDepthCorrection(); });
+  QAction* roller = AddAction(rec, "aRCor", "Коррекция по ролику");
+  roller->setCheckable(true);
+  connect(roller, &QAction::toggled, this, [this](bool on) { Session().StepCorrection = on; });
+  connect(AddAction(rec, "DepthOffset", "Сдвиг глубины"), &QAction::triggered, this, [this] {
+    std::string text = "0";
+    if (!questions_.AskText(windowTitle().toStdString(), "Сдвиг по глубине, м", text)) return;
+    if (auto metres = ParseFloat(text)) Session().DepthOffset(*metres);
+  });
+  connect(AddAction(rec, "ScrollMode", "Режим показа регистрации"), &QAction::triggered, this,
+          [this] {
+            auto next = static_cast<TLogViewerAppendMode>((viewer_->AppendMode() + 1) % 3);
+            viewer_->SetAppendMode(next);
+            viewer_->SetInteractive(next == amIgnore);
+          });
+}
+
+void TRecorderForm::UpdateActions() {
+  const RecorderState s = recorder_->State();
+  for (const char* name : {"RecordTime", "RecordDepthUp", "RecordDepthDown"})
+    Action(name)->setEnabled(s.CanStartRecording);
+  Action("RecordTime")->setChecked(s.Mode == RecordingSession::rmTime);
+  Action("RecordDepthUp")->setChecked(s.Mode == RecordingSession::rmDepthUp);
+  Action("RecordDepthDown")->setChecked(s.Mode == RecordingSession::rmDepthDown);
+  Action("RecordStop")->setEnabled(s.CanStop);
+  Action("RecordPerforation")->setEnabled(s.CanMarkPerforation);
+  Action("aTimeDelay")->setEnabled(s.CanSetTimeDelay);
+  Action("aSave")->setEnabled(s.CanSave);
+  Action("LoggerSelect")->setEnabled(s.CanSelectTool);
+  Action("LoggerPower")->setEnabled(s.CanPower);
+  Action("LoggerPower")->setText(Q(s.PowerCaption));
+  Action("tbAnalog")->setEnabled(s.CanAnalog);
+  Action("tbAnalog")->setChecked(s.AnalogOn);
+  Action("tbImpuls")->setEnabled(s.CanImpuls);
+  Action("tbImpuls")->setChecked(s.ImpulsOn);
+  Action("LoggerCable")->setEnabled(s.CanCable);
+  Action("RecordTrier")->setEnabled(s.CanSample);
+  Action("RecordTrier")->setChecked(s.Sampling);
+  Action("ShowDepth")->setChecked(top_panel_ && top_panel_->isVisible());
+  Action("ShowInfo")->setChecked(info_window_ && info_window_->isVisible());
+  Action("ResearchStart")->setEnabled(s.CanStartResearch);
+  Action("ResearchEnd")->setEnabled(s.CanEndResearch);
+  Action("LoggerDepthCorrection")->setChecked(s.DepthCorrection);
+  port_menu_->setEnabled(s.CanChoosePort);
+  for (const char* name : {"aStep1", "aStep10", "aStep20"})
+    Action(name)->setChecked(QString(name) == QString("aStep%1").arg(s.RecordStep / 10));
+  if (PanelText(spMode).isEmpty()) SetPanel(spMode, "Остановлено");
+  SetPanel(spResearch, Q(s.ResearchText));
+  SetPanel(spPort, Q(s.PortText));
+  if (!s.DepthText.empty())
+    SetPanel(spDepth, Q(s.DepthText));  // shown from the start, before the cable moves
+}
+
+// ---------------------------------------------------------------------------------
+// Ports and tools
+
+void TRecorderForm::FillPortMenu() {
+  port_menu_->clear();
+  for (QAction* a : port_group_->actions()) port_group_->removeAction(a);
+  for (const std::string& port : ListPorts()) {
+    QAction* a = port_menu_->addAction(Q(port));
+    a->setCheckable(true);
+    port_group_->addAction(a);
+    const bool current = port == Logger().PortName();
+    a->setChecked(current);
+    if (!current) a->setEnabled(CanOpenPort(port));
+    connect(a, &QAction::triggered, this, [this, port] { ChoosePort(port); });
+  }
+  port_menu_->addSeparator();
+  QAction* other = port_menu_->addAction("Другой...");
+  other->setObjectName("aOtherPort");
+  connect(other, &QAction::triggered, this, [this] {
+    std::string path = "/dev/";
+    if (questions_.AskText("Порт", "Устройство", path) && !path.empty()) ChoosePort(path);
+  });
+}
+
+void TRecorderForm::ChoosePort(const std::string& port) {
+  if (recorder_->ChoosePort(port)) main_.Port = port;
+  UpdateActions();
+}
+
+void TRecorderForm::SelectTool() {
+  if (questions_.SelectToolString(Logger())) {
+    const std::string layout = recorder_->ToolStringChanged();
+    std::error_code ec;
+    if (!layout.empty() &&
+        std::filesystem::is_regular_file(env_.Folders().Layouts + "/" + layout, ec)) {
+      LoadLayoutFile(layout);
+      FillLayoutsMenu();  // the file may be newer than the menu
+    }
+  }
+  RebuildTracks();
+  UpdateActions();
+}
+
+void TRecorderForm::RebuildTracks() {
+  recorder_->Session().BuildRecordingTracks();
+  RelinkLayout();
+}
+
+void TRecorderForm::Sampler(bool take) {
+  Try([&] {
+    if (!take) {
+      recorder_->EndSample();
+    } else if (questions_.AskSamplerCurrent(trier_current_)) {
+      recorder_->StartSample(trier_current_);
+    }
+  });
+  UpdateActions();
+}
+
+void TRecorderForm::StartResearch() {
+  std::string name;
+  StringList params;
+  if (!questions_.AskResearch(name, params)) return;
+  Try([&] { recorder_->StartResearch(name, params); });
+  UpdateActions();
+}
+
+void TRecorderForm::ShowDepthPanel(bool show) {
+  if (!top_panel_) return;
+  if (show && !top_panel_->isVisible()) {
+    top_panel_->adjustSize();
+    const QRect g = geometry();
+    top_panel_->move(g.right() - top_panel_->width() - 24, g.top() + 90);
+  }
+  top_panel_->setVisible(show);
+  Action("ShowDepth")->setChecked(show);
+}
+
+void TRecorderForm::ShowInfoWindow(bool show) {
+  if (!info_window_) return;
+  info_window_->setVisible(show);
+  Action("ShowInfo")->setChecked(show);
+}
+
+void TRecorderForm::BeforePlugIn() {
+  // The plug-in's window takes the screen.
+  ShowDepthPanel(false);
+  ShowInfoWindow(false);
+}
+
+// ---------------------------------------------------------------------------------
+// Start-up, settings, idle work, closing
+
+bool TRecorderForm::LoadModeSettings() { return recorder_->LoadSettings(); }
+
+void TRecorderForm::SaveModeSettings() {
+  main_.Port = Logger().PortName();
+  recorder_->SaveSettings();
+  settings_.SetBool(MainFormPath(mode_), "ShowTopPanel", true);
+}
+
+void TRecorderForm::SetupApplied() {
+  SetupValues values;
+  values.Load(settings_);
+  Session().NullValue = values.NullValue;
+  Session().SetAutoSaveInterval(int64_t{values.AutoSaveFile} * 60000);
+  Session().SaveFiles = values.SaveFiles;
+}
+
+void TRecorderForm::DeferredStart(const std::string& file) {
+  TMainForm::DeferredStart(file);
+  if (info_window_) return;
+  recorder_->Start(main_.Port);
+  RelinkLayout();
+  info_window_ =
+      std::make_unique<TLoggerInfoWindow>(Logger(), clock_, settings_, ModeKey(mode_), this);
+  if (!info_window_->PlacedFromSettings()) {
+    // Over the main window's left part, under the tool bars, unless it remembers its place.
+    const QRect g = geometry();
+    info_window_->move(g.left() + 130, g.top() + 110);
+  }
+  ShowInfoWindow(true);
+  top_panel_ = std::make_unique<TTopPanel>(Logger(), clock_, this);
+  ShowDepthPanel(true);
+  if (main_.SetupDue && Action("aSetup")) Action("aSetup")->trigger();
+  Try([&] {
+    if (recorder_->OfferCrashRecovery()) viewer_->RaiseEvent(veColumns);
+  });
+  UpdateActions();
+}
+
+void TRecorderForm::Idle() {
+  recorder_->Idle();
+  if (top_panel_ && top_panel_->isVisible()) top_panel_->Refresh();
+  TMainForm::Idle();
+}
+
+void TRecorderForm::WaitForSaves() { recorder_->WaitForSaves(); }
+
+void TRecorderForm::closeEvent(QCloseEvent* event) {
+  if (Session().Recording()) {
+    // Never leave a recording behind unsaved: stop it (saving as the settings say)
+    // or stay open.
+    if (!questions_.AskYesNo(windowTitle().toStdString(),
+                             "Идет регистрация. Остановить регистрацию и закрыть программу?")) {
+      event->ignore();
+      return;
+    }
+    Try([&] { recorder_->Stop(); });
+  }
+  WaitForSaves();
+  event->accept();
+}
+
+bool TRecorderForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == statusBar() && event->type() == QEvent::MouseButtonDblClick &&
+      recorder_->CurrentResearch().IsOpen())
+    ShowResearchProtocol();
+  return TMainForm::eventFilter(watched, event);
+}
+
+void TRecorderForm::ShowResearchProtocol() {
+  QDialog dialog(this);
+  dialog.setWindowTitle("Протокол исследования");
+  dialog.resize(640, 420);
+  auto* text = new QPlainTextEdit(&dialog);
+  text->setReadOnly(true);
+  try {
+    std::vector<uint8_t> bytes =
+        ReadWholeFile(recorder_->CurrentResearch().ResearchDir() + Journal::kSessionFile);
+    text->setPlainText(QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()),
+                                         static_cast<qsizetype>(bytes.size())));
+  } catch (const std::exception& e) {
+    text->setPlainText(QString::fromUtf8(e.what()));
+  }
+  (new QVBoxLayout(&dialog))->addWidget(text);
+  dialog.exec();
+}
+
+}  // namespace kest

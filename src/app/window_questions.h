@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "session/session_host.h"
+#include "support/string_list.h"
+
+namespace kest {
+
+class TLogger;
+
+// Every question the main windows ask the user, besides the recording session's
+// own: the desktop program answers with dialogs, tests with scripted answers, and
+// the windows take the same path either way.
+class WindowQuestions : public SessionHost {
+ public:
+  enum class Answer { Yes, No, Cancel };
+
+  // A box with Yes, No and Cancel.
+  virtual Answer AskYesNoCancel(const std::string& title, const std::string& question) = 0;
+  // An error box (the message is already in the diagnostic log).
+  virtual void ShowError(const std::string& message) = 0;
+  // The open dialog in `dir` offering "Known file types" (`mask`, "*.LS *.LAS") and
+  // "All files": the chosen path, "" when cancelled.
+  virtual std::string AskOpenFile(const std::string& title, const std::string& dir,
+                                  const std::string& mask) = 0;
+  // The save dialog in `dir` proposing `name`, one filter per format ("LS", "LAS"):
+  // false when cancelled, else the path as typed and the chosen format.
+  virtual bool AskSaveFile(const std::string& title, const std::string& dir,
+                           const std::string& name, const std::vector<std::string>& formats,
+                           std::string& path, std::string& format) = 0;
+  // The tool selection dialog: true when a tool string was loaded into `logger`.
+  virtual bool SelectToolString(TLogger& logger) = 0;
+  // The research parameters dialog: the new research's name and parameters.
+  virtual bool AskResearch(std::string& name, StringList& params) = 0;
+  // The sampler's dialog: the trial current in mA.
+  virtual bool AskSamplerCurrent(int& milliamps) = 0;
+};
+
+}  // namespace kest
