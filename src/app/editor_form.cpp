@@ -118,7 +118,7 @@ void TEditorForm::DeferredStart(const std::string& file) {
 bool TEditorForm::MayDropChanges() {
   if (!document_->Modified()) return true;
   const std::string name = document_->FileName().empty() ? "Без имени" : document_->FileName();
-  switch (questions_.AskYesNoCancel(windowTitle().toStdString(),
+  switch (questions_.AskYesNoCancel(ModeTitle(mode_),
                                     "Файл " + name + " изменён. Сохранить изменения?")) {
     case WindowQuestions::Answer::No:
       return true;
