@@ -1,31 +1,21 @@
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdio>
 
 #include "log/log_sheet.h"
+#include "run_command.h"
 #include "support/stream.h"
 #include "temp_dir.h"
 
 namespace kest {
 namespace {
 
-struct Result {
-  int code;
-  std::string out;
-};
+using Result = testing::CommandResult;
 
 // Runs kest-tool with the arguments (already shell-quoted); stdout, or stderr with 2>&1.
 Result RunTool(const std::string& args) {
-  std::string command = std::string(KEST_TOOL_PATH) + " " + args;
-  FILE* pipe = popen(command.c_str(), "r");
-  Result r{-1, {}};
-  char buffer[4096];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.out.append(buffer, n);
-  int status = pclose(pipe);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return testing::RunCommand(std::string(KEST_TOOL_PATH) + " " + args, false);
 }
 
 class KestTool : public ::testing::Test {
@@ -51,10 +41,11 @@ class KestTool : public ::testing::Test {
 TEST_F(KestTool, InfoJsonDescribesTheCrashFile) {
   Result r = RunTool("info --json " + path_);
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out,
-            "{\"argument\":\"laDepth\",\"start\":2000,\"end\":3000,\"params\":[],\"comments\":[],"
-            "\"tracks\":[{\"parameter\":\"GK\",\"instance\":0,\"origin\":2000,\"step\":500,\"count\":3},"
-            "{\"parameter\":\"GK\",\"instance\":1,\"origin\":2000,\"step\":500,\"count\":3}]}\n");
+  EXPECT_EQ(
+      r.out,
+      "{\"argument\":\"laDepth\",\"start\":2000,\"end\":3000,\"params\":[],\"comments\":[],"
+      "\"tracks\":[{\"parameter\":\"GK\",\"instance\":0,\"origin\":2000,\"step\":500,\"count\":3},"
+      "{\"parameter\":\"GK\",\"instance\":1,\"origin\":2000,\"step\":500,\"count\":3}]}\n");
 }
 
 TEST_F(KestTool, DumpOneTrackPrintsRoundTripDigits) {
@@ -63,7 +54,8 @@ TEST_F(KestTool, DumpOneTrackPrintsRoundTripDigits) {
   EXPECT_NE(r.out.find("\"samples\":[0,0.5,1]"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("\"instance\":1"), std::string::npos);
   r = RunTool("dump " + path_ + " --track GK#1");
-  EXPECT_EQ(r.out, "# GK#1 origin=2000 step=500 count=3\n2000\t0\n2500\t1.00000002e+30\n3000\t-10\n");
+  EXPECT_EQ(r.out,
+            "# GK#1 origin=2000 step=500 count=3\n2000\t0\n2500\t1.00000002e+30\n3000\t-10\n");
 }
 
 TEST_F(KestTool, ErrorsNameTheExceptionClassAndExitWithOne) {

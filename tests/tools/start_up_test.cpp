@@ -7,6 +7,7 @@
 #include <iterator>
 #include <thread>
 
+#include "run_command.h"
 #include "support/errors.h"
 #include "support/fatal_error.h"
 #include "temp_dir.h"
@@ -16,21 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code;  // exit status; -1 when the program was killed by a signal (an abort)
-  std::string out;
-};
+using Result = testing::CommandResult;
 
 // Runs `command` (shell syntax) with stderr joined to stdout.
-Result RunShell(const std::string& command) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  Result r{-1, {}};
-  char buffer[4096];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.out.append(buffer, n);
-  int status = pclose(pipe);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+Result RunShell(const std::string& command) { return testing::RunCommand(command, true); }
 
 // The programs see KEST_ROOT=`root`, no screen, and a lock folder of their own, so
 // a recorder running on the machine does not stop this one at once.
