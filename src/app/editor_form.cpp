@@ -137,6 +137,7 @@ bool TEditorForm::MayDropChanges() {
 
 bool TEditorForm::OpenFile(const std::string& path) {
   if (!MayDropChanges()) return false;
+  WaitForSaves();  // a save of the open log ends, and is reported, first
   Diag().Note("Loading file \"" + path + "\"");
   // Reading a large log takes a while: the status bar shows how far it got. Only
   // the bar is repainted, so nothing else runs while the sheet is being filled.

@@ -66,6 +66,10 @@ TRecorderForm::TRecorderForm(AppEnvironment& env, Settings& settings, Clock& clo
 TRecorderForm::~TRecorderForm() {
   CloseDown();
   viewer_->SetSheet(nullptr);  // the sheet goes with the recorder, before the viewer
+  // The recorder may still report while it shuts down: nothing of the window answers.
+  ui_host_->SetPanel = nullptr;
+  ui_host_->LabelShown = nullptr;
+  ui_host_->ModeChanged = nullptr;
 }
 
 TLogSheet& TRecorderForm::Sheet() { return recorder_->Sheet(); }

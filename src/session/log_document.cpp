@@ -82,7 +82,6 @@ std::vector<std::string> LogDocument::Open(const std::string& path, const LogFil
                                            const ProgressCallback& progress) {
   std::vector<std::string> warnings;
   const TLogSheetFilerClass format = ReaderFor(path, options, &warnings);
-  saves_.WaitAll();  // a save still writing this name finishes first
   TLogSheet loaded;
   {
     FileStream file(path, FileStream::Mode::Read);

@@ -46,6 +46,7 @@ class LogDocument {
   // Reads `path` into a new sheet and, when that succeeded, takes it over: the
   // sheet's contents, the file name, not modified. Any failure is raised and leaves
   // the document untouched. Returns the reader's warnings (LAS sections it skipped).
+  // Saves still running go on (they write a copy and rename it into place).
   std::vector<std::string> Open(const std::string& path, const LogFileOptions& options,
                                 const ProgressCallback& progress = {});
   // Writes the sheet to `path` now, through a temporary file renamed over it.

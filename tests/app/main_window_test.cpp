@@ -1,33 +1,31 @@
 // The recorder and the editor driven as an operator would, offscreen, on the
 // built-in simulator: select the tool, power it up, log down, stop and save, end
 // the research; open the saved file in the editor and save it as LAS.
-#include "app/editor_form.h"
-#include "app/recorder_form.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QThread>
 #include <QToolBar>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 
-#include <gtest/gtest.h>
-
 #include "app/app_environment.h"
+#include "app/editor_form.h"
 #include "app/kest_application.h"
 #include "app/logger_info_window.h"
 #include "app/recorder_dialogs.h"
+#include "app/recorder_form.h"
 #include "app/tool_string.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
@@ -35,6 +33,8 @@
 #include "link/port_device.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "scripted_port.h"
+#include "scripted_questions.h"
 #include "session/installation_folders.h"
 #include "session/log_document.h"
 #include "session/recording_session.h"
@@ -42,13 +42,11 @@
 #include "session/session_host.h"
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
+#include "stepped_clock.h"
 #include "support/clock.h"
 #include "support/errors.h"
-#include "support/stream.h"
 #include "support/settings.h"
-#include "scripted_port.h"
-#include "scripted_questions.h"
-#include "stepped_clock.h"
+#include "support/stream.h"
 #include "temp_dir.h"
 #include "viewer/inspector_window.h"
 #include "viewer/log_viewer.h"
@@ -68,7 +66,8 @@ class Installation {
   Installation() {
     SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
     fs::create_directories(root.Path() / "PlugIns");
-    fs::copy_file(std::string(KEST_PLUGIN_DIR) + "/sheet_summary.so", root.File("PlugIns/sheet_summary.so"));
+    fs::copy_file(std::string(KEST_PLUGIN_DIR) + "/sheet_summary.so",
+                  root.File("PlugIns/sheet_summary.so"));
     env = std::make_unique<AppEnvironment>(root.Path().string());
   }
   testing::TempDir root;
@@ -157,10 +156,11 @@ TEST(RecorderWindow, AFreshInstallationRunsOnTheSimulatorWithTheRecordingKeys) {
     const char* caption;
     const char* key;
   };
-  for (Key k : {Key{"LoggerPower", "Включить прибор", "F2"}, Key{"LoggerSelect", "Выбрать прибор", "F3"},
-                Key{"RecordStop", "Остановить", "F5"}, Key{"RecordTime", "По времени", "F6"},
-                Key{"RecordDepthUp", "По глубине на подъеме", "F7"},
-                Key{"RecordDepthDown", "По глубине на спуске", "F8"}}) {
+  for (Key k :
+       {Key{"LoggerPower", "Включить прибор", "F2"}, Key{"LoggerSelect", "Выбрать прибор", "F3"},
+        Key{"RecordStop", "Остановить", "F5"}, Key{"RecordTime", "По времени", "F6"},
+        Key{"RecordDepthUp", "По глубине на подъеме", "F7"},
+        Key{"RecordDepthDown", "По глубине на спуске", "F8"}}) {
     QAction* a = r.window->Action(k.action);
     ASSERT_NE(a, nullptr) << k.action;
     EXPECT_EQ(a->text(), QString::fromUtf8(k.caption));
@@ -197,7 +197,8 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
     EXPECT_FALSE(r.window->Viewer()->Interactive());
     int32_t start = r.window->Session().LastDepth();
     r.simulator->SetSpeed(36000);
-    ASSERT_TRUE(r.RunUntil([&] { return r.window->Session().LastDepth() >= start + 25000; }, 20000));
+    ASSERT_TRUE(
+        r.RunUntil([&] { return r.window->Session().LastDepth() >= start + 25000; }, 20000));
     Shot(*r.window, "recorder_recording.png");
     EXPECT_TRUE(r.window->PanelText(0).endsWith(" м"));
 
@@ -207,7 +208,8 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
     EXPECT_TRUE(r.window->Session().Recording());
     r.answers.Yes = true;
 
-    ASSERT_TRUE(r.RunUntil([&] { return r.window->Session().LastDepth() >= start + 50000; }, 20000));
+    ASSERT_TRUE(
+        r.RunUntil([&] { return r.window->Session().LastDepth() >= start + 50000; }, 20000));
     r.simulator->SetSpeed(0);
     r.answers.Texts = {"Спуск тест"};
     r.window->Action("RecordStop")->trigger();
@@ -237,7 +239,8 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
   editor.resize(1100, 760);
   editor.show();
   std::vector<int> progress;
-  QObject::connect(editor.Progress(), &QProgressBar::valueChanged, [&](int p) { progress.push_back(p); });
+  QObject::connect(editor.Progress(), &QProgressBar::valueChanged,
+                   [&](int p) { progress.push_back(p); });
   editor.DeferredStart(saved);
   ASSERT_FALSE(progress.empty());  // reading reports its progress, and the bar goes when done
   EXPECT_EQ(progress.back(), 100);
@@ -249,7 +252,8 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
   EXPECT_EQ(editor.Recent().Items().front(), saved);
   editor.Viewer()->Refresh();
   QApplication::processEvents();
-  EXPECT_EQ(editor.Viewer()->ViewTop(), editor.Viewer()->SheetFirst());  // opens at the top of the log
+  EXPECT_EQ(editor.Viewer()->ViewTop(),
+            editor.Viewer()->SheetFirst());  // opens at the top of the log
   Shot(editor, "editor.png");
 
   std::string las = inst.root.File("Logs/001.las");
@@ -267,7 +271,9 @@ TEST(RecorderWindow, ClosingWhileRecordingStopsAndSavesBeforeTheWindowGoes) {
   RecorderFixture r(500);
   r.PowerUp();
   r.window->Action("RecordTime")->trigger();
-  ASSERT_TRUE(r.RunUntil([&] { return r.window->Sheet().Count() && r.window->Sheet().Tracks(0)->Count() > 5; }, 10000));
+  ASSERT_TRUE(r.RunUntil(
+      [&] { return r.window->Sheet().Count() && r.window->Sheet().Tracks(0)->Count() > 5; },
+      10000));
   r.answers.Texts = {"Точка"};
   EXPECT_TRUE(r.window->close());
   EXPECT_FALSE(r.window->Session().Recording());
@@ -374,7 +380,8 @@ TEST(RecorderWindow, APortWhoseDeviceGoesAwayIsShownUntilItIsBack) {
   r.window->Idle();
   EXPECT_EQ(r.window->PanelText(3), "SCRIPT-WINDOW");
   line.Vanish();
-  EXPECT_TRUE(r.RunUntil([&] { return r.window->PanelText(3) == "SCRIPT-WINDOW (нет связи)"; }, 5000));
+  EXPECT_TRUE(
+      r.RunUntil([&] { return r.window->PanelText(3) == "SCRIPT-WINDOW (нет связи)"; }, 5000));
   line.Return();
   EXPECT_TRUE(r.RunUntil([&] { return r.window->PanelText(3) == "SCRIPT-WINDOW"; }, 5000));
   r.window->Logger().SetActive(false);
@@ -388,7 +395,8 @@ TEST(RecorderWindow, ARecordingLeftByACrashIsOfferedAtStartAndShown) {
     lost.SetSteps(100);
     lost.SetOrigins(1000000);
     for (int i = 0; i < 40; ++i) gk->Append(static_cast<float>(i));
-    lost.AppendCrashFile(r.env->Folders().CrashFile, 1000000, 1, 1000000 + 39 * 100);  // arguments, mm
+    lost.AppendCrashFile(r.env->Folders().CrashFile, 1000000, 1,
+                         1000000 + 39 * 100);  // arguments, mm
     r.answers.Yes = true;
   };
   RecorderFixture r(1000, crash);
@@ -408,8 +416,9 @@ TEST(EditorWindow, AFileDescriptionWithRefusedCharactersIsAskedAgainBeforeSaving
   const std::string target = e.root.File("Logs/спуск 1.las");
   e.answers.Texts = {"спуск *1", "спуск 1", target};
   editor.Action("aSave")->trigger();
-  EXPECT_EQ(e.answers.Warnings, (std::vector<std::string>{"Имя файла содержит недопустимые символы!",
-                                                          "Имя файла содержит недопустимые символы!"}));
+  EXPECT_EQ(e.answers.Warnings,
+            (std::vector<std::string>{"Имя файла содержит недопустимые символы!",
+                                      "Имя файла содержит недопустимые символы!"}));
   EXPECT_EQ(e.answers.Proposals, std::vector<std::string>{"спуск 1"});
   editor.WaitForSaves();
   TLogSheet back;
@@ -568,7 +577,8 @@ TEST(EditorWindow, TheInspectorShowsTheFocusedColumn) {
   EXPECT_FALSE(editor.Inspector()->isVisible());
   TLogViewerColumn* curve = nullptr;
   for (int i = 0; i < editor.Viewer()->ColumnCount() && !curve; ++i)
-    if (std::string(editor.Viewer()->Column(i)->ClassName()) == "TGraphicsColumn") curve = editor.Viewer()->Column(i);
+    if (std::string(editor.Viewer()->Column(i)->ClassName()) == "TGraphicsColumn")
+      curve = editor.Viewer()->Column(i);
   ASSERT_NE(curve, nullptr);
   editor.Viewer()->SetFocusedColumn(curve);
   editor.Viewer()->KeyDown(TViewerKey::kF11, {});
@@ -606,7 +616,8 @@ TEST(RecorderTools, TheDepthPanelFollowsTheDepthAndMakesWayForAPlugIn) {
   EXPECT_TRUE(panel->isVisible());
   EXPECT_TRUE(r.window->Action("ShowDepth")->isChecked());
   r.window->Logger().SetDepthStep(0.05, 1234);
-  ASSERT_TRUE(r.RunUntil([&] { return panel->DepthText() == "1234.00"; }, 5000)) << panel->DepthText().toStdString();
+  ASSERT_TRUE(r.RunUntil([&] { return panel->DepthText() == "1234.00"; }, 5000))
+      << panel->DepthText().toStdString();
   panel->ShowLabel(true);
   EXPECT_TRUE(panel->LabelLit());
   r.Run(400);
@@ -643,8 +654,12 @@ TEST(RecorderTools, ADepthSetAtTheNextMagneticLabelWaitsForIt) {
   EXPECT_FALSE(dialog->btnOk->isEnabled());
   EXPECT_LT(r.window->Logger().DepthChannel()->Value, 1100);
   r.simulator->SetSpeed(36000);
-  ASSERT_TRUE(r.RunUntil([&] { return r.window->findChild<TDepthSetDlg*>() == nullptr ||
-                                     !r.window->findChild<TDepthSetDlg*>()->isVisible(); }, 10000));
+  ASSERT_TRUE(r.RunUntil(
+      [&] {
+        return r.window->findChild<TDepthSetDlg*>() == nullptr ||
+               !r.window->findChild<TDepthSetDlg*>()->isVisible();
+      },
+      10000));
   r.simulator->SetSpeed(0);
   EXPECT_NEAR(r.window->Logger().DepthChannel()->Value, 1500, 2);
   EXPECT_FLOAT_EQ(r.window->Session().NextLabelDepth, 1500 + r.window->Session().MLStep);
@@ -746,8 +761,8 @@ TEST(EditorWindow, SaveAsLasWritesTheFileKestToolConvertWrites) {
   e.window->Action("aSave")->trigger();
   e.window->WaitForSaves();
   const std::string from_tool = e.root.File("Logs/tool.las");
-  const std::string command = std::string(KEST_TOOL_PATH) + " convert '" + ls + "' '" + from_tool + "' --root '" +
-                              e.root.Path().string() + "'";
+  const std::string command = std::string(KEST_TOOL_PATH) + " convert '" + ls + "' '" + from_tool +
+                              "' --root '" + e.root.Path().string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   auto bytes = [](const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -756,6 +771,23 @@ TEST(EditorWindow, SaveAsLasWritesTheFileKestToolConvertWrites) {
   ASSERT_FALSE(bytes(from_editor).empty());
   EXPECT_EQ(bytes(from_editor), bytes(from_tool));
   EXPECT_EQ(e.window->Sheet().FindTrack("GK")->Origin(), 1000040);  // the tablet keeps its origins
+}
+
+}  // namespace
+}  // namespace kest
+
+namespace kest {
+namespace {
+
+// A window torn down while it records (no close event, as at a forced exit): the
+// recorder stops under it and nothing of the window is called any more.
+TEST(RecorderWindow, AWindowDestroyedWhileRecordingShutsDownCleanly) {
+  RecorderFixture r(800);
+  r.PowerUp();
+  r.window->Action("RecordTime")->trigger();
+  ASSERT_TRUE(r.RunUntil([&] { return r.window->Sheet().Tracks(0)->Count() > 3; }, 5000));
+  r.window.reset();
+  SUCCEED();
 }
 
 }  // namespace
