@@ -18,8 +18,7 @@
 namespace kest {
 
 Recorder::Recorder(LoggerHost& host, Clock& clock, Settings& settings,
-                   const InstallationFolders& folders, TModuleClasses& classes,
-                   TModuleDefs& /*defs*/, SessionHost& ui)
+                   const InstallationFolders& folders, TModuleClasses& classes, SessionHost& ui)
     : settings_(settings), folders_(folders), classes_(classes), clock_(clock), ui_(ui) {
   logger_ = std::make_unique<TLogger>(host, clock, classes);
   research_ = std::make_unique<Research>(folders_.ResearchBase);
@@ -94,11 +93,16 @@ void Recorder::ChangePower(int value) {
 
 void Recorder::SetTestSignal(TestSignal signal, bool on) {
   bool& flag = signal == TestSignal::Analog ? analog_ : impuls_;
-  if (on) {
-    StartTestSignal(*logger_, classes_, signal == TestSignal::Analog ? "Аналог" : "Импульс",
-                    clock_);
-  } else {
-    StopTestSignal(*logger_);
+  try {
+    if (on) {
+      StartTestSignal(*logger_, classes_, signal == TestSignal::Analog ? "Аналог" : "Импульс",
+                      clock_);
+    } else {
+      StopTestSignal(*logger_);
+    }
+  } catch (...) {
+    session_->BuildRecordingTracks();  // whatever string is left gets its tracks
+    throw;
   }
   flag = on;
   session_->BuildRecordingTracks();
@@ -117,7 +121,8 @@ void Recorder::EndSample() {
 }
 
 void Recorder::StartRecording(uint8_t mode) {
-  session_->SetRecordMode(session_->RecordMode() == mode ? RecordingSession::rmStop : mode);
+  session_->SetRecordMode(session_->RecordMode() == mode ? uint8_t{RecordingSession::rmStop}
+                                                         : mode);
 }
 
 std::string Recorder::Stop() { return session_->Stop(); }

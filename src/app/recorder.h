@@ -19,7 +19,6 @@ class Settings;
 class TLogger;
 class TLogSheet;
 class TModuleClasses;
-class TModuleDefs;
 struct LogFileOptions;
 
 // What the recorder's actions may do now and what its indicators show, in one value
@@ -61,7 +60,7 @@ class Recorder {
   enum class TestSignal { Analog, Impuls };
 
   Recorder(LoggerHost& host, Clock& clock, Settings& settings, const InstallationFolders& folders,
-           TModuleClasses& classes, TModuleDefs& defs, SessionHost& ui);
+           TModuleClasses& classes, SessionHost& ui);
   ~Recorder();
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
@@ -71,7 +70,6 @@ class Recorder {
   Research& CurrentResearch() { return *research_; }
   TLogSheet& Sheet();
   LogDocument& Document() { return *document_; }
-  const InstallationFolders& Folders() const { return folders_; }
 
   // The recorder's own settings when they are all there (the label values, step,
   // research), else the defaults with the research base open; true when read.

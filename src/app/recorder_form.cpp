@@ -56,7 +56,7 @@ TRecorderForm::TRecorderForm(AppEnvironment& env, Settings& settings, Clock& clo
     UpdateActions();
   };
   recorder_ = std::make_unique<Recorder>(*logger_host_, clock, settings, env.Folders(),
-                                         env.Classes(), env.Defs(), *ui_host_);
+                                         env.Classes(), *ui_host_);
   viewer_->SetSheet(&recorder_->Sheet());
   BuildMenus();
   statusBar()->installEventFilter(this);
@@ -121,7 +121,7 @@ void TRecorderForm::BuildMenus() {
     a->setCheckable(true);
     connect(a, &QAction::triggered, this, [this, signal](bool on) {
       Try([&] { recorder_->SetTestSignal(signal, on); });
-      RebuildTracks();
+      RelinkLayout();
     });
   }
   tool->addSeparator();
@@ -293,22 +293,17 @@ void TRecorderForm::ChoosePort(const std::string& port) {
 }
 
 void TRecorderForm::SelectTool() {
-  if (questions_.SelectToolString(Logger())) {
-    const std::string layout = recorder_->ToolStringChanged();
-    std::error_code ec;
-    if (!layout.empty() &&
-        std::filesystem::is_regular_file(env_.Folders().Layouts + "/" + layout, ec)) {
-      LoadLayoutFile(layout);
-      FillLayoutsMenu();  // the file may be newer than the menu
-    }
+  const bool loaded = questions_.SelectToolString(Logger());
+  // A cancelled dialog may have changed the string too (detection): the tracks follow.
+  const std::string layout = recorder_->ToolStringChanged();
+  std::error_code ec;
+  if (loaded && !layout.empty() &&
+      std::filesystem::is_regular_file(env_.Folders().Layouts + "/" + layout, ec)) {
+    LoadLayoutFile(layout);
+    FillLayoutsMenu();  // the file may be newer than the menu
   }
-  RebuildTracks();
-  UpdateActions();
-}
-
-void TRecorderForm::RebuildTracks() {
-  recorder_->Session().BuildRecordingTracks();
   RelinkLayout();
+  UpdateActions();
 }
 
 void TRecorderForm::Sampler(bool take) {

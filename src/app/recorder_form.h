@@ -64,7 +64,6 @@ class TRecorderForm : public TMainForm {
   void ShowDepthPanel(bool show);
   void ShowInfoWindow(bool show);
   void ShowResearchProtocol();
-  void RebuildTracks();
 
   Clock& clock_;
   std::shared_ptr<sim::ToolSimulator> simulator_;

@@ -28,8 +28,8 @@ class RecorderCore : public ::testing::Test {
     SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
     env = std::make_unique<AppEnvironment>(root.Path().string());
     port.Register("SCRIPT-RECORDER");
-    recorder = std::make_unique<Recorder>(host, clock, settings, env->Folders(), env->Classes(),
-                                          env->Defs(), ui);
+    recorder =
+        std::make_unique<Recorder>(host, clock, settings, env->Folders(), env->Classes(), ui);
     recorder->LoadSettings();
   }
   ~RecorderCore() override {
@@ -79,7 +79,7 @@ TEST_F(RecorderCore, APortThatCannotBeOpenedFallsBackToTheOldOneWithAWarning) {
   EXPECT_TRUE(recorder->Logger().Active());
 
   // Started on a port that is not there: the warning, and the port shown closed.
-  Recorder other(host, clock, settings, env->Folders(), env->Classes(), env->Defs(), ui);
+  Recorder other(host, clock, settings, env->Folders(), env->Classes(), ui);
   other.Start(missing);
   EXPECT_EQ(ui.Warnings.size(), 2u);
   EXPECT_EQ(other.State().PortText, missing + " (закрыт)");

@@ -66,7 +66,8 @@ std::vector<sim::SimModule> ParseTools(const std::string& text) {
   size_t start = 0;
   while (start <= text.size()) {
     size_t slash = text.find('/', start);
-    std::string item = text.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    std::string item =
+        text.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
     sim::SimModule m{item, 0};
     size_t blank = item.find_last_of(" #");
     if (blank != std::string::npos) {
@@ -133,8 +134,8 @@ void Progress(Recorder& recorder, bool final) {
   TLogSheet& sheet = recorder.Sheet();
   TLogger& logger = recorder.Logger();
   int rows = sheet.Count() ? sheet.Tracks(0)->Count() : 0;
-  std::string line = "depth " + FormatFixed(logger.DepthChannel()->Value, 2) + " m, rows " +
-                     std::to_string(rows);
+  std::string line =
+      "depth " + FormatFixed(logger.DepthChannel()->Value, 2) + " m, rows " + std::to_string(rows);
   if (isatty(STDOUT_FILENO)) {
     std::printf("\r%-60s%s", line.c_str(), final ? "\n" : "");
   } else if (final) {
@@ -163,17 +164,21 @@ int Record(const std::vector<std::string>& argv) {
 
   if (port.empty()) port = "SIM";
   if (mode_text.empty()) mode_text = "down";
-  uint8_t mode = mode_text == "time" ? RecordingSession::rmTime
+  uint8_t mode = mode_text == "time"   ? RecordingSession::rmTime
                  : mode_text == "down" ? RecordingSession::rmDepthDown
                  : mode_text == "up"   ? RecordingSession::rmDepthUp
                                        : 0;
   if (mode == 0) throw UsageError("--mode takes time, down or up");
-  if (step_cm != 1 && step_cm != 10 && step_cm != 20) throw UsageError("--step takes 1, 10 or 20 (cm)");
-  if (period < 0 || period > 60 || period != static_cast<int>(period)) throw UsageError("--period takes 0..60 s");
+  if (step_cm != 1 && step_cm != 10 && step_cm != 20)
+    throw UsageError("--step takes 1, 10 or 20 (cm)");
+  if (period < 0 || period > 60 || period != static_cast<int>(period))
+    throw UsageError("--period takes 0..60 s");
   if (from < 0 || to <= from) throw UsageError("--from and --to take depths with from < to");
   if (speed <= 0) throw UsageError("--speed takes a positive speed");
-  if (!IsValidDescription(description)) throw UsageError("--description may not hold ! # $ % & * / @ \\ ^ ~");
-  if (!recover.empty() && recover != "yes" && recover != "no") throw UsageError("--recover takes yes or no");
+  if (!IsValidDescription(description))
+    throw UsageError("--description may not hold ! # $ % & * / @ \\ ^ ~");
+  if (!recover.empty() && recover != "yes" && recover != "no")
+    throw UsageError("--recover takes yes or no");
   int32_t step_mm = static_cast<int32_t>(step_cm * 10);
 
   sim::SimSettings sim_settings;
@@ -200,10 +205,11 @@ int Record(const std::vector<std::string>& argv) {
   HeadlessHost host;
   MemorySettings settings;
   ToolSessionHost ui;
-  Recorder recorder(host, clock, settings, inst.folders, inst.classes, inst.defs, ui);
+  Recorder recorder(host, clock, settings, inst.folders, inst.classes, ui);
   recorder.LoadSettings();
   TLogger& logger = recorder.Logger();
-  for (const sim::SimModule& m : sim_settings.string) logger.AddModuleWithSettings(inst.defs.Get(m.class_name, m.number));
+  for (const sim::SimModule& m : sim_settings.string)
+    logger.AddModuleWithSettings(inst.defs.Get(m.class_name, m.number));
   if (!recorder.ChoosePort(port)) return 1;
   // One depth count per centimetre, coarser for fast winches so the line keeps up.
   double roller = std::max(0.01, speed / 3600.0 / 300.0);
@@ -225,18 +231,23 @@ int Record(const std::vector<std::string>& argv) {
   int64_t settle = clock.NowMs() + 300;
   while (clock.NowMs() < settle) host.WaitAndProcess(20);
   recorder.StartRecording(mode);
-  if (simulator) simulator->SetSpeed(mode == RecordingSession::rmDepthDown ? speed
-                                     : mode == RecordingSession::rmDepthUp ? -speed
-                                                                           : 0);
+  if (simulator)
+    simulator->SetSpeed(mode == RecordingSession::rmDepthDown ? speed
+                        : mode == RecordingSession::rmDepthUp ? -speed
+                                                              : 0);
   int64_t started = clock.NowMs();
   int64_t next_progress = started;
-  int32_t end_mm = static_cast<int32_t>(std::lround((mode == RecordingSession::rmDepthDown ? to : from) * 1000));
+  int32_t end_mm =
+      static_cast<int32_t>(std::lround((mode == RecordingSession::rmDepthDown ? to : from) * 1000));
   auto done = [&] {
     if (g_interrupted) return true;
     switch (mode) {
-      case RecordingSession::rmDepthDown: return session.LastDepth() >= end_mm;
-      case RecordingSession::rmDepthUp: return session.LastDepth() <= end_mm;
-      default: return clock.NowMs() - started >= duration * 1000;
+      case RecordingSession::rmDepthDown:
+        return session.LastDepth() >= end_mm;
+      case RecordingSession::rmDepthUp:
+        return session.LastDepth() <= end_mm;
+      default:
+        return clock.NowMs() - started >= duration * 1000;
     }
   };
   while (!done()) {
@@ -274,7 +285,7 @@ int RecoverCommand(const std::vector<std::string>& argv) {
   HeadlessHost host;
   MemorySettings settings;
   ToolSessionHost ui;
-  Recorder recorder(host, SystemClock(), settings, inst.folders, inst.classes, inst.defs, ui);
+  Recorder recorder(host, SystemClock(), settings, inst.folders, inst.classes, ui);
   recorder.LoadSettings();
   OpenResearch(recorder.CurrentResearch(), research_name);
   Recover(recorder, ui, !no);
@@ -283,14 +294,15 @@ int RecoverCommand(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-KEST_TOOL_COMMAND("record",
-                  "[--port SIM|DEVICE] [--root DIR] [--mode time|down|up] [--step 1|10|20] [--period S] "
-                  "[--from M --to M] [--speed M/H] [--duration S] [--tools MAIN/BASE/MID/END] "
-                  "[--research NAME] [--description TEXT] [--auto-save MIN] [--recover yes|no]",
-                  "record a run into a research folder as the recorder does (Ctrl-C stops and saves)",
-                  Record);
-KEST_TOOL_COMMAND("recover", "[--root DIR] [--research NAME] [--no]",
-                  "restore the crash file of a recorder that died into the research (--no deletes it)",
-                  RecoverCommand);
+KEST_TOOL_COMMAND(
+    "record",
+    "[--port SIM|DEVICE] [--root DIR] [--mode time|down|up] [--step 1|10|20] [--period S] "
+    "[--from M --to M] [--speed M/H] [--duration S] [--tools MAIN/BASE/MID/END] "
+    "[--research NAME] [--description TEXT] [--auto-save MIN] [--recover yes|no]",
+    "record a run into a research folder as the recorder does (Ctrl-C stops and saves)", Record);
+KEST_TOOL_COMMAND(
+    "recover", "[--root DIR] [--research NAME] [--no]",
+    "restore the crash file of a recorder that died into the research (--no deletes it)",
+    RecoverCommand);
 
 }  // namespace kest::tool
