@@ -230,8 +230,9 @@ int32_t TLogViewerCore::ArgumentAt(int row) const {
 
 void TLogViewerCore::SetViewTop(int32_t top) {
   if (top == view_top_) return;
-  const bool accepted = top < view_top_ ? sheet_first_ < view_top_
-                                        : view_top_ + static_cast<double>(view_span_) <= sheet_last_;
+  const bool accepted = top < view_top_
+                            ? sheet_first_ < view_top_
+                            : view_top_ + static_cast<double>(view_span_) <= sheet_last_;
   if (!accepted) return;
   view_top_ = top;
   cursor_row_ = RoundHalfEven32((cursor_pos_ - view_top_ + 1.0) / scale_ * pixels_per_mm_);
@@ -490,7 +491,8 @@ void TLogViewerCore::SetSheetPanelSize(int width, int height) {
 }
 
 void TLogViewerCore::ComputeViewSpan() {
-  const float span = static_cast<float>(panel_height_ / static_cast<double>(pixels_per_mm_) * scale_);
+  const float span =
+      static_cast<float>(panel_height_ / static_cast<double>(pixels_per_mm_) * scale_);
   if (span == view_span_) return;
   view_span_ = span;
   RaiseEvent(veSpan);
@@ -511,9 +513,10 @@ void TLogViewerCore::SetBoundsOf(TLogViewerColumn* c, int left, int width) {
 void TLogViewerCore::LayoutChildren(TLogViewerColumn* father) {
   int left = father->left_;
   for (TLogViewerColumn* c = father->lson_; c; c = c->rlink_) {
-    const int width = c->rlink_ ? static_cast<int>(static_cast<int64_t>(c->relative_width_) *
-                                                   father->width_ / 1000)
-                                : father->left_ + father->width_ - left;
+    const int width =
+        c->rlink_
+            ? static_cast<int>(static_cast<int64_t>(c->relative_width_) * father->width_ / 1000)
+            : father->left_ + father->width_ - left;
     SetBoundsOf(c, left, width);
     left += width;
     LayoutChildren(c);
@@ -527,7 +530,7 @@ void TLogViewerCore::LayoutColumns() {
 }
 
 void TLogViewerCore::ColumnsInTreeOrder(TLogViewerColumn* first,
-                                         std::vector<TLogViewerColumn*>& out) const {
+                                        std::vector<TLogViewerColumn*>& out) const {
   for (TLogViewerColumn* c = first; c; c = c->rlink_) {
     out.push_back(c);
     ColumnsInTreeOrder(c->lson_, out);
@@ -594,8 +597,9 @@ void TLogViewerCore::RepaintRange(int32_t first_arg, int32_t last_arg) {
       PaintColumn(*canvas, c, [&] { c->PaintData(*canvas, first_arg, last_arg); });
     EndSheetPaint();
   }
-  InvalidateRows(RoundHalfEven32((first_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) - 1,
-                 RoundHalfEven32((last_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) + 1);
+  InvalidateRows(
+      RoundHalfEven32((first_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) - 1,
+      RoundHalfEven32((last_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) + 1);
 }
 
 void TLogViewerCore::InvalidateRows(int first_row, int last_row) {
@@ -641,8 +645,9 @@ void TLogViewerCore::SheetMouseDown(int row, TMouseButton button) {
 
 void TLogViewerCore::SheetMouseMove(int row) {
   if (mouse_mode_ == mmDrag) {
-    SetViewTop(RoundHalfEven32(static_cast<double>(scale_) * (drag_start_row_ - row) / pixels_per_mm_) +
-               drag_start_top_);
+    SetViewTop(
+        RoundHalfEven32(static_cast<double>(scale_) * (drag_start_row_ - row) / pixels_per_mm_) +
+        drag_start_top_);
   } else if (mouse_mode_ == mmCursor) {
     if (row >= 0 && row <= panel_height_) {
       SetCursorPos(ArgumentAt(row));
@@ -669,8 +674,7 @@ void TLogViewerCore::SheetMouseUp() {
 }
 
 void TLogViewerCore::AutoScrollTick() {
-  SetCursorPos(cursor_pos_ +
-               RoundHalfEven32(auto_scroll_speed_ / 2.0 * scale_ / pixels_per_mm_));
+  SetCursorPos(cursor_pos_ + RoundHalfEven32(auto_scroll_speed_ / 2.0 * scale_ / pixels_per_mm_));
 }
 
 void TLogViewerCore::SheetPanelFocused() { SetFocusedColumn(nullptr); }
