@@ -121,6 +121,8 @@ void TLogViewerColumn::PaintBackground(TCanvas& canvas, int first_row, int last_
     canvas.SetPen({psSolid, 1, v.Printing() && v.Monochrome() ? clBlack : clGray});
     for (int64_t pos = (v.ViewTop() / step) * step - v.ViewTop(); pos < v.ViewSpan(); pos += step) {
       int row = RoundHalfEven32(static_cast<double>(pos) / v.Scale() * v.PixelsPerMm());
+      if (row < first_row - 1) continue;
+      if (row > last_row + 1) break;
       canvas.Line(0, row, width_, row);
     }
   }

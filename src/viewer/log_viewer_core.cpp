@@ -102,6 +102,8 @@ void TLogViewerCore::SetSheet(TLogSheet* sheet) {
 }
 
 void TLogViewerCore::Refresh() {
+  // A print has the viewer laid out for its device until it ends.
+  if (printing_) return;
   if (TLogSheet* sheet = sheet_link_.Sheet()) {
     SheetTryLock lock(*sheet);
     if (lock.Owns()) sheet->Update();
@@ -548,7 +550,7 @@ void TLogViewerCore::PaintColumn(TCanvas& canvas, TLogViewerColumn* column,
 }
 
 void TLogViewerCore::RedrawAll() {
-  if (panel_width_ <= 0 || panel_height_ <= 0) return;
+  if (printing_ || panel_width_ <= 0 || panel_height_ <= 0) return;
   std::vector<TLogViewerColumn*> order;
   ColumnsInTreeOrder(root_->lson_, order);
   if (TCanvas* canvas = BeginSheetPaint()) {
@@ -589,7 +591,7 @@ void TLogViewerCore::RedrawAll() {
 }
 
 void TLogViewerCore::RepaintRange(int32_t first_arg, int32_t last_arg) {
-  if (panel_width_ <= 0 || panel_height_ <= 0) return;
+  if (printing_ || panel_width_ <= 0 || panel_height_ <= 0) return;
   if (TCanvas* canvas = BeginSheetPaint()) {
     std::vector<TLogViewerColumn*> order;
     ColumnsInTreeOrder(root_->lson_, order);
@@ -607,6 +609,7 @@ void TLogViewerCore::InvalidateRows(int first_row, int last_row) {
 }
 
 void TLogViewerCore::Invalidate(const TRect& rect) {
+  if (printing_) return;
   TRect r{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, panel_width_),
           std::min(rect.Bottom, panel_height_)};
   if (r.Empty()) return;

@@ -230,6 +230,7 @@ class TLogViewerCore {
 
  private:
   friend class TLogViewerColumn;
+  friend class TLogPrint;
   friend class TLSViewerLink;
   class SheetPanelLink;
   class SheetPanelColumnLink;

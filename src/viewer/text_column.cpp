@@ -110,7 +110,11 @@ void TArgColumn::PaintBackground(TCanvas& canvas, int first_row, int last_row) {
   if (step <= 0) return;
   const bool time = v.ArgumentKind() == laTime;
   for (int64_t arg = (v.ViewTop() / step) * step; arg - v.ViewTop() < v.ViewSpan(); arg += step) {
-    const int row = RoundHalfEven32((arg - v.ViewTop()) / static_cast<double>(v.Scale()) * v.PixelsPerMm());
+    const int row =
+        RoundHalfEven32((arg - v.ViewTop()) / static_cast<double>(v.Scale()) * v.PixelsPerMm());
+    // Only labels reaching into the rows drawn (a printed page draws a band).
+    if (row + 2 + font.Height < first_row) continue;
+    if (row + 2 > last_row) break;
     const std::string text = ArgumentText(arg, time);
     canvas.TextOut((Width() - canvas.TextWidth(text)) / 2, row + 2, text);
   }
@@ -212,9 +216,12 @@ bool TMarkerColumn::ReadProperty(const std::string& name, TLayoutReader& in) {
   } else if (name == "MarkPos") {
     std::string ident;
     if (in.Ident(ident)) {
-      if (ident == "lrLeft") mark_pos_ = lrLeft;
-      else if (ident == "lrRight") mark_pos_ = lrRight;
-      else in.Error("Invalid property value: MarkPos");
+      if (ident == "lrLeft")
+        mark_pos_ = lrLeft;
+      else if (ident == "lrRight")
+        mark_pos_ = lrRight;
+      else
+        in.Error("Invalid property value: MarkPos");
     }
   } else {
     return TTrackColumn::ReadProperty(name, in);

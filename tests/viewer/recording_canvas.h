@@ -20,6 +20,11 @@ class RecordingCanvas : public TCanvas {
   std::vector<Text> texts;
   std::vector<TRect> fills;
   int lines = 0;
+  struct Segment {
+    TPoint From, To;
+    int Width;
+  };
+  std::vector<Segment> segments;  // every Line, with the pen's width
   TPen pen;
 
   void Save() override { saved_.push_back({dx_, dy_}); }
@@ -39,7 +44,10 @@ class RecordingCanvas : public TCanvas {
     fills.push_back({r.Left + dx_, r.Top + dy_, r.Right + dx_, r.Bottom + dy_});
   }
   void FillDither(const TRect& r, TColor c, TColor) override { FillRect(r, c); }
-  void Line(int, int, int, int) override { ++lines; }
+  void Line(int x1, int y1, int x2, int y2) override {
+    ++lines;
+    segments.push_back({{x1 + dx_, y1 + dy_}, {x2 + dx_, y2 + dy_}, pen.Width});
+  }
   void Polyline(const TPoint* p, int n) override {
     std::vector<TPoint> line;
     for (int i = 0; i < n; ++i) line.push_back({p[i].X + dx_, p[i].Y + dy_});
