@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "support/errors.h"
 #include "viewer/log_print.h"
 
 namespace kest {
