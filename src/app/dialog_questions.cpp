@@ -102,4 +102,6 @@ bool DialogQuestions::AskSamplerCurrent(int& milliamps) {
   return true;
 }
 
+int DialogQuestions::Exec(QDialog& dialog) { return dialog.exec(); }
+
 }  // namespace kest

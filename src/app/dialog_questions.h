@@ -34,6 +34,7 @@ class DialogQuestions : public WindowQuestions {
   bool SelectToolString(TLogger& logger) override;
   bool AskResearch(std::string& name, StringList& params) override;
   bool AskSamplerCurrent(int& milliamps) override;
+  int Exec(QDialog& dialog) override;
 
  private:
   AppEnvironment& env_;

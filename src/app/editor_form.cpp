@@ -77,6 +77,9 @@ void TEditorForm::BuildMenus() {
     if (!path.empty()) SaveFile(path);
   });
   file->addSeparator();
+  file->addSeparator();
+  AddPrintActions(file);
+  file->addSeparator();
   AddAction(file, "aSetup", "Настройка...");
   file->addSeparator();
   connect(AddAction(file, "aExit", "Выход"), &QAction::triggered, this, &QWidget::close);

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <filesystem>
 
@@ -54,8 +53,8 @@ constexpr int kIdleMs = 40;
 
 }  // namespace
 
-TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings, WindowQuestions& questions,
-                     QWidget* parent)
+TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
+                     WindowQuestions& questions, QWidget* parent)
     : QMainWindow(parent), env_(env), mode_(mode), settings_(settings), questions_(questions) {
   viewer_ = std::make_unique<TLogViewer>(this);
   setCentralWidget(viewer_.get());
@@ -91,7 +90,8 @@ void TMainForm::FinishConstruction() {
 // ---------------------------------------------------------------------------------
 // Menus and actions
 
-QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key) {
+QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& caption,
+                              const QKeySequence& key) {
   auto* action = new QAction(caption, this);
   action->setObjectName(name);
   if (!key.isEmpty()) action->setShortcut(key);
@@ -102,7 +102,8 @@ QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& capt
 QAction* TMainForm::Action(const char* name) const { return findChild<QAction*>(name); }
 
 void TMainForm::BuildCommonMenus() {
-  if (QAction* setup = Action("aSetup")) connect(setup, &QAction::triggered, this, [this] { SetupDialog(); });
+  if (QAction* setup = Action("aSetup"))
+    connect(setup, &QAction::triggered, this, [this] { SetupDialog(); });
   layouts_menu_ = menuBar()->addMenu("Экран");
   QToolBar* layouts = addToolBar("Экран");
   layouts->setObjectName("tbLayouts");
@@ -165,18 +166,21 @@ void TMainForm::BuildStatusBar() {
     auto* label = new QLabel(this);
     label->setMinimumWidth(i == spMessage ? 200 : 90);
     statusBar()->addWidget(label, i == spMessage ? 1 : 0);
-    label->setVisible(mode_ == AppMode::amRecorder || i == spMessage);  // the editor keeps the last one
+    label->setVisible(mode_ == AppMode::amRecorder ||
+                      i == spMessage);  // the editor keeps the last one
     panels_.push_back(label);
   }
 }
 
 void TMainForm::SetPanel(int index, const QString& text) {
-  if (index >= 0 && index < static_cast<int>(panels_.size())) panels_[static_cast<size_t>(index)]->setText(text);
+  if (index >= 0 && index < static_cast<int>(panels_.size()))
+    panels_[static_cast<size_t>(index)]->setText(text);
 }
 
 QString TMainForm::PanelText(int index) const {
-  return index >= 0 && index < static_cast<int>(panels_.size()) ? panels_[static_cast<size_t>(index)]->text()
-                                                                : QString();
+  return index >= 0 && index < static_cast<int>(panels_.size())
+             ? panels_[static_cast<size_t>(index)]->text()
+             : QString();
 }
 
 bool TMainForm::event(QEvent* event) {
@@ -192,7 +196,8 @@ bool TMainForm::event(QEvent* event) {
 void TMainForm::UpdateTitle() {
   std::string title = WindowTitle(mode_, KEST_VERSION_TEXT);
   const std::string file = TitleFile();
-  if (!file.empty()) title = std::string(ModeTitle(mode_)) + " - " + file + (TitleModified() ? " *" : "");
+  if (!file.empty())
+    title = std::string(ModeTitle(mode_)) + " - " + file + (TitleModified() ? " *" : "");
   if (windowTitle() != Q(title)) setWindowTitle(Q(title));
 }
 
@@ -204,6 +209,7 @@ void TMainForm::ShowError(const std::exception& e) {
 void TMainForm::Idle() {
   viewer_->Refresh();
   UpdateActions();
+  UpdatePrintActions();
   UpdateTitle();
 }
 
@@ -221,7 +227,8 @@ void TMainForm::FillLayoutsMenu() {
   layouts_menu_->clear();
   std::vector<std::string> names;
   std::error_code ec;
-  for (fs::directory_iterator it(env_.Folders().Layouts, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(env_.Folders().Layouts, ec), end; !ec && it != end;
+       it.increment(ec)) {
     std::string name = it->path().filename().string();
     if (!name.empty() && name[0] != '~' && it->is_regular_file(ec)) names.push_back(name);
   }
@@ -256,11 +263,13 @@ void TMainForm::FillLayoutsMenu() {
       viewer_->SaveLayout(out);
       current_layout_ = name;
       // A new file joins the menu once this action has returned.
-      QMetaObject::invokeMethod(this, [this] { FillLayoutsMenu(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this] { FillLayoutsMenu(); }, Qt::QueuedConnection);
     });
   });
   connect(layouts_menu_->addAction("Показывать при запуске"), &QAction::triggered, this, [this] {
-    if (questions_.AskYesNo(windowTitle().toStdString(), "Do you want to load this layout at program start?"))
+    if (questions_.AskYesNo(windowTitle().toStdString(),
+                            "Do you want to load this layout at program start?"))
       main_.DefaultLayout = current_layout_;
   });
   layouts_menu_->addSeparator();
@@ -300,9 +309,10 @@ void TMainForm::RelinkLayout() {
 // Plug-ins
 
 void TMainForm::LoadPlugIns() {
-  plugins_ = ScanPlugIns(env_.Folders().PlugIns, [](const std::string& path, const std::string& why) {
-    Diag().Error("Plug-in " + path + ": " + why);
-  });
+  plugins_ =
+      ScanPlugIns(env_.Folders().PlugIns, [](const std::string& path, const std::string& why) {
+        Diag().Error("Plug-in " + path + ": " + why);
+      });
   tools_menu_->clear();
   for (const PlugInEntry& entry : plugins_) {
     QAction* a = tools_menu_->addAction(Q(entry.Caption));
@@ -338,8 +348,9 @@ void TMainForm::LoadSettings() {
     const ToolbarState& t = it->second;
     const int w = t.Right - t.Left, h = t.Bottom - t.Top;
     if (!t.Floating && (w > 0 || h > 0)) {
-      const Qt::ToolBarArea area = h > w ? (t.Left < width() / 2 ? Qt::LeftToolBarArea : Qt::RightToolBarArea)
-                                         : (t.Top > height() / 2 ? Qt::BottomToolBarArea : Qt::TopToolBarArea);
+      const Qt::ToolBarArea area =
+          h > w ? (t.Left < width() / 2 ? Qt::LeftToolBarArea : Qt::RightToolBarArea)
+                : (t.Top > height() / 2 ? Qt::BottomToolBarArea : Qt::TopToolBarArea);
       if (toolBarArea(bar) != area) addToolBar(area, bar);
     }
     bar->setVisible(t.Visible);
@@ -387,7 +398,8 @@ std::string TMainForm::DialogFolder(const char* key) const {
 std::string TMainForm::AskSaveName() {
   if (!current_layout_.empty()) Sheet().Comments().SetValue("Планшет", current_layout_);
   std::vector<std::string> formats;
-  for (int i = 0; i < WriterFilers().Count(); ++i) formats.push_back(WriterFilers().Items(i).FormatName);
+  for (int i = 0; i < WriterFilers().Count(); ++i)
+    formats.push_back(WriterFilers().Items(i).FormatName);
   const std::string dir = DialogFolder("SaveDir");
   std::string proposal = Sheet().Comments().Value("Условия замера");
   while (!IsValidDescription(proposal)) {

@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/main_settings.h"
 #include "app/plugin_loader.h"
+#include "viewer/print_output.h"
 
 class QAction;
 class QComboBox;
@@ -52,7 +53,8 @@ class TMainForm : public QMainWindow {
   virtual void WaitForSaves() = 0;
 
  protected:
-  TMainForm(AppEnvironment& env, AppMode mode, Settings& settings, WindowQuestions& questions, QWidget* parent);
+  TMainForm(AppEnvironment& env, AppMode mode, Settings& settings, WindowQuestions& questions,
+            QWidget* parent);
 
   // The derived window's constructor calls this once its own menus exist: common
   // menus, hints, settings, the start-up layout, plug-ins and the idle timer.
@@ -61,7 +63,8 @@ class TMainForm : public QMainWindow {
   // the settings while every part of the window is still there.
   void CloseDown();
 
-  QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {});
+  QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& key = {});
   void SetPanel(int index, const QString& text);
   // Logs the error, beeps and shows it.
   void ShowError(const std::exception& e);
@@ -102,6 +105,9 @@ class TMainForm : public QMainWindow {
   // research root.
   std::string DialogFolder(const char* key) const;
 
+  // "Печать..." and "Предварительный просмотр" into the file menu.
+  void AddPrintActions(QMenu* file);
+
   AppEnvironment& env_;
   AppMode mode_;
   Settings& settings_;
@@ -122,6 +128,10 @@ class TMainForm : public QMainWindow {
   void RunPlugInEntry(const PlugInEntry& entry);
   void LoadSettings();
   void SetupDialog();
+  void PrintSheet();
+  void PreviewSheet();
+  void UpdatePrintActions();
+  RenderWarning PrintWarning();
 
   bool event(QEvent* event) override;
 

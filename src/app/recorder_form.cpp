@@ -86,6 +86,9 @@ void TRecorderForm::BuildMenus() {
     const std::string path = AskSaveName();
     if (!path.empty()) Try([&] { recorder_->SaveAs(path, FileOptions()); });
   });
+  file->addSeparator();
+  AddPrintActions(file);
+  file->addSeparator();
   AddAction(file, "aSetup", "Настройка...");
   file->addSeparator();
   connect(AddAction(file, "aExit", "Выход"), &QAction::triggered, this, &QWidget::close);

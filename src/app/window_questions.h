@@ -6,6 +6,8 @@
 #include "session/session_host.h"
 #include "support/string_list.h"
 
+class QDialog;
+
 namespace kest {
 
 class TLogger;
@@ -36,6 +38,9 @@ class WindowQuestions : public SessionHost {
   virtual bool AskResearch(std::string& name, StringList& params) = 0;
   // The sampler's dialog: the trial current in mA.
   virtual bool AskSamplerCurrent(int& milliamps) = 0;
+  // Runs a window's own modal dialog (the print dialogs, the preview): its result
+  // code (QDialog::Accepted or Rejected).
+  virtual int Exec(QDialog& dialog) = 0;
 };
 
 }  // namespace kest

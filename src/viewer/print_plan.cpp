@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 
 #include "support/rounding.h"
 
@@ -94,6 +95,26 @@ std::optional<double> FixedEditValue(std::string_view text) {
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
   if (ec != std::errc() || ptr != end) return std::nullopt;
   return value;
+}
+
+std::string FormatFixed(double value, std::string_view display_format) {
+  const size_t point = display_format.find('.');
+  const std::string_view decimals =
+      point == std::string_view::npos ? std::string_view() : display_format.substr(point + 1);
+  const size_t fixed = std::min(decimals.find('#'), decimals.size());
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", static_cast<int>(decimals.size()), value);
+  std::string text = buffer;
+  // Optional digits go when they are trailing zeros.
+  if (!decimals.empty()) {
+    const size_t dot = text.find('.');
+    size_t keep = text.size();
+    while (keep > dot + 1 + fixed && text[keep - 1] == '0') --keep;
+    if (keep == dot + 1) --keep;  // no digit left after the point
+    text.resize(keep);
+  }
+  if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  return text;
 }
 
 double TimeToMinutesSeconds(int32_t ms) {

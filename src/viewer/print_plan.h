@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -67,6 +68,10 @@ bool FixedEditAccepts(std::string_view text, size_t caret, char key, bool allow_
 // The value of such a field: "" and "-" read as 0, otherwise the number ("."
 // as the separator); text that is no number reads as nullopt.
 std::optional<double> FixedEditValue(std::string_view text);
+
+// `value` through a display format of the "0.0#" kind: the digits after the point
+// that "0" marks always, those "#" marks when not zero ("0.0#": 1234.5, 1234.56).
+std::string FormatFixed(double value, std::string_view display_format);
 
 // A time argument (ms) as the dialog shows it: minutes + seconds / 100 (12 min
 // 30 s -> 12.30). And back: 12.30 -> 750 000 ms.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDialog>
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,14 @@ class ScriptedQuestions : public HeadlessAnswers<WindowQuestions> {
     return AskText("Параметры", "Исследование", name);
   }
   bool AskSamplerCurrent(int&) override { return AskYesNo("Пробоотборник", "Взять пробу?"); }
+  // A window's modal dialog: what OnExec does with it (it may fill and accept it),
+  // else cancelled. Each title is recorded.
+  std::function<int(QDialog&)> OnExec;
+  std::vector<std::string> Dialogs;
+  int Exec(QDialog& dialog) override {
+    Dialogs.push_back(dialog.windowTitle().toStdString());
+    return OnExec ? OnExec(dialog) : QDialog::Rejected;
+  }
 
  private:
   AppEnvironment& env_;

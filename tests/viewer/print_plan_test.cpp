@@ -103,6 +103,19 @@ TEST(PrintDialogFields, TypingFilterAndReadingRules) {
   EXPECT_EQ(FixedEditValue("12,5"), std::nullopt);
 }
 
+TEST(PrintDialogFields, DisplayFormatsKeepTheMarkedDigits) {
+  EXPECT_EQ(FormatFixed(1234.5, "0.0#"), "1234.5");
+  EXPECT_EQ(FormatFixed(1234.567, "0.0#"), "1234.57");
+  EXPECT_EQ(FormatFixed(1234, "0.0#"), "1234.0");
+  EXPECT_EQ(FormatFixed(1.5, "0.0"), "1.5");
+  EXPECT_EQ(FormatFixed(0.04, "0.0"), "0.0");
+  EXPECT_EQ(FormatFixed(-0.001, "0.0#"), "0.0");
+  EXPECT_EQ(FormatFixed(-2.5, "0.0"), "-2.5");
+  EXPECT_EQ(FormatFixed(12.3, "0"), "12");
+  EXPECT_EQ(FormatFixed(12.30, "0.##"), "12.3");
+  EXPECT_EQ(FormatFixed(12, "0.##"), "12");
+}
+
 TEST(PrintDialogFields, TimeRangesAreMinutesDotSecondsAndBack) {
   EXPECT_DOUBLE_EQ(TimeToMinutesSeconds(750000), 12.30);  // 12 min 30 s
   EXPECT_DOUBLE_EQ(TimeToMinutesSeconds(59000), 0.59);
