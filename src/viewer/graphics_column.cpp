@@ -135,9 +135,9 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   sample.Color = Color();
   canvas.SetPen(sample);
   // Under the caption, so that the sample line never strikes it through.
-  const int line_row = std::min(rect.Top + RoundHalfEven32(12 * ppm),
-                                std::max(rect.Bottom - rect.Bottom / 2,
-                                         caption_top + canvas.TextHeight("0") + 1));
+  const int line_row =
+      std::min(rect.Top + RoundHalfEven32(12 * ppm),
+               std::max(rect.Bottom - rect.Bottom / 2, caption_top + canvas.TextHeight("0") + 1));
   canvas.Line(inner.Left + 2, line_row, inner.Right - 2, line_row);
 
   canvas.SetPen({psSolid, 1, clBlack});
@@ -157,9 +157,11 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   // each fits its fifth with two spaces to spare (measured against the cell's own
   // width, wherever the cell lies on the panel), else the middle value alone.
   int widest = 0;
-  for (int k = 1; k <= 4; ++k) widest = std::max(widest, canvas.TextWidth(FormatValue(v(2 * k), 2, 2, true)));
+  for (int k = 1; k <= 4; ++k)
+    widest = std::max(widest, canvas.TextWidth(FormatValue(v(2 * k), 2, 2, true)));
   const int text_height = canvas.TextHeight("0");
-  if (widest + canvas.TextWidth("  ") < width / 5 && 4 * widest + canvas.TextWidth("     ") < inner.Width() - 4) {
+  if (widest + canvas.TextWidth("  ") < width / 5 &&
+      4 * widest + canvas.TextWidth("     ") < inner.Width() - 4) {
     for (int k = 1; k <= 4; ++k) {
       const std::string text = FormatValue(v(2 * k), 2, 2, true);
       const int x = inner.Left + RoundHalfEven32(k * width / 5.0) - canvas.TextWidth(text) / 2 - 5;
@@ -167,7 +169,8 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
     }
   } else if (canvas.TextWidth(FormatValue(v(5), 0, 0) + "  ") < inner.Width() - 4) {
     const std::string text = FormatValue(v(5), 2, 2, true);
-    canvas.TextOut(rect.Left + (width - canvas.TextWidth(text)) / 2, rect.Bottom - text_height, text);
+    canvas.TextOut(rect.Left + (width - canvas.TextWidth(text)) / 2, rect.Bottom - text_height,
+                   text);
   }
   canvas.SetFont(font);
 }
@@ -276,8 +279,8 @@ void FirstMinMax(const float* s, int64_t i, int64_t j, int64_t& lo, int64_t& hi)
 
 }  // namespace
 
-void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32_t first,
-                                  int32_t n, int64_t offset) {
+void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32_t first, int32_t n,
+                                  int64_t offset) {
   const int64_t w = Width();
   const double range = scale_ - neg_scale_ - offset_graph_;
   if (w <= 0 || range == 0 || !std::isfinite(range) || !Viewer()) return;
@@ -359,7 +362,8 @@ void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32
     }
   }
 
-  if (auto_scale_) {
+  // A print keeps the scales its header was drawn with.
+  if (auto_scale_ && !v.Printing()) {
     const int index = FirstValueStepAtLeast(largest);
     // Kept above NegScale, as the setter would. A band appended while recording
     // holds only the newest rows: it may widen the scale but not narrow it below

@@ -1,4 +1,8 @@
+#include <unistd.h>
+
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
@@ -227,6 +231,13 @@ int RenderPng(TLogViewerCore& viewer, const RenderOptions& options, const std::s
 void EnsureGuiApplication() {
   if (QCoreApplication::instance()) return;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    // The folder Qt would fall back to, made private as it expects (no warning).
+    const QString dir = QDir::tempPath() + "/runtime-" + QString::number(getuid());
+    QDir().mkpath(dir);
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
+  }
   static int argc = 1;
   static char name[] = "kest";
   static char* argv[] = {name, nullptr};

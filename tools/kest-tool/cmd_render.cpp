@@ -1,5 +1,6 @@
 // kest-tool render: prints a log headless, through the programs' own print path,
 // into a PDF of pages or one tall PNG.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -12,8 +13,10 @@
 #include "support/number_text.h"
 #include "support/stream.h"
 #include "tool_environment.h"
+#include "viewer/canvas.h"
 #include "viewer/log_viewer_core.h"
 #include "viewer/print_output.h"
+#include "viewer/scale_list.h"
 #include "viewer/track_column.h"
 
 namespace kest::tool {
@@ -46,6 +49,64 @@ void ReportUnlinked(const TLogViewerCore& viewer) {
       std::cerr << "warning: the layout's curve " << column->Parameter()
                 << " is not in the sheet (printed empty)\n";
   }
+}
+
+// A viewer that draws on nothing: one pass over the whole sheet sets the
+// auto-scaled curves' scales as a screen showing the whole log would.
+class SettlingViewer : public TLogViewerCore {
+ public:
+  void SettleAutoScales() {
+    const int32_t scale = Scale();
+    const double span = std::max<double>(SheetLast() - SheetFirst(), 1);
+    // The first scale at which the whole sheet fits 4000 rows (or the smallest).
+    int32_t fit = kScales[kScaleCount - 1];
+    for (int32_t s : kScales)
+      if (s > 0 && span * PixelsPerMm() / s <= 4000) {
+        fit = s;
+        break;
+      }
+    SetScale(fit);
+    SetSheetPanelSize(1000, static_cast<int>(std::min(span * PixelsPerMm() / fit + 1, 32767.0)));
+    SetViewTop(SheetFirst());
+    drawing_ = true;
+    RedrawAll();
+    drawing_ = false;
+    Refresh();  // the changed scales announced
+    SetScale(scale);
+  }
+
+ protected:
+  TCanvas* BeginSheetPaint() override { return drawing_ ? &canvas_ : nullptr; }
+
+ private:
+  class NullCanvas : public TCanvas {
+    void Save() override {}
+    void Restore() override {}
+    void Translate(int, int) override {}
+    void ClipRect(const TRect&) override {}
+    void SetPen(const TPen&) override {}
+    void SetFont(const TFont&) override {}
+    void FillRect(const TRect&, TColor) override {}
+    void FillDither(const TRect&, TColor, TColor) override {}
+    void Line(int, int, int, int) override {}
+    void Polyline(const TPoint*, int) override {}
+    void FrameRect(const TRect&) override {}
+    void TextOut(int, int, std::string_view) override {}
+    int TextWidth(std::string_view text) override { return static_cast<int>(text.size()) * 7; }
+    int TextHeight(std::string_view) override { return 14; }
+  } canvas_;
+  bool drawing_ = false;
+};
+
+// The standard layout gives each curve a fifth of the tablet; on paper every
+// track must fit: the columns keep their proportions within the width.
+void FitColumnsToWidth(TLogViewerCore& viewer) {
+  int total = 0;
+  for (TLogViewerColumn* c = viewer.RootColumn()->LSon(); c; c = c->RLink())
+    total += c->RelativeWidth();
+  if (total <= 1000) return;
+  for (TLogViewerColumn* c = viewer.RootColumn()->LSon(); c; c = c->RLink())
+    c->SetRelativeWidth(c->RelativeWidth() * 1000 / total);
 }
 
 std::string HeadLinePath(const std::string& name, const ToolEnvironment& env) {
@@ -108,11 +169,12 @@ int Render(const std::vector<std::string>& argv) {
   options.Settings.Bottom = argument(to);
 
   EnsureGuiApplication();
-  TLogViewerCore viewer;
+  SettlingViewer viewer;
   viewer.SetArgumentKind(sheet.Argument());
   viewer.SetScale(scale);
   if (layout.empty()) {
     BuildStandardLayout(viewer, sheet);
+    FitColumnsToWidth(viewer);
   } else {
     viewer.OnLayoutError = [](const std::string& message) {
       std::cerr << "warning: layout: " << message << "\n";
@@ -123,6 +185,7 @@ int Render(const std::vector<std::string>& argv) {
   viewer.SetSheet(&sheet);
   viewer.SetScale(scale);
   ReportUnlinked(viewer);
+  viewer.SettleAutoScales();
 
   const RenderWarning warn = [](const std::string& message, const std::string& cause) {
     std::cerr << "warning: " << message << " (" << cause << ")\n";
