@@ -5,7 +5,9 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProgressDialog>
+#include <filesystem>
 
 #include "app/app_environment.h"
 #include "app/main_window.h"
@@ -25,6 +27,7 @@ namespace {
 
 // The preview's resolution: a page as wide as a screen shows it at "as is".
 constexpr int kPreviewDpi = 150;
+constexpr int kPrintDpi = 300;
 
 }  // namespace
 
@@ -56,9 +59,17 @@ void TMainForm::PrintSheet() {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName("KEST sheet");
   printer.setCreator("KEST");
+  // Without an installed printer the dialog offers the PDF file: named after the log.
+  if (QPrinterInfo::availablePrinters().isEmpty() && !TitleFile().empty()) {
+    const std::filesystem::path log(TitleFile());
+    printer.setOutputFileName(
+        QString::fromStdString((log.parent_path() / log.stem()).string() + ".pdf"));
+  }
   QPrintDialog choose(&printer, this);
   choose.setWindowTitle("Принтер");
   if (questions_.Exec(choose) != QDialog::Accepted) return;
+  // The pens are device pixels: 300 dpi keeps a curve's line visible on paper.
+  printer.setResolution(kPrintDpi);
 
   QProgressDialog progress("Печать...", "Отмена", 0, 1, this);
   progress.setWindowTitle("Печать");

@@ -48,6 +48,8 @@ TLogViewerPrintDialog::TLogViewerPrintDialog(TLogViewerCore* viewer, std::string
     : QDialog(parent), viewer_(Checked(viewer)), folder_(std::move(headline_folder)) {
   setWindowTitle("Печать");
   setObjectName("LogViewerPrintDialog");
+  setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+  setWindowFlag(Qt::WindowMaximizeButtonHint, false);
   const PrintSettings stored = PrintSettings::From(viewer_.Params());
 
   auto* head = new QGroupBox("Шапка", this);

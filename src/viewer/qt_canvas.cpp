@@ -1,11 +1,10 @@
 #include "viewer/qt_canvas.h"
 
 #include <QFontMetrics>
-#include <map>
-
-#include <QFontMetrics>
 #include <QImage>
 #include <QPolygon>
+#include <algorithm>
+#include <map>
 
 namespace kest {
 
@@ -41,12 +40,27 @@ void TQtCanvas::SetPen(const TPen& pen) {
   qpen.setWidth(pen.Width);
   qpen.setCapStyle(Qt::FlatCap);
   qpen.setCosmetic(true);  // widths are device pixels already
+  // Patterns are device pixels: on a printer they keep the screen's size on paper
+  // (a dotted grid at 300 dpi would otherwise read as a grey wash).
+  const QPaintDevice* device = painter_.device();
+  const qreal k = device ? std::max<qreal>(1, device->logicalDpiY() / 96.0) : 1;
+  const qreal dash = 4 * k, gap = 2 * k, dot = 1;
   switch (pen.Style) {
-    case psDash: qpen.setStyle(Qt::DashLine); break;
-    case psDot: qpen.setDashPattern({1, 1}); break;  // every second pixel
-    case psDashDot: qpen.setStyle(Qt::DashDotLine); break;
-    case psDashDotDot: qpen.setStyle(Qt::DashDotDotLine); break;
-    default: qpen.setStyle(Qt::SolidLine); break;
+    case psDash:
+      qpen.setDashPattern({dash, gap});
+      break;
+    case psDot:
+      qpen.setDashPattern({dot, 2 * k - 1});
+      break;  // every second pixel on screen
+    case psDashDot:
+      qpen.setDashPattern({dash, gap, dot, gap});
+      break;
+    case psDashDotDot:
+      qpen.setDashPattern({dash, gap, dot, gap, dot, gap});
+      break;
+    default:
+      qpen.setStyle(Qt::SolidLine);
+      break;
   }
   painter_.setPen(qpen);
 }
@@ -57,7 +71,8 @@ void TQtCanvas::SetPen(const TPen& pen) {
 // family, style and height: it is asked for on every header paint).
 int TQtCanvas::CellPixelSize(QFont& qfont, int height) {
   height = std::max(1, height);
-  const QString key = qfont.family() + (qfont.bold() ? "b" : "") + (qfont.italic() ? "i" : "") + QString::number(height);
+  const QString key = qfont.family() + (qfont.bold() ? "b" : "") + (qfont.italic() ? "i" : "") +
+                      QString::number(height);
   thread_local std::map<QString, int> sizes;
   if (auto it = sizes.find(key); it != sizes.end()) return it->second;
   int size = height;
@@ -92,7 +107,8 @@ void TQtCanvas::FillRect(const TRect& rect, TColor color) {
 void TQtCanvas::FillDither(const TRect& rect, TColor base, TColor dots) {
   QImage tile(8, 8, QImage::Format_RGB32);
   for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 8; ++x) tile.setPixelColor(x, y, ToQColor((x % 2) == (y % 2) ? dots : base));
+    for (int x = 0; x < 8; ++x)
+      tile.setPixelColor(x, y, ToQColor((x % 2) == (y % 2) ? dots : base));
   }
   painter_.fillRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), QBrush(tile));
 }
