@@ -514,10 +514,17 @@ void TLogViewerCore::SetBoundsOf(TLogViewerColumn* c, int left, int width) {
 
 void TLogViewerCore::LayoutChildren(TLogViewerColumn* father) {
   int left = father->left_;
+  // Shares are per mille of the father; children whose shares add up to more (a
+  // layout of many curves) are fitted into the father instead of running off its
+  // right edge, where nothing could reach them.
+  int64_t total = 0;
+  for (TLogViewerColumn* c = father->lson_; c; c = c->rlink_)
+    total += std::max(c->relative_width_, 0);
+  const int64_t whole = std::max<int64_t>(total, 1000);
   for (TLogViewerColumn* c = father->lson_; c; c = c->rlink_) {
     const int width =
         c->rlink_
-            ? static_cast<int>(static_cast<int64_t>(c->relative_width_) * father->width_ / 1000)
+            ? static_cast<int>(static_cast<int64_t>(c->relative_width_) * father->width_ / whole)
             : father->left_ + father->width_ - left;
     SetBoundsOf(c, left, width);
     left += width;

@@ -98,17 +98,6 @@ class SettlingViewer : public TLogViewerCore {
   bool drawing_ = false;
 };
 
-// The standard layout gives each curve a fifth of the tablet; on paper every
-// track must fit: the columns keep their proportions within the width.
-void FitColumnsToWidth(TLogViewerCore& viewer) {
-  int total = 0;
-  for (TLogViewerColumn* c = viewer.RootColumn()->LSon(); c; c = c->RLink())
-    total += c->RelativeWidth();
-  if (total <= 1000) return;
-  for (TLogViewerColumn* c = viewer.RootColumn()->LSon(); c; c = c->RLink())
-    c->SetRelativeWidth(c->RelativeWidth() * 1000 / total);
-}
-
 std::string HeadLinePath(const std::string& name, const ToolEnvironment& env) {
   if (name.empty()) return {};
   namespace fs = std::filesystem;
@@ -174,7 +163,6 @@ int Render(const std::vector<std::string>& argv) {
   viewer.SetScale(scale);
   if (layout.empty()) {
     BuildStandardLayout(viewer, sheet);
-    FitColumnsToWidth(viewer);
   } else {
     viewer.OnLayoutError = [](const std::string& message) {
       std::cerr << "warning: layout: " << message << "\n";
