@@ -36,6 +36,8 @@
 #include "viewer/inspector_window.h"
 #include "viewer/log_viewer.h"
 #include "viewer/track_column.h"
+#include "viewer/viewer_actions.h"
+#include "viewer/viewer_commands.h"
 
 #ifndef KEST_VERSION_TEXT
 #define KEST_VERSION_TEXT "0.0.0"
@@ -62,6 +64,10 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
   viewer_->SetCursorPen({psSolid, 2, clBlack});
   viewer_->SetAppendMode(amDiscreteScroll);
   viewer_->SetDelayedUpdates(true);
+  // Both programs' tablets: columns can be built and values are written where a
+  // curve enters the top and leaves the bottom of the view.
+  viewer_->SetInteractive(true);
+  viewer_->SetEdgeLabels(elTop | elBottom);
   BuildStatusBar();
 }
 
@@ -101,7 +107,16 @@ QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& capt
 
 QAction* TMainForm::Action(const char* name) const { return findChild<QAction*>(name); }
 
+void TMainForm::BuildViewerToolBar() {
+  QToolBar* bar = addToolBar("Работа с планшетом");
+  bar->setObjectName("tbViewer");
+  bar->setIconSize(QSize(22, 22));
+  viewer_tools_ = std::make_unique<TViewerToolBar>(bar, viewer_.get(), nullptr);
+  main_.Toolbars["tbViewer"] = {};
+}
+
 void TMainForm::BuildCommonMenus() {
+  BuildViewerToolBar();
   if (QAction* setup = Action("aSetup"))
     connect(setup, &QAction::triggered, this, [this] { SetupDialog(); });
   layouts_menu_ = menuBar()->addMenu("Экран");
@@ -161,7 +176,21 @@ void TMainForm::SetHints() {
     if (QAction* a = Action(name)) a->setStatusTip(hint);
 }
 
+void TMainForm::FollowSheetArgument() {
+  // A time log shows times, a depth log metres: the viewer follows every sheet the
+  // window opens, starts or records into.
+  const TLogSheet* sheet = viewer_->Sheet();
+  if (sheet && sheet->Argument() != laNone && sheet->Argument() != viewer_->ArgumentKind()) {
+    viewer_->SetArgumentKind(sheet->Argument());
+    viewer_->RaiseEvent(veSheet);
+  }
+}
+
 void TMainForm::BuildStatusBar() {
+  cursor_label_ = new QLabel(this);
+  cursor_label_->setObjectName("CursorPanel");
+  cursor_label_->setMinimumWidth(160);
+  statusBar()->addPermanentWidget(cursor_label_);
   for (int i = 0; i < spCount; ++i) {
     auto* label = new QLabel(this);
     label->setMinimumWidth(i == spMessage ? 200 : 90);
@@ -207,9 +236,13 @@ void TMainForm::ShowError(const std::exception& e) {
 }
 
 void TMainForm::Idle() {
+  FollowSheetArgument();
   viewer_->Refresh();
   UpdateActions();
   UpdatePrintActions();
+  if (viewer_tools_) viewer_tools_->UpdateState();
+  const QString cursor = QString::fromStdString(CursorDescription(*viewer_));
+  if (cursor_label_->text() != cursor) cursor_label_->setText(cursor);
   UpdateTitle();
 }
 
@@ -218,6 +251,7 @@ void TMainForm::DeferredStart(const std::string&) {
   // The tablet's column inspector: F11 on the tablet or "Инспектор" shows it.
   inspector_ = std::make_unique<TLogViewerInspector>(this, mode_ == AppMode::amEditor);
   inspector_->SetViewer(viewer_.get());
+  viewer_tools_->Action(ViewerCommand::ShowInspector)->SetInspector(inspector_.get());
 }
 
 // ---------------------------------------------------------------------------------

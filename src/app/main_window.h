@@ -24,6 +24,7 @@ class TLogger;
 class TLogSheet;
 class TLogViewer;
 class TLogViewerInspector;
+class TViewerToolBar;
 class WindowQuestions;
 struct LogFileOptions;
 
@@ -117,10 +118,14 @@ class TMainForm : public QMainWindow {
   // The inspector goes before the viewer it shows.
   std::unique_ptr<TLogViewer> viewer_;
   std::unique_ptr<TLogViewerInspector> inspector_;
+  // The tablet's tool bar goes before the viewer it follows.
+  std::unique_ptr<TViewerToolBar> viewer_tools_;
 
  private:
   void BuildCommonMenus();
   void BuildStatusBar();
+  void BuildViewerToolBar();
+  void FollowSheetArgument();
   void SetHints();
   void ChooseLayout(const std::string& name);
   void SyncLayoutChoice();
@@ -138,6 +143,7 @@ class TMainForm : public QMainWindow {
   std::vector<PlugInEntry> plugins_;
   QTimer* idle_timer_ = nullptr;
   std::vector<QLabel*> panels_;
+  QLabel* cursor_label_ = nullptr;
   QMenu* layouts_menu_ = nullptr;
   QComboBox* layouts_combo_ = nullptr;
   QMenu* tools_menu_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QResizeEvent>
+#include <QWheelEvent>
 
 #include "viewer/log_viewer_header_panel.h"
 #include "viewer/log_viewer_scroll_bar.h"
@@ -36,27 +37,42 @@ void TLogViewer::LayoutPanels() {
 void TLogViewer::resizeEvent(QResizeEvent*) { LayoutPanels(); }
 
 TShiftState TLogViewer::TranslateShift(Qt::KeyboardModifiers m) {
-  return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier), m.testFlag(Qt::AltModifier)};
+  return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier),
+          m.testFlag(Qt::AltModifier)};
 }
 
 TViewerKey TLogViewer::TranslateKey(int key, Qt::KeyboardModifiers m) {
   const bool pad = m.testFlag(Qt::KeypadModifier);
   switch (key) {
-    case Qt::Key_PageUp: return TViewerKey::kPageUp;
-    case Qt::Key_PageDown: return TViewerKey::kPageDown;
-    case Qt::Key_Home: return TViewerKey::kHome;
-    case Qt::Key_End: return TViewerKey::kEnd;
-    case Qt::Key_Up: return TViewerKey::kUp;
-    case Qt::Key_Down: return TViewerKey::kDown;
-    case Qt::Key_Left: return TViewerKey::kLeft;
-    case Qt::Key_Right: return TViewerKey::kRight;
+    case Qt::Key_PageUp:
+      return TViewerKey::kPageUp;
+    case Qt::Key_PageDown:
+      return TViewerKey::kPageDown;
+    case Qt::Key_Home:
+      return TViewerKey::kHome;
+    case Qt::Key_End:
+      return TViewerKey::kEnd;
+    case Qt::Key_Up:
+      return TViewerKey::kUp;
+    case Qt::Key_Down:
+      return TViewerKey::kDown;
+    case Qt::Key_Left:
+      return TViewerKey::kLeft;
+    case Qt::Key_Right:
+      return TViewerKey::kRight;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return TViewerKey::kTab;
-    case Qt::Key_Space: return TViewerKey::kSpace;
-    case Qt::Key_Plus: return pad ? TViewerKey::kPadPlus : TViewerKey::kOther;
-    case Qt::Key_Minus: return pad ? TViewerKey::kPadMinus : TViewerKey::kOther;
-    case Qt::Key_F11: return TViewerKey::kF11;
-    default: return TViewerKey::kOther;
+    case Qt::Key_Backtab:
+      return TViewerKey::kTab;
+    case Qt::Key_Space:
+      return TViewerKey::kSpace;
+    case Qt::Key_Plus:
+      return pad ? TViewerKey::kPadPlus : TViewerKey::kOther;
+    case Qt::Key_Minus:
+      return pad ? TViewerKey::kPadMinus : TViewerKey::kOther;
+    case Qt::Key_F11:
+      return TViewerKey::kF11;
+    default:
+      return TViewerKey::kOther;
   }
 }
 
@@ -65,7 +81,26 @@ void TLogViewer::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-TCanvas* TLogViewer::BeginSheetPaint() { return sheet_panel_ ? sheet_panel_->BeginPaint() : nullptr; }
+void TLogViewer::wheelEvent(QWheelEvent* event) {
+  wheel_rest_ += event->angleDelta().y();
+  const int notches = wheel_rest_ / 120;
+  wheel_rest_ -= notches * 120;
+  const int row = sheet_panel_ ? sheet_panel_->mapFrom(this, event->position().toPoint()).y() : 0;
+  for (int i = 0; i < std::abs(notches); ++i) {
+    if (event->modifiers() & Qt::ControlModifier) {
+      ZoomAt(row, notches > 0);
+    } else if (notches > 0) {
+      ScrollUp();
+    } else {
+      ScrollDown();
+    }
+  }
+  event->accept();
+}
+
+TCanvas* TLogViewer::BeginSheetPaint() {
+  return sheet_panel_ ? sheet_panel_->BeginPaint() : nullptr;
+}
 
 void TLogViewer::EndSheetPaint() {
   if (sheet_panel_) sheet_panel_->EndPaint();

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <memory>
-
 #include <QWidget>
+#include <memory>
 
 #include "viewer/log_viewer_core.h"
 
@@ -39,6 +38,8 @@ class TLogViewer : public QWidget, public TLogViewerCore {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // The wheel scrolls; with Ctrl it zooms around the pointer.
+  void wheelEvent(QWheelEvent* event) override;
 
   TCanvas* BeginSheetPaint() override;
   void EndSheetPaint() override;
@@ -53,6 +54,7 @@ class TLogViewer : public QWidget, public TLogViewerCore {
   std::unique_ptr<TLogViewerHeaderPanel> header_;
   std::unique_ptr<TLogViewerSheetPanel> sheet_panel_;
   std::unique_ptr<TLogViewerScrollBar> scroll_bar_;
+  int wheel_rest_ = 0;  // a touchpad's part of a notch
 };
 
 }  // namespace kest

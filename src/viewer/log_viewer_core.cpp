@@ -294,6 +294,22 @@ void TLogViewerCore::ScrollDown() {
   if (view_top_ < sheet_last_) SetViewTop(view_top_ + 4 * LineStep());
 }
 
+void TLogViewerCore::ZoomAt(int row, bool in) {
+  const int32_t anchor = ArgumentAt(row);
+  const int32_t before = scale_;
+  UpdateGuard update(*this);
+  if (in) {
+    ZoomIn();
+  } else {
+    ZoomOut();
+  }
+  if (scale_ == before) return;
+  // The argument under the pointer stays under it, as far as the sheet allows.
+  const int32_t top = anchor - RoundHalfEven32(static_cast<double>(row) * scale_ / pixels_per_mm_);
+  SetViewTop(
+      std::clamp(top, std::min(sheet_first_, view_top_), std::max(sheet_first_, sheet_last_)));
+}
+
 // --- Columns -----------------------------------------------------------------------
 
 TLogViewerColumn* TLogViewerCore::FindColumn(std::string_view name) const {

@@ -111,6 +111,8 @@ class TLogViewerCore {
   void PageDown();
   void ScrollUp();
   void ScrollDown();
+  // Zooms in or out keeping the argument at sheet panel row `row` on that row.
+  void ZoomAt(int row, bool in);
 
   // --- Columns -------------------------------------------------------------
   TPersistentColumn* RootColumn() const { return root_.get(); }

@@ -1,8 +1,15 @@
 #include "viewer/viewer_commands.h"
 
+#include <cmath>
+#include <cstdio>
+
+#include "log/log_track.h"
+#include "viewer/arg_column.h"
 #include "viewer/graphics_column.h"
 #include "viewer/log_viewer_core.h"
 #include "viewer/scale_list.h"
+#include "viewer/track_column.h"
+#include "viewer/value_format.h"
 
 namespace kest {
 
@@ -132,6 +139,28 @@ void ChooseScaleComboItem(TLogViewerCore* viewer, int index) {
   if (!viewer) throw ELogViewerError("LogViewer is absent");
   if (index < 0 || index >= kScaleCount - kFirstUserScaleIndex) return;
   viewer->SetScaleIndex(index + kFirstUserScaleIndex);
+}
+
+std::string CursorDescription(const TLogViewerCore& viewer) {
+  if (!viewer.ShowCursor() || !viewer.Sheet()) return {};
+  const int32_t arg = viewer.CursorPos();
+  std::string text;
+  if (viewer.ArgumentKind() == laTime) {
+    text = TArgColumn::ArgumentText(arg, true);
+  } else {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f м", arg / 1000.0);
+    text = buffer;
+  }
+  const auto* column = dynamic_cast<const TTrackColumn*>(viewer.FocusedColumn());
+  const TLogTrack* track = column ? column->Track() : nullptr;
+  if (track && track->Step() > 0) {
+    const double index = std::trunc((static_cast<double>(arg) - track->Origin()) / track->Step());
+    if (index >= 0 && index < track->Count())
+      text += "  " + column->Parameter() + " = " +
+              FormatValue(track->Sample(static_cast<int32_t>(index)), 0, 3);
+  }
+  return text;
 }
 
 }  // namespace kest

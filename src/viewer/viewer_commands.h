@@ -48,4 +48,9 @@ int ScaleComboIndex(const TLogViewerCore& viewer);
 // a viewer.
 void ChooseScaleComboItem(TLogViewerCore* viewer, int index);
 
+// The cursor's argument and the focused curve's value there, for the status bar:
+// "1234.50 м  GK = 12.35" (depth) or "00:12:30  GK = 12.35" (time); the value is
+// left out where the curve has no sample. Empty while the cursor is hidden.
+std::string CursorDescription(const TLogViewerCore& viewer);
+
 }  // namespace kest

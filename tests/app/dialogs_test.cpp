@@ -153,7 +153,7 @@ class Detecting : public Dialogs {
       clock.Advance(25);
       if (logger) {  // a test may let the logger go first
         const int32_t tick = logger->TimerSensor()->Value;
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         do {
           host.WaitAndProcess(2);
         } while (logger->TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);

@@ -102,7 +102,7 @@ class RecorderFixture : public Installation {
       TLoggerSensor* timer = window->Logger().TimerSensor();
       const int32_t tick = timer ? timer->Value : 0;
       clock.Advance(25);
-      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
       do {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
       } while (timer && window->Logger().Active() && timer->Value == tick &&
