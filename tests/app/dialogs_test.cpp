@@ -1,34 +1,33 @@
 // The dialogs of the main window, offscreen.
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-
+#include <QThread>
+#include <chrono>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "app/app_environment.h"
 #include "app/logger_detection_window.h"
-#include "app/tool_string.h"
 #include "app/research_params_dialog.h"
 #include "app/setup_dialog.h"
 #include "app/tool_selection_dialog.h"
+#include "app/tool_string.h"
 #include "fake_clock.h"
 #include "link/logger.h"
 #include "link/logger_host.h"
 #include "link/logger_module.h"
 #include "link/logger_sensor.h"
 #include "link/port_device.h"
+#include "session/installation_folders.h"
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
-#include "support/clock.h"
-#include <QThread>
-#include <chrono>
-#include "session/installation_folders.h"
-#include "support/settings.h"
 #include "stepped_clock.h"
+#include "support/clock.h"
+#include "support/settings.h"
 #include "temp_dir.h"
 
 namespace kest {
@@ -58,7 +57,8 @@ TEST_F(Dialogs, ToolSelectionOffersTheShippedStringAndLoadsIt) {
   TLogger logger(host, clock, env->Classes());
   int system = logger.ModuleCount();
   {
-    TLoggerSelectionDlg dialog(logger, SystemClock(), env->Classes(), env->Defs(), settings, "LogRecorder");
+    TLoggerSelectionDlg dialog(logger, SystemClock(), env->Classes(), env->Defs(), settings,
+                               "LogRecorder");
     EXPECT_EQ(dialog.windowTitle(), "Выбор прибора");
     EXPECT_EQ(dialog.Choice().Base, "ГК-НК #7");
     EXPECT_TRUE(dialog.CanAccept());
@@ -72,7 +72,8 @@ TEST_F(Dialogs, ToolSelectionOffersTheShippedStringAndLoadsIt) {
     dialog.Select({"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "(нет)"});
     dialog.Load(&error);
   }
-  TLoggerSelectionDlg again(logger, SystemClock(), env->Classes(), env->Defs(), settings, "LogRecorder");
+  TLoggerSelectionDlg again(logger, SystemClock(), env->Classes(), env->Defs(), settings,
+                            "LogRecorder");
   EXPECT_TRUE(again.Automatic());
   EXPECT_EQ(again.Choice().Base, "ГК");
   again.SetAutomatic(false);
@@ -82,8 +83,8 @@ TEST_F(Dialogs, ToolSelectionOffersTheShippedStringAndLoadsIt) {
 
 TEST_F(Dialogs, ResearchParametersEnableOkOnlyWithTheMandatoryValuesAndNameTheFolder) {
   StringList current;
-  TResearchParamsDialog dialog(env->ResearchParameters(), env->Folders().Data, env->Folders().ResearchBase,
-                               current);
+  TResearchParamsDialog dialog(env->ResearchParameters(), env->Folders().Data,
+                               env->Folders().ResearchBase, current);
   EXPECT_EQ(dialog.windowTitle(), "Параметры");
   EXPECT_FALSE(dialog.OkEnabled());
   dialog.SetValue("Месторождение", "Самотлор");
@@ -140,11 +141,17 @@ class Detecting : public Dialogs {
     UnregisterPortName("SIM");
   }
   void Open(bool wait) {
-    window = std::make_unique<TLoggerDetectionWindow>(*logger, clock, env->Classes(), env->Defs(), settings,
-                                                      "LogRecorder");
+    window = std::make_unique<TLoggerDetectionWindow>(*logger, clock, env->Classes(), env->Defs(),
+                                                      settings, "LogRecorder");
     window->ShowFailure = false;
     window->SetWaitForUser(wait);
     window->open();
+  }
+  // The window looks at the clock on its own 20 ms timer: gives that a turn.
+  void LetTheWindowClose() {
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+         window->isVisible() && std::chrono::steady_clock::now() < until;)
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 25);
   }
   // Lets `ms` of fake time pass in 25 ms steps, each served by the logger and the
   // windows; stops early when the detection window closed.
@@ -153,10 +160,11 @@ class Detecting : public Dialogs {
       clock.Advance(25);
       if (logger) {  // a test may let the logger go first
         const int32_t tick = logger->TimerSensor()->Value;
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         do {
           host.WaitAndProcess(2);
-        } while (logger->TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
+        } while (logger->TimerSensor()->Value == tick &&
+                 std::chrono::steady_clock::now() < give_up);
       }
       QApplication::processEvents();
     }
@@ -169,7 +177,8 @@ class Detecting : public Dialogs {
 };
 
 TEST_F(Detecting, TwoDetectableModulesGetTheirNumbersAndTheWindowClosesHalfASecondLater) {
-  PowerUp({{"Телеметрия", 0}, {"ГК", 12}, {"Каверномер", 2}}, {"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "КАВЕРНОМЕР"});
+  PowerUp({{"Телеметрия", 0}, {"ГК", 12}, {"Каверномер", 2}},
+          {"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "КАВЕРНОМЕР"});
   Open(false);
   ASSERT_EQ(window->Detection().Rows().size(), 2u);
   int64_t completed = 0;
@@ -178,6 +187,7 @@ TEST_F(Detecting, TwoDetectableModulesGetTheirNumbersAndTheWindowClosesHalfASeco
     if (window->Detection().Complete() && completed == 0) completed = clock.NowMs();
   };
   Pump(5000);
+  LetTheWindowClose();
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Accepted);
   ASSERT_GT(completed, 0);
@@ -199,6 +209,7 @@ TEST_F(Detecting, ANumberWithoutADefinitionPowersTheToolDownAndEndsTheDetection)
   PowerUp({{"Телеметрия", 0}, {"ГК", 99}}, {"ТЕЛЕМЕТРИЯ", "ГК", "(нет)", "(нет)"});
   Open(false);
   Pump(5000);
+  LetTheWindowClose();
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Rejected);
   EXPECT_EQ(window->Failure(), "Файл с тарировками для прибора ГК #99 не найден.");
