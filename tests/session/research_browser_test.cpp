@@ -145,8 +145,9 @@ TEST_F(ResearchBrowser, ChoiceBoundsAreCheckedAsTheDialogDoes) {
   ASSERT_TRUE(b);
   EXPECT_EQ(b->first, 1000500);
   EXPECT_EQ(b->second, 1001000);
-  b = ParseChoiceBounds("1", "2.5", laTime, error);  // minutes
-  EXPECT_EQ(b->second, 150000);
+  auto minutes = ParseChoiceBounds("1", "2.5", laTime, error);
+  ASSERT_TRUE(minutes);
+  EXPECT_EQ(minutes->second, 150000);
   EXPECT_FALSE(ParseChoiceBounds("abc", "2", laDepth, error));
   EXPECT_EQ(error, "Неверное значение !");
   EXPECT_FALSE(ParseChoiceBounds("2", "2", laDepth, error));
