@@ -66,6 +66,14 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
                            const TLogParameters& parameters, CalcNameList& names,
                            const CalcProgress& progress = {});
 
+// The calculator's function chooser: the text a double-click inserts and the
+// description shown when the entry is selected (51 entries).
+struct CalcFunctionEntry {
+  const char* Inserted;
+  const char* Description;
+};
+const std::vector<CalcFunctionEntry>& CalcFunctionEntries();
+
 inline constexpr const char* kSheetHasNoData = "Лист не содержит данных.";
 
 // Formula files: plain text, one formula a line. Read as UTF-8 when valid, else as

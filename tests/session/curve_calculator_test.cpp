@@ -194,6 +194,14 @@ TEST_F(CurveCalculator, UndescribedParameterFailsWithItsName) {
   EXPECT_EQ(sheet_.LockDepth(), 0);
 }
 
+TEST(CalcFunctionChooser, HoldsTheFiftyOneEntriesInOrder) {
+  const auto& e = CalcFunctionEntries();
+  ASSERT_EQ(e.size(), 51u);
+  EXPECT_STREQ(e[10].Inserted, "if(,,)");
+  EXPECT_STREQ(e[10].Description, "if(x1,x2,x3) = Если x1=Истинно(или 1) то x2, иначе x3");
+  EXPECT_STREQ(e[50].Inserted, ":=");
+}
+
 TEST(FormulaFile, ReadsEitherCodePageAndWritesUtf8) {
   testing::TempDir dir;
   std::string path = dir.File("f.txt");
