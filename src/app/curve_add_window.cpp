@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "app/window_questions.h"
 #include "session/curve_adder.h"
@@ -36,13 +37,29 @@ TCurveAddWindow::TCurveAddWindow(TLogSheet& target, TLogParameters& dictionary,
   tree_->setModel(files_);
   for (int c = 1; c < files_->columnCount(); ++c) tree_->hideColumn(c);
   tree_->header()->hide();
-  const QModelIndex start = files_->index(QString::fromStdString(folder));
-  tree_->setCurrentIndex(start);
-  tree_->scrollTo(start);
-  tree_->expand(start);
-  connect(tree_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
-    if (!files_->isDir(index)) ChooseFile(files_->filePath(index).toStdString());
-  });
+  // The model reads folders in the background: the start folder is shown once its
+  // parents are there.
+  const QString start = QString::fromStdString(folder);
+  auto show_start = [this, start] {
+    const QModelIndex index = files_->index(start);
+    if (!index.isValid()) return;
+    tree_->setCurrentIndex(index);
+    tree_->expand(index);
+    tree_->scrollTo(index, QAbstractItemView::PositionAtTop);
+  };
+  show_start();
+  auto shown = std::make_shared<bool>(false);
+  connect(files_, &QFileSystemModel::directoryLoaded, this,
+          [start, show_start, shown](const QString& path) {
+            if (*shown || !start.startsWith(path)) return;
+            show_start();
+            *shown = path == start;
+          });
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& index) {
+            if (index.isValid() && !files_->isDir(index))
+              ChooseFile(files_->filePath(index).toStdString());
+          });
 
   info_ = new QPlainTextEdit(this);
   info_->setObjectName("mInfo");

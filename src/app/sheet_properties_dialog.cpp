@@ -107,6 +107,8 @@ void TSheetPropertiesDialog::Fill() {
     if (auto* combo = qobject_cast<QComboBox*>(w)) {
       combo->clear();
       for (const std::string& v : properties_.List(f.Key)) combo->addItem(Q(v));
+      // The sheet's value, not the list's first entry.
+      combo->setCurrentIndex(combo->findText(value));
       combo->setEditText(value);
       // A read-only sheet shows plain text: no list to pick from, no typing.
       combo->setEditable(!read_only);
