@@ -1,5 +1,6 @@
-// The editor's "Сервис" menu: the curve calculator, adding curves, the sheet's
-// properties and the browser of past recordings.
+// The office tools in the main windows' menus: the editor's "Сервис" (curve
+// calculator, adding curves, the sheet's properties, past recordings) and the
+// recorder's properties and past recordings under "Скважина".
 #include <QMenuBar>
 #include <filesystem>
 
@@ -7,6 +8,8 @@
 #include "app/curve_add_window.h"
 #include "app/curve_calculator_window.h"
 #include "app/editor_form.h"
+#include "app/recorder.h"
+#include "app/recorder_form.h"
 #include "app/research_browser_window.h"
 #include "app/sheet_properties_dialog.h"
 #include "app/window_questions.h"
@@ -14,6 +17,7 @@
 #include "log/log_sheet.h"
 #include "session/installation_folders.h"
 #include "session/log_document.h"
+#include "session/recording_session.h"
 #include "viewer/log_viewer.h"
 
 namespace kest {
@@ -57,6 +61,20 @@ void TEditorForm::BuildOfficeMenu() {
     dialog.SetSheet(&Sheet(), false);
     dialog.exec();
     if (dialog.Properties().Sheet() != nullptr) SheetEdited();
+  });
+  connect(AddAction(menu, "aResearch", "Предыдущие записи..."), &QAction::triggered, this, [this] {
+    TResearchBrowserWindow window(env_.Folders().ResearchBase, env_.Folders().Data, LogParameters(),
+                                  env_.ResearchParameters(), questions_, FileOptions(), this);
+    window.exec();
+  });
+}
+
+void TRecorderForm::BuildOfficeActions(QMenu* menu) {
+  menu->addSeparator();
+  connect(AddAction(menu, "aProperties", "Свойства..."), &QAction::triggered, this, [this] {
+    TSheetPropertiesDialog dialog(env_.Folders().Data, questions_, this);
+    dialog.SetSheet(&Sheet(), Session().Recording());
+    dialog.exec();
   });
   connect(AddAction(menu, "aResearch", "Предыдущие записи..."), &QAction::triggered, this, [this] {
     TResearchBrowserWindow window(env_.Folders().ResearchBase, env_.Folders().Data, LogParameters(),
