@@ -87,6 +87,7 @@ void TEditorForm::BuildMenus() {
   bar->setObjectName("tbStandard");
   for (const char* name : {"aNew", "aOpen", "aFileSave"}) bar->addAction(Action(name));
   main_.Toolbars["tbStandard"] = {};
+  BuildOfficeMenu();
 }
 
 void TEditorForm::UpdateActions() {

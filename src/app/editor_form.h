@@ -10,6 +10,7 @@ class QProgressBar;
 namespace kest {
 
 class LogDocument;
+class TCalcTracksWindow;
 
 // The curve editor's main window: one log document on the tablet, its files and
 // the recent-files list.
@@ -47,6 +48,9 @@ class TEditorForm : public TMainForm {
 
  private:
   void BuildMenus();
+  // "Сервис": calculator, adding curves, properties, past recordings
+  // (editor_office_menu.cpp).
+  void BuildOfficeMenu();
   void FileOpen();
   void FillRecentMenu();
   // Unsaved changes: saved, dropped or kept (false: stay as is).
@@ -56,6 +60,7 @@ class TEditorForm : public TMainForm {
   RecentFiles recent_;
   QProgressBar* progress_ = nullptr;
   QMenu* recent_menu_ = nullptr;
+  TCalcTracksWindow* calc_window_ = nullptr;
 };
 
 }  // namespace kest

@@ -102,6 +102,7 @@ void TRecorderForm::BuildMenus() {
                                     "Вы действительно хотите завершить исследование?"))
               Try([&] { recorder_->EndResearch(); });
           });
+  BuildOfficeActions(well);
 
   QMenu* tool = menuBar()->addMenu("Прибор");
   connect(AddAction(tool, "LoggerSelect", "Выбрать прибор", Qt::Key_F3), &QAction::triggered, this,

@@ -56,6 +56,9 @@ class TRecorderForm : public TMainForm {
  private:
   void BuildMenus();
   void BuildRecordingMenu(QMenu* rec);
+  // "Свойства..." (read-only while recording) and "Предыдущие записи..."
+  // (editor_office_menu.cpp).
+  void BuildOfficeActions(QMenu* menu);
   void FillPortMenu();
   void ChoosePort(const std::string& port);
   void SelectTool();

@@ -26,13 +26,21 @@ std::string WithoutTrailingSlash(std::string path) {
   return path;
 }
 
-// A research name is one folder below the base.
-bool IsSafeName(const std::string& name) {
-  return name.find('/') == std::string::npos && name.find('\\') == std::string::npos && name != "." &&
-         name != "..";
-}
-
 }  // namespace
+
+std::optional<std::string> ResearchFolderPath(std::string_view name) {
+  std::string path;
+  size_t pos = 0;
+  while (true) {
+    size_t end = name.find_first_of("/\\", pos);
+    std::string_view segment = name.substr(pos, end == std::string_view::npos ? end : end - pos);
+    if (segment.empty() || segment == "." || segment == "..") return std::nullopt;
+    if (!path.empty()) path += '/';
+    path += segment;
+    if (end == std::string_view::npos) return path;
+    pos = end + 1;
+  }
+}
 
 bool IsValidDescription(std::string_view text) {
   return text.find_first_of("!#$%&*/@\\^~") == std::string_view::npos;
@@ -41,7 +49,8 @@ bool IsValidDescription(std::string_view text) {
 StringList ReadListFile(const std::string& path) {
   std::vector<uint8_t> bytes = ReadWholeFile(path);
   StringList list;
-  list.SetText(DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+  list.SetText(
+      DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
   return list;
 }
 
@@ -50,13 +59,19 @@ Research::Research(std::string base, LocalTimeFn now)
 
 Research::~Research() = default;
 
-void Research::Open(const std::string& name) {
-  if (!name.empty() && !IsSafeName(name)) throw EResearchError(kCantCreateDir);
+void Research::Open(const std::string& given) {
+  std::string name = given;
+  if (!name.empty()) {
+    auto path = ResearchFolderPath(name);
+    if (!path) throw EResearchError(kCantCreateDir);
+    name = *path;
+  }
   std::error_code ec;
   fs::create_directories(base_, ec);
   dir_ = name.empty() ? base_ + "/" : base_ + "/" + name + "/";
   ResearchParams.Clear();
-  if (!name.empty() && FileExists(dir_ + kParamsFile)) ResearchParams = ReadListFile(dir_ + kParamsFile);
+  if (!name.empty() && FileExists(dir_ + kParamsFile))
+    ResearchParams = ReadListFile(dir_ + kParamsFile);
   FileCounter = FileCounterOf(dir_);
   journal_.Close();
   journal_.Open(dir_ + Journal::kSessionFile);
@@ -68,8 +83,9 @@ void Research::Start(const std::string& name) {
   KEST_ASSERT(!IsOpen());
   std::string folder;
   if (!name.empty()) {
-    if (!IsSafeName(name)) throw EResearchError(kCantCreateDir);
-    folder = name;
+    auto path = ResearchFolderPath(name);
+    if (!path) throw EResearchError(kCantCreateDir);
+    folder = *path;
   } else {
     std::error_code ec;
     fs::create_directories(base_, ec);
@@ -120,7 +136,8 @@ int32_t Research::FileCounterOf(const std::string& dir) {
   int64_t largest = 0;
   bool found = false;
   std::error_code ec;
-  for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+  for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
     std::string file = it->path().filename().string();
     if (file.size() < 3 || !SameText(file.substr(file.size() - 3), ".ls")) continue;
     auto number = ParseInt64(file.substr(0, file.find('.')));
@@ -133,7 +150,8 @@ int32_t Research::FileCounterOf(const std::string& dir) {
 
 std::string Research::NewFolderName(const std::string& base, const DateTime& date) {
   std::string folder = FolderDate(date);
-  for (int n = 1; fs::exists(base + "/" + folder); ++n) folder = FolderDate(date) + " [" + std::to_string(n) + "]";
+  for (int n = 1; fs::exists(base + "/" + folder); ++n)
+    folder = FolderDate(date) + " [" + std::to_string(n) + "]";
   return folder;
 }
 

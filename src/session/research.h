@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ namespace kest {
 // While no research is open the base folder itself acts as the research folder.
 // Text files are UTF-8 (read back as Windows-1251 when they are not valid UTF-8).
 // Main thread only.
+// A research name as a folder path below the base: one or more folders ("Южное/12",
+// either separator), joined with "/". None for what would leave the base: an
+// absolute path, "." or "..", an empty folder name.
+std::optional<std::string> ResearchFolderPath(std::string_view name);
+
 class Research {
  public:
   static constexpr const char* kParamsFile = "params";
@@ -51,6 +57,7 @@ class Research {
   // name the folder is named by today's date, "dd-mm-yy", then "dd-mm-yy [1]",
   // "dd-mm-yy [2]", ... while taken. Saves "params" and opens it. EResearchError
   // "Cant create dir" when the folder cannot be made or the name would leave the base.
+  // The name may hold several folders ("oil field/well").
   void Start(const std::string& name);
   // Ends the open research: journals "Research session complete", appends "session"
   // to "journal", and reopens the base.

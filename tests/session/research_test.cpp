@@ -1,3 +1,5 @@
+#include "session/research.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 #include <iterator>
 
 #include "session/installation_folders.h"
-#include "session/research.h"
 #include "session/session_errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
@@ -28,7 +29,8 @@ DateTime Day() { return {2024, 3, 7, 9, 5, 30}; }
 TEST(ResearchFolder, FileCounterFollowsTheLargestNumberedLogFile) {
   TempDir dir;
   EXPECT_EQ(Research::FileCounterOf(dir.Path().string()), 1);
-  for (const char* f : {"001.ls", "002.LS", "notes.ls", "010.las", "-4.ls", "files"}) Touch(dir.File(f));
+  for (const char* f : {"001.ls", "002.LS", "notes.ls", "010.las", "-4.ls", "files"})
+    Touch(dir.File(f));
   EXPECT_EQ(Research::FileCounterOf(dir.Path().string()), 3);
 }
 
@@ -54,7 +56,7 @@ TEST(ResearchFolder, NamesThatLeaveTheBaseAreRefused) {
   const fs::path base = tmp.Path() / "Research";
   fs::create_directory(base);
   Research research(base.string(), Day);
-  for (const char* name : {"..", "a/b", "../x", "a\\b"}) {
+  for (const char* name : {"..", ".", "../x", "a/../../x", "/x", "\\x", "a//b", "a/", "a\\.."}) {
     try {
       research.Start(name);
       FAIL() << name;
@@ -67,6 +69,22 @@ TEST(ResearchFolder, NamesThatLeaveTheBaseAreRefused) {
   EXPECT_EQ(std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()), 1);
 }
 
+TEST(ResearchFolder, NestedNamesMakeNestedFolders) {
+  TempDir tmp;
+  Research research(tmp.Path().string(), Day);
+  research.Open("");
+  research.Start("Южное/12");
+  EXPECT_TRUE(fs::is_regular_file(tmp.Path() / "Южное" / "12" / "params"));
+  EXPECT_EQ(research.ResearchName(), "Южное/12");
+  research.End();
+  research.Start("Южное\\14\\куст 3");
+  EXPECT_EQ(research.ResearchName(), "Южное/14/куст 3");
+  EXPECT_TRUE(fs::is_directory(tmp.Path() / "Южное" / "14" / "куст 3"));
+  research.End();
+  research.Open("Южное\\12");
+  EXPECT_EQ(research.ResearchDir(), (tmp.Path() / "Южное" / "12").string() + "/");
+}
+
 TEST(ResearchFolder, IndexJournalAndParamsOfOneResearch) {
   TempDir base;
   Research research(base.Path().string(), Day);
@@ -77,13 +95,15 @@ TEST(ResearchFolder, IndexJournalAndParamsOfOneResearch) {
   research.AddToIndex("002.ls", "");
   EXPECT_EQ(Slurp(research.ResearchDir() + "files"), "001.ls=Спуск 1000.00 - 1100.00\r\n002.ls=");
   research.CurrentJournal().Write("Logging started");
-  EXPECT_EQ(research.CurrentJournal().Text(),
-            "07-03-2024 09:05:30 Research session started\r\n07-03-2024 09:05:30 Logging started\r\n");
+  EXPECT_EQ(
+      research.CurrentJournal().Text(),
+      "07-03-2024 09:05:30 Research session started\r\n07-03-2024 09:05:30 Logging started\r\n");
   std::string dir = research.ResearchDir();
   research.End();
-  std::string session = "07-03-2024 09:05:30 Research session started\r\n"
-                        "07-03-2024 09:05:30 Logging started\r\n"
-                        "07-03-2024 09:05:30 Research session complete\r\n";
+  std::string session =
+      "07-03-2024 09:05:30 Research session started\r\n"
+      "07-03-2024 09:05:30 Logging started\r\n"
+      "07-03-2024 09:05:30 Research session complete\r\n";
   EXPECT_EQ(Slurp(dir + "journal"), session);
   // The base is the research folder again, with a journal of its own.
   EXPECT_EQ(research.ResearchDir(), base.Path().string() + "/");
@@ -102,7 +122,8 @@ TEST(ResearchFolder, IndexJournalAndParamsOfOneResearch) {
 TEST(ResearchFolder, DescriptionsRefuseTheCharactersOfFileNames) {
   EXPECT_TRUE(IsValidDescription("Подъем 1100.00 - 1000.00 (повтор)"));
   EXPECT_TRUE(IsValidDescription(""));
-  for (char c : std::string("!#$%&*/@\\^~")) EXPECT_FALSE(IsValidDescription(std::string("a") + c)) << c;
+  for (char c : std::string("!#$%&*/@\\^~"))
+    EXPECT_FALSE(IsValidDescription(std::string("a") + c)) << c;
 }
 
 TEST(Installation, SeedingCopiesTheTemplateWithoutOverwriting) {
@@ -137,7 +158,10 @@ TEST(Installation, RootComesFromTheEnvironmentThenTheSystemFileThenTheUser) {
   ::setenv("XDG_DATA_HOME", tmp.File("share").c_str(), 1);
   EXPECT_EQ(ResolveInstallationRoot("", tmp.File("none.conf")), tmp.File("share") + "/kest");
   EXPECT_TRUE(fs::is_directory(tmp.File("share") + "/kest"));
-  if (home.empty()) ::unsetenv("XDG_DATA_HOME"); else ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+  if (home.empty())
+    ::unsetenv("XDG_DATA_HOME");
+  else
+    ::setenv("XDG_DATA_HOME", home.c_str(), 1);
   if (old) ::setenv("KEST_ROOT", saved.c_str(), 1);
 }
 

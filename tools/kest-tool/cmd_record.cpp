@@ -104,7 +104,8 @@ struct Installation {
 void OpenResearch(Research& research, const std::string& name) {
   research.Open("");
   if (name.empty()) return;
-  if (std::filesystem::is_directory(research.Base() + "/" + name)) {
+  auto folder = ResearchFolderPath(name);
+  if (folder && std::filesystem::is_directory(research.Base() + "/" + *folder)) {
     research.Open(name);
   } else {
     research.ResearchParams.Clear();

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+#include "session/curve_calculator.h"
+
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QTreeWidget;
+
+namespace kest {
+
+class TLogSheet;
+class TLogParameters;
+class WindowQuestions;
+
+// "Калькулятор кривых": formulas over the tracks of the editor's sheet. The window
+// only presents; the calculation and the formula files are CalculateTracks and
+// LoadFormulaFile / SaveFormulaFile.
+class TCalcTracksWindow : public QDialog {
+ public:
+  TCalcTracksWindow(TLogParameters& parameters, WindowQuestions& questions, std::string calc_dir,
+                    QWidget* parent = nullptr);
+
+  // The sheet to work on, set each time the window is shown; `changed` runs after a
+  // calculation changed it (the editor repaints and marks the log modified).
+  void SetSheet(TLogSheet* sheet, std::function<void()> changed);
+  // Opens "Добавление кривой" (the hidden "Добавить").
+  std::function<void()> OnAddCurve;
+
+  QPlainTextEdit* Editor() const { return editor_; }
+  QListWidget* Functions() const { return functions_; }
+  QLabel* Description() const { return description_; }
+  QTreeWidget* Names() const { return names_view_; }
+  bool Modified() const { return modified_; }
+  const std::string& FileName() const { return file_name_; }
+
+  void New();
+  void Open();
+  bool Save(bool ask_name);
+  void Calculate();
+  void OpenFile(const std::string& path);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void UpdateNames();
+  void ShowNames();
+  void InsertText(const QString& text);
+  void DeleteName();
+  void RenameName();
+
+  TLogParameters& parameters_;
+  WindowQuestions& questions_;
+  std::string calc_dir_;
+  TLogSheet* sheet_ = nullptr;
+  std::function<void()> changed_;
+  CalcNameList names_;
+  bool modified_ = false;
+  std::string file_name_;
+  QPlainTextEdit* editor_ = nullptr;
+  QTreeWidget* names_view_ = nullptr;
+  QListWidget* functions_ = nullptr;
+  QLabel* description_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+};
+
+}  // namespace kest

@@ -1,0 +1,86 @@
+// The office tools in the main windows' menus: the editor's "Сервис" (curve
+// calculator, adding curves, the sheet's properties, past recordings) and the
+// recorder's properties and past recordings under "Скважина".
+#include <QMenuBar>
+#include <filesystem>
+
+#include "app/app_environment.h"
+#include "app/curve_add_window.h"
+#include "app/curve_calculator_window.h"
+#include "app/editor_form.h"
+#include "app/recorder.h"
+#include "app/recorder_form.h"
+#include "app/research_browser_window.h"
+#include "app/sheet_properties_dialog.h"
+#include "app/window_questions.h"
+#include "log/log_parameters.h"
+#include "log/log_sheet.h"
+#include "session/installation_folders.h"
+#include "session/log_document.h"
+#include "session/recording_session.h"
+#include "viewer/log_viewer.h"
+
+namespace kest {
+
+void TEditorForm::BuildOfficeMenu() {
+  QMenu* menu = menuBar()->addMenu("Сервис");
+  // After a change of tracks or samples: the tablet shows the tracks anew and the
+  // log counts as modified.
+  auto changed = [this] {
+    RelinkLayout();
+    viewer_->RaiseEvent(veColumns);
+    viewer_->SetViewTop(viewer_->SheetFirst());
+    SheetEdited();
+    UpdateActions();
+  };
+  auto add_curve = [this, changed] {
+    TCurveAddWindow window(
+        Sheet(), LogParameters(), questions_, FileOptions(),
+        document_->FileName().empty()
+            ? env_.Folders().ResearchBase
+            : std::filesystem::path(document_->FileName()).parent_path().string(),
+        this);
+    window.OnAdded = changed;
+    window.exec();
+  };
+  connect(AddAction(menu, "aCalc", "Калькулятор кривых"), &QAction::triggered, this,
+          [this, changed, add_curve] {
+            if (calc_window_ == nullptr) {
+              calc_window_ =
+                  new TCalcTracksWindow(LogParameters(), questions_, env_.Folders().Calc, this);
+              calc_window_->OnAddCurve = add_curve;
+            }
+            calc_window_->SetSheet(&Sheet(), changed);
+            calc_window_->show();
+            calc_window_->raise();
+          });
+  connect(AddAction(menu, "aAddCurve", "Добавление кривой..."), &QAction::triggered, this,
+          add_curve);
+  connect(AddAction(menu, "aProperties", "Свойства..."), &QAction::triggered, this, [this] {
+    TSheetPropertiesDialog dialog(env_.Folders().Data, questions_, this);
+    dialog.SetSheet(&Sheet(), false);
+    dialog.exec();
+    if (dialog.Properties().Sheet() != nullptr) SheetEdited();
+  });
+  connect(AddAction(menu, "aResearch", "Предыдущие записи..."), &QAction::triggered, this, [this] {
+    TResearchBrowserWindow window(env_.Folders().ResearchBase, env_.Folders().Data, LogParameters(),
+                                  env_.ResearchParameters(), questions_, FileOptions(), this);
+    window.exec();
+  });
+}
+
+void TRecorderForm::BuildOfficeActions(QMenu* menu) {
+  menu->addSeparator();
+  connect(AddAction(menu, "aProperties", "Свойства..."), &QAction::triggered, this, [this] {
+    TSheetPropertiesDialog dialog(env_.Folders().Data, questions_, this);
+    dialog.SetSheet(&Sheet(), Session().Recording());
+    dialog.exec();
+  });
+  connect(AddAction(menu, "aResearch", "Предыдущие записи..."), &QAction::triggered, this, [this] {
+    TResearchBrowserWindow window(env_.Folders().ResearchBase, env_.Folders().Data, LogParameters(),
+                                  env_.ResearchParameters(), questions_, FileOptions(), this);
+    window.exec();
+  });
+}
+
+}  // namespace kest

@@ -1,0 +1,470 @@
+#include "session/curve_calculator.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <set>
+
+#include "expr/expr_errors.h"
+#include "expr/expression_parser.h"
+#include "log/log_parameters.h"
+#include "log/log_sheet.h"
+#include "support/atomic_file.h"
+#include "support/code_page.h"
+#include "support/stream.h"
+#include "support/trim.h"
+
+namespace kest {
+
+// ---- names list -----------------------------------------------------------------
+
+void CalcNameList::Update(const TLogSheet& sheet, const TLogParameters& parameters) {
+  for (int i = 0; i < sheet.Count(); ++i) {
+    const TLogParameter& p = parameters.Get(sheet.Tracks(i)->Parameter());
+    Set(p.Caption, p.Mnemonic);
+  }
+}
+
+void CalcNameList::Set(std::string_view caption, std::string_view mnemonic) {
+  int i = IndexOfCaption(caption);
+  if (i >= 0)
+    rows_[static_cast<size_t>(i)].Mnemonic = mnemonic;
+  else
+    rows_.push_back({std::string(caption), std::string(mnemonic)});
+}
+
+void CalcNameList::Remove(int i) {
+  if (i >= 0 && i < Count()) rows_.erase(rows_.begin() + i);
+}
+
+int CalcNameList::IndexOfCaption(std::string_view caption) const {
+  for (size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].Caption == caption) return static_cast<int>(i);
+  return -1;
+}
+
+namespace {
+
+// ---- formula lines --------------------------------------------------------------
+
+struct Line {
+  int Number = 0;    // 1-based line of the text
+  std::string Text;  // as written
+  int Index = -1;    // the parser's expression
+};
+
+std::vector<Line> SplitLines(std::string_view text) {
+  std::vector<Line> lines;
+  int number = 1;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    std::string_view trimmed = Trim(line, kControlOrSpace);
+    if (!trimmed.empty() && !trimmed.starts_with("//"))
+      lines.push_back({number, std::string(line)});
+    if (end == text.size()) break;
+    // CR LF counts as one line end.
+    pos = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    ++number;
+  }
+  return lines;
+}
+
+// 1-based character (not byte) position of byte `offset` in `line`.
+int CharPosition(std::string_view line, size_t offset) {
+  int chars = 0;
+  for (size_t i = 0; i < offset && i < line.size(); ++i)
+    if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) ++chars;
+  return chars + 1;
+}
+
+[[noreturn]] void RaiseAt(const Line& line, size_t offset, const std::string& what) {
+  char head[64];
+  std::snprintf(head, sizeof head, "Строка %d, позиция %d: ", line.Number,
+                CharPosition(line.Text, offset));
+  throw ECurveCalcError(head + what);
+}
+
+size_t FirstNonBlank(std::string_view text) {
+  size_t i = text.find_first_not_of(kControlOrSpace);
+  return i == std::string_view::npos ? 0 : i;
+}
+
+bool IsNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
+bool IsNameChar(unsigned char c) { return IsNameStart(c) || std::isdigit(c); }
+
+struct Name {
+  std::string Text;  // lower case
+  size_t Offset;
+};
+
+// The names of a lower-cased line in order, with string literals and numbers
+// (decimal, exponent, "$" hexadecimal) passed over as the parser reads them.
+std::vector<Name> NamesOf(std::string_view s) {
+  std::vector<Name> names;
+  size_t i = 0;
+  while (i < s.size()) {
+    auto c = static_cast<unsigned char>(s[i]);
+    if (c == '\'') {
+      size_t j = s.find('\'', i + 1);
+      i = j == std::string_view::npos ? s.size() : j + 1;
+    } else if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit(s[i + 1]))) {
+      while (i < s.size() && (std::isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.')) ++i;
+      if (i < s.size() && s[i] == 'e') {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
+      }
+    } else if (c == '$' && i + 1 < s.size() &&
+               std::isxdigit(static_cast<unsigned char>(s[i + 1]))) {
+      ++i;
+      while (i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i]))) ++i;
+    } else if (IsNameStart(c)) {
+      size_t start = i;
+      while (i < s.size() && IsNameChar(static_cast<unsigned char>(s[i]))) ++i;
+      names.push_back({std::string(s.substr(start, i - start)), start});
+    } else {
+      ++i;
+    }
+  }
+  return names;
+}
+
+// The name a line assigns to ("name := ..."), or empty.
+std::string AssignedName(std::string_view lower, const std::vector<Name>& names) {
+  if (names.empty()) return {};
+  const Name& first = names.front();
+  if (first.Offset != FirstNonBlank(lower)) return {};
+  std::string_view rest = TrimLeft(lower.substr(first.Offset + first.Text.size()), kControlOrSpace);
+  return rest.starts_with(":=") ? first.Text : std::string();
+}
+
+// Refuses, before anything runs, what would otherwise go unnoticed: a name that is
+// neither a word of the parser (functions, bound tracks) nor assigned on an earlier
+// line (it would read as NaN on every row), and an assignment to the argument.
+void CheckNames(const std::vector<Line>& lines, const TExpressionParser& parser,
+                const std::set<std::string>& argument_names) {
+  std::set<std::string> assigned;
+  for (const Line& line : lines) {
+    std::string lower = LowerCase(line.Text);
+    std::vector<Name> names = NamesOf(lower);
+    std::string target = AssignedName(lower, names);
+    if (!target.empty() && argument_names.count(target))
+      RaiseAt(line, names.front().Offset,
+              "аргумент листа \"" + UpperCase(target) + "\" изменять нельзя");
+    for (size_t k = target.empty() ? 0 : 1; k < names.size(); ++k) {
+      const Name& n = names[k];
+      if (parser.Words().Find(n.Text) != nullptr || assigned.count(n.Text)) continue;
+      // A call: the compiler names an unknown function itself.
+      if (TrimLeft(std::string_view(lower).substr(n.Offset + n.Text.size()), kControlOrSpace)
+              .starts_with("("))
+        continue;
+      RaiseAt(line, n.Offset,
+              "нет кривой с мнемоникой \"" + UpperCase(n.Text) + "\", и значение ей не присвоено");
+    }
+    if (!target.empty()) assigned.insert(target);
+  }
+}
+
+// Where in the line a compile error points: the name the message starts with (or
+// names after "String "), else the line's first character.
+size_t ErrorOffset(std::string_view lower, std::string_view message) {
+  if (message.starts_with("String ")) message.remove_prefix(7);
+  size_t space = message.find(' ');
+  std::string_view word = message.substr(0, space);
+  if (!word.empty() && space != std::string_view::npos) {
+    std::string w = LowerCase(word);
+    for (const Name& n : NamesOf(lower))
+      if (n.Text == w) return n.Offset;
+  }
+  return FirstNonBlank(lower);
+}
+
+std::string ArgumentText(TLogArgument argument, int64_t value) {
+  char text[64];
+  if (argument == laTime)
+    std::snprintf(text, sizeof text, "время %.3f с", value / 1000.0);
+  else
+    std::snprintf(text, sizeof text, "глубина %.2f м", value / 1000.0);
+  return text;
+}
+
+// One bound track: where row r lies in it, and, for a track some line assigns to,
+// what the calculation made of it.
+struct Input {
+  std::string Name;  // lower-cased mnemonic
+  TLogTrack* Track = nullptr;
+  const float* Row0 = nullptr;  // sample of row 0 when the track lies on the row grid
+  bool Assigned = false;
+  std::vector<float> Out;
+};
+
+int64_t SampleIndex(const TLogTrack& t, int64_t argument) {
+  int64_t offset = argument - t.Origin();
+  if (offset < 0 || offset % t.Step() != 0) return -1;
+  int64_t i = offset / t.Step();
+  return i < t.Count() ? i : -1;
+}
+
+// Names that some line assigns to with ":=", wherever in the line.
+std::set<std::string> AssignedNames(const std::vector<Line>& lines) {
+  std::set<std::string> assigned;
+  for (const Line& line : lines) {
+    std::string lower = LowerCase(line.Text);
+    for (const Name& n : NamesOf(lower))
+      if (TrimLeft(std::string_view(lower).substr(n.Offset + n.Text.size()), kControlOrSpace)
+              .starts_with(":="))
+        assigned.insert(n.Text);
+  }
+  return assigned;
+}
+
+constexpr int64_t kProgressRows = 1 << 16;
+
+}  // namespace
+
+CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
+                           const TLogParameters& parameters, CalcNameList& names,
+                           const CalcProgress& progress) {
+  if (!sheet.HasRange()) throw ECurveCalcError(kSheetHasNoData);
+  CalcResult result;
+  if (Trim(text, kControlOrSpace).empty()) return result;
+
+  SheetLock lock(sheet);
+  names.Update(sheet, parameters);
+
+  // Inputs: every listed mnemonic the text holds, whose track this sheet has.
+  std::string upper = UpperCase(text);
+  std::set<std::string> mnemonics;
+  for (int i = 0; i < names.Count(); ++i) {
+    std::string m = UpperCase(names[i].Mnemonic);
+    if (!m.empty() && upper.find(m) != std::string::npos) mnemonics.insert(m);
+  }
+  std::vector<Input> inputs;
+  for (const std::string& m : mnemonics) {
+    const TLogParameter* p = parameters.FindByMnemonic(m);
+    TLogTrack* t = p ? sheet.FindTrack(p->Name, 0) : nullptr;
+    if (t == nullptr || t->Count() == 0) continue;
+    inputs.push_back({LowerCase(m), t, nullptr, false, {}});
+    result.Inputs.push_back(m);
+  }
+
+  // Rows: the range all inputs share, on the sheet's step.
+  int64_t step = sheet.SheetStep();
+  if (step <= 0) step = 1;
+  int64_t first = sheet.Start(), last = sheet.End();
+  if (!inputs.empty()) {
+    first = std::numeric_limits<int64_t>::min();
+    last = std::numeric_limits<int64_t>::max();
+    for (const Input& in : inputs) {
+      first = std::max<int64_t>(first, in.Track->Origin());
+      last = std::min<int64_t>(last, in.Track->End());
+    }
+  }
+  int64_t rows = last < first ? 0 : (last - first) / step + 1;
+
+  // The argument reads as metres (seconds) under its own names; it cannot be assigned.
+  std::set<std::string> argument_names;
+  const char* argument_parameter = ArgumentName(sheet.Argument());
+  argument_names.insert(LowerCase(argument_parameter));
+  if (const TLogParameter* p = parameters.Find(argument_parameter); p && !p->Mnemonic.empty())
+    argument_names.insert(LowerCase(p->Mnemonic));
+
+  // Bound tracks first: a depth track read from a file keeps its own samples.
+  auto parser = std::make_unique<TExpressionParser>('.');
+  std::vector<double> slots(inputs.size() + 1, 0.0);
+  for (size_t k = 0; k < inputs.size(); ++k) parser->DefineVariable(inputs[k].Name, &slots[k]);
+  double& argument_slot = slots.back();
+  for (const std::string& a : argument_names) parser->DefineVariable(a, &argument_slot);
+
+  std::vector<Line> lines = SplitLines(text);
+  CheckNames(lines, *parser, argument_names);
+  for (Line& line : lines) {
+    try {
+      line.Index = parser->AddExpression(line.Text);
+    } catch (const EExpressionError& e) {
+      RaiseAt(line, ErrorOffset(LowerCase(line.Text), e.what()), e.what());
+    }
+  }
+  std::vector<int> indices;
+  for (const Line& line : lines)
+    if (line.Index >= 0) indices.push_back(line.Index);
+
+  std::set<std::string> assigned = AssignedNames(lines);
+  for (Input& in : inputs) {
+    const TLogTrack& t = *in.Track;
+    if (t.Step() == step && (first - t.Origin()) % step == 0)
+      in.Row0 = t.Samples() + (first - t.Origin()) / step;
+    in.Assigned = assigned.count(in.Name) > 0;
+    if (in.Assigned) in.Out.resize(static_cast<size_t>(rows));
+  }
+
+  // Tracks on the row grid are read straight from their samples; the others (another
+  // step, off the grid) sample by sample.
+  struct Direct {
+    const float* row0;
+    double* slot;
+  };
+  struct Output {
+    float* out;
+    const double* slot;
+  };
+  std::vector<Direct> direct;
+  std::vector<size_t> indirect;
+  std::vector<Output> outputs;
+  for (size_t k = 0; k < inputs.size(); ++k) {
+    if (inputs[k].Row0 != nullptr)
+      direct.push_back({inputs[k].Row0, &slots[k]});
+    else
+      indirect.push_back(k);
+    if (inputs[k].Assigned) outputs.push_back({inputs[k].Out.data(), &slots[k]});
+  }
+
+  // Evaluate; results are kept aside until every row succeeded.
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  // Rows go in blocks: each track's part of a block is copied in one sequential pass
+  // (twenty tracks read row by row would stall on memory), then the rows are
+  // evaluated from the copy, which stays in cache.
+  constexpr int64_t kBlock = 256;
+  std::vector<double> block(direct.size() * kBlock);
+  const size_t width = direct.size();
+  for (int64_t b0 = 0; b0 < rows; b0 += kBlock) {
+    const int64_t b1 = std::min(rows, b0 + kBlock);
+    for (size_t k = 0; k < width; ++k) {
+      const float* from = direct[k].row0 + b0;
+      for (int64_t r = b0; r < b1; ++r) block[static_cast<size_t>(r - b0) * width + k] = *from++;
+    }
+    for (int64_t r = b0; r < b1; ++r) {
+      const double* row = block.data() + static_cast<size_t>(r - b0) * width;
+      for (size_t k = 0; k < width; ++k) *direct[k].slot = row[k];
+      for (size_t k : indirect) {
+        int64_t i = SampleIndex(*inputs[k].Track, first + r * step);
+        slots[k] = i < 0 ? kNaN : inputs[k].Track->Sample(static_cast<int32_t>(i));
+      }
+      argument_slot = static_cast<double>(first + r * step) / 1000.0;
+      size_t at = 0;
+      try {
+        for (; at < indices.size(); ++at) parser->Evaluate(indices[at]);
+      } catch (const EExpressionError& e) {
+        const Line* line = nullptr;
+        for (const Line& l : lines)
+          if (l.Index == indices[at]) line = &l;
+        RaiseAt(
+            *line, FirstNonBlank(line->Text),
+            std::string(e.what()) + " (" + ArgumentText(sheet.Argument(), first + r * step) + ")");
+      }
+      for (const Output& o : outputs) o.out[r] = static_cast<float>(*o.slot);
+    }
+    if (progress && b1 / kProgressRows != b0 / kProgressRows && !progress(b1, rows))
+      throw ECurveCalcCancelled("Вычисление прервано.");
+  }
+  if (progress && !progress(rows, rows)) throw ECurveCalcCancelled("Вычисление прервано.");
+
+  // Every row succeeded: write back what changed.
+  for (Input& in : inputs) {
+    if (!in.Assigned) continue;
+    TLogTrack& t = *in.Track;
+    int64_t offset = in.Row0 != nullptr ? in.Row0 - t.Samples() : 0;
+    for (int64_t r = 0; r < rows; ++r) {
+      int64_t i = in.Row0 != nullptr ? offset + r : SampleIndex(t, first + r * step);
+      if (i < 0) continue;
+      float value = in.Out[static_cast<size_t>(r)];
+      float old = t.Sample(static_cast<int32_t>(i));
+      if (std::memcmp(&value, &old, sizeof value) != 0) t.SetSample(static_cast<int32_t>(i), value);
+    }
+  }
+  result.Rows = rows;
+  return result;
+}
+
+// ---- function chooser -------------------------------------------------------------
+
+const std::vector<CalcFunctionEntry>& CalcFunctionEntries() {
+  static const std::vector<CalcFunctionEntry> entries = {
+      {"()", "() = Скобки"},
+      {"abs()", "abs(x) = Абсолютное значение"},
+      {"arccos()", "arccos(x) = Арккосинус х"},
+      {"arccosh()", "arccosh(x) = inverse hyperbolic cosine in rad"},
+      {"arcsin()", "arcsin(x) = Арксинус"},
+      {"arcsinh()", "arcsinh(x) = inverse hyperbolic sine in rad"},
+      {"cos()", "cos(x) = Косинус"},
+      {"cosh()", "cosh(x) = гиперболический косинус"},
+      {"degtorad()", "degtorad(x) = преобразование из градусов в радианы"},
+      {"exp()", "exp(x) = Экспонента"},
+      {"if(,,)", "if(x1,x2,x3) = Если x1=Истинно(или 1) то x2, иначе x3"},
+      {"ln()", "ln(x) = Натуральный логарифм"},
+      {"log10()", "log10(x) = Десятичный логарифм"},
+      {"logn(,)", "logn(x1,x2) = Логарифм х1"},
+      {"max(,)", "max(x1,x2) = Большее из x1 и x2"},
+      {"min(,)", "min(x1,x2) = Меньшее из x1 и x2"},
+      {"pi", "pi = 3.1415926535897932385"},
+      {"radtodeg()", "radtodeg(x) = Преобразование из радиан в градусы"},
+      {"randg(,)", "randg(x1,x2) = Draw from normal distrib. (mean=x1, sd =x2"},
+      {"random", "random = Случайное число от 0 до1"},
+      {"round()", "round(x) = округление до ближайшего целого"},
+      {"sin()", "sin(x) = Синус"},
+      {"sinh()", "sinh(x) = гиперболический синус"},
+      {"sqr()", "sqr(x) = Возведение в квадрат"},
+      {"sqrt()", "sqrt(x) = Квадратный корень числа"},
+      {"tanh()", "tanh(x) = гиперболический тангенс"},
+      {"trunc()", "trunc(x) = Целая часть числа"},
+      {"!", "! = Факториал"},
+      {"%", "% = Процент"},
+      {"-@", "-@ = Отрицательное число"},
+      {"+@", "+@ = Положительное число"},
+      {"^", "^ = Возведение в степень"},
+      {"^@", "^@ = Возведение в степень"},
+      {"*", "* = Умножение"},
+      {"/", "/ = Деление"},
+      {"div", "div = Целочисленное деление"},
+      {"mod", "mod = Остаток от деления"},
+      {"+", "+ = Сложение"},
+      {"-", "- = Вычитание"},
+      {">", "> = Больше"},
+      {">=", ">= = Больне или равно"},
+      {"<=", "<= = Меньше или равно"},
+      {"<", "< = Меньше"},
+      {"<>", "<> = Не равно"},
+      {"=", "= = Равно"},
+      {"in", "in = in"},
+      {"not", "not = не"},
+      {"or", "or = или"},
+      {"and", "and = и"},
+      {"xor", "xor = xor"},
+      {":=", ":= = Присвоить"},
+  };
+  return entries;
+}
+
+// ---- formula files --------------------------------------------------------------
+
+std::vector<std::string> LoadFormulaFile(const std::string& path) {
+  std::vector<uint8_t> bytes = ReadWholeFile(path);
+  std::string text =
+      DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r') ++pos;
+    if (pos < text.size() && text[pos] == '\n') ++pos;
+  }
+  return lines;
+}
+
+void SaveFormulaFile(const std::string& path, const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  WriteFileAtomically(path, text);
+}
+
+}  // namespace kest
