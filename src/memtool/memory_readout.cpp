@@ -203,6 +203,8 @@ ReadoutResult TMemoryReadout::ReadTrack(int task, const ReadoutOptions& options)
       result.Rows = std::max(result.Rows, appended);
     }
     if (!failure.empty()) {
+      // Kept with the rows, so a saved file says it is not whole.
+      sheet_.Comments().Add("Чтение не завершено: " + failure);
       sheet_.UpdateRange();
       sheet_.Update();
       throw EMemoryToolError(failure);

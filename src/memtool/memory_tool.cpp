@@ -136,7 +136,9 @@ void TMemoryTool::WriteTaskTable() {
 }
 
 bool TMemoryTool::ReadTaskTable() {
-  Arm("Task", kTableValues);
+  // The tool answers with the whole page: waiting for all of it keeps the rest of
+  // the page from landing in the next reply.
+  Arm("Task", kPageValues);
   Send({static_cast<uint8_t>(TMemoryCommand::ReadPages), 0x00, TTaskDefTable::kTablePage, 0x00,
         TTaskDefTable::kTablePage});
   if (!WaitReply() || collector_.Count() < kTableValues) return false;

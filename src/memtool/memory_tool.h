@@ -76,8 +76,8 @@ class TMemoryTool {
   // Checks the table (ETaskTableError with the message), gives out the pages and
   // writes the records and the task count into page 1.
   void WriteTaskTable();
-  // Reads page 1 into the table; false (table unchanged) when the tool does not
-  // answer or the records cannot be read.
+  // Reads page 1 into the table (the records are in its first 66 values); false
+  // (table unchanged) when the tool does not answer or the records cannot be read.
   bool ReadTaskTable();
   // Synchronise, write the table, ask when the tool is on mains power, start it.
   // False when the user said No.

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "memtool/tool_codec.h"
@@ -91,6 +92,13 @@ class MemoryToolSimulator {
   void SetSelfTest(bool adc, bool chip1, bool chip2, bool clock);
   void SetStall(int after_values, int times);
   void SetCorruptPages(std::set<int> pages, int times);
+
+  // The tool's memory and clock kept in a file between runs of a program (kest-tool
+  // runs one command per process): the written pages, the clock as an offset from
+  // the local wall clock, the launch. Loading refuses a damaged file (false) and
+  // leaves the tool as it was.
+  void SaveState(const std::string& path) const;
+  bool LoadState(const std::string& path);
 
  private:
   void Command(const std::vector<uint8_t>& cmd);
