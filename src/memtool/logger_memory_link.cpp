@@ -5,8 +5,10 @@
 #include "link/logger_data_source.h"
 #include "link/logger_host.h"
 #include "link/logger_link.h"
+#include "link/logger_module.h"
 #include "link/reply_sensor.h"
 #include "support/clock.h"
+#include "support/code_page.h"
 
 namespace kest {
 
@@ -57,8 +59,25 @@ void LoggerMemoryLink::Send(std::span<const uint8_t> bytes, int pause_ms) {
 }
 
 void LoggerMemoryLink::Pump() {
-  clock_.SleepMs(1);
-  host_.ProcessMessages();
+  if (!logger_.Active() || !logger_.TimerSensor()) {
+    // No receive thread, no ticks: the silence is counted on the clock.
+    clock_.SleepMs(kTimerTicksPerTick * TLogger::kTickMs);
+    host_.ProcessMessages();
+    if (OnTick) OnTick();
+    return;
+  }
+  // Until the logger's next tick has been served (or a few ticks' time).
+  const int32_t tick = logger_.TimerSensor()->Value;
+  const int64_t start = clock_.NowMs();
+  do {
+    clock_.SleepMs(1);
+    host_.ProcessMessages();
+  } while (logger_.TimerSensor()->Value == tick && clock_.NowMs() - start < 8 * TLogger::kTickMs);
+}
+
+bool MemoryToolLoaded(const TLogger& logger) {
+  return logger.ModuleCount() >= 2 &&
+         UpperCase(logger.Modules(1)->Name) == UpperCase(kMemoryToolClass);
 }
 
 void LoggerMemoryLink::SetProtocolMode(uint8_t mode) { logger_.SetProtocolMode(mode); }

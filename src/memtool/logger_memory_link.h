@@ -15,6 +15,11 @@ class TLogger;
 // (Lock, SendByte per byte, Unlock), replies from the sensors of kind
 // "LongIntegerReply", and a tick every fourth tick of the logger's TIMER sensor
 // (100 ms). While it exists the logger is marked initialised. Main thread.
+// The class of the memory tool's module.
+inline constexpr const char* kMemoryToolClass = "Автономный";
+// The tool string is a memory tool: its second module (after "System") is of that class.
+bool MemoryToolLoaded(const TLogger& logger);
+
 class LoggerMemoryLink : public MemoryToolLink {
  public:
   static constexpr int kTimerTicksPerTick = 4;  // 4 x 25 ms

@@ -1,5 +1,6 @@
 #include "memtool/memory_readout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -42,9 +43,13 @@ void UnpackSamples(std::span<const uint32_t> values, std::vector<uint16_t>& out)
 int64_t AppendResampled(TLogTrack& track, std::span<const uint16_t> samples, int64_t rows,
                         double ratio, float scale, bool pad) {
   int64_t appended = 0;
+  const auto count = static_cast<int64_t>(samples.size());
   for (int64_t r = 0; r < rows; ++r) {
-    int64_t i = RoundHalfEven(static_cast<double>(r) * ratio);
-    if (i >= static_cast<int64_t>(samples.size())) {
+    const double at = static_cast<double>(r) * ratio;
+    // A row inside the recorded span takes its nearest sample; rounding past the
+    // last one keeps the last one rather than inventing a value.
+    int64_t i = at < static_cast<double>(count) ? std::min(RoundHalfEven(at), count - 1) : count;
+    if (i >= count) {
       if (!pad) break;
       track.Append(0);
     } else {
@@ -185,6 +190,10 @@ ReadoutResult TMemoryReadout::ReadTrack(int task, const ReadoutOptions& options)
       if (i > 0)
         status("Подготовка данных " + std::to_string(i) + " из " + std::to_string(data.size() - 1));
     }
+    // The rest of the last page is not the task's (erased memory).
+    const int64_t recorded = std::max<int64_t>(0, TaskSampleCount(t.Duration, track.Period));
+    if (static_cast<int64_t>(samples.size()) > recorded)
+      samples.resize(static_cast<size_t>(recorded));
 
     if (burst) {
       int64_t lines = std::min<int64_t>(rows, static_cast<int64_t>(samples.size()));

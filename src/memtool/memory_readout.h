@@ -15,9 +15,9 @@ class TMemoryTool;
 
 // The 16-bit samples of a data track: each reply value holds two, bits 0-15 first.
 void UnpackSamples(std::span<const uint32_t> values, std::vector<uint16_t>& out);
-// Appends `rows` rows to `track`: row r takes sample round(r * ratio) times `scale`,
-// or 0 when the track has no such sample and `pad` is set (otherwise the rows stop
-// at the last sample).
+// Appends `rows` rows to `track`: row r takes sample round(r * ratio) times `scale`
+// (the last sample where rounding runs past it), or 0 for a row beyond the samples
+// when `pad` is set (otherwise the rows stop there).
 int64_t AppendResampled(TLogTrack& track, std::span<const uint16_t> samples, int64_t rows,
                         double ratio, float scale, bool pad);
 

@@ -168,8 +168,9 @@ bool TMemoryTool::Launch() {
           "В прибор запитан от сети. Для перевода в режим выполнения заданий необходимо перевести "
           "прибор в режим питания от батарей. Перевести прибор в режим выполнения заданий?"))
     return false;
-  Send({static_cast<uint8_t>(TMemoryCommand::Run)});
+  // Armed before the command goes, so an acknowledgement that comes at once is heard.
   Arm("MessageLink", 1);
+  Send({static_cast<uint8_t>(TMemoryCommand::Run)});
   return true;
 }
 

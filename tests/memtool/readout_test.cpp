@@ -75,14 +75,27 @@ TEST_F(ReadoutTest, ChannelsOfDifferentPeriodsShareTheFastestStep) {
   ASSERT_EQ(temperature->Count(), 120);
   for (int row : {0, 1, 2, 5, 6, 119}) {
     EXPECT_FLOAT_EQ(pressure->Sample(row), (1000 + row) * 0.001f) << row;
-    // Each 4 s sample on four rows, sample round(row / 4) (halves to even).
-    int i = static_cast<int>(std::nearbyint(row * 0.25));
+    // Each 4 s sample on four rows, sample round(row / 4) (halves to even); the
+    // last rows keep the last of the 30 samples instead of the erased rest of the page.
+    int i = std::min(29, static_cast<int>(std::nearbyint(row * 0.25)));
     EXPECT_FLOAT_EQ(temperature->Sample(row), (3000 + i) * (1 / 500.0f)) << row;
   }
   EXPECT_EQ(link.page_requests, (std::vector<int>{4, 5}));
   EXPECT_TRUE(Recordable("PRESSURE"));  // flags set back
   EXPECT_TRUE(Recordable("THERMOCOMPENSATION"));
   EXPECT_FALSE(Recordable("DEPTH"));
+}
+
+TEST(Resampling, MissingSamplesArePaddedOnlyWhenAsked) {
+  TLogSheet sheet;
+  TLogTrack* padded = sheet.NewTrack("A");
+  TLogTrack* cut = sheet.NewTrack("B");
+  const std::vector<uint16_t> samples = {10, 20, 30};
+  EXPECT_EQ(AppendResampled(*padded, samples, 6, 1.0, 0.5f, true), 6);
+  EXPECT_EQ(AppendResampled(*cut, samples, 6, 1.0, 0.5f, false), 3);
+  std::vector<float> values;
+  for (int i = 0; i < padded->Count(); ++i) values.push_back(padded->Sample(i));
+  EXPECT_EQ(values, (std::vector<float>{5, 10, 15, 0, 0, 0}));
 }
 
 TEST_F(ReadoutTest, AnEmptyTaskHasNothingToRead) {
