@@ -376,6 +376,7 @@ void TBDMainForm::closeEvent(QCloseEvent* event) {
   }
   info_->close();
   QMainWindow::closeEvent(event);
+  if (OnClosed) OnClosed();
 }
 
 }  // namespace kest

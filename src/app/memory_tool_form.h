@@ -55,6 +55,8 @@ class TBDMainForm : public QMainWindow, private MemoryToolHost {
   void AddTask();
   void DeleteTask();
   void ShowInfo(bool show);
+  // Called when the user closes the window.
+  std::function<void()> OnClosed;
   // An edit of a grid cell (what the grid's editor does).
   void EditCell(int row, int column, const std::string& text);
 

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -319,23 +320,33 @@ void TRecorderForm::SelectTool() {
 
 void TRecorderForm::FollowMemoryTool() {
   const bool memory = MemoryToolLoaded(Logger());
-  if (memory == (memory_form_ != nullptr)) return;
+  Action("ShowDepth")->setEnabled(!memory);
   if (!memory) {
     memory_form_.reset();
     Logger().SetProtocolMode(0);
-    Action("ShowDepth")->setEnabled(true);
     return;
   }
   Logger().SetProtocolMode(1);
   ShowDepthPanel(false);
-  Action("ShowDepth")->setEnabled(false);
-  memory_form_ = std::make_unique<TBDMainForm>(
-      Logger(), *logger_host_, clock_, questions_, Sheet(), env_.Folders().Logs, LocalToolTime,
-      [this] {
-        RelinkLayout();
+  if (!memory_form_) {
+    memory_form_ = std::make_unique<TBDMainForm>(
+        Logger(), *logger_host_, clock_, questions_, Sheet(), env_.Folders().Logs, LocalToolTime,
+        [this] {
+          // The read-out is a time log.
+          viewer_->SetArgumentKind(Sheet().Argument());
+          RelinkLayout();
+          UpdateActions();
+        },
+        this);
+    // Closed, it lets the logger go (another tool string can be chosen); choosing
+    // the memory tool again opens it again.
+    memory_form_->OnClosed = [this] {
+      QTimer::singleShot(0, this, [this] {
+        memory_form_.reset();
         UpdateActions();
-      },
-      this);
+      });
+    };
+  }
   memory_form_->show();
 }
 
