@@ -416,7 +416,8 @@ constexpr char kStateMagic[8] = {'K', 'E', 'S', 'T', 'M', 'T', 'S', '1'};
 
 template <typename T>
 void PutLE(std::string& out, T v) {
-  for (size_t i = 0; i < sizeof(T); ++i) out.push_back(static_cast<char>(static_cast<uint64_t>(v) >> (8 * i)));
+  for (size_t i = 0; i < sizeof(T); ++i)
+    out.push_back(static_cast<char>(static_cast<uint64_t>(v) >> (8 * i)));
 }
 template <typename T>
 bool GetLE(const std::string& in, size_t& at, T& v) {
@@ -441,12 +442,14 @@ void MemoryToolSimulator::SaveState(const std::string& path) const {
     PutLE<int64_t>(out, launch_ms_);
     for (int p = 0; p < kPages; ++p) {
       auto page = flash_.begin() + static_cast<long>(p) * kPageSize;
-      if (p < 2 || std::any_of(page, page + kPageSize, [](uint8_t b) { return b != 0xFF; })) written.push_back(p);
+      if (p < 2 || std::any_of(page, page + kPageSize, [](uint8_t b) { return b != 0xFF; }))
+        written.push_back(p);
     }
     PutLE<uint16_t>(out, static_cast<uint16_t>(written.size()));
     for (int p : written) {
       PutLE<uint16_t>(out, static_cast<uint16_t>(p));
-      out.append(reinterpret_cast<const char*>(flash_.data()) + static_cast<size_t>(p) * kPageSize, kPageSize);
+      out.append(reinterpret_cast<const char*>(flash_.data()) + static_cast<size_t>(p) * kPageSize,
+                 kPageSize);
     }
   }
   AtomicFile file(path);
@@ -476,7 +479,8 @@ bool MemoryToolSimulator::LoadState(const std::string& path) {
     uint16_t page = 0;
     GetLE(in, at, page);
     if (page >= kPages) return false;
-    std::copy_n(in.begin() + static_cast<long>(at), kPageSize, flash.begin() + static_cast<long>(page) * kPageSize);
+    std::copy_n(in.begin() + static_cast<long>(at), kPageSize,
+                flash.begin() + static_cast<long>(page) * kPageSize);
     at += kPageSize;
   }
   std::lock_guard lock(mutex_);
