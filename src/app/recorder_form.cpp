@@ -7,12 +7,14 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <filesystem>
 
 #include "app/app_environment.h"
 #include "app/logger_info_window.h"
+#include "app/memory_tool_form.h"
 #include "app/port_list.h"
 #include "app/qt_logger_host.h"
 #include "app/recorder.h"
@@ -21,6 +23,7 @@
 #include "app/window_questions.h"
 #include "app/window_session_host.h"
 #include "link/logger.h"
+#include "memtool/logger_memory_link.h"
 #include "session/journal.h"
 #include "session/log_document.h"
 #include "session/recording_session.h"
@@ -146,6 +149,14 @@ void TRecorderForm::BuildMenus() {
                                         std::tuple{"aWinchStop", "Стоп", 0.0}}) {
       connect(AddAction(winch, name, caption), &QAction::triggered, this,
               [this, speed] { simulator_->SetSpeed(speed); });
+    }
+    // The simulated memory tool's clock runs on: hours of a task pass at once.
+    QMenu* memory = tool->addMenu("Часы автономного прибора");
+    for (auto [name, caption, hours] : {std::tuple{"aMemoryForward1", "Вперед на 1 ч", 1.0},
+                                        std::tuple{"aMemoryForward6", "Вперед на 6 ч", 6.0},
+                                        std::tuple{"aMemoryForward24", "Вперед на 24 ч", 24.0}}) {
+      connect(AddAction(memory, name, caption), &QAction::triggered, this,
+              [this, hours] { simulator_->MemoryTool().FastForward(hours); });
     }
   }
   BuildRecordingMenu(menuBar()->addMenu("Регистрация"));
@@ -307,7 +318,40 @@ void TRecorderForm::SelectTool() {
     FillLayoutsMenu();  // the file may be newer than the menu
   }
   RelinkLayout();
+  FollowMemoryTool();
   UpdateActions();
+}
+
+void TRecorderForm::FollowMemoryTool() {
+  const bool memory = MemoryToolLoaded(Logger());
+  Action("ShowDepth")->setEnabled(!memory);
+  if (!memory) {
+    memory_form_.reset();
+    Logger().SetProtocolMode(0);
+    return;
+  }
+  Logger().SetProtocolMode(1);
+  ShowDepthPanel(false);
+  if (!memory_form_) {
+    memory_form_ = std::make_unique<TBDMainForm>(
+        Logger(), *logger_host_, clock_, questions_, Sheet(), env_.Folders().Logs, LocalToolTime,
+        [this] {
+          // The read-out is a time log.
+          viewer_->SetArgumentKind(Sheet().Argument());
+          RelinkLayout();
+          UpdateActions();
+        },
+        this);
+    // Closed, it lets the logger go (another tool string can be chosen); choosing
+    // the memory tool again opens it again.
+    memory_form_->OnClosed = [this] {
+      QTimer::singleShot(0, this, [this] {
+        memory_form_.reset();
+        UpdateActions();
+      });
+    };
+  }
+  memory_form_->show();
 }
 
 void TRecorderForm::Sampler(bool take) {
@@ -386,6 +430,7 @@ void TRecorderForm::DeferredStart(const std::string& file) {
   ShowInfoWindow(true);
   top_panel_ = std::make_unique<TTopPanel>(Logger(), clock_, this);
   ShowDepthPanel(true);
+  FollowMemoryTool();
   if (main_.SetupDue && Action("aSetup")) Action("aSetup")->trigger();
   Try([&] {
     if (recorder_->OfferCrashRecovery()) viewer_->RaiseEvent(veColumns);

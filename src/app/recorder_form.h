@@ -12,6 +12,7 @@ class Clock;
 class QtLoggerHost;
 class Recorder;
 class RecordingSession;
+class TBDMainForm;
 class TLoggerInfoWindow;
 class TTopPanel;
 class WindowSessionHost;
@@ -40,6 +41,7 @@ class TRecorderForm : public TMainForm {
   TLogger& Logger();
   TTopPanel* TopPanel() const { return top_panel_.get(); }
   TLoggerInfoWindow* InfoWindow() const { return info_window_.get(); }
+  TBDMainForm* MemoryForm() const { return memory_form_.get(); }
   void Idle() override;
   void WaitForSaves() override;
 
@@ -67,6 +69,8 @@ class TRecorderForm : public TMainForm {
   void ShowDepthPanel(bool show);
   void ShowInfoWindow(bool show);
   void ShowResearchProtocol();
+  // A memory tool string gets its control window (protocol mode 1, no depth panel).
+  void FollowMemoryTool();
 
   Clock& clock_;
   std::shared_ptr<sim::ToolSimulator> simulator_;
@@ -76,6 +80,7 @@ class TRecorderForm : public TMainForm {
   // The tool windows watch the logger: they go first.
   std::unique_ptr<TTopPanel> top_panel_;
   std::unique_ptr<TLoggerInfoWindow> info_window_;
+  std::unique_ptr<TBDMainForm> memory_form_;
   QMenu* port_menu_ = nullptr;
   QActionGroup* port_group_ = nullptr;
   int trier_current_ = 400;  // mA, the sampler's last current

@@ -39,11 +39,15 @@ std::vector<std::string> NumbersOf(std::string_view line) {
     const bool sign = (line[i] == '-' || line[i] == '+') && i + 1 < line.size() &&
                       (std::isdigit(static_cast<unsigned char>(line[i + 1])) || line[i + 1] == '.');
     const bool starts = std::isdigit(static_cast<unsigned char>(line[i])) ||
-                        (line[i] == '.' && i + 1 < line.size() && std::isdigit(static_cast<unsigned char>(line[i + 1])));
-    const bool in_word = i > 0 && (std::isalnum(static_cast<unsigned char>(line[i - 1])) || line[i - 1] == '-');
+                        (line[i] == '.' && i + 1 < line.size() &&
+                         std::isdigit(static_cast<unsigned char>(line[i + 1])));
+    const bool in_word =
+        i > 0 && (std::isalnum(static_cast<unsigned char>(line[i - 1])) || line[i - 1] == '-');
     if ((sign || starts) && !in_word) {
       size_t j = i + (sign ? 1 : 0);
-      while (j < line.size() && (std::isdigit(static_cast<unsigned char>(line[j])) || line[j] == '.')) ++j;
+      while (j < line.size() &&
+             (std::isdigit(static_cast<unsigned char>(line[j])) || line[j] == '.'))
+        ++j;
       out.emplace_back(line.substr(i, j - i));
       i = j;
     } else {
@@ -55,36 +59,10 @@ std::vector<std::string> NumbersOf(std::string_view line) {
 
 }  // namespace
 
-std::array<uint8_t, 4> EncodeToolFloat(double x) {
-  if (x == 0 || !std::isfinite(x)) return {0, 0, 0, 0};
-  int c = static_cast<int>(std::floor(std::log2(std::fabs(x))));
-  double scaled = std::fabs(x) / std::ldexp(1.0, c) * 8388608.0;
-  int64_t m = static_cast<int64_t>(std::nearbyint(scaled)) - 8388608;  // ties to even (default mode)
-  if (m >= 8388608) {  // rounded up to the next power of two
-    m = 0;
-    ++c;
-  }
-  if (m < 0) {  // log2 rounded the exponent up
-    --c;
-    m = static_cast<int64_t>(std::nearbyint(std::fabs(x) / std::ldexp(1.0, c) * 8388608.0)) - 8388608;
-  }
-  const int e = std::clamp(c + 127, 1, 255);
-  uint32_t word = (static_cast<uint32_t>(e) << 24) | static_cast<uint32_t>(m);
-  if (x < 0) word |= 0x800000u;
-  return {static_cast<uint8_t>(word >> 24), static_cast<uint8_t>(word >> 16), static_cast<uint8_t>(word >> 8),
-          static_cast<uint8_t>(word)};
-}
-
-double DecodeToolFloat(const std::array<uint8_t, 4>& b) {
-  if (b[0] == 0) return 0;
-  const uint32_t mantissa = (uint32_t{b[1] & 0x7Fu} << 16) | (uint32_t{b[2]} << 8) | b[3];
-  const double value = (1.0 + mantissa / 8388608.0) * std::ldexp(1.0, int{b[0]} - 127);
-  return (b[1] & 0x80) ? -value : value;
-}
-
 int32_t ToolFloatParameter(double x) {
   const auto b = EncodeToolFloat(x);
-  const uint32_t u = uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
+  const uint32_t u =
+      uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
   int32_t value;
   std::memcpy(&value, &u, sizeof value);
   return value;
@@ -194,7 +172,8 @@ void WithCommands(TLogger& logger, Fn send) {
 
 }  // namespace
 
-void StartTestSignal(TLogger& logger, const TModuleClasses& classes, const std::string& class_name, Clock& clock) {
+void StartTestSignal(TLogger& logger, const TModuleClasses& classes, const std::string& class_name,
+                     Clock& clock) {
   const TModuleClass& cls = classes.Get(class_name);
   logger.RemoveToolModules();
   logger.ModuleOffset = 0;

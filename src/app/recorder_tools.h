@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "memtool/tool_codec.h"
+
 namespace kest {
 
 class Clock;
@@ -15,11 +17,7 @@ class TModuleClasses;
 // The rules behind the recorder's small tool windows (depth dialog, tension dialog,
 // sampler, test signals); the windows only present them.
 
-// The tools' 4-byte float, bytes in wire order: the exponent (bias 127), the sign
-// with mantissa bits 22..16, then mantissa bits 15..8 and 7..0. Zero is four zero
-// bytes; an exponent byte of 0 reads as 0.
-std::array<uint8_t, 4> EncodeToolFloat(double x);
-double DecodeToolFloat(const std::array<uint8_t, 4>& bytes);
+// The tools' 4-byte float (EncodeToolFloat, DecodeToolFloat) is memtool/tool_codec.h.
 // The value whose bytes, least significant first, are the tool float's wire bytes:
 // what the logger's parameter command sends.
 int32_t ToolFloatParameter(double x);
@@ -60,7 +58,8 @@ void AppendSamplerRow(TLogSheet& sheet);
 // Test signals: the tool modules make way for the test module class ("Аналог" or
 // "Импульс") and the tool is told to start sending (0x20, 5 ms, 0xF2); stopping
 // sends 0xF1 and removes the test module again.
-void StartTestSignal(TLogger& logger, const TModuleClasses& classes, const std::string& class_name, Clock& clock);
+void StartTestSignal(TLogger& logger, const TModuleClasses& classes, const std::string& class_name,
+                     Clock& clock);
 void StopTestSignal(TLogger& logger);
 
 }  // namespace kest

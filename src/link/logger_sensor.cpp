@@ -3,6 +3,7 @@
 #include <map>
 
 #include "link/link_errors.h"
+#include "link/reply_sensor.h"
 #include "lisp/cons_node.h"
 #include "lisp/lisp_error.h"
 #include "support/assert.h"
@@ -65,12 +66,16 @@ class TLS_Multiband : public TLoggerDriverSensor {
 
 class TLS_LongInt : public TLoggerDriverSensor {
  public:
-  void Decode(const TPacket& p) override { Value = static_cast<int32_t>(BE16(p, 3) << 16 | BE16(p, 1)); }
+  void Decode(const TPacket& p) override {
+    Value = static_cast<int32_t>(BE16(p, 3) << 16 | BE16(p, 1));
+  }
 };
 
 class TLS_SwapLongInt : public TLoggerDriverSensor {
  public:
-  void Decode(const TPacket& p) override { Value = static_cast<int32_t>(BE16(p, 1) << 16 | BE16(p, 3)); }
+  void Decode(const TPacket& p) override {
+    Value = static_cast<int32_t>(BE16(p, 1) << 16 | BE16(p, 3));
+  }
 };
 
 using KindMap = std::map<std::string, SensorFactory>;
@@ -82,11 +87,16 @@ SensorFactory Factory() {
 
 KindMap& Kinds() {
   static KindMap kinds = {
-      {"COUNTER", Factory<TLS_Counter>()},   {"DETECTOR", Factory<TLS_Detector>()},
-      {"WORD0", Factory<TLS_Word0>()},       {"WORD1", Factory<TLS_Word1>()},
-      {"DELTA0", Factory<TLS_Delta0>()},     {"BYTE2", Factory<TLS_Byte2>()},
-      {"MULTIBAND", Factory<TLS_Multiband>()}, {"LONGINTEGER", Factory<TLS_LongInt>()},
+      {"COUNTER", Factory<TLS_Counter>()},
+      {"DETECTOR", Factory<TLS_Detector>()},
+      {"WORD0", Factory<TLS_Word0>()},
+      {"WORD1", Factory<TLS_Word1>()},
+      {"DELTA0", Factory<TLS_Delta0>()},
+      {"BYTE2", Factory<TLS_Byte2>()},
+      {"MULTIBAND", Factory<TLS_Multiband>()},
+      {"LONGINTEGER", Factory<TLS_LongInt>()},
       {"SWAPINTEGER", Factory<TLS_SwapLongInt>()},
+      {"LONGINTEGERREPLY", Factory<TLoggerReplySensor>()},
   };
   return kinds;
 }
@@ -103,9 +113,12 @@ TSensorLocation StrToSensorLocation(std::string_view text) {
 
 const char* SensorLocationName(TSensorLocation location) {
   switch (location) {
-    case TSensorLocation::Ground: return "GROUND";
-    case TSensorLocation::Logger: return "LOGGER";
-    default: return "SERVICE";
+    case TSensorLocation::Ground:
+      return "GROUND";
+    case TSensorLocation::Logger:
+      return "LOGGER";
+    default:
+      return "SERVICE";
   }
 }
 

@@ -20,6 +20,9 @@ constexpr double kPi = 3.14159265358979323846;
 // Catching up after a long pause simulates at most this much time at once.
 constexpr int64_t kMaxCatchUpMs = 60'000;
 constexpr int64_t kSliceMs = 5;
+// Output of the memory tool waiting on the line, at most (unpaced: a read buffer).
+constexpr size_t kMemoryBacklogBytes = 1200;
+constexpr size_t kReadBufferBytes = 6000;
 
 int32_t FromBCD(const uint8_t* bytes, size_t count) {
   int32_t value = 0;
@@ -36,7 +39,8 @@ ToolSimulator::ToolSimulator(const TModuleClasses& classes, SimSettings settings
       clock_(clock),
       formation_(settings_.seed),
       winch_(settings_.winch),
-      rng_(settings_.seed) {
+      rng_(settings_.seed),
+      memory_(std::make_unique<MemoryToolSimulator>(settings_.memory_tool, clock)) {
   LoadString(classes);
   last_ms_ = clock_.NowMs();
   next_data_ms_ = next_tension_ms_ = last_ms_;
@@ -47,7 +51,8 @@ void ToolSimulator::LoadString(const TModuleClasses& classes) {
   int32_t base_offset = 0;
   auto add_class = [&](const TModuleClass& top, size_t module, bool system) {
     std::vector<const TModuleClass*> chain;
-    for (const TModuleClass* c = &top; c; c = c->Extends.empty() ? nullptr : classes.Find(c->Extends)) {
+    for (const TModuleClass* c = &top; c;
+         c = c->Extends.empty() ? nullptr : classes.Find(c->Extends)) {
       chain.insert(chain.begin(), c);
       if (chain.size() > 16) break;
     }
@@ -94,7 +99,10 @@ void ToolSimulator::Receive(const uint8_t* bytes, size_t count) {
   AdvanceTo(clock_.NowMs());
   for (size_t i = 0; i < count; ++i) {
     if (!never_ack_ && !settings_.never_acknowledge) out_.push_back(kAcknowledge);
-    Command(bytes[i]);
+    if (expect_left_ == 0 && memory_->Takes(bytes[i]))
+      memory_->Receive(bytes[i]);
+    else
+      Command(bytes[i]);
   }
 }
 
@@ -104,15 +112,20 @@ void ToolSimulator::Command(uint8_t byte) {
     if (--expect_left_ > 0) return;
     const uint8_t* arg = expect_.data() + 1;
     switch (expect_[0]) {
-      case 0xFB: power_value_ = arg[0] << 8 | arg[1]; break;
-      case 0xA2: depth_step_ = std::copysign(FromBCD(arg, 2) / 100000.0, depth_step_); break;
+      case 0xFB:
+        power_value_ = arg[0] << 8 | arg[1];
+        break;
+      case 0xA2:
+        depth_step_ = std::copysign(FromBCD(arg, 2) / 100000.0, depth_step_);
+        break;
       case 0xA3:
         depth_set_ = FromBCD(arg, 3) / 10.0;
         // The logger cleared its counter: count from here.
         counted_reference_m_ = winch_.CountedDepth();
         counts_sent_ = 0;
         break;
-      default: break;  // 0xA4 / 0xA5 parameters are taken and not used
+      default:
+        break;  // 0xA4 / 0xA5 parameters are taken and not used
     }
     expect_.clear();
     return;
@@ -122,17 +135,35 @@ void ToolSimulator::Command(uint8_t byte) {
     expect_left_ = arguments;
   };
   switch (byte) {
-    case 0xF2: powered_ = true; break;
-    case 0xF3: powered_ = false; break;
-    case 0xFA: break;  // keep-alive
-    case 0xFB: expect(2); break;
-    case 0xA0: depth_step_ = -std::fabs(depth_step_); break;
-    case 0xA1: depth_step_ = std::fabs(depth_step_); break;
-    case 0xA2: expect(2); break;
-    case 0xA3: expect(3); break;
+    case 0xF2:
+      powered_ = true;
+      break;
+    case 0xF3:
+      powered_ = false;
+      break;
+    case 0xFA:
+      break;  // keep-alive
+    case 0xFB:
+      expect(2);
+      break;
+    case 0xA0:
+      depth_step_ = -std::fabs(depth_step_);
+      break;
+    case 0xA1:
+      depth_step_ = std::fabs(depth_step_);
+      break;
+    case 0xA2:
+      expect(2);
+      break;
+    case 0xA3:
+      expect(3);
+      break;
     case 0xA4:
-    case 0xA5: expect(4); break;
-    default: break;  // an init command: nothing to do until power on
+    case 0xA5:
+      expect(4);
+      break;
+    default:
+      break;  // an init command: nothing to do until power on
   }
 }
 
@@ -140,8 +171,10 @@ void ToolSimulator::Command(uint8_t byte) {
 // Output
 
 void ToolSimulator::EmitByte(uint8_t byte) {
-  if (settings_.drop_rate > 0 && std::uniform_real_distribution<>(0, 1)(rng_) < settings_.drop_rate) return;
-  if (settings_.corrupt_rate > 0 && std::uniform_real_distribution<>(0, 1)(rng_) < settings_.corrupt_rate)
+  if (settings_.drop_rate > 0 && std::uniform_real_distribution<>(0, 1)(rng_) < settings_.drop_rate)
+    return;
+  if (settings_.corrupt_rate > 0 &&
+      std::uniform_real_distribution<>(0, 1)(rng_) < settings_.corrupt_rate)
     byte ^= static_cast<uint8_t>(1 + rng_() % 255);
   out_.push_back(byte);
 }
@@ -179,7 +212,8 @@ void ToolSimulator::SendDataPackets(bool surface_only, int64_t now_ms) {
     if (s.name == "DEPTH-SENSOR" || s.name == "MAG-LABEL-SENSOR") continue;
     if (s.module < modules_.size() && modules_[s.module].silent) continue;
     if (s.kind == "COUNTER" || s.kind == "DETECTOR") continue;
-    auto& p = packets.try_emplace(s.ids[0], std::array<uint8_t, 6>{s.ids[0], 0, 0, 0, 0, 0}).first->second;
+    auto& p = packets.try_emplace(s.ids[0], std::array<uint8_t, 6>{s.ids[0], 0, 0, 0, 0, 0})
+                  .first->second;
     auto v = static_cast<uint32_t>(RawValue(s, now_ms));
     if (s.kind == "WORD0" || s.kind == "DELTA0") {
       p[1] = static_cast<uint8_t>(v >> 8);
@@ -223,7 +257,8 @@ void ToolSimulator::Step(int64_t now_ms, double seconds) {
   }
   if (counter) {
     double step = std::max(std::fabs(depth_step_), 1e-5);
-    auto target = static_cast<int64_t>(std::llround((winch_.CountedDepth() - counted_reference_m_) / step));
+    auto target =
+        static_cast<int64_t>(std::llround((winch_.CountedDepth() - counted_reference_m_) / step));
     // A sudden jump (the depth set by hand) is not played as thousands of counts.
     if (std::llabs(target - counts_sent_) > 100000) counts_sent_ = target;
     while (counts_sent_ != target) {
@@ -269,17 +304,21 @@ void ToolSimulator::AdvanceTo(int64_t now_ms) {
 size_t ToolSimulator::Available() {
   std::lock_guard lock(mutex_);
   AdvanceTo(clock_.NowMs());
+  // The memory tool's replies join the line in whole packets, a few at a time.
+  memory_->Drain(out_, settings_.unpaced ? kReadBufferBytes : kMemoryBacklogBytes);
+  if (settings_.unpaced) return out_.size();
   return std::min(out_.size(), static_cast<size_t>(line_budget_));
 }
 
 size_t ToolSimulator::Read(uint8_t* out, size_t count) {
   std::lock_guard lock(mutex_);
-  size_t n = std::min({count, out_.size(), static_cast<size_t>(line_budget_)});
+  size_t n = std::min(
+      {count, out_.size(), settings_.unpaced ? out_.size() : static_cast<size_t>(line_budget_)});
   for (size_t i = 0; i < n; ++i) {
     out[i] = out_.front();
     out_.pop_front();
   }
-  line_budget_ -= static_cast<double>(n);
+  if (!settings_.unpaced) line_budget_ -= static_cast<double>(n);
   return n;
 }
 

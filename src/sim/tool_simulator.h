@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/formation_model.h"
+#include "sim/memory_tool_simulator.h"
 #include "sim/winch_model.h"
 
 namespace kest {
@@ -34,9 +35,13 @@ struct SimSettings {
   int data_period_ms = 100;     // each tool packet ID this often while powered
   int tension_period_ms = 200;  // the panel's tension packet
   // Fault injection.
-  double corrupt_rate = 0;      // probability that an output byte is changed
-  double drop_rate = 0;         // probability that an output byte is lost
+  double corrupt_rate = 0;  // probability that an output byte is changed
+  double drop_rate = 0;     // probability that an output byte is lost
   bool never_acknowledge = false;
+  // The line's pacing off: output is ready as soon as it is made (benchmarks).
+  bool unpaced = false;
+  // The memory tool that shares the line with the string.
+  MemoryToolSimSettings memory_tool;
 };
 
 // The surface panel and a downhole tool string speaking the real wire protocol. It
@@ -69,18 +74,21 @@ class ToolSimulator {
   void SetSilent(const std::string& class_name, bool silent);
   void SetNeverAcknowledge(bool never);
   bool Powered() const;
-  double DepthStep() const;     // as the logger sent it (signed)
-  double DepthSet() const;      // the depth the logger sent
-  int32_t PowerValue() const;   // the last set-power code, 0 when none
+  double DepthStep() const;    // as the logger sent it (signed)
+  double DepthSet() const;     // the depth the logger sent
+  int32_t PowerValue() const;  // the last set-power code, 0 when none
   double TrueDepth() const;
   double SensorDepth(const std::string& sensor_name) const;  // true depth of a measuring point
   const FormationModel& Formation() const { return formation_; }
   std::vector<std::string> SensorNames() const;
+  // The memory tool on the same line: it takes its own command codes (and the bytes
+  // of a command it is reading); everything else goes to the string.
+  MemoryToolSimulator& MemoryTool() { return *memory_; }
 
  private:
   struct Sensor {
-    std::string name;      // upper case
-    std::string kind;      // handler kind, upper case
+    std::string name;  // upper case
+    std::string kind;  // handler kind, upper case
     std::vector<uint8_t> ids;
     int32_t offset_mm = 0;
     size_t module = 0;
@@ -128,6 +136,7 @@ class ToolSimulator {
   double depth_set_ = 0;
   double counted_reference_m_ = 0;
   int32_t power_value_ = 0;
+  std::unique_ptr<MemoryToolSimulator> memory_;
 };
 
 }  // namespace kest::sim

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "memtool/memory_tool_link.h"
+
+namespace kest {
+
+class Clock;
+class LoggerHost;
+class TLogger;
+
+// The memory tool's line over the logger: commands through the command channel
+// (Lock, SendByte per byte, Unlock), replies from the sensors of kind
+// "LongIntegerReply", and a tick every fourth tick of the logger's TIMER sensor
+// (100 ms). While it exists the logger is marked initialised. Main thread.
+// The class of the memory tool's module.
+inline constexpr const char* kMemoryToolClass = "Автономный";
+// The tool string is a memory tool: its second module (after "System") is of that class.
+bool MemoryToolLoaded(const TLogger& logger);
+
+class LoggerMemoryLink : public MemoryToolLink {
+ public:
+  static constexpr int kTimerTicksPerTick = 4;  // 4 x 25 ms
+
+  LoggerMemoryLink(TLogger& logger, LoggerHost& host, Clock& clock);
+  ~LoggerMemoryLink() override;
+  LoggerMemoryLink(const LoggerMemoryLink&) = delete;
+  LoggerMemoryLink& operator=(const LoggerMemoryLink&) = delete;
+
+  void Send(std::span<const uint8_t> bytes, int pause_ms = 0) override;
+  void Pump() override;
+  void SetProtocolMode(uint8_t mode) override;
+  bool PortLost() const override;
+
+ private:
+  class Follower;
+  void TimerStep();
+
+  TLogger& logger_;
+  LoggerHost& host_;
+  Clock& clock_;
+  std::unique_ptr<Follower> follower_;
+  int64_t timer_changes_ = 0;
+};
+
+}  // namespace kest

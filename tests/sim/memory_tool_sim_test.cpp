@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+
+#include "link/device_functions.h"
+#include "link/logger.h"
+#include "link/logger_host.h"
+#include "link/logger_sensor.h"
+#include "link/module_classes.h"
+#include "lisp/wlisp.h"
+#include "log/log_sheet.h"
+#include "log/log_track.h"
+#include "memtool/logger_memory_link.h"
+#include "memtool/memory_readout.h"
+#include "memtool/memory_tool.h"
+#include "memtool/memory_tool_host.h"
+#include "memtool/memtool_errors.h"
+#include "sim/sim_port.h"
+#include "sim/tool_simulator.h"
+#include "stepped_clock.h"
+
+namespace kest::sim {
+namespace {
+
+std::string Shipped(const char* folder) {
+  const char* root = std::getenv("KEST_SOURCE_DIR");
+  return std::string(root ? root : ".") + "/data/Data/" + folder;
+}
+
+// The real link on fake time: each pump lets 25 ms pass and waits until the logger's
+// tick for it has been served, so replies arrive as they would on the line.
+class SteppedMemoryLink : public LoggerMemoryLink {
+ public:
+  SteppedMemoryLink(TLogger& logger, HeadlessHost& host, testing::SteppedClock& clock)
+      : LoggerMemoryLink(logger, host, clock), logger_(logger), host_(host), clock_(clock) {}
+  void Pump() override {
+    const int32_t tick = logger_.TimerSensor()->Value;
+    clock_.Advance(25);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    do {
+      host_.WaitAndProcess(10);
+    } while (logger_.TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
+  }
+
+ private:
+  TLogger& logger_;
+  HeadlessHost& host_;
+  testing::SteppedClock& clock_;
+};
+
+class QuietHost : public MemoryToolHost {
+ public:
+  bool AskWarning(const std::string&) override { return answer; }
+  void ShowStatusText(const std::string& text) override { texts.push_back(text); }
+  void ShowActivity(bool) override {}
+  bool answer = true;
+  std::vector<std::string> texts;
+};
+
+// The memory tool string on the in-process simulator, end to end: logger, port,
+// packets, reply sensors, the tool's commands and the read-out.
+class MemoryToolOnSim : public ::testing::Test {
+ protected:
+  MemoryToolOnSim() : classes_(Shipped("Classes")) {
+    RegisterDeviceFunctions(lisp_);
+    classes_.Reload();
+    SimSettings s;
+    sim_ = std::make_shared<ToolSimulator>(classes_, s, clock_);
+    RegisterSimPort(sim_);
+    logger_ = std::make_unique<TLogger>(host_, clock_, classes_);
+    logger_->AddModule(classes_.Get("Автономный"));
+    logger_->SetProtocolMode(1);
+    logger_->SetPortName("SIM");
+    link_ = std::make_unique<SteppedMemoryLink>(*logger_, host_, clock_);
+    tool_ = std::make_unique<TMemoryTool>(*link_, ui_,
+                                          [] { return ToolTime{2026, 12, 9, 10, 0, 0, 0}; });
+  }
+  ~MemoryToolOnSim() override {
+    tool_.reset();
+    link_.reset();
+    logger_.reset();
+    UnregisterPortName("SIM");
+  }
+  MemoryToolSimulator& Tool() { return sim_->MemoryTool(); }
+  // Three tasks after 10:00 of the synchronised clock.
+  void ProgramThreeTasks() {
+    TTaskDefTable& table = tool_->Table();
+    table.Resize(3);
+    auto set = [&](int k, int h0, int m0, int h1, int m1, std::array<int32_t, 4> periods) {
+      TTask& t = table.Tasks(k);
+      t.Start = MakeTaskTime(2026, 12, 9, h0, m0);
+      t.End = MakeTaskTime(2026, 12, 9, h1, m1);
+      t.ComputeDuration();
+      for (size_t c = 0; c < 4; ++c) t.Tracks[c].Period = periods[c];
+    };
+    set(0, 10, 10, 10, 20, {1, 4, 0, 0});
+    set(1, 10, 30, 10, 50, {0, -8, 0, 2});
+    set(2, 11, 0, 11, 30, {5, 0, 10, 0});
+  }
+
+  TWLisp lisp_;
+  TModuleClasses classes_;
+  testing::SteppedClock clock_{100000};
+  HeadlessHost host_;
+  std::shared_ptr<ToolSimulator> sim_;
+  std::unique_ptr<TLogger> logger_;
+  std::unique_ptr<SteppedMemoryLink> link_;
+  QuietHost ui_;
+  std::unique_ptr<TMemoryTool> tool_;
+};
+
+TEST_F(MemoryToolOnSim, StatusAndClockTravelTheWholeLink) {
+  EXPECT_TRUE(logger_->Initialized());  // marked while the tool's link is open
+  ToolStatus s = tool_->ReadStatus();
+  EXPECT_EQ(s.PageCount, 8192);
+  EXPECT_TRUE(s.OnBattery);
+  EXPECT_EQ(tool_->StatusData().Text(TStatusData::kMemory), "4224");
+  ToolTime t = tool_->SynchronizeClock();
+  EXPECT_EQ(t.Year, 2026);
+  EXPECT_EQ(t.Hour, 10);
+  EXPECT_EQ(t.Minute, 0);
+  EXPECT_LE(t.Second, 2);
+  EXPECT_EQ(tool_->StatusData().Text(TStatusData::kLastSync), "09 Декабрь 26(10:00)");
+
+  Tool().SetSelfTest(true, false, true, true);
+  Tool().SetOnBattery(false);
+  tool_->ReadStatus();
+  EXPECT_EQ(tool_->StatusData().Text(TStatusData::kChip1Test), "Ошибка!");
+  EXPECT_EQ(tool_->StatusData().Text(TStatusData::kPower), "Сеть");
+}
+
+TEST_F(MemoryToolOnSim, ThreeTasksRunFastForwardedAndReadBackAsTheModelSampled) {
+  ProgramThreeTasks();
+  ASSERT_TRUE(tool_->Launch());
+  ASSERT_TRUE(Tool().Launched());
+  Tool().FastForward(2);
+
+  tool_->ReadStatus();
+  ASSERT_EQ(tool_->Table().Count(), 3);
+  ASSERT_TRUE(tool_->ReadTaskTable());
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(tool_->Table().Tasks(k).Status, TTask::kExecuted) << k;
+
+  TLogSheet sheet;
+  TMemoryReadout readout(*tool_, logger_->Channels(), sheet);
+  const int64_t launch = Tool().LaunchMs();
+  for (int k = 0; k < 3; ++k) {
+    const TTask task = tool_->Table().Tasks(k);
+    readout.ReadTrack(k, {});
+    const int64_t start = TaskMinutes(task.Start) * 60000;
+    for (int c = 0; c < 4; ++c) {
+      static const char* kNames[] = {"PRESSURE", "TEMPERATURE", "DEBIT", "COUPLING-LOCATOR"};
+      int32_t period = task.Tracks[static_cast<size_t>(c)].Period;
+      TLogTrack* track = sheet.FindTrack(kNames[c]);
+      if (period == 0) {
+        EXPECT_EQ(track, nullptr) << k << " " << c;
+        continue;
+      }
+      ASSERT_NE(track, nullptr) << k << " " << c;
+      EXPECT_EQ(track->Origin(), (task.Start.Hour * 60 + task.Start.Minute) * 60000);
+      double interval = SampleIntervalMs(period);
+      double step = track->Step();
+      // Rows on the fastest channel's step; this channel's samples: duration / period.
+      int64_t samples = TaskSampleCount(task.Duration, period);
+      EXPECT_EQ(std::llround(track->Count() * step / interval), samples) << k << " " << c;
+      for (int32_t row = 0; row < track->Count(); row += 37) {
+        int64_t i = std::llround(std::nearbyint(row * step / interval));
+        if (i >= samples) continue;
+        double hours =
+            (static_cast<double>(start - launch) + static_cast<double>(i) * interval) / 3600000.0;
+        uint16_t raw = MemoryToolSimulator::RawSample(c, Tool().ReadingAt(hours));
+        double divider = tool_->Table().Divider(c);
+        EXPECT_NEAR(track->Sample(row), raw / divider, 1e-4 * (1 + raw / divider))
+            << k << " " << c << " " << row;
+      }
+    }
+  }
+}
+
+TEST_F(MemoryToolOnSim, AStalledReplyFailsAndCorruptPagesAreReadAgain) {
+  Tool().SetStall(0, 1);
+  try {
+    tool_->ReadStatus();
+    FAIL();
+  } catch (const EMemoryToolError& e) {
+    EXPECT_STREQ(e.what(), "Нет ответа от прибора");
+  }
+  EXPECT_EQ(tool_->ReadStatus().PageCount, 8192);  // the next reply comes
+
+  Tool().SetCorruptPages({5}, 2);
+  auto values = tool_->ReadPages(4, 3, nullptr);
+  ASSERT_EQ(values.size(), 3u * 132);
+  auto page5 = Tool().Page(5);
+  for (size_t v = 0; v < 132; ++v) EXPECT_EQ(values[132 + v], ReplyValueOf(&page5[4 * v]));
+  EXPECT_EQ(std::count(ui_.texts.begin(), ui_.texts.end(), "Повторное чтение страницы 5"), 2);
+  EXPECT_EQ(std::count(ui_.texts.begin(), ui_.texts.end(), "Повторное чтение страницы 4"), 0);
+
+  Tool().SetCorruptPages({6}, 100);
+  EXPECT_THROW(tool_->ReadPages(6, 1, nullptr), EMemoryToolError);
+}
+
+}  // namespace
+}  // namespace kest::sim
