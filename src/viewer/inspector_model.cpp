@@ -1,6 +1,7 @@
 #include "viewer/inspector_model.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
@@ -313,12 +314,20 @@ std::vector<TPropertyViewerClass> MakeRegistry() {
   r.push_back({"Scale", "Верхняя граница", ForEither<G, THueColumn>([](auto& c) {
                  return StepRow(
                      "Верхняя граница", c, [&c] { return c.Scale(); },
-                     [&c](double v) { c.SetScale(v); });
+                     [&c](double v) {
+                       // A bound chosen by hand holds: the curve stops scaling itself.
+                       if constexpr (std::is_same_v<std::decay_t<decltype(c)>, G>)
+                         if (v > c.NegScale()) c.SetAutoScale(false);
+                       c.SetScale(v);
+                     });
                })});
   r.push_back({"NegScale", "Нижняя граница", For<G>([](G& c) {
                  return StepRow(
                      "Нижняя граница", c, [&c] { return c.NegScale(); },
-                     [&c](double v) { c.SetNegScale(v); });
+                     [&c](double v) {
+                       if (v < c.Scale()) c.SetAutoScale(false);
+                       c.SetNegScale(v);
+                     });
                })});
   r.push_back({"OffsetGraph", "Смещение", For<G>([](G& c) {
                  return StepRow(

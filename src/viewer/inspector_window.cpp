@@ -199,7 +199,12 @@ TLogViewerInspector::TLogViewerInspector(QWidget* parent, bool editor_mode)
   for (int i = 0; i < classes.Count(); ++i) {
     const TColumnClass& c = classes.Items(i);
     QAction* a = tool_bar_->addAction(QIcon(ColumnGlyph(c.Glyph)), QString::fromStdString(c.Hint));
-    a->setToolTip(QString::fromStdString(c.Hint));
+    // The button remakes the focused column: the hint says so (the curve and its
+    // look go with the old kind; "Отменить" brings them back).
+    const QString what = QString::fromStdString(c.Hint);
+    a->setToolTip("Сделать колонку такой: " + what +
+                  " (вид колонки меняется, её кривая и оформление пропадают)");
+    a->setStatusTip(a->toolTip());
     a->setCheckable(true);
     kinds_->addAction(a);
     const std::string name = c.Name;
@@ -218,7 +223,8 @@ TLogViewerInspector::TLogViewerInspector(QWidget* parent, bool editor_mode)
   // ("Верхняя граница" does not fit the classic 106 pixels in every font).
   int caption_width = kCaptionWidth;
   for (const TPropertyViewerClass& v : PropertyViewers())
-    caption_width = std::max(caption_width, fontMetrics().horizontalAdvance(QString::fromStdString(v.Caption)) + 6);
+    caption_width = std::max(
+        caption_width, fontMetrics().horizontalAdvance(QString::fromStdString(v.Caption)) + 6);
   grid_->horizontalHeader()->setDefaultSectionSize(kCaptionWidth);
   grid_->setColumnWidth(0, std::min(caption_width, 150));
   grid_->horizontalHeader()->setStretchLastSection(true);

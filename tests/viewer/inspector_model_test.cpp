@@ -138,6 +138,26 @@ TEST(InspectorEditing, RefusedLowerBoundShowsTheOldValueAgain) {
   EXPECT_EQ(t.column->Scale(), 10);
 }
 
+// An auto-scaled curve (every curve of the standard layout) takes the bound the
+// user picks and keeps it: the next redraw no longer puts its own back.
+TEST(InspectorEditing, AHandPickedBoundEndsAutoScaling) {
+  Inspected t;
+  t.sheet.Tracks(0)->Append(17);
+  t.sheet.Update();
+  t.column->SetAutoScale(true);
+  t.viewer.draw = true;
+  t.viewer.RedrawAll();
+  ASSERT_EQ(t.column->Scale(), 20);
+  t.Choose("Верхняя граница", "50");
+  t.viewer.RedrawAll();
+  t.viewer.Refresh();
+  EXPECT_EQ(t.column->Scale(), 50);
+  EXPECT_FALSE(t.column->AutoScale());
+  t.column->SetAutoScale(true);
+  t.Choose("Верхняя граница", "-10");  // refused: the curve goes on scaling itself
+  EXPECT_TRUE(t.column->AutoScale());
+}
+
 TEST(InspectorEditing, ScaleBetweenStepsSelectsTheNextStepUp) {
   Inspected t;
   t.column->SetScale(7);
