@@ -38,7 +38,7 @@ bench: build
 # programs are built there (no benchmarks, no GUI), which keeps CI short.
 ASAN_DIR ?= build-san-address
 TSAN_DIR ?= build-san-thread
-ASAN_TESTS ?= support_tests lisp_tests log_tests link_tests expr_tests
+ASAN_TESTS ?= support_tests lisp_tests log_tests link_tests expr_tests viewer_core_tests memtool_tests
 TSAN_TESTS ?= link_tests log_tests session_tests
 SAN_CMAKE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEST_BUILD_BENCH=OFF \
 	-DCMAKE_CXX_FLAGS=-fno-sanitize-recover=all $(CMAKE_FLAGS)

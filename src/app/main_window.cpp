@@ -108,6 +108,8 @@ QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& capt
 QAction* TMainForm::Action(const char* name) const { return findChild<QAction*>(name); }
 
 void TMainForm::BuildViewerToolBar() {
+  // The recorder's own bar fills a row: the tablet's tools start the next.
+  if (mode_ == AppMode::amRecorder) addToolBarBreak();
   QToolBar* bar = addToolBar("Работа с планшетом");
   bar->setObjectName("tbViewer");
   bar->setIconSize(QSize(22, 22));
