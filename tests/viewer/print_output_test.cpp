@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "faulty_calls.h"
 #include "lisp/wlisp.h"
 #include "log/log_sheet.h"
 #include "run_command.h"
@@ -228,6 +229,30 @@ TEST(PrintOutput, FailedOrCancelledOutputLeavesNothingBehind) {
   options.Settings.Top = 5000000;
   options.Settings.Bottom = 5100000;
   EXPECT_THROW(RenderPng(log.viewer, options, png), ELogViewerError);
+  for (const std::string& path : {pdf, png}) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "old");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(log.dir.Path()), fs::directory_iterator()), 2);
+  EXPECT_FALSE(log.viewer.Printing());
+}
+
+// The output going away in the middle (a full disk, a vanished device): the
+// error, and the file that was there before stays whole.
+TEST(PrintOutput, AnOutputThatFailsMidwayIsReportedAndLeavesTheOldFile) {
+  Log log;
+  RenderOptions options;
+  options.Dpi = 100;
+  const std::string pdf = log.Write("full.pdf", "old");
+  const std::string png = log.Write("full.png", "old");
+  {
+    testing::FaultyCalls faults("full.");
+    faults.Fail(testing::FaultyCalls::kWrite, ENOSPC, INT_MAX, 2);
+    EXPECT_THROW(RenderPdf(log.viewer, options, pdf), EKestError);
+    EXPECT_THROW(RenderPng(log.viewer, options, png), EKestError);
+  }
   for (const std::string& path : {pdf, png}) {
     std::ifstream in(path);
     std::stringstream text;
