@@ -182,10 +182,13 @@ void TMainForm::FollowSheetArgument() {
   // A time log shows times, a depth log metres: the viewer follows every sheet the
   // window opens, starts or records into.
   const TLogSheet* sheet = viewer_->Sheet();
-  if (sheet && sheet->Argument() != laNone && sheet->Argument() != viewer_->ArgumentKind()) {
-    viewer_->SetArgumentKind(sheet->Argument());
-    viewer_->RaiseEvent(veSheet);
-  }
+  if (!sheet) return;
+  const TLogArgument kind =
+      sheet->Argument() == laNone ? viewer_->ArgumentKind() : sheet->Argument();
+  if (sheet == followed_sheet_ && kind == viewer_->ArgumentKind()) return;
+  followed_sheet_ = sheet;
+  viewer_->SetArgumentKind(kind);
+  viewer_->RaiseEvent(veSheet);
 }
 
 void TMainForm::BuildStatusBar() {

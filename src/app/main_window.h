@@ -144,6 +144,7 @@ class TMainForm : public QMainWindow {
   QTimer* idle_timer_ = nullptr;
   std::vector<QLabel*> panels_;
   QLabel* cursor_label_ = nullptr;
+  const TLogSheet* followed_sheet_ = nullptr;  // the sheet the viewer's argument kind is from
   QMenu* layouts_menu_ = nullptr;
   QComboBox* layouts_combo_ = nullptr;
   QMenu* tools_menu_ = nullptr;

@@ -87,6 +87,24 @@ TEST_F(Render, PngIsOneTallImageOfTheSamePrint) {
   EXPECT_LT(height, 1969 + 120);
 }
 
+TEST_F(Render, ATimeLogIsPrintedInTimesOfDay) {
+  TLogSheet sheet;
+  sheet.SetArgument(laTime);
+  TLogTrack* gk = sheet.NewTrack("GK");
+  gk->SetOrigin(45000000);  // 12:30:00
+  gk->SetStep(1000);
+  for (int r = 0; r < 600; ++r) gk->Append(static_cast<float>(r % 7));
+  sheet.Update();
+  const std::string log = dir_.File("time.ls");
+  sheet.SaveToFile(log, "LS");
+  // --from/--to are minutes of a time log: 752 ... 755 min is 12:32 ... 12:35.
+  Tool("render " + log + " --out " + Path("time.pdf") + " --from 752 --to 755 --scale 1000");
+  const std::string text = Shell("pdftotext " + Path("time.pdf") + " -");
+  EXPECT_NE(text.find("12:32:00"), std::string::npos) << text;
+  EXPECT_EQ(text.find("12:30:00"), std::string::npos) << text;
+  EXPECT_EQ(text.find("1000"), std::string::npos) << text;
+}
+
 TEST_F(Render, BadInputIsRefusedWithAMessageAndNothingWritten) {
   // A layout naming a curve the sheet lacks prints it empty and says so.
   std::ofstream(dir_.File("bad.lay")) << "not a layout";
