@@ -41,6 +41,7 @@ class TPrintPreviewDlg::Page : public QWidget {
           painter, owner_.print_->LeftMargin(),
           QRect(0, static_cast<int>(first), owner_.device_.PageWidth, static_cast<int>(rows)));
     TQtCanvas canvas(painter);
+    canvas.SetPatternScale(owner_.device_.Dpi / 96.0 * f);
     owner_.print_->DrawPage(canvas, 0, first, rows);
   }
 

@@ -43,7 +43,9 @@ void TQtCanvas::SetPen(const TPen& pen) {
   // Patterns are device pixels: on a printer they keep the screen's size on paper
   // (a dotted grid at 300 dpi would otherwise read as a grey wash).
   const QPaintDevice* device = painter_.device();
-  const qreal k = device ? std::max<qreal>(1, device->logicalDpiY() / 96.0) : 1;
+  const qreal k = pattern_scale_ > 0 ? std::max<qreal>(1, pattern_scale_)
+                  : device           ? std::max<qreal>(1, device->logicalDpiY() / 96.0)
+                                     : 1;
   const qreal dash = 4 * k, gap = 2 * k, dot = 1;
   switch (pen.Style) {
     case psDash:

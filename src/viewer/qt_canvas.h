@@ -13,6 +13,10 @@ QColor ToQColor(TColor color);
 class TQtCanvas : public TCanvas {
  public:
   explicit TQtCanvas(QPainter& painter);
+  // Dash patterns are device pixels times this: by default the device's resolution
+  // over the screen's 96 dpi, so a dotted line keeps its look on paper. A view that
+  // scales a print (the preview) sets the print's own.
+  void SetPatternScale(double scale) { pattern_scale_ = scale; }
 
   void Save() override { painter_.save(); }
   void Restore() override;
@@ -35,6 +39,7 @@ class TQtCanvas : public TCanvas {
   TFont font_;
   QColor text_color_;
   bool has_font_ = false;
+  double pattern_scale_ = 0;  // 0: from the device
 };
 
 }  // namespace kest

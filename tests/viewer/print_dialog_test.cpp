@@ -21,6 +21,7 @@
 #include "viewer/fixed_edit.h"
 #include "viewer/graphics_column.h"
 #include "viewer/log_viewer_core.h"
+#include "viewer/print_output.h"
 #include "viewer/print_preview.h"
 
 namespace kest {
@@ -179,6 +180,28 @@ TEST(PrintPreview, ZoomsScrollsTogglesColourAndGivesTheViewerBack) {
   EXPECT_FALSE(s.viewer.Printing());
   EXPECT_FALSE(s.viewer.Monochrome());
   EXPECT_EQ(s.viewer.Dpi(), 96);
+}
+
+// The preview and the PNG come from one drawing: at "as is" they are the same
+// picture, pixel for pixel.
+TEST(PrintPreview, ShowsWhatThePngHolds) {
+  Sheet s(laDepth, 1000000, 100, 400);
+  testing::TempDir dir;
+  RenderOptions options;
+  options.Dpi = 100;
+  options.Monochrome = false;
+  const std::string png = dir.File("log.png");
+  RenderPng(s.viewer, options, png);
+  const QImage printed = QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
+  TPrintPreviewDlg preview(s.viewer, options.Settings, false, PrintDevice{100, 827, 0}, {});
+  preview.SetZoom(TPrintPreviewDlg::Zoom::AsIs);
+  const QImage shown =
+      preview.ScrollBox()->widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shown.size(), printed.size());
+  int differing = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x) differing += shown.pixel(x, y) != printed.pixel(x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
