@@ -67,6 +67,13 @@ struct Log {
 
 std::string Shell(const std::string& command) { return RunCommand(command, true).out; }
 
+std::string Text(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 TEST(PaperSize, NamedAndMeasuredSizes) {
   EXPECT_EQ(ParsePaperSize("A4")->HeightMm, 297);
   EXPECT_EQ(ParsePaperSize("a3")->WidthMm, 297);
@@ -229,12 +236,7 @@ TEST(PrintOutput, FailedOrCancelledOutputLeavesNothingBehind) {
   options.Settings.Top = 5000000;
   options.Settings.Bottom = 5100000;
   EXPECT_THROW(RenderPng(log.viewer, options, png), ELogViewerError);
-  for (const std::string& path : {pdf, png}) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "old");
-  }
+  for (const std::string& path : {pdf, png}) EXPECT_EQ(Text(path), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(log.dir.Path()), fs::directory_iterator()), 2);
   EXPECT_FALSE(log.viewer.Printing());
 }
@@ -253,12 +255,7 @@ TEST(PrintOutput, AnOutputThatFailsMidwayIsReportedAndLeavesTheOldFile) {
     EXPECT_THROW(RenderPdf(log.viewer, options, pdf), EKestError);
     EXPECT_THROW(RenderPng(log.viewer, options, png), EKestError);
   }
-  for (const std::string& path : {pdf, png}) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "old");
-  }
+  for (const std::string& path : {pdf, png}) EXPECT_EQ(Text(path), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(log.dir.Path()), fs::directory_iterator()), 2);
   EXPECT_FALSE(log.viewer.Printing());
 }
