@@ -68,6 +68,7 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FinishConstruction() {
+  BuildEditMenu();
   BuildCommonMenus();
   SetHints();
   UpdateTitle();
@@ -82,6 +83,7 @@ void TMainForm::FinishConstruction() {
   for (QAction* a : findChildren<QAction*>())
     connect(a, &QAction::triggered, this, [this] {
       UpdateActions();
+      UpdateEditActions();
       UpdateTitle();
     });
   UpdateActions();
@@ -209,6 +211,7 @@ void TMainForm::ShowError(const std::exception& e) {
 void TMainForm::Idle() {
   viewer_->Refresh();
   UpdateActions();
+  UpdateEditActions();
   UpdatePrintActions();
   UpdateTitle();
 }
@@ -361,6 +364,7 @@ void TMainForm::CloseDown() {
   if (settings_saved_) return;
   settings_saved_ = true;
   if (idle_timer_) idle_timer_->stop();  // the core objects go next, and may pump events meanwhile
+  CloseEditTracks();
   main_.Maximized = isMaximized();
   QRect r = normalGeometry();
   main_.Left = r.left(), main_.Top = r.top(), main_.Width = r.width(), main_.Height = r.height();
