@@ -99,10 +99,11 @@ std::vector<std::string> EditTracks::TrackNames() const {
   return names;
 }
 
-int EditTracks::TrackIndexOf(std::string_view parameter) const {
+int EditTracks::TrackIndexOf(std::string_view parameter, const TLogTrack* preferred) const {
   if (sheet_.Count() == 0) return -1;
   if (const TLogTrack* t = sheet_.FindTrack(parameter)) return sheet_.IndexOf(t);
-  return 0;
+  const int i = preferred ? sheet_.IndexOf(preferred) : -1;
+  return i >= 0 ? i : 0;
 }
 
 void EditTracks::SetTrack(int index) {

@@ -43,8 +43,9 @@ class EditTracks {
   // The sheet's tracks by display name (the parameter table's caption, else the
   // mnemonic; "[n]" added for a second track of one parameter), in sheet order.
   std::vector<std::string> TrackNames() const;
-  // The first track of `parameter`, else 0 (-1 for an empty sheet).
-  int TrackIndexOf(std::string_view parameter) const;
+  // The first track of `parameter`, else `preferred` when the sheet holds it (the
+  // tablet's focused track), else 0; -1 for an empty sheet.
+  int TrackIndexOf(std::string_view parameter, const TLogTrack* preferred = nullptr) const;
   int TrackIndex() const { return track_; }
   void SetTrack(int index);  // out of range: no track
   TLogTrack* Track() const;

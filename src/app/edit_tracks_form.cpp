@@ -86,7 +86,8 @@ void TEditTracksForm::Activate(std::string_view null_text) {
   params_->clear();
   for (const std::string& name : core_->TrackNames()) params_->addItem(Q(name));
   core_->SetTrack(core_->TrackIndexOf(
-      settings_.GetString(EditTracks::kSettingsPath, EditTracks::kLastParamsKey)));
+      settings_.GetString(EditTracks::kSettingsPath, EditTracks::kLastParamsKey),
+      viewer_.FocusedTrack()));
   params_->setCurrentIndex(core_->TrackIndex());
   loading_ = false;
   core_->SetLimits(viewer_.SheetFirst(), viewer_.SheetLast());

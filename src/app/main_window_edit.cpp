@@ -64,6 +64,10 @@ void TMainForm::BuildEditMenu() {
   // Every change through the stack: the tablet redrawn, the sheet marked modified.
   undo_.OnChanged = [this] {
     viewer_->Refresh();
+    // A sample changed in place moves no range, so the sheet's notice does not
+    // repaint it: the visible rows are drawn anew.
+    viewer_->RepaintRange(viewer_->ViewTop(),
+                          viewer_->ViewTop() + static_cast<int32_t>(viewer_->ViewSpan()) + 1);
     SheetEdited();
     UpdateEditActions();
   };

@@ -38,7 +38,7 @@ void UndoStack::Clear() {
   commands_.clear();
   index_ = 0;
   clean_ = 0;
-  Changed();
+  ++changes_;  // no notice: the owner clears because the sheet is replaced anyway
 }
 
 void UndoStack::Changed() {

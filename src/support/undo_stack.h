@@ -67,7 +67,7 @@ class UndoStack {
   bool IsClean() const { return clean_ == static_cast<int64_t>(index_); }
   uint64_t Changes() const { return changes_; }
 
-  // After every Push, Undo, Redo and Clear.
+  // After every Push, Undo and Redo: the sheet or its tablet changed by hand.
   std::function<void()> OnChanged;
 
  private:

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,6 +96,7 @@ TEST_F(EditTracksWindow, SamplesCorrectedByTypingAreUndoneSavedAndReadBack) {
   ASSERT_TRUE(editor->OpenFile(log));
   editor->Idle();
   EXPECT_TRUE(action->isEnabled());
+  EXPECT_FALSE(editor->windowTitle().endsWith(" *"));
   editor->resize(1000, 700);
   editor->show();
   editor->Viewer()->SetCursorPos(2250);
@@ -112,6 +114,7 @@ TEST_F(EditTracksWindow, SamplesCorrectedByTypingAreUndoneSavedAndReadBack) {
   EXPECT_EQ(form.CloseButton()->text(), "Закрыть");
 
   // The first correction, typed key by key; "-" alone is not written.
+  const QImage before = editor->Viewer()->grab().toImage();
   form.Value()->clear();
   Type(form.Value(), "-");
   EXPECT_TRUE(form.ValueMarked());
@@ -119,6 +122,7 @@ TEST_F(EditTracksWindow, SamplesCorrectedByTypingAreUndoneSavedAndReadBack) {
   Type(form.Value(), "3.5");
   EXPECT_FALSE(form.ValueMarked());
   EXPECT_FLOAT_EQ(Gr().Sample(12), -3.5f);
+  EXPECT_NE(editor->Viewer()->grab().toImage(), before);  // the curve is drawn anew
   EXPECT_TRUE(answers.Errors.empty());
   EXPECT_TRUE(editor->windowTitle().endsWith(" *")) << editor->windowTitle().toStdString();
 
@@ -152,6 +156,7 @@ TEST_F(EditTracksWindow, SamplesCorrectedByTypingAreUndoneSavedAndReadBack) {
   EXPECT_FALSE(editor->Document().Modified());
   ASSERT_TRUE(editor->OpenFile(log));
   EXPECT_FALSE(editor->Undo().CanUndo());  // a new sheet: nothing to take back
+  EXPECT_FALSE(editor->Document().Modified());
   EXPECT_FLOAT_EQ(Gr().Sample(12), -3.5f);
   EXPECT_FLOAT_EQ(Gr().Sample(13), 77);
   EXPECT_FLOAT_EQ(Gr().Sample(39), 39);

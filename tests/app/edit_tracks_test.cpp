@@ -163,6 +163,8 @@ TEST(EditTracks, TracksAreOfferedByDisplayNameAndTheLastOneIsFoundByMnemonic) {
             (std::vector<std::string>{"Гамма-каротаж", "Гамма-каротаж[1]", "SP"}));
   EXPECT_EQ(f.edit->TrackIndexOf("SP"), 2);
   EXPECT_EQ(f.edit->TrackIndexOf("gone"), 0);
+  EXPECT_EQ(f.edit->TrackIndexOf("", f.sheet.Tracks(2)), 2);  // the tablet's focused track
+  EXPECT_EQ(f.edit->TrackIndexOf("GR", f.sheet.Tracks(2)), 0);
   f.edit->SetTrack(2);
   EXPECT_EQ(f.edit->Parameter(), "SP");
 }

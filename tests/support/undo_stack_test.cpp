@@ -57,7 +57,8 @@ TEST(UndoStack, UndoAndRedoWalkTheHistoryAndANewChangeDropsTheUndoneOnes) {
   EXPECT_EQ(s.Changes(), 7u);
   s.Clear();
   EXPECT_FALSE(s.CanUndo());
-  EXPECT_EQ(v, 1011);  // clearing forgets, it does not undo
+  EXPECT_EQ(v, 1011);     // clearing forgets, it does not undo
+  EXPECT_EQ(notices, 7);  // and changes nothing to tell
 }
 
 TEST(UndoStack, ACommandThatRaisesLeavesTheStackAsItWas) {
