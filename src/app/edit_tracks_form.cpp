@@ -1,5 +1,6 @@
 #include "app/edit_tracks_form.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -186,6 +187,18 @@ void TEditTracksForm::Written() {
 }
 
 bool TEditTracksForm::eventFilter(QObject* watched, QEvent* event) {
+  // The window's own shortcuts (the main window's undo and redo) go before the
+  // field's text undo: an undo here takes back the written value.
+  if (watched == value_ &&
+      (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+    const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (QAction* a : actions())
+      if (a->shortcut() == keys) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress && a->isEnabled()) a->trigger();
+        return true;
+      }
+  }
   if (watched == value_ && event->type() == QEvent::KeyPress && core_) {
     auto* key = static_cast<QKeyEvent*>(event);
     const bool far = key->modifiers() & Qt::ControlModifier;

@@ -61,14 +61,14 @@ void TMainForm::BuildEditMenu() {
   Action("EditTracks")->setStatusTip("Исправить значения кривых вручную");
   Action("AddMarker")->setStatusTip("Поставить метку на кривой у курсора");
   Action("RemoveMarker")->setStatusTip("Удалить метку кривой у курсора");
-  // Every change through the stack: the tablet redrawn, the sheet marked modified.
-  undo_.OnChanged = [this] {
+  // Every change through the stack: the tablet redrawn, the sheet marked modified
+  // when its data changed.
+  undo_.OnChanged = [this](const UndoCommand& command) {
     viewer_->Refresh();
     // A sample changed in place moves no range, so the sheet's notice does not
-    // repaint it: the visible rows are drawn anew.
-    viewer_->RepaintRange(viewer_->ViewTop(),
-                          viewer_->ViewTop() + static_cast<int32_t>(viewer_->ViewSpan()) + 1);
-    SheetEdited();
+    // repaint it: the visible rows are drawn anew, background first.
+    viewer_->RedrawAll();
+    if (command.ChangesSheet()) SheetEdited();
     UpdateEditActions();
   };
 }
@@ -109,7 +109,11 @@ void TMainForm::ClearUndo() {
 
 void TMainForm::ShowEditTracks() {
   if (SheetRecording() || !HoldsData(Sheet())) return;
-  if (!edit_tracks_) edit_tracks_ = new TEditTracksForm(*viewer_, undo_, settings_, this);
+  if (!edit_tracks_) {
+    edit_tracks_ = new TEditTracksForm(*viewer_, undo_, settings_, this);
+    // Ctrl+Z and Ctrl+Y work in the editor's window too.
+    edit_tracks_->addActions({Action("aUndo"), Action("aRedo")});
+  }
   SetupValues values;
   values.Load(settings_);
   edit_tracks_->Activate(values.NullValue);

@@ -8,26 +8,26 @@ void UndoStack::Push(std::unique_ptr<UndoCommand> command) {
   commands_.resize(index_);
   // The newest command may absorb this one, unless it is the saved state's last change.
   if (index_ > 0 && !IsClean() && commands_[index_ - 1]->MergeWith(*command)) {
-    Changed();
+    Changed(*commands_[index_ - 1]);
     return;
   }
   commands_.push_back(std::move(command));
   ++index_;
-  Changed();
+  Changed(*commands_[index_ - 1]);
 }
 
 void UndoStack::Undo() {
   if (!CanUndo()) return;
   commands_[index_ - 1]->Undo();
   --index_;
-  Changed();
+  Changed(*commands_[index_]);
 }
 
 void UndoStack::Redo() {
   if (!CanRedo()) return;
   commands_[index_]->Do();
   ++index_;
-  Changed();
+  Changed(*commands_[index_ - 1]);
 }
 
 std::string UndoStack::UndoText() const { return CanUndo() ? commands_[index_ - 1]->Text() : ""; }
@@ -41,9 +41,9 @@ void UndoStack::Clear() {
   ++changes_;  // no notice: the owner clears because the sheet is replaced anyway
 }
 
-void UndoStack::Changed() {
+void UndoStack::Changed(const UndoCommand& command) {
   ++changes_;
-  if (OnChanged) OnChanged();
+  if (OnChanged) OnChanged(command);
 }
 
 }  // namespace kest

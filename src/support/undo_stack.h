@@ -22,6 +22,9 @@ class UndoCommand {
   // command has taken `next` in (so one Undo takes both back) and `next` is dropped.
   // Typing into a value field is one change, not one per keystroke.
   virtual bool MergeWith(const UndoCommand& /*next*/) { return false; }
+  // False for a change of the tablet only (a marker, a column): the log file it
+  // would be saved to stays the same.
+  virtual bool ChangesSheet() const { return true; }
 };
 
 // The changes of the open sheet, newest last, with a position between the done
@@ -67,11 +70,12 @@ class UndoStack {
   bool IsClean() const { return clean_ == static_cast<int64_t>(index_); }
   uint64_t Changes() const { return changes_; }
 
-  // After every Push, Undo and Redo: the sheet or its tablet changed by hand.
-  std::function<void()> OnChanged;
+  // After every Push, Undo and Redo, with the command done or undone (the one that
+  // took a merged command in): the sheet or its tablet changed by hand.
+  std::function<void(const UndoCommand&)> OnChanged;
 
  private:
-  void Changed();
+  void Changed(const UndoCommand& command);
 
   std::vector<std::unique_ptr<UndoCommand>> commands_;
   size_t index_ = 0;

@@ -33,6 +33,7 @@ class MarkersChange : public UndoCommand {
   void Do() override { Set(after_); }
   void Undo() override { Set(before_); }
   std::string Text() const override { return text_; }
+  bool ChangesSheet() const override { return false; }  // markers are not saved in logs
 
  private:
   void Set(const std::vector<TVisualGadget>& markers) {

@@ -142,8 +142,8 @@ TEST_F(EditTracksWindow, SamplesCorrectedByTypingAreUndoneSavedAndReadBack) {
   EXPECT_EQ(editor->Undo().Count(), 3u);
   EXPECT_TRUE(editor->Action("aUndo")->isEnabled());
 
-  // Undo the last: the sample and the field are back.
-  editor->Action("aUndo")->trigger();
+  // Ctrl+Z in the field undoes the last: the sample and the field are back.
+  Key(form.Value(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_FLOAT_EQ(Gr().Sample(39), 39);
   EXPECT_EQ(form.Value()->text(), "39.00");
   editor->Action("aRedo")->trigger();
@@ -212,7 +212,11 @@ TEST_F(EditTracksWindow, MarkersAtTheCursorAreUndoneAndAnEditedLogAsksBeforeClos
   EXPECT_TRUE(gr->Markers().empty());
   editor->Action("aRedo")->trigger();
   EXPECT_EQ(gr->Markers().size(), 1u);
+  EXPECT_FALSE(editor->Document().Modified());  // markers are not saved in the log
 
+  editor->Viewer()->SetCursorPos(1500);
+  TEditTracksForm& form = Open();
+  Type(form.Value(), "1");
   EXPECT_TRUE(editor->Document().Modified());
   answers.Choice = WindowQuestions::Answer::Cancel;
   editor->show();

@@ -35,7 +35,11 @@ struct Add : UndoCommand {
 TEST(UndoStack, UndoAndRedoWalkTheHistoryAndANewChangeDropsTheUndoneOnes) {
   int v = 0, notices = 0;
   UndoStack s;
-  s.OnChanged = [&] { ++notices; };
+  std::string last;
+  s.OnChanged = [&](const UndoCommand& c) {
+    ++notices;
+    last = c.Text();
+  };
   EXPECT_FALSE(s.CanUndo());
   s.Undo();  // nothing to undo: nothing happens
   s.Push(std::make_unique<Add>(v, 1));
@@ -46,6 +50,7 @@ TEST(UndoStack, UndoAndRedoWalkTheHistoryAndANewChangeDropsTheUndoneOnes) {
   s.Undo();
   s.Undo();
   EXPECT_EQ(v, 1);
+  EXPECT_EQ(last, "+10");  // told which command was undone
   EXPECT_EQ(s.RedoText(), "+10");
   s.Redo();
   EXPECT_EQ(v, 11);
