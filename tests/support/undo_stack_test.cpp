@@ -86,40 +86,25 @@ TEST(UndoStack, ACommandThatRaisesLeavesTheStackAsItWas) {
   EXPECT_EQ(v, 0);
 }
 
-TEST(UndoStack, TheCleanMarkComesBackOnlyWhileItsStateCanBeReached) {
+TEST(UndoStack, TheCleanMarkComesBackWhileReachableAndChangesNeverMergeAcrossIt) {
   int v = 0;
   UndoStack s;
-  EXPECT_TRUE(s.IsClean());
-  s.Push(std::make_unique<Add>(v, 1));
-  EXPECT_FALSE(s.IsClean());
-  s.SetClean();  // saved here
-  s.Push(std::make_unique<Add>(v, 2));
+  s.Push(std::make_unique<Add>(v, 1, 1));
+  s.Push(std::make_unique<Add>(v, 2, 1));  // merged into the first
+  EXPECT_EQ(s.Count(), 1u);
+  s.SetClean();                            // saved here
+  s.Push(std::make_unique<Add>(v, 4, 1));  // would merge, but the top is the saved state
+  EXPECT_EQ(s.Count(), 2u);
   s.Undo();
   EXPECT_TRUE(s.IsClean());
   s.Undo();
+  EXPECT_EQ(v, 0);
   EXPECT_FALSE(s.IsClean());
-  s.Push(std::make_unique<Add>(v, 3));  // the saved state is dropped
+  s.Push(std::make_unique<Add>(v, 8));  // the saved state is dropped for good
   s.Undo();
   EXPECT_FALSE(s.IsClean());
   s.Clear();
   EXPECT_TRUE(s.IsClean());
-}
-
-TEST(UndoStack, MergedChangesGoBackTogetherButNeverAcrossTheSavedState) {
-  int v = 0;
-  UndoStack s;
-  s.Push(std::make_unique<Add>(v, 1, 1));
-  s.Push(std::make_unique<Add>(v, 2, 1));
-  s.Push(std::make_unique<Add>(v, 4, 2));
-  EXPECT_EQ(s.Count(), 2u);
-  s.SetClean();
-  s.Push(std::make_unique<Add>(v, 8, 2));  // would merge, but the top is the saved state
-  EXPECT_EQ(s.Count(), 3u);
-  s.Undo();
-  EXPECT_TRUE(s.IsClean());
-  s.Undo();
-  s.Undo();
-  EXPECT_EQ(v, 0);
 }
 
 }  // namespace
