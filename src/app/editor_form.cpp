@@ -59,6 +59,7 @@ void TEditorForm::BuildMenus() {
       Sheet().ClearData();
     }
     viewer_->RaiseEvent(veColumns);
+    ClearUndo();
     SheetEdited();
   });
   connect(AddAction(file, "aOpen", "Открыть...", QKeySequence::Open), &QAction::triggered, this,
@@ -166,6 +167,7 @@ bool TEditorForm::OpenFile(const std::string& path) {
   viewer_->Refresh();  // takes the loaded rows as they are, so no append scrolling follows
   viewer_->SyncRange();
   viewer_->SetViewTop(viewer_->SheetFirst());
+  ClearUndo();
   UpdateTitle();
   UpdateActions();
   return true;

@@ -74,6 +74,7 @@ TMainForm::TMainForm(AppEnvironment& env, AppMode mode, Settings& settings,
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FinishConstruction() {
+  BuildEditMenu();
   BuildCommonMenus();
   SetHints();
   UpdateTitle();
@@ -88,6 +89,7 @@ void TMainForm::FinishConstruction() {
   for (QAction* a : findChildren<QAction*>())
     connect(a, &QAction::triggered, this, [this] {
       UpdateActions();
+      UpdateEditActions();
       UpdateTitle();
     });
   UpdateActions();
@@ -244,6 +246,7 @@ void TMainForm::Idle() {
   FollowSheetArgument();
   viewer_->Refresh();
   UpdateActions();
+  UpdateEditActions();
   UpdatePrintActions();
   if (viewer_tools_) viewer_tools_->UpdateState();
   const QString cursor = QString::fromStdString(CursorDescription(*viewer_));
@@ -400,6 +403,7 @@ void TMainForm::CloseDown() {
   if (settings_saved_) return;
   settings_saved_ = true;
   if (idle_timer_) idle_timer_->stop();  // the core objects go next, and may pump events meanwhile
+  CloseEditTracks();
   main_.Maximized = isMaximized();
   QRect r = normalGeometry();
   main_.Left = r.left(), main_.Top = r.top(), main_.Width = r.width(), main_.Height = r.height();

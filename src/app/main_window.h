@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/main_settings.h"
 #include "app/plugin_loader.h"
+#include "support/undo_stack.h"
 #include "viewer/print_output.h"
 
 class QAction;
@@ -23,6 +24,7 @@ class Settings;
 class TLogger;
 class TLogSheet;
 class TLogViewer;
+class TEditTracksForm;
 class TLogViewerInspector;
 class TViewerToolBar;
 class WindowQuestions;
@@ -52,6 +54,11 @@ class TMainForm : public QMainWindow {
   virtual void Idle();
   // Waits for the background saves.
   virtual void WaitForSaves() = 0;
+  // The changes of the sheet and its tablet that "Отменить" takes back
+  // (main_window_edit.cpp).
+  UndoStack& Undo() { return undo_; }
+  // "Редактирование данных" (null until first shown).
+  TEditTracksForm* EditTracksForm() const { return edit_tracks_; }
 
  protected:
   TMainForm(AppEnvironment& env, AppMode mode, Settings& settings, WindowQuestions& questions,
@@ -102,6 +109,10 @@ class TMainForm : public QMainWindow {
   virtual void SetupApplied() {}
   // The user changed the sheet's data (a track moved, samples edited).
   virtual void SheetEdited() {}
+  // Something records into the sheet: it may not be edited by hand.
+  virtual bool SheetRecording() const { return false; }
+  // The sheet was replaced or emptied: nothing to undo, the data editor anew.
+  void ClearUndo();
   // A file dialog's folder: the setting `key` when it names a folder, else the
   // research root.
   std::string DialogFolder(const char* key) const;
@@ -136,6 +147,12 @@ class TMainForm : public QMainWindow {
   void PrintSheet();
   void PreviewSheet();
   void UpdatePrintActions();
+  // The "Правка" menu (main_window_edit.cpp).
+  void BuildEditMenu();
+  void UpdateEditActions();
+  void ShowEditTracks();
+  void MarkerAtCursor(bool add);
+  void CloseEditTracks();
   RenderWarning PrintWarning();
 
   bool event(QEvent* event) override;
@@ -149,6 +166,9 @@ class TMainForm : public QMainWindow {
   QComboBox* layouts_combo_ = nullptr;
   QMenu* tools_menu_ = nullptr;
   bool settings_saved_ = false;
+  UndoStack undo_;
+  TEditTracksForm* edit_tracks_ = nullptr;  // a child window; freed in CloseDown
+  bool was_recording_ = false;
 };
 
 }  // namespace kest

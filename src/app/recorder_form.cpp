@@ -242,6 +242,8 @@ void TRecorderForm::BuildRecordingMenu(QMenu* rec) {
           });
 }
 
+bool TRecorderForm::SheetRecording() const { return recorder_->State().Recording; }
+
 void TRecorderForm::UpdateActions() {
   const RecorderState s = recorder_->State();
   for (const char* name : {"RecordTime", "RecordDepthUp", "RecordDepthDown"})

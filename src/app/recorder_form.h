@@ -54,6 +54,7 @@ class TRecorderForm : public TMainForm {
   TLogger* PlugInLogger() override;
   void BeforePlugIn() override;
   void SetupApplied() override;
+  bool SheetRecording() const override;
 
  private:
   void BuildMenus();

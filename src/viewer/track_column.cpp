@@ -23,6 +23,11 @@ void TTrackColumn::SetParameter(const std::string& parameter) {
   Changed();
 }
 
+void TTrackColumn::SetMarkers(std::vector<TVisualGadget> markers) {
+  markers_ = std::move(markers);
+  Changed();
+}
+
 void TTrackColumn::SetNumber(int32_t number) {
   if (number < 0) return;
   number_ = number;
@@ -76,8 +81,8 @@ void TTrackColumn::PaintData(TCanvas& canvas, int32_t first_arg, int32_t last_ar
   const int64_t first =
       std::max<int64_t>(Trunc((static_cast<double>(first_arg) - track->Origin()) / step), 0);
   const int64_t offset = step * first + track->Origin() - Viewer()->ViewTop();
-  const int64_t count = std::min<int64_t>(Trunc((static_cast<double>(last_arg) - first_arg) / step) + 2,
-                                          track->Count() - first);
+  const int64_t count = std::min<int64_t>(
+      Trunc((static_cast<double>(last_arg) - first_arg) / step) + 2, track->Count() - first);
   if (count < 2) return;
   // A band wholly outside the view draws nothing (labels would be pulled into it).
   if (last_arg < Viewer()->ViewTop() ||

@@ -41,6 +41,8 @@ class TTrackColumn : public TColorColumn {
   void SetMarkersSorted(bool sorted) { sorted_ = sorted; }
   // A tick on the sample nearest `argument` of the linked track.
   void AddMarker(int32_t argument, uint8_t kind = 1);
+  // Replaces the markers as they are (taking an addition or a removal back).
+  void SetMarkers(std::vector<TVisualGadget> markers);
 
   void LinkTrack() override;
   void PaintData(TCanvas& canvas, int32_t first_arg, int32_t last_arg) override;

@@ -195,6 +195,7 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
     EXPECT_TRUE(r.window->Action("RecordDepthDown")->isChecked());
     EXPECT_FALSE(r.window->Action("RecordTime")->isEnabled());
     EXPECT_FALSE(r.window->Viewer()->Interactive());
+    EXPECT_FALSE(r.window->Action("EditTracks")->isEnabled());  // no hand edits while recording
     int32_t start = r.window->Session().LastDepth();
     r.simulator->SetSpeed(36000);
     ASSERT_TRUE(
@@ -216,6 +217,7 @@ TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesI
     EXPECT_FALSE(r.window->Session().Recording());
     r.window->WaitForSaves();
     r.window->Idle();
+    EXPECT_TRUE(r.window->Action("EditTracks")->isEnabled());
     ASSERT_EQ(r.answers.Saved.size(), 1u);
     fs::path research = fs::path(r.answers.Saved[0]).parent_path();
     EXPECT_EQ(fs::path(r.answers.Saved[0]).filename(), "001.ls");
