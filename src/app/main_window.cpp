@@ -33,6 +33,7 @@
 #include "support/rounding.h"
 #include "support/settings.h"
 #include "support/stream.h"
+#include "viewer/column_commands.h"
 #include "viewer/inspector_window.h"
 #include "viewer/log_viewer.h"
 #include "viewer/track_column.h"
@@ -109,6 +110,11 @@ QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& capt
 
 QAction* TMainForm::Action(const char* name) const { return findChild<QAction*>(name); }
 
+void TMainForm::ColumnsChanged(std::string before, std::string text) {
+  // Recorded for "Отменить": the tablet as it was is loaded back.
+  Try([&] { undo_.Push(ColumnsChange(*viewer_, std::move(before), std::move(text))); });
+}
+
 void TMainForm::BuildViewerToolBar() {
   // The recorder's own bar fills a row: the tablet's tools start the next.
   if (mode_ == AppMode::amRecorder) addToolBarBreak();
@@ -116,6 +122,9 @@ void TMainForm::BuildViewerToolBar() {
   bar->setObjectName("tbViewer");
   bar->setIconSize(QSize(22, 22));
   viewer_tools_ = std::make_unique<TViewerToolBar>(bar, viewer_.get(), nullptr);
+  viewer_tools_->SetOnColumnsChanged([this](std::string before, std::string text) {
+    ColumnsChanged(std::move(before), std::move(text));
+  });
   main_.Toolbars["tbViewer"] = {};
 }
 
@@ -260,6 +269,9 @@ void TMainForm::DeferredStart(const std::string&) {
   inspector_ = std::make_unique<TLogViewerInspector>(this, mode_ == AppMode::amEditor);
   inspector_->SetViewer(viewer_.get());
   viewer_tools_->Action(ViewerCommand::ShowInspector)->SetInspector(inspector_.get());
+  inspector_->OnColumnsChanged = [this](std::string before, std::string text) {
+    ColumnsChanged(std::move(before), std::move(text));
+  };
 }
 
 // ---------------------------------------------------------------------------------

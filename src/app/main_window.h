@@ -136,6 +136,7 @@ class TMainForm : public QMainWindow {
   void BuildCommonMenus();
   void BuildStatusBar();
   void BuildViewerToolBar();
+  void ColumnsChanged(std::string before, std::string text);
   void FollowSheetArgument();
   void SetHints();
   void ChooseLayout(const std::string& name);

@@ -17,6 +17,7 @@
 
 #include "support/diagnostic_log.h"
 #include "viewer/column_class_list.h"
+#include "viewer/column_commands.h"
 #include "viewer/column_glyphs.h"
 #include "viewer/log_viewer.h"
 
@@ -209,7 +210,11 @@ TLogViewerInspector::TLogViewerInspector(QWidget* parent, bool editor_mode)
     kinds_->addAction(a);
     const std::string name = c.Name;
     connect(a, &QAction::triggered, this, [this, name] {
+      TLogViewerCore* viewer = model_.Viewer();
+      std::string before = viewer ? LayoutSnapshot(*viewer) : std::string();
       model_.ChangeKind(name);
+      if (viewer && OnColumnsChanged && LayoutSnapshot(*viewer) != before)
+        OnColumnsChanged(std::move(before), "Вид колонки");
       UpdateKinds();  // a refused change leaves the old kind pressed
     });
   }

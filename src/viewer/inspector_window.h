@@ -2,6 +2,8 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "viewer/inspector_model.h"
@@ -30,6 +32,9 @@ class TLogViewerInspector : public QWidget {
   void SetViewer(TLogViewer* viewer);
   TLogViewer* Viewer() const { return viewer_; }
   void ShowColumn(TLogViewerColumn* column);
+  // Told when a kind button remade the focused column, with the layout before it
+  // (the window records it for "Отменить").
+  std::function<void(std::string before, std::string text)> OnColumnsChanged;
 
   const TInspectorModel& Model() const { return model_; }
   QTableWidget* Grid() const { return grid_; }

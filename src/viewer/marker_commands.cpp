@@ -14,18 +14,12 @@ namespace kest {
 
 namespace {
 
-bool InTree(const TLogViewerColumn* column, const TLogViewerColumn* target) {
-  for (const TLogViewerColumn* c = column; c; c = c->RLink())
-    if (c == target || InTree(c->LSon(), target)) return true;
-  return false;
-}
-
 class MarkersChange : public UndoCommand {
  public:
   MarkersChange(TTrackColumn& column, std::vector<TVisualGadget> before,
                 std::vector<TVisualGadget> after, std::string text)
       : viewer_(column.Viewer()),
-        column_(&column),
+        column_(column.Name()),
         before_(std::move(before)),
         after_(std::move(after)),
         text_(std::move(text)) {}
@@ -36,13 +30,16 @@ class MarkersChange : public UndoCommand {
   bool ChangesSheet() const override { return false; }  // markers are not saved in logs
 
  private:
+  // The column is found by its name each time: a tablet whose columns were
+  // rebuilt since (a layout loaded, a column change undone) holds other objects.
   void Set(const std::vector<TVisualGadget>& markers) {
-    if (!viewer_ || !InTree(viewer_->RootColumn(), column_)) return;
-    column_->SetMarkers(markers);
+    if (!viewer_) return;
+    if (auto* column = dynamic_cast<TTrackColumn*>(viewer_->FindColumn(column_)))
+      column->SetMarkers(markers);
   }
 
   TLogViewerCore* viewer_;
-  TTrackColumn* column_;
+  std::string column_;
   std::vector<TVisualGadget> before_, after_;
   std::string text_;
 };

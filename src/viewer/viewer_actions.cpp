@@ -5,6 +5,7 @@
 #include <QToolBar>
 
 #include "support/diagnostic_log.h"
+#include "viewer/column_commands.h"
 #include "viewer/log_viewer.h"
 
 namespace kest {
@@ -46,10 +47,19 @@ void TLogViewerAction::Execute() {
     } else {
       v->ShowInspector();
     }
+  } else if (ChangesColumns(command_)) {
+    std::string before = LayoutSnapshot(*v);
+    RunCommand(*v, command_);
+    if (OnColumnsChanged) OnColumnsChanged(std::move(before), InfoOf(command_).Hint);
   } else {
     RunCommand(*v, command_);
   }
   UpdateState();
+}
+
+void TViewerToolBar::SetOnColumnsChanged(
+    const std::function<void(std::string, std::string)>& handler) {
+  for (TLogViewerAction* a : actions_) a->OnColumnsChanged = handler;
 }
 
 TLogViewerAction* CreateViewerAction(const std::string& class_name, QObject* owner) {

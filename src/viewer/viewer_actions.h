@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QPointer>
+#include <functional>
 #include <string>
 
 #include "viewer/viewer_commands.h"
@@ -28,6 +29,9 @@ class TLogViewerAction : public QAction {
   void SetInspector(QWidget* inspector) { inspector_ = inspector; }
   // Enabled and checked from the tablet's state now.
   void UpdateState();
+  // Told of every change of the columns the action made, with the layout before it
+  // and the action's hint (the window records it for "Отменить").
+  std::function<void(std::string before, std::string text)> OnColumnsChanged;
 
  private:
   void Execute();
@@ -68,6 +72,8 @@ class TViewerToolBar : private TLVLink {
   void UpdateState();
   TLogViewerAction* Action(ViewerCommand command) const;
   TLogViewerScaleCombo* Combo() const { return combo_; }
+  // See TLogViewerAction::OnColumnsChanged; given to every action of the bar.
+  void SetOnColumnsChanged(const std::function<void(std::string, std::string)>& handler);
 
  private:
   void ViewerChanged(TLogViewerEvents) override { UpdateState(); }

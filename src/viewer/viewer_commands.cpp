@@ -43,6 +43,19 @@ bool CommandOfClass(const std::string& class_name, ViewerCommand& command) {
   return false;
 }
 
+bool ChangesColumns(ViewerCommand command) {
+  switch (command) {
+    case ViewerCommand::CreateColumnBelow:
+    case ViewerCommand::CreateColumnBefore:
+    case ViewerCommand::CreateColumnAfter:
+    case ViewerCommand::DeleteColumn:
+    case ViewerCommand::Clear:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool CommandEnabled(const TLogViewerCore* viewer, ViewerCommand command) {
   if (!viewer) return false;
   const TLogViewerCore& v = *viewer;

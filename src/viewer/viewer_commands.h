@@ -32,6 +32,9 @@ const ViewerCommandInfo& InfoOf(ViewerCommand command);
 // The command of a class name ("TLogViewerIncVScale"); false for another name.
 bool CommandOfClass(const std::string& class_name, ViewerCommand& command);
 
+// The commands that add or remove columns.
+bool ChangesColumns(ViewerCommand command);
+
 // Whether the command can run on `viewer` (null: never). ShowInspector depends on
 // the window alone and is always true here.
 bool CommandEnabled(const TLogViewerCore* viewer, ViewerCommand command);

@@ -83,6 +83,22 @@ TEST_F(TabletTools, TheToolBarBuildsATabletFromNothing) {
   Tool("TLogViewerCreateColumnAfter")->trigger();
   EXPECT_EQ(v.ColumnCount(), 2);
   EXPECT_EQ(v.Column(0)->RelativeWidth(), 500);
+  // Every change of the columns can be taken back and done again.
+  ASSERT_TRUE(editor->Undo().CanUndo());
+  EXPECT_EQ(editor->Undo().UndoText(), "Создать колонку справа");
+  editor->Undo().Undo();
+  EXPECT_EQ(v.ColumnCount(), 1);
+  EXPECT_EQ(v.Column(0)->RelativeWidth(), 1000);
+  editor->Undo().Redo();
+  EXPECT_EQ(v.ColumnCount(), 2);
+  editor->Undo().Undo();
+  editor->Undo().Undo();
+  EXPECT_EQ(v.ColumnCount(), 0);
+  editor->Undo().Redo();
+  editor->Undo().Redo();
+  ASSERT_EQ(v.ColumnCount(), 2);
+  v.SetFocusedColumn(v.Column(0));
+  EXPECT_FALSE(editor->windowTitle().endsWith("*"));  // the log itself is unchanged
   Tool("TLogViewerHandDrag")->trigger();
   editor->Idle();
   EXPECT_TRUE(v.HandDrag());

@@ -44,7 +44,9 @@ TEST(InspectorWindow, ShowsTheFocusedGraphicsColumnAndEditsIt) {
   const auto actions = inspector.ToolBar()->actions();
   ASSERT_EQ(actions.size(), 5);
   EXPECT_TRUE(actions[0]->isChecked());
-  EXPECT_EQ(actions[1]->toolTip(), QString::fromUtf8("Текст"));
+  EXPECT_EQ(actions[1]->text(), QString::fromUtf8("Текст"));
+  // The hint says that the button remakes the column.
+  EXPECT_TRUE(actions[1]->toolTip().startsWith(QString::fromUtf8("Сделать колонку такой: Текст")));
 
   // "Нижняя граница" (row 6) at 10, not below "Верхняя граница": refused, and the
   // drop-down shows the old value again.
