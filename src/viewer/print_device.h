@@ -36,6 +36,15 @@ class HeadLineBlock {
   int rows_ = 0;
 };
 
+// The head line of a print of `viewer` with `settings` on a device of `geometry`
+// (`layout_device` lays the text out at that resolution): null when the settings
+// name none or the viewer has no sheet.
+std::unique_ptr<HeadLineBlock> MakeHeadLine(const TLogViewerCore& viewer,
+                                            const PrintSettings& settings,
+                                            const PrintDevice& geometry,
+                                            QPaintDevice& layout_device,
+                                            const RenderWarning& warning);
+
 // The message shown when the head line fails.
 inline constexpr const char* kHeadLineError = "Ошибка при выводе шапки.";
 

@@ -56,11 +56,6 @@ class StreamDevice : public QIODevice {
 
 int64_t Dpm(int dpi) { return std::llround(dpi / 0.0254); }
 
-const StringList& SheetParams(const TLogViewerCore& viewer) {
-  static const StringList kNone;
-  return viewer.Sheet() ? viewer.Sheet()->Params() : kNone;
-}
-
 }  // namespace
 
 std::optional<PaperSize> ParsePaperSize(std::string_view text) {
@@ -111,15 +106,21 @@ void HeadLineBlock::Draw(QPainter& painter, int left, const QRect& clip) const {
   painter.restore();
 }
 
+std::unique_ptr<HeadLineBlock> MakeHeadLine(const TLogViewerCore& viewer,
+                                            const PrintSettings& settings,
+                                            const PrintDevice& geometry,
+                                            QPaintDevice& layout_device,
+                                            const RenderWarning& warning) {
+  if (settings.HeadLine.empty() || !viewer.Sheet()) return nullptr;
+  return std::make_unique<HeadLineBlock>(settings.HeadLine, viewer.Sheet()->Params(), layout_device,
+                                         geometry.Dpi, ContentFor(settings, geometry).Width,
+                                         warning);
+}
+
 int PrintOnDevice(QPagedPaintDevice& device, TLogViewerCore& viewer, const PrintSettings& settings,
                   bool monochrome, const RenderProgress& progress, const RenderWarning& warning) {
   const PrintDevice geometry{device.logicalDpiX(), device.width(), device.height()};
-  std::unique_ptr<HeadLineBlock> head;
-  if (!settings.HeadLine.empty() && viewer.Sheet()) {
-    head = std::make_unique<HeadLineBlock>(settings.HeadLine, SheetParams(viewer), device,
-                                           geometry.Dpi, ContentFor(settings, geometry).Width,
-                                           warning);
-  }
+  const auto head = MakeHeadLine(viewer, settings, geometry, device, warning);
   TLogPrint print(viewer, settings, monochrome, geometry, head ? head->Rows() : 0);
   QPainter painter;
   if (!painter.begin(&device))
@@ -174,12 +175,7 @@ int RenderPng(TLogViewerCore& viewer, const RenderOptions& options, const std::s
   QImage probe(1, 1, QImage::Format_RGB32);
   probe.setDotsPerMeterX(static_cast<int>(Dpm(dpi)));
   probe.setDotsPerMeterY(static_cast<int>(Dpm(dpi)));
-  std::unique_ptr<HeadLineBlock> head;
-  if (!options.Settings.HeadLine.empty() && viewer.Sheet()) {
-    head =
-        std::make_unique<HeadLineBlock>(options.Settings.HeadLine, SheetParams(viewer), probe, dpi,
-                                        ContentFor(options.Settings, geometry).Width, warning);
-  }
+  const auto head = MakeHeadLine(viewer, options.Settings, geometry, probe, warning);
   TLogPrint print(viewer, options.Settings, options.Monochrome, geometry, head ? head->Rows() : 0);
   const int64_t total = print.UsedRows();
   if (total > 0x7FFFFFFF)

@@ -63,11 +63,7 @@ TPrintPreviewDlg::TPrintPreviewDlg(TLogViewerCore& viewer, const PrintSettings& 
   const int dpm = static_cast<int>(std::lround(device.Dpi / 0.0254));
   probe_.setDotsPerMeterX(dpm);
   probe_.setDotsPerMeterY(dpm);
-  if (!settings.HeadLine.empty() && viewer.Sheet()) {
-    head_ =
-        std::make_unique<HeadLineBlock>(settings.HeadLine, viewer.Sheet()->Params(), probe_,
-                                        device.Dpi, ContentFor(settings, device_).Width, warning);
-  }
+  head_ = MakeHeadLine(viewer, settings, device_, probe_, warning);
 
   auto* tools = new QToolBar(this);
   auto* group = new QActionGroup(this);
