@@ -42,8 +42,8 @@ constexpr const char* kSettingsGroup = "Settings";
 
 }  // namespace
 
-RecordingSession::RecordingSession(TLogger& logger, Research& research, SessionHost& host, Clock& clock,
-                                   std::string crash_file, LocalTimeFn now)
+RecordingSession::RecordingSession(TLogger& logger, Research& research, SessionHost& host,
+                                   Clock& clock, std::string crash_file, LocalTimeFn now)
     : logger_(logger),
       research_(research),
       host_(host),
@@ -93,13 +93,15 @@ bool RecordingSession::LoadSettings(const Settings& s) {
     return true;
   };
   std::string research;
-  bool complete = number(kMainForm, "MLArea", MLArea) && number(kMainForm, "MLStep", MLStep) &&
-                  number(kMainForm, "MLStep2", MLStep2) && number(kMainForm, "MLSubStep", MLSubStep) &&
-                  number(kMainForm, "MLOffset2", MLOffset2) && number(kMainForm, "MLPos2", MLPos2) &&
-                  number(kMainForm, "RecordStep", RecordStep);
+  bool complete =
+      number(kMainForm, "MLArea", MLArea) && number(kMainForm, "MLStep", MLStep) &&
+      number(kMainForm, "MLStep2", MLStep2) && number(kMainForm, "MLSubStep", MLSubStep) &&
+      number(kMainForm, "MLOffset2", MLOffset2) && number(kMainForm, "MLPos2", MLPos2) &&
+      number(kMainForm, "RecordStep", RecordStep);
   if (complete) {
     research = s.GetString(kMainForm, "ResearchDir");
-    if (!research.empty() && !std::filesystem::is_directory(research_.Base() + "/" + research)) research.clear();
+    if (!research.empty() && !std::filesystem::is_directory(research_.Base() + "/" + research))
+      research.clear();
   }
   if (RecordStep != 10 && RecordStep != 100 && RecordStep != 200) RecordStep = 10;
   try {
@@ -109,7 +111,8 @@ bool RecordingSession::LoadSettings(const Settings& s) {
     research_.Open("");
   }
 
-  bool set_up = s.Contains(kSettingsGroup, "Setted") && number(kSettingsGroup, "SaveFiles", SaveFiles);
+  bool set_up =
+      s.Contains(kSettingsGroup, "Setted") && number(kSettingsGroup, "SaveFiles", SaveFiles);
   if (auto null_value = s.Value(kSettingsGroup, "NullValue"); null_value && ParseFloat(*null_value))
     NullValue = *null_value;
   int32_t delay = 0;
@@ -120,11 +123,11 @@ bool RecordingSession::LoadSettings(const Settings& s) {
       Diag().Error(e.what());
     }
     int32_t minutes = 0;
-    if (number(kSettingsGroup, "AutoSave", minutes)) SetAutoSaveInterval(int64_t{std::max(minutes, 0)} * 60000);
+    if (number(kSettingsGroup, "AutoSave", minutes))
+      SetAutoSaveInterval(int64_t{std::max(minutes, 0)} * 60000);
   }
   return set_up;
 }
-
 
 void RecordingSession::SaveSettings(Settings& s) const {
   s.SetInt(kMainForm, "RecordStep", RecordStep);
@@ -296,13 +299,17 @@ void RecordingSession::OnDepth() {
   if (record_mode_ != rmDepthDown && record_mode_ != rmDepthUp) return;
   int64_t d = RoundHalfEven(depth->Value * 1000.0);
   while (d >= int64_t{last_depth_} + RecordStep) {
-    if (record_mode_ == rmDepthDown) TakeSample();
-    else DropRow();
+    if (record_mode_ == rmDepthDown)
+      TakeSample();
+    else
+      DropRow();
     last_depth_ += RecordStep;
   }
   while (int64_t{last_depth_} - RecordStep >= d) {
-    if (record_mode_ == rmDepthDown) DropRow();
-    else TakeSample();
+    if (record_mode_ == rmDepthDown)
+      DropRow();
+    else
+      TakeSample();
     last_depth_ -= RecordStep;
   }
 }
@@ -350,7 +357,8 @@ void RecordingSession::Perforation() {
     SheetLock lock(lsSave);
     for (const Recorded& r : recorded_) {
       const std::string& name = r.track->Parameter();
-      bool repeat = (name == "MAG-LABEL" || name == "TIME" || name == "DEPTH") && r.track->Count() > 0;
+      bool repeat =
+          (name == "MAG-LABEL" || name == "TIME" || name == "DEPTH") && r.track->Count() > 0;
       r.track->Append(repeat ? r.track->Sample(r.track->Ascending() ? r.track->Count() - 1 : 0)
                              : kPerforationValue);
     }
@@ -431,9 +439,12 @@ std::string RecordingSession::ProposeDescription(uint8_t old_mode) {
       int64_t seconds = RoundHalfEven((int64_t{lsSave.End()} - lsSave.Start()) / 1000.0);
       return "Регистрация на точке (" + std::to_string(seconds) + ")";
     }
-    case rmDepthDown: return "Спуск " + FormatFixed(low, 2) + " - " + FormatFixed(high, 2);
-    case rmDepthUp: return "Подъем " + FormatFixed(high, 2) + " - " + FormatFixed(low, 2);
-    default: return {};
+    case rmDepthDown:
+      return "Спуск " + FormatFixed(low, 2) + " - " + FormatFixed(high, 2);
+    case rmDepthUp:
+      return "Подъем " + FormatFixed(high, 2) + " - " + FormatFixed(low, 2);
+    default:
+      return {};
   }
 }
 
@@ -497,7 +508,7 @@ void RecordingSession::SetAutoSaveInterval(int64_t ms) {
 
 void RecordingSession::AutoSave() {
   if (!Recording() || recorded_.empty()) return;
-  int32_t factor = record_mode_ == rmTime ? kTimeCrashStride : kDepthCrashStride;
+  const int32_t factor = kCrashStride;
   int32_t rows = INT32_MAX;
   for (const Recorded& r : recorded_) rows = std::min(rows, r.track->Count());
   if (rows == 0) return;

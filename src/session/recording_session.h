@@ -41,8 +41,10 @@ class RecordingSession {
   static constexpr const char* kTitle = "Регистратор";
   static constexpr const char* kNullTrackValueName = "NullValue";
   static constexpr float kPerforationValue = -99.99f;
-  static constexpr int32_t kTimeCrashStride = 10;
-  static constexpr int32_t kDepthCrashStride = 5;
+  // Every recorded row goes into the crash file: a recovered recording has all its
+  // samples. The file carries the stride per track, so files written with a larger
+  // one (older versions kept every 10th time row, every 5th depth row) still load.
+  static constexpr int32_t kCrashStride = 1;
 
   // `crash_file`: where the rows of the recording in progress are auto-saved.
   RecordingSession(TLogger& logger, Research& research, SessionHost& host, Clock& clock,

@@ -50,7 +50,8 @@ TEST_F(SessionRules, GoingDownAddsARowPerStepCrossedAndGoingBackTakesThemAway) {
   EXPECT_EQ(session->LastDepth(), 800);
   MoveTo(0.920);
   EXPECT_EQ(RowDepths(), (std::vector<int32_t>{900}));
-  for (int i = 0; i < session->Sheet().Count(); ++i) EXPECT_EQ(session->Sheet().Tracks(i)->Count(), 1);
+  for (int i = 0; i < session->Sheet().Count(); ++i)
+    EXPECT_EQ(session->Sheet().Tracks(i)->Count(), 1);
 }
 
 TEST_F(SessionRules, GoingUpAddsRowsAtTheFrontAndGoingDownTakesThemAway) {
@@ -74,7 +75,8 @@ TEST_F(SessionRules, ADepthRecordingStartsOnTheStepGridNearestTheTool) {
   MoveTo(123.601);
   EXPECT_EQ(RowDepths(), (std::vector<int32_t>{123600}));
   EXPECT_EQ(session->Sheet().Params().Value("StartTime"), "07.03.2024");
-  EXPECT_EQ(session->Sheet().Comments().Value("Прибор"), "ТЕЛЕМЕТРИЯ №0 + ГК-НК №0 + ТМ №0 + КАВЕРНОМЕР №0");
+  EXPECT_EQ(session->Sheet().Comments().Value("Прибор"),
+            "ТЕЛЕМЕТРИЯ №0 + ГК-НК №0 + ТМ №0 + КАВЕРНОМЕР №0");
 }
 
 TEST_F(SessionRules, LabelsCorrectTheDepthOnTheirGrid) {
