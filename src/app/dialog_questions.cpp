@@ -10,6 +10,7 @@
 #include "app/recorder_dialogs.h"
 #include "app/research_params_dialog.h"
 #include "app/tool_selection_dialog.h"
+#include "app/wav_player.h"
 
 namespace kest {
 
@@ -56,7 +57,18 @@ void DialogQuestions::ShowError(const std::string& message) {
   QMessageBox::critical(window_, "Ошибка", QString::fromUtf8(message.c_str()));
 }
 
+DialogQuestions::DialogQuestions(AppEnvironment& env, Settings& settings, Clock& clock,
+                                 std::string mode_key)
+    : env_(env), settings_(settings), clock_(clock), mode_key_(std::move(mode_key)) {}
+
+DialogQuestions::~DialogQuestions() = default;
+
 void DialogQuestions::Beep() { QApplication::beep(); }
+
+void DialogQuestions::PlaySound(const std::string& path) {
+  if (!player_) player_ = std::make_unique<WavPlayer>([] { QApplication::beep(); });
+  player_->Play(path);
+}
 
 std::string DialogQuestions::AskOpenFile(const std::string& title, const std::string& dir,
                                          const std::string& mask) {

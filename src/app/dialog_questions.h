@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/window_questions.h"
@@ -11,13 +12,14 @@ namespace kest {
 class AppEnvironment;
 class Clock;
 class Settings;
+class WavPlayer;
 
 // The windows' questions as the desktop program asks them: message boxes, input
 // boxes, file dialogs and the recorder's dialogs, over the window set with SetWindow.
 class DialogQuestions : public WindowQuestions {
  public:
-  DialogQuestions(AppEnvironment& env, Settings& settings, Clock& clock, std::string mode_key)
-      : env_(env), settings_(settings), clock_(clock), mode_key_(std::move(mode_key)) {}
+  DialogQuestions(AppEnvironment& env, Settings& settings, Clock& clock, std::string mode_key);
+  ~DialogQuestions() override;
   void SetWindow(QWidget* window) { window_ = window; }
 
   bool AskText(const std::string& title, const std::string& prompt, std::string& text) override;
@@ -35,6 +37,7 @@ class DialogQuestions : public WindowQuestions {
   bool AskResearch(std::string& name, StringList& params) override;
   bool AskSamplerCurrent(int& milliamps) override;
   int Exec(QDialog& dialog) override;
+  void PlaySound(const std::string& path) override;
 
  private:
   AppEnvironment& env_;
@@ -42,6 +45,7 @@ class DialogQuestions : public WindowQuestions {
   Clock& clock_;
   std::string mode_key_;
   QWidget* window_ = nullptr;
+  std::unique_ptr<WavPlayer> player_;
 };
 
 }  // namespace kest

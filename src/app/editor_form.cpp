@@ -37,6 +37,7 @@ TEditorForm::TEditorForm(AppEnvironment& env, Settings& settings, WindowQuestion
   progress_->setMaximumWidth(160);
   progress_->hide();
   statusBar()->addPermanentWidget(progress_);
+  PlaceOnMainWindow(document_->Sheet());
   viewer_->SetSheet(&document_->Sheet());
   viewer_->SetInteractive(true);
   BuildMenus();

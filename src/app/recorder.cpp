@@ -25,6 +25,7 @@ Recorder::Recorder(LoggerHost& host, Clock& clock, Settings& settings,
   session_ =
       std::make_unique<RecordingSession>(*logger_, *research_, ui, clock, folders_.CrashFile);
   session_->RecordStep = 10;
+  PlaceOnMainWindow(session_->Sheet());
   document_ = std::make_unique<LogDocument>(session_->Sheet());
 }
 
@@ -128,6 +129,11 @@ void Recorder::StartRecording(uint8_t mode) {
 std::string Recorder::Stop() { return session_->Stop(); }
 
 void Recorder::StartResearch(const std::string& name, const StringList& params) {
+  {
+    // A new research starts the sheet's parameters afresh; its own are added at Stop.
+    SheetLock lock(session_->Sheet());
+    session_->Sheet().Params().Clear();
+  }
   research_->ResearchParams = params;
   research_->Start(name);
 }

@@ -1,9 +1,5 @@
 #include "app/recorder_dialogs.h"
 
-#include "app/dialog_size.h"
-
-#include "support/clock.h"
-
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -17,14 +13,15 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
-
 #include <cmath>
 
+#include "app/dialog_size.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
 #include "link/logger_data_source.h"
 #include "link/logger_item.h"
 #include "session/recording_session.h"
+#include "support/clock.h"
 #include "support/errors.h"
 #include "support/number_text.h"
 
@@ -115,7 +112,8 @@ void TTopPanel::showEvent(QShowEvent* event) {
   lSpeed->setText("0");
   if (!source_->Logger()) {
     source_->SetLogger(&logger_);
-    for (TLoggerChannelItem* item : {lciDepth.get(), lciSpeed.get()}) item->SetDataSource(source_.get());
+    for (TLoggerChannelItem* item : {lciDepth.get(), lciSpeed.get()})
+      item->SetDataSource(source_.get());
     lsimaglabel->SetDataSource(source_.get());
   }
   Refresh();
@@ -136,17 +134,20 @@ void TTopPanel::ShowLabel(bool green) {
   p.setColor(QPalette::Window, green ? QColor(0, 200, 0) : QColor(220, 0, 0));
   pLabel->setPalette(p);
   label_until_ = clock_.NowMs() + 500;
+  if (OnLabelSound) OnLabelSound();
 }
 
 QString TTopPanel::DepthText() const { return lDepth->text(); }
 QString TTopPanel::SpeedText() const { return lSpeed->text(); }
-bool TTopPanel::LabelLit() const { return pLabel->palette().color(QPalette::Window) != palette().color(QPalette::Window); }
+bool TTopPanel::LabelLit() const {
+  return pLabel->palette().color(QPalette::Window) != palette().color(QPalette::Window);
+}
 
 // ---------------------------------------------------------------------------------
 // Depth dialog
 
-TDepthSetDlg::TDepthSetDlg(TLogger& logger, RecordingSession& session, Settings& settings, std::string mode_key,
-                           QWidget* parent)
+TDepthSetDlg::TDepthSetDlg(TLogger& logger, RecordingSession& session, Settings& settings,
+                           std::string mode_key, QWidget* parent)
     : QDialog(parent),
       logger_(logger),
       session_(session),
@@ -221,7 +222,8 @@ void TDepthSetDlg::Ok() {
 }
 
 void TDepthSetDlg::Apply() {
-  const double step = ParseFloat(feDepthStep->text().trimmed().replace(',', '.').toStdString()).value_or(0.01);
+  const double step =
+      ParseFloat(feDepthStep->text().trimmed().replace(',', '.').toStdString()).value_or(0.01);
   const double depth = feDepth->value();
   logger_.SetDepthStep(step * (cbReverse->isChecked() ? -1 : 1), depth);
   session_.NextLabelDepth = static_cast<float>(depth + session_.MLStep);
@@ -236,7 +238,8 @@ void TDepthSetDlg::Apply() {
 // ---------------------------------------------------------------------------------
 // Cable dialog
 
-TCableDlg::TCableDlg(RecordingSession& session, QWidget* parent) : QDialog(parent), session_(session) {
+TCableDlg::TCableDlg(RecordingSession& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
   setWindowTitle("Параметры кабеля");
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
@@ -298,8 +301,10 @@ void TTensionDlg::Apply() {
   c.B = NormaliseCoefficient(eB->text().trimmed().toStdString());
   auto k = ParseFloat(c.K);
   auto b = ParseFloat(c.B);
-  if (!k || !b) throw EConvertError("\"" + (k ? c.B : c.K) + "\" is not a valid floating point value");
-  if (logger_.CommandDriver().Ready()) logger_.SendParameters(ToolFloatParameter(*k), ToolFloatParameter(*b));
+  if (!k || !b)
+    throw EConvertError("\"" + (k ? c.B : c.K) + "\" is not a valid floating point value");
+  if (logger_.CommandDriver().Ready())
+    logger_.SendParameters(ToolFloatParameter(*k), ToolFloatParameter(*b));
   WriteTensionCoefficients(class_file_, c);
 }
 
@@ -317,7 +322,8 @@ TTrierDlg::TTrierDlg(int current, QWidget* parent) : QDialog(parent) {
   row->addWidget(new QLabel("mA отрицательной полярности", this));
   layout->addLayout(row);
   auto* warning = new QLabel(
-      "   Перед взятием пробы должно пройти не менее 15 минут после остановки прибора. Вы действительно "
+      "   Перед взятием пробы должно пройти не менее 15 минут после остановки прибора. Вы "
+      "действительно "
       "хотите взять пробу?",
       this);
   warning->setWordWrap(true);

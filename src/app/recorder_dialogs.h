@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,8 +34,10 @@ class TTopPanel : public QWidget {
   TTopPanel(TLogger& logger, Clock& clock, QWidget* parent);
   ~TTopPanel() override;
 
-  // The outcome of a label: green where it was expected or placed, else red.
+  // The outcome of a label: green where it was expected or placed, else red; the
+  // label sound goes with it.
   void ShowLabel(bool green);
+  std::function<void()> OnLabelSound;
   // The depth as the logger holds it now (also before the cable first moves); a
   // lit label goes back to the face colour when its time is up.
   void Refresh();
@@ -61,7 +64,8 @@ class TTopPanel : public QWidget {
 // at the next magnetic label.
 class TDepthSetDlg : public QDialog {
  public:
-  TDepthSetDlg(TLogger& logger, RecordingSession& session, Settings& settings, std::string mode_key, QWidget* parent);
+  TDepthSetDlg(TLogger& logger, RecordingSession& session, Settings& settings, std::string mode_key,
+               QWidget* parent);
   ~TDepthSetDlg() override;
 
   QDoubleSpinBox* feDepth = nullptr;

@@ -431,6 +431,7 @@ void TRecorderForm::DeferredStart(const std::string& file) {
   }
   ShowInfoWindow(true);
   top_panel_ = std::make_unique<TTopPanel>(Logger(), clock_, this);
+  top_panel_->OnLabelSound = [this] { questions_.PlaySound(env_.Folders().Root + "/Label.wav"); };
   ShowDepthPanel(true);
   FollowMemoryTool();
   if (main_.SetupDue && Action("aSetup")) Action("aSetup")->trigger();

@@ -41,6 +41,9 @@ class WindowQuestions : public SessionHost {
   // Runs a window's own modal dialog (the print dialogs, the preview): its result
   // code (QDialog::Accepted or Rejected).
   virtual int Exec(QDialog& dialog) = 0;
+  // Plays a sound file without waiting for it (the bell where no sound device is);
+  // nothing when the file does not exist.
+  virtual void PlaySound(const std::string& path) = 0;
 };
 
 }  // namespace kest

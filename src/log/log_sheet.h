@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,15 @@ class TLogSheet {
   void SetTag(std::intptr_t tag) { tag_ = tag; }
   int32_t LasStep() const { return las_step_; }
   void SetLasStep(int32_t step) { las_step_ = step; }
+  // The sheet as a component placed on a window: its name and design-time position,
+  // which the LS writer stores ("lsSave", 184, 208 for the main window's sheet). They
+  // belong to the window, not to the log: Assign and reading a file leave them.
+  struct Placement {
+    std::string name;
+    std::optional<std::pair<int32_t, int32_t>> position;  // left, top
+  };
+  const Placement& Place() const { return place_; }
+  void SetPlace(Placement place) { place_ = std::move(place); }
   StringList& Params() { return params_; }
   const StringList& Params() const { return params_; }
   StringList& Comments() { return comments_; }
@@ -166,6 +176,7 @@ class TLogSheet {
   StringList params_;
   StringList comments_;
   int32_t las_step_ = 0;
+  Placement place_;
   std::intptr_t tag_ = 0;
 };
 

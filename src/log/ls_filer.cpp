@@ -311,7 +311,7 @@ void TLSFiler::Write(Stream& stream, TLogSheet& sheet) {
   out.WriteBytes("LS01", 4);
   out.WriteSignature();
   out.WriteShortString("TLogSheet");
-  out.WriteShortString("");
+  out.WriteShortString(sheet.Place().name);
   // Tags are 32-bit in the file; a wider run-time value has no meaning there.
   if (sheet.Tag() != 0 && sheet.Tag() == static_cast<int32_t>(sheet.Tag())) {
     out.WriteShortString("Tag");
@@ -321,6 +321,12 @@ void TLSFiler::Write(Stream& stream, TLogSheet& sheet) {
   out.WriteIdent(ArgumentIdentifier(sheet.Argument()));
   WriteStrings(out, "Params.Strings", sheet.Params());
   WriteStrings(out, "Comments.Strings", sheet.Comments());
+  if (const auto& position = sheet.Place().position) {
+    out.WriteShortString("Left");
+    out.WriteInteger(position->first);
+    out.WriteShortString("Top");
+    out.WriteInteger(position->second);
+  }
   out.WriteShortString("Data");
   WriteSheetData(out, sheet);
   out.WriteListEnd();  // properties

@@ -18,6 +18,7 @@ void BackgroundSave::Save(TLogSheet& sheet, const std::string& path, TLogSheetFi
   {
     SheetLock lock(sheet);
     copy->AssignLog(sheet);
+    copy->SetPlace(sheet.Place());
   }
   if (prepare) prepare(*copy);
   auto job = std::make_unique<Job>();

@@ -72,6 +72,8 @@ std::string FileNameForFormat(const std::string& name, std::string_view format) 
   return name + "." + lower;
 }
 
+void PlaceOnMainWindow(TLogSheet& sheet) { sheet.SetPlace({"lsSave", std::pair{184, 208}}); }
+
 LogDocument::LogDocument() : own_(std::make_unique<TLogSheet>()), sheet_(own_.get()) {}
 
 LogDocument::LogDocument(TLogSheet& sheet) : sheet_(&sheet) {}
@@ -104,6 +106,7 @@ void LogDocument::SaveAs(const std::string& path, const LogFileOptions& options)
   {
     SheetLock lock(*sheet_);
     copy.AssignLog(*sheet_);
+    copy.SetPlace(sheet_->Place());
   }
   PrepareForFormat(copy, format.FormatName);
   AtomicFile file(path);

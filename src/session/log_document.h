@@ -79,6 +79,10 @@ TLogSheetFilerClass ReaderFor(std::string_view path, const LogFileOptions& optio
 // Brings a sheet about to be written into what the format can hold: LAS cuts each
 // track's origin down to a whole multiple of its step (integer division).
 void PrepareForFormat(TLogSheet& sheet, std::string_view format);
+
+// Names the sheet as the main window's working sheet ("lsSave" at 184, 208), which is
+// how other installations expect the main window's files to name it.
+void PlaceOnMainWindow(TLogSheet& sheet);
 // The file name for `name` chosen with `format` ("LS", "LAS"): a name whose
 // extension is a known format's gets the chosen one instead, any other name keeps
 // all its dots and gets the extension added ("Спуск 1501.92 - 1528.96" + ".ls").

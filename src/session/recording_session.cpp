@@ -414,7 +414,16 @@ std::string RecordingSession::Stop() {
     if (FileExists(params_file)) {
       StringList params = ReadListFile(params_file);
       SheetLock lock(lsSave);
-      for (const std::string& line : params) lsSave.Params().Add(line);
+      // A name already in the sheet takes the research's value: recordings made one
+      // after another in a research would otherwise pile up copies of every line.
+      for (const std::string& line : params) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos)
+          lsSave.Params().Add(line);
+        else
+          lsSave.Params().SetValue(std::string_view(line).substr(0, eq),
+                                   std::string_view(line).substr(eq + 1));
+      }
     }
   } catch (const EKestError&) {
     // A research without readable parameters still saves its recordings.

@@ -622,6 +622,8 @@ TEST(RecorderTools, TheDepthPanelFollowsTheDepthAndMakesWayForAPlugIn) {
       << panel->DepthText().toStdString();
   panel->ShowLabel(true);
   EXPECT_TRUE(panel->LabelLit());
+  // The label sound of the installation's root goes with the light.
+  EXPECT_EQ(r.answers.Sounds, (std::vector<std::string>{r.env->Folders().Root + "/Label.wav"}));
   r.Run(400);
   EXPECT_TRUE(panel->LabelLit());
   ASSERT_TRUE(r.RunUntil([&] { return !panel->LabelLit(); }, 3000));  // back to the face colour

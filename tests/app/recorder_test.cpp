@@ -128,11 +128,13 @@ TEST_F(RecorderCore, RecordingLocksWhatWouldChangeTheRunAndStopUnlocksIt) {
 }
 
 TEST_F(RecorderCore, AResearchIsOpenedAndEndedThroughTheRecorder) {
+  recorder->Sheet().Params().Add("Месторождение=Прежнее");
   recorder->StartResearch("Скважина 7", StringList{"Месторождение=Северное"});
   RecorderState s = recorder->State();
   EXPECT_EQ(s.ResearchText, "Скважина 7");
   EXPECT_FALSE(s.CanStartResearch);
   EXPECT_TRUE(s.CanEndResearch);
+  EXPECT_EQ(recorder->Sheet().Params().Count(), 0);  // the last research's lines go
   EXPECT_TRUE(std::filesystem::is_directory(env->Folders().ResearchBase + "/Скважина 7"));
   recorder->EndResearch();
   EXPECT_EQ(recorder->State().ResearchText, "Нет исследования");

@@ -33,6 +33,8 @@ class ScriptedQuestions : public HeadlessAnswers<WindowQuestions> {
     return Choice;
   }
   void ShowError(const std::string& message) override { Errors.push_back(message); }
+  std::vector<std::string> Sounds;  // every sound played
+  void PlaySound(const std::string& path) override { Sounds.push_back(path); }
   std::string AskOpenFile(const std::string& title, const std::string& dir,
                           const std::string&) override {
     Folders.push_back(dir);

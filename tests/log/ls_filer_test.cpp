@@ -28,7 +28,9 @@ std::string F32(float v) {
   return I32(u);
 }
 std::string Short(const std::string& s) { return static_cast<char>(s.size()) + s; }
-std::string Binary(const std::string& bytes) { return "\x0A" + I32(static_cast<int64_t>(bytes.size())) + bytes; }
+std::string Binary(const std::string& bytes) {
+  return "\x0A" + I32(static_cast<int64_t>(bytes.size())) + bytes;
+}
 
 // One track of a hand-built file; `payload` follows the count (samples or runs).
 struct TrackBytes {
@@ -48,9 +50,10 @@ std::string TrackStream(const TrackBytes& t) {
   } else {
     for (float v : t.samples) payload += F32(v);
   }
-  std::string data = I32(t.version) +
-                     I32(t.checksum.value_or(TLogTrack::ChecksumOf(t.samples.data(), t.samples.size()))) +
-                     I32(t.count.value_or(static_cast<int32_t>(t.samples.size()))) + payload;
+  std::string data =
+      I32(t.version) +
+      I32(t.checksum.value_or(TLogTrack::ChecksumOf(t.samples.data(), t.samples.size()))) +
+      I32(t.count.value_or(static_cast<int32_t>(t.samples.size()))) + payload;
   return "TPF0" + Short(t.class_name) + Short("") + Short("Parameter") + "\x06" + Short("GK") +
          Short("Origin") + std::string("\x02\x00", 2) + Short("Step") + t.step + Short("Data") +
          Binary(data) + std::string(2, '\0');
@@ -66,8 +69,8 @@ struct FileBytes {
 std::string LsFile(const FileBytes& f) {
   std::string data = I32(f.data_version) + I32(f.track_count.value_or(f.tracks.size()));
   for (const auto& t : f.tracks) data += TrackStream(t);
-  return "LS01TPF0" + Short("TLogSheet") + Short("") + Short("Argument") + "\x07" + Short("laTime") +
-         Short("Params.Strings") + "\x01" + "\x06" + Short("StartTime=1") + '\0' +
+  return "LS01TPF0" + Short("TLogSheet") + Short("") + Short("Argument") + "\x07" +
+         Short("laTime") + Short("Params.Strings") + "\x01" + "\x06" + Short("StartTime=1") + '\0' +
          f.extra_properties + Short("Data") + Binary(data) + std::string(2, '\0');
 }
 
@@ -123,12 +126,20 @@ void FillSheet(TLogSheet& sheet, TLogArgument argument) {
     for (int i = 0; i < count; ++i) t->Append(value(i));
     sheet.AddTrack(t);
   };
-  add("GK", 1000, 100, [](int i) { return std::sin(i * 0.37f) * 50.f; }, 3000);
-  add("PS", 1000, 100, [](int i) { return i % 3 ? float(i) : std::nanf(""); }, 500);
-  add("GK", 1200, 200, [](int i) { return float(i * i); }, 700);
-  add("ПС", 1000, 100, [](int i) { return i == 333 ? -0.f : i < 600 ? 0.f : -999.25f; }, 2000);
-  add("NK", 1000, 100, [](int) { return 0.f; }, 0);
-  add("ГК2", 900, 50, [](int i) { return i < 10 ? 1.f : 2.f; }, 20);
+  add(
+      "GK", 1000, 100, [](int i) { return std::sin(i * 0.37f) * 50.f; }, 3000);
+  add(
+      "PS", 1000, 100, [](int i) { return i % 3 ? float(i) : std::nanf(""); }, 500);
+  add(
+      "GK", 1200, 200, [](int i) { return float(i * i); }, 700);
+  add(
+      "ПС", 1000, 100, [](int i) { return i == 333  ? -0.f
+                                          : i < 600 ? 0.f
+                                                    : -999.25f; }, 2000);
+  add(
+      "NK", 1000, 100, [](int) { return 0.f; }, 0);
+  add(
+      "ГК2", 900, 50, [](int i) { return i < 10 ? 1.f : 2.f; }, 20);
   sheet.UpdateRange();
 }
 
@@ -168,10 +179,34 @@ TEST(LSFiler, SheetWithoutTracksHasAnEightByteDataValue) {
 // The track data block of the first track in a saved file: version, checksum,
 // count and what follows.
 std::string FirstTrackData(const std::string& file) {
-  size_t at = file.find("\x04" "Data\x0A", file.find("TLogTrack"));
+  size_t at = file.find(
+      "\x04"
+      "Data\x0A",
+      file.find("TLogTrack"));
   uint32_t length;
   std::memcpy(&length, &file[at + 6], 4);
   return file.substr(at + 10, length);
+}
+
+// A sheet placed on a window names itself and writes its position after the comments;
+// reading such a file takes the log and leaves the reading sheet's own placement.
+TEST(LSFiler, APlacedSheetWritesItsNameAndPositionAndReadingKeepsTheReadersOwn) {
+  TLogSheet sheet;
+  sheet.SetPlace({"lsSave", std::pair{184, 208}});
+  sheet.Comments().Add("C");
+  const std::string bytes = Save(sheet);
+  EXPECT_EQ(bytes, "LS01TPF0" + Short("TLogSheet") + Short("lsSave") + Short("Argument") + "\x07" +
+                       Short("laDepth") + Short("Comments.Strings") + "\x01" +
+                       Short("C").insert(0, "\x06") + std::string(1, '\0') + Short("Left") +
+                       "\x03" + std::string("\xB8\x00", 2) + Short("Top") + "\x03" +
+                       std::string("\xD0\x00", 2) + Short("Data") + Binary(I32(1) + I32(0)) +
+                       std::string(2, '\0'));
+  TLogSheet other;
+  other.SetPlace({"other", std::nullopt});
+  Load(bytes, other);
+  EXPECT_EQ(other.Place().name, "other");
+  EXPECT_FALSE(other.Place().position);
+  EXPECT_EQ(other.Comments().Count(), 1);
 }
 
 TEST(LSFiler, RunLengthCodingIsChosenWhenItSavesMoreThanATenth) {
@@ -270,8 +305,8 @@ TEST(LSFiler, DifferentialViewDoesNotChangeWhatIsWritten) {
 TEST(LSFiler, ReadsOptionalSheetPropertiesAndIgnoresUnknownDataVersions) {
   FileBytes layout;
   layout.extra_properties = Short("Enabled") + "\x08" + Short("ReadOnly") + "\x09" + Short("Left") +
-                          std::string("\x03\xB8\x00", 3) + Short("Top") +
-                          std::string("\x03\xD0\x00", 3) + Short("Tag") + "\x02\x07";
+                            std::string("\x03\xB8\x00", 3) + Short("Top") +
+                            std::string("\x03\xD0\x00", 3) + Short("Tag") + "\x02\x07";
   TLogSheet sheet;
   Load(LsFile(layout), sheet);
   EXPECT_FALSE(sheet.Enabled());
@@ -372,18 +407,15 @@ TEST(LSFiler, DamagedFilesFailWithTheirMessage) {
       {"negative step", with_track([](TrackBytes& t) { t.step = "\x02\xFF"; }), "ELogTrackError",
        "Шаг кривой < 1mm (ms)"},
       {"flipped sample byte", flipped, "ELogTrackError", kDamaged},
-      {"runs exceed the count",
-       with_track([&](TrackBytes& t) {
+      {"runs exceed the count", with_track([&](TrackBytes& t) {
          t.version = 2, t.samples = {1, 1, 1}, t.payload = runs({2, 2});
        }),
        "ELogTrackError", kDamaged},
-      {"runs fall short of the count",
-       with_track([&](TrackBytes& t) {
+      {"runs fall short of the count", with_track([&](TrackBytes& t) {
          t.version = 2, t.samples = {1, 1, 1}, t.payload = runs({2});
        }),
        "ELogTrackError", kDamaged},
-      {"run count beyond the data",
-       with_track([&](TrackBytes& t) {
+      {"run count beyond the data", with_track([&](TrackBytes& t) {
          t.version = 2, t.samples = {1, 1}, t.payload = I32(1000000) + runs({2}).substr(4);
        }),
        "ELogTrackError", kDamaged},

@@ -126,6 +126,30 @@ TEST_F(LogDocumentTest, AFailedBackgroundSaveMarksTheDocumentModifiedAgain) {
   EXPECT_TRUE(doc.Modified());
 }
 
+// Both ways of saving write the main window's sheet under its component name, and
+// opening a file into it keeps that name.
+TEST_F(LogDocumentTest, TheMainWindowsSheetIsSavedAsLsSaveAndOpeningKeepsTheName) {
+  LogDocument doc;
+  PlaceOnMainWindow(doc.Sheet());
+  FillOffGrid(doc.Sheet());
+  const std::string now = dir_.File("now.ls"), later = dir_.File("later.ls");
+  doc.SaveAs(now, options_);
+  doc.SaveInBackground(later, options_);
+  ASSERT_TRUE(doc.WaitForSaves().front().ok);
+  const std::string named = std::string("TLogSheet") + '\x06' + "lsSave";
+  for (const std::string& path : {now, later}) {
+    const std::string bytes = Bytes(path);
+    EXPECT_NE(bytes.find(named), std::string::npos) << path;
+    EXPECT_NE(bytes.find(std::string("\x04Left\x03\xB8\x00\x03Top\x03\xD0\x00", 15)),
+              std::string::npos);
+  }
+  LogDocument other;
+  other.Open(now, options_);
+  EXPECT_EQ(other.Sheet().Place().name, "");
+  doc.Open(later, options_);
+  EXPECT_EQ(doc.Sheet().Place().name, "lsSave");
+}
+
 TEST_F(LogDocumentTest, LasOptionsArePassedPerCallNotShared) {
   LogDocument doc;
   FillOffGrid(doc.Sheet());

@@ -187,6 +187,29 @@ TEST_F(SessionRules, StopMovesCurvesToTheirSensorsAndSavesIntoTheResearch) {
   EXPECT_NE(journal.find("Logging complete\r\n"), std::string::npos);
 }
 
+TEST_F(SessionRules, TheResearchParametersAreInEveryFileOnceHoweverManyRunsAreMade) {
+  session->RecordStep = 100;
+  research->ResearchParams.SetText("WELL=7\r\nFIELD=Южное");
+  research->Start("Скв 7");
+  for (int run = 0; run < 3; ++run) {
+    MoveTo(1000.0);
+    session->SetRecordMode(RecordingSession::rmDepthDown);
+    MoveTo(1000.5);
+    ui.Texts = {"Спуск"};
+    const std::string path = session->Stop();
+    session->WaitForSaves();
+    TLogSheet saved;
+    saved.LoadFromFile(path, "LS");
+    int wells = 0;
+    for (int i = 0; i < saved.Params().Count(); ++i)
+      wells += saved.Params()[i].rfind("WELL=", 0) == 0;
+    EXPECT_EQ(wells, 1) << "run " << run;
+    EXPECT_EQ(saved.Params().Value("FIELD"), "Южное");
+    EXPECT_EQ(saved.Params().Count(), 5)
+        << saved.Params().Text();  // StartTime, Прибор, 2, StopTime
+  }
+}
+
 TEST_F(SessionRules, TheProposalIsUsedWhenTheBoxIsCancelledAndSaveFilesIsObeyed) {
   MoveTo(1100.0);
   session->RecordStep = 100;
