@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSpinBox>
 
@@ -79,16 +81,36 @@ std::string DialogQuestions::AskOpenFile(const std::string& title, const std::st
 
 bool DialogQuestions::AskSaveFile(const std::string& title, const std::string& dir,
                                   const std::string& name, const std::vector<std::string>& formats,
-                                  std::string& path, std::string& format) {
+                                  std::string& path, std::string& format, int32_t* las_step) {
   QStringList filters;
   for (const std::string& f : formats)
     filters << Q(f + " (*." + f + " *." + Q(f).toLower().toStdString() + ")");
-  QString selected = filters.isEmpty() ? QString() : filters.front();
-  QString chosen = QFileDialog::getSaveFileName(window_, Q(title), Q(dir + "/" + name),
-                                                filters.join(";;"), &selected);
-  if (chosen.isEmpty()) return false;
-  path = chosen.toStdString();
-  format = selected.section(' ', 0, 0).toStdString();
+  // Qt's own dialog (not the desktop's), so that the LAS step can sit under the filters.
+  QFileDialog dialog(window_, Q(title), Q(dir + "/" + name), filters.join(";;"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  QSpinBox* step = nullptr;
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); grid && las_step) {
+    step = new QSpinBox(&dialog);
+    step->setObjectName("seLasStep");
+    step->setRange(1, 100000);
+    step->setValue(*las_step > 0 ? *las_step : 100);
+    auto* label = new QLabel("Шаг сохранения для LAS, в мм", &dialog);
+    label->setBuddy(step);
+    const int row = grid->rowCount();
+    grid->addWidget(label, row, 0);
+    grid->addWidget(step, row, 1);
+    const auto follow = [step, label](const QString& filter) {
+      step->setEnabled(filter.startsWith("LAS"));
+      label->setEnabled(step->isEnabled());
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    follow(filters.isEmpty() ? QString() : filters.front());
+  }
+  if (Exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  path = dialog.selectedFiles().front().toStdString();
+  format = dialog.selectedNameFilter().section(' ', 0, 0).toStdString();
+  if (step) *las_step = step->value();
   return true;
 }
 

@@ -31,8 +31,8 @@ class DialogQuestions : public WindowQuestions {
   std::string AskOpenFile(const std::string& title, const std::string& dir,
                           const std::string& mask) override;
   bool AskSaveFile(const std::string& title, const std::string& dir, const std::string& name,
-                   const std::vector<std::string>& formats, std::string& path,
-                   std::string& format) override;
+                   const std::vector<std::string>& formats, std::string& path, std::string& format,
+                   int32_t* las_step = nullptr) override;
   bool SelectToolString(TLogger& logger) override;
   bool AskResearch(std::string& name, StringList& params) override;
   bool AskSamplerCurrent(int& milliamps) override;

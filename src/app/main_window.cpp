@@ -462,7 +462,10 @@ std::string TMainForm::AskSaveName() {
     if (!questions_.AskText(windowTitle().toStdString(), "Описание файла", proposal)) return {};
   }
   std::string path, format;
-  if (!questions_.AskSaveFile("Сохранить как", dir, proposal, formats, path, format)) return {};
+  int32_t las_step = Sheet().LasStep();
+  if (!questions_.AskSaveFile("Сохранить как", dir, proposal, formats, path, format, &las_step))
+    return {};
+  Sheet().SetLasStep(las_step);
   path = FileNameForFormat(path, format);
   settings_.SetString(kSettingsGroup, "SaveDir", fs::path(path).parent_path().string());
   return path;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,11 @@ class WindowQuestions : public SessionHost {
   virtual std::string AskOpenFile(const std::string& title, const std::string& dir,
                                   const std::string& mask) = 0;
   // The save dialog in `dir` proposing `name`, one filter per format ("LS", "LAS"):
-  // false when cancelled, else the path as typed and the chosen format.
+  // false when cancelled, else the path as typed and the chosen format. With
+  // `las_step`, the dialog also shows and edits "Шаг сохранения для LAS, в мм".
   virtual bool AskSaveFile(const std::string& title, const std::string& dir,
                            const std::string& name, const std::vector<std::string>& formats,
-                           std::string& path, std::string& format) = 0;
+                           std::string& path, std::string& format, int32_t* las_step = nullptr) = 0;
   // The tool selection dialog: true when a tool string was loaded into `logger`.
   virtual bool SelectToolString(TLogger& logger) = 0;
   // The research parameters dialog: the new research's name and parameters.

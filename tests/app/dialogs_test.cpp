@@ -4,13 +4,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QThread>
+#include <QTimer>
 #include <chrono>
 #include <filesystem>
 
 #include "app/app_environment.h"
+#include "app/dialog_questions.h"
 #include "app/logger_detection_window.h"
 #include "app/research_params_dialog.h"
 #include "app/setup_dialog.h"
@@ -97,6 +101,38 @@ TEST_F(Dialogs, ResearchParametersEnableOkOnlyWithTheMandatoryValuesAndNameTheFo
   EXPECT_EQ(dialog.ResearchName(), "Самотлор - 1502");
   EXPECT_EQ(dialog.Params().Value("well"), "1502");
   EXPECT_TRUE(fs::is_directory(env->Folders().ResearchBase + "/Самотлор - 1502"));
+}
+
+// The save dialog carries the LAS step under its filters, editable only with the LAS
+// filter; the typed step comes back with the path and the format.
+TEST_F(Dialogs, TheSaveDialogEditsTheLasStepForLasFilesOnly) {
+  testing::FakeClock clock;
+  DialogQuestions questions(*env, settings, clock, "Editor");
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* step = dialog->findChild<QSpinBox*>("seLasStep");
+    ASSERT_NE(step, nullptr);
+    EXPECT_EQ(step->value(), 100);  // a sheet without a step of its own
+    EXPECT_FALSE(step->isEnabled());
+    dialog->selectNameFilter("LAS (*.LAS *.las)");
+    emit dialog->filterSelected("LAS (*.LAS *.las)");
+    EXPECT_TRUE(step->isEnabled());
+    step->setValue(200);
+    Shot(*dialog, "save_dialog.png");
+    dialog->selectFile(QString::fromStdString(env->Folders().Logs + "/run.las"));
+    seen = true;
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  std::string path, format;
+  int32_t las_step = 0;
+  ASSERT_TRUE(questions.AskSaveFile("Сохранить как", env->Folders().Logs, "run", {"LS", "LAS"},
+                                    path, format, &las_step));
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(format, "LAS");
+  EXPECT_EQ(las_step, 200);
+  EXPECT_EQ(fs::path(path).filename(), "run.las");
 }
 
 TEST_F(Dialogs, SettingsApplyIsEnabledByAChangeAndRefusesANullValueThatIsNoNumber) {

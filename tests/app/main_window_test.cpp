@@ -762,8 +762,10 @@ TEST(EditorWindow, SaveAsLasWritesTheFileKestToolConvertWrites) {
   const std::string from_editor = e.root.File("Logs/editor.las");
   e.answers.Texts = {from_editor};
   e.answers.SaveFormat = "LAS";
+  e.answers.LasStep = 250;  // kept with the sheet; the export's step comes from the settings
   e.window->Action("aSave")->trigger();
   e.window->WaitForSaves();
+  EXPECT_EQ(e.window->Sheet().LasStep(), 250);
   const std::string from_tool = e.root.File("Logs/tool.las");
   const std::string command = std::string(KEST_TOOL_PATH) + " convert '" + ls + "' '" + from_tool +
                               "' --root '" + e.root.Path().string() + "'";

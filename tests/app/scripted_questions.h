@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ class ScriptedQuestions : public HeadlessAnswers<WindowQuestions> {
   std::vector<std::string> Errors;
   std::vector<std::string> Folders;    // every file dialog's starting folder
   std::vector<std::string> Proposals;  // every name the save dialog proposed
+  std::optional<int32_t> LasStep;      // typed into the save dialog's LAS step field
 
   Answer AskYesNoCancel(const std::string& title, const std::string& question) override {
     Asked.push_back(title + ": " + question);
@@ -42,9 +44,10 @@ class ScriptedQuestions : public HeadlessAnswers<WindowQuestions> {
     return AskText(title, "Имя файла", path) ? path : std::string();
   }
   bool AskSaveFile(const std::string& title, const std::string& dir, const std::string& name,
-                   const std::vector<std::string>&, std::string& path,
-                   std::string& format) override {
+                   const std::vector<std::string>&, std::string& path, std::string& format,
+                   int32_t* las_step = nullptr) override {
     Folders.push_back(dir);
+    if (las_step && LasStep) *las_step = *LasStep;
     Proposals.push_back(name);
     if (!AskText(title, "Имя файла", path)) return false;
     format = SaveFormat;
