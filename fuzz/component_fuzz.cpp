@@ -12,7 +12,7 @@ namespace {
 // reader's own SkipValue bounds them (a deep input must end as a reader error,
 // not as this walker's stack overflow).
 void ReadValue(ComponentReader& in, int depth = 0) {
-  if (depth > kMaxComponentNesting) in.Fail("values nested too deep");
+  if (depth > kMaxComponentNesting) in.Fail("слишком глубокая вложенность значений");
   switch (in.NextValue()) {
     case ValueTag::kBinary: {
       in.BeginBinary();

@@ -13,7 +13,8 @@
 
 namespace kest {
 
-AppEnvironment::AppEnvironment(const std::string& root) : folders_(InstallationFolders::FromRoot(root)) {
+AppEnvironment::AppEnvironment(const std::string& root)
+    : folders_(InstallationFolders::FromRoot(root)) {
   namespace fs = std::filesystem;
   lisp_ = std::make_unique<TWLisp>();
   RegisterDeviceFunctions(*lisp_);
@@ -24,7 +25,10 @@ AppEnvironment::AppEnvironment(const std::string& root) : folders_(InstallationF
   else
     tables_ = std::make_unique<TLogParameterTables>();
 
-  auto report = [](const TModuleLoadFailure& f) { Diag().Error(f.FileName + ": " + f.Message); };
+  auto report = [this](const TModuleLoadFailure& f) {
+    Diag().Error(f.FileName + ": " + f.Message);
+    load_failures_.push_back(f.FileName + ": " + f.Message);
+  };
   classes_ = std::make_unique<TModuleClasses>(folders_.Classes);
   classes_->OnLoadError = report;
   classes_->Reload();
@@ -37,6 +41,7 @@ AppEnvironment::AppEnvironment(const std::string& root) : folders_(InstallationF
     research_parameters_->Reload(folders_.Data + "/research params");
   } catch (const std::exception& e) {
     Diag().Error(std::string("research params: ") + e.what());
+    load_failures_.push_back(folders_.Data + "/research params: " + e.what());
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "session/installation_folders.h"
 
@@ -28,6 +29,9 @@ class AppEnvironment {
   TModuleClasses& Classes() { return *classes_; }
   TModuleDefs& Defs() { return *defs_; }
   TResearchParameters& ResearchParameters() { return *research_parameters_; }
+  // Files of the data folder that failed to load at start ("file: message"): the
+  // main window lists them once it is up, since the program runs on without them.
+  const std::vector<std::string>& LoadFailures() const { return load_failures_; }
 
  private:
   InstallationFolders folders_;
@@ -36,6 +40,7 @@ class AppEnvironment {
   std::unique_ptr<TModuleClasses> classes_;
   std::unique_ptr<TModuleDefs> defs_;
   std::unique_ptr<TResearchParameters> research_parameters_;
+  std::vector<std::string> load_failures_;
 };
 
 }  // namespace kest

@@ -75,7 +75,7 @@ void DialogQuestions::PlaySound(const std::string& path) {
 std::string DialogQuestions::AskOpenFile(const std::string& title, const std::string& dir,
                                          const std::string& mask) {
   return QFileDialog::getOpenFileName(window_, Q(title), Q(dir),
-                                      Q("Known file types (" + mask + ");;All files (*)"))
+                                      Q("Известные типы файлов (" + mask + ");;Все файлы (*)"))
       .toStdString();
 }
 

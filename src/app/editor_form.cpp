@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/app_environment.h"
@@ -152,14 +153,16 @@ bool TEditorForm::OpenFile(const std::string& path) {
     progress_->setVisible(percent < 100);
     if (progress_->isVisible()) progress_->repaint();
   };
+  std::vector<std::string> notices;
   try {
-    document_->Open(path, FileOptions(), progress);
+    notices = document_->Open(path, FileOptions(), progress);
   } catch (const std::exception& e) {
     progress_->hide();
     ShowError(e);
     return false;
   }
   progress_->hide();
+  ShowNotices(path, notices);
   recent_.Add(path);
   const std::string layout = Sheet().Comments().Value("Планшет");
   current_layout_.clear();
@@ -172,6 +175,18 @@ bool TEditorForm::OpenFile(const std::string& path) {
   UpdateTitle();
   UpdateActions();
   return true;
+}
+
+// What the reader noticed in a file it still read (sections it skipped, mnemonics it
+// did not know, units it kept), in one box rather than one box per line.
+void TEditorForm::ShowNotices(const std::string& path, const std::vector<std::string>& notices) {
+  std::vector<std::string> lines;
+  for (const std::string& n : notices)
+    if (std::find(lines.begin(), lines.end(), n) == lines.end()) lines.push_back(n);
+  if (lines.empty()) return;
+  std::string text = "Файл \"" + fs::path(path).filename().string() + "\" прочитан с замечаниями:";
+  for (const std::string& line : lines) text += "\n" + line;
+  questions_.ShowWarning(text);
 }
 
 void TEditorForm::SaveFile(const std::string& path) {

@@ -33,6 +33,7 @@ class TEditorForm : public TMainForm {
   // was. False when nothing was opened.
   bool OpenFile(const std::string& path);
   // Saves under `path` in the background, in the format of its extension.
+  void ShowNotices(const std::string& path, const std::vector<std::string>& notices);
   void SaveFile(const std::string& path);
   void Idle() override;
   void WaitForSaves() override;

@@ -265,6 +265,11 @@ void TMainForm::Idle() {
 
 void TMainForm::DeferredStart(const std::string&) {
   if (inspector_) return;
+  if (!env_.LoadFailures().empty()) {
+    std::string text = "Не загружены файлы описаний (программа работает без них):";
+    for (const std::string& f : env_.LoadFailures()) text += "\n" + f;
+    questions_.ShowError(text);
+  }
   // The tablet's column inspector: F11 on the tablet or "Инспектор" shows it.
   inspector_ = std::make_unique<TLogViewerInspector>(this, mode_ == AppMode::amEditor);
   inspector_->SetViewer(viewer_.get());

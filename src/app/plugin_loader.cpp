@@ -15,7 +15,8 @@ namespace {
 // One dlopen handle.
 class SharedLibrary {
  public:
-  explicit SharedLibrary(const std::string& path) : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+  explicit SharedLibrary(const std::string& path)
+      : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
   ~SharedLibrary() {
     if (handle_) dlclose(handle_);
   }
@@ -50,7 +51,8 @@ std::vector<PlugInEntry> ScanPlugIns(const std::string& folder,
   std::vector<std::string> paths;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (it->path().extension() == ".so" && it->is_regular_file(ec)) paths.push_back(it->path().string());
+    if (it->path().extension() == ".so" && it->is_regular_file(ec))
+      paths.push_back(it->path().string());
   }
   std::sort(paths.begin(), paths.end());
   std::vector<PlugInEntry> entries;
@@ -65,14 +67,17 @@ std::vector<PlugInEntry> ScanPlugIns(const std::string& folder,
     KestPlugInInfo info;
     std::memset(&info, 0, sizeof info);
     get_info(&info);
-    entries.push_back({ShortStringText(info.Caption, sizeof info.Caption), fs::path(path).stem().string(), path});
+    entries.push_back(
+        {ShortStringText(info.Caption, sizeof info.Caption), fs::path(path).stem().string(), path});
   }
   return entries;
 }
 
 PlugInCall RunPlugIn(const std::string& path, TLogger* logger, TLogSheet* sheet) {
   SharedLibrary library(path);
-  if (!library.Loaded()) throw EPlugInError("Cannot load plug-in \"" + path + "\": " + SharedLibrary::LastError());
+  if (!library.Loaded())
+    throw EPlugInError("Не удалось загрузить модуль расширения \"" + path +
+                       "\": " + SharedLibrary::LastError());
   if (auto init_ex = library.Symbol<KestInitPlugInExFn>("InitPlugInEx")) {
     init_ex(logger, sheet);
     return PlugInCall::pcInitPlugInEx;

@@ -31,7 +31,7 @@ TFunction::TFunction(std::string_view name, EvaluatorFunc evaluator, bool is_ope
       arg_count_(arg_count),
       fault_(fault) {
   if (arg_count > 4) throw EParserException("Too many arguments");
-  if (arg_count < 0) throw EParserException("Invalid argument count");
+  if (arg_count < 0) throw EParserException("Неверное число аргументов");
 }
 
 namespace {

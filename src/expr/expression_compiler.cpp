@@ -113,7 +113,7 @@ class Compilation {
         i = j;
       } else if (c == '\'') {
         size_t j = s.find('\'', i + 1);
-        if (j == std::string_view::npos) throw EParserException("Unterminated string literal");
+        if (j == std::string_view::npos) throw EParserException("Незакрытая строка");
         AddExtra(
             std::make_unique<TStringConstant>(s.substr(i, j + 1 - i), s.substr(i + 1, j - i - 1)));
         i = j + 1;
@@ -151,7 +151,7 @@ class Compilation {
     double value = 0;
     auto [ptr, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
     if (!exponent_ok || ec != std::errc() || ptr != normal.data() + normal.size())
-      throw ENumberConvertError("Invalid number \"" + std::string(literal) + "\"");
+      throw ENumberConvertError("Неверное число \"" + std::string(literal) + "\"");
     AddExtra(std::make_unique<TDoubleConstant>(literal, value), !has_separator);
     return j;
   }
@@ -164,7 +164,7 @@ class Compilation {
     uint64_t value = 0;
     auto [ptr, ec] = std::from_chars(s.data() + i + 1, s.data() + j, value, 16);
     if (ec != std::errc() || ptr != s.data() + j)
-      throw ENumberConvertError("Invalid number \"" + std::string(literal) + "\"");
+      throw ENumberConvertError("Неверное число \"" + std::string(literal) + "\"");
     AddExtra(std::make_unique<TDoubleConstant>(literal, static_cast<double>(value)), true);
     return j;
   }
@@ -320,7 +320,7 @@ class Compilation {
   }
 
   int Build(size_t lo, size_t hi) {
-    if (++depth_ > kMaxNesting) throw EParserException("Expression is nested too deeply");
+    if (++depth_ > kMaxNesting) throw EParserException("Слишком глубокая вложенность выражения");
     while (hi - lo >= 2 && At(lo) == left_ && match_[lo] == hi - 1) {
       ++lo;
       --hi;
@@ -402,7 +402,7 @@ class Compilation {
         k = match_[k];
       } else if (k == close || At(k) == separator_) {
         if (count >= w->ArgCount())
-          throw EParserException("Syntax error: function has too many arguments");
+          throw EParserException("Синтаксическая ошибка: у функции слишком много аргументов");
         args[count++] = BuildRange(start, k);
         start = k + 1;
       }
@@ -420,7 +420,7 @@ class Compilation {
         throw EParserException("String " + n.word->Name() + " can not be used as a number");
       if (!IsOperation(n.word) && n.word->AsPointer() == nullptr) SyntaxError();
       if (n.word == assign_ && !IsAssignable(nodes_[n.args[0]].word))
-        throw EParserException("Only a variable can be assigned with :=");
+        throw EParserException("Присвоить с помощью := можно только переменной");
     }
   }
 
@@ -496,7 +496,7 @@ ExprChain CompileExpression(std::string_view text, TExpressList& words,
                             std::vector<std::unique_ptr<TExprWord>>& extra,
                             const CompilerSettings& settings) {
   std::string lower = LowerCase(Trim(text, kControlOrSpace));
-  if (lower.size() > kMaxExpressionLength) throw EParserException("Expression is too long");
+  if (lower.size() > kMaxExpressionLength) throw EParserException("Слишком длинное выражение");
   size_t extra_before = extra.size();
   try {
     return Compilation(lower, words, extra, settings).Run();

@@ -51,7 +51,7 @@ int TExpressionParser::AddExpression(std::string_view text) {
 
 const TExpressionParser::Expression& TExpressionParser::At(int index) const {
   if (index < 0 || index >= ExpressionCount())
-    throw EParserException("No expression with index " + std::to_string(index));
+    throw EParserException("Нет выражения с номером " + std::to_string(index));
   return expressions_[static_cast<size_t>(index)];
 }
 

@@ -26,7 +26,7 @@ double Arg(const EvalRecord& r, int i) { return *r.Args[i]; }
 // an infinite host value) propagate quietly.
 
 [[noreturn]] void RaiseMath(const char* what, const TExprWord& word, bool zero_divide) {
-  std::string message = std::string(what) + " in \"" + word.Name() + "\"";
+  std::string message = std::string(what) + " в \"" + word.Name() + "\"";
   if (zero_divide) throw EDivisionByZero(message);
   throw EInvalidOperation(message);
 }
@@ -37,18 +37,18 @@ double Arg(const EvalRecord& r, int i) { return *r.Args[i]; }
     if (!std::isfinite(Arg(r, i))) return;
   switch (f.Fault()) {
     case MathFault::kDivisor:
-      if (Arg(r, 1) == 0) RaiseMath("Division by zero", f, true);
+      if (Arg(r, 1) == 0) RaiseMath("Деление на ноль", f, true);
       break;
     case MathFault::kPole:
-      if (Arg(r, 0) == 0 && !std::isnan(r.Result)) RaiseMath("Division by zero", f, true);
+      if (Arg(r, 0) == 0 && !std::isnan(r.Result)) RaiseMath("Деление на ноль", f, true);
       break;
     case MathFault::kDomain:
-      RaiseMath("Invalid floating point operation", f, false);
+      RaiseMath("Недопустимая операция", f, false);
     case MathFault::kOverflow:
       break;
   }
-  if (std::isnan(r.Result)) RaiseMath("Invalid floating point operation", f, false);
-  throw EFloatOverflow("Floating point overflow in \"" + f.Name() + "\"");
+  if (std::isnan(r.Result)) RaiseMath("Недопустимая операция", f, false);
+  throw EFloatOverflow("Переполнение при вычислении \"" + f.Name() + "\"");
 }
 
 template <double (*F)(double)>
@@ -88,7 +88,7 @@ void Compare(EvalRecord& r) {
 int64_t ToInt64(double v, const EvalRecord& r) {
   double x = RoundHalfEvenValue(v);
   if (!(x >= -9223372036854775808.0 && x < 9223372036854775808.0))
-    throw EInvalidOperation("Value out of integer range in \"" + r.Word->Name() + "\"");
+    throw EInvalidOperation("Значение вне диапазона целых в \"" + r.Word->Name() + "\"");
   return static_cast<int64_t>(x);
 }
 
@@ -110,12 +110,12 @@ void Integer(EvalRecord& r) {
 }
 
 double IntDiv(int64_t a, int64_t b, const EvalRecord& r) {
-  if (b == 0) RaiseMath("Division by zero", *r.Word, true);
+  if (b == 0) RaiseMath("Деление на ноль", *r.Word, true);
   if (b == -1) return -static_cast<double>(a);  // INT64_MIN / -1 does not fit
   return static_cast<double>(a / b);
 }
 double IntMod(int64_t a, int64_t b, const EvalRecord& r) {
-  if (b == 0) RaiseMath("Division by zero", *r.Word, true);
+  if (b == 0) RaiseMath("Деление на ноль", *r.Word, true);
   if (b == -1) return 0;
   return static_cast<double>(a % b);
 }

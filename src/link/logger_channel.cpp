@@ -46,8 +46,8 @@ void TLoggerChannel::Evaluate() {
     NodeRef result = Lisp().Eval(formula_.Get());
     auto* number = NodeCast<TNumericNode>(result.Get());
     if (!number)
-      throw ELoggerError("Channel \"" + name_ + "\" formula gave " + ToText(result.Get()) +
-                         ", not a number");
+      throw ELoggerError("Канал \"" + name_ + "\" формула дала " + ToText(result.Get()) +
+                         ", а не число");
     // Integers keep all their digits; everything else is read as the float it is.
     double value = NodeCast<TIntNode>(number) ? number->AsInteger() : number->AsFloat();
     if (filter_.Capacity() > 0) {

@@ -52,7 +52,7 @@ class TLS_Multiband : public TLoggerDriverSensor {
  public:
   void Configure(TNode* args) override {
     auto values = Integers(args);
-    if (values.empty()) throw ELispEvalError("Multiband sensor needs a band number");
+    if (values.empty()) throw ELispEvalError("Многодиапазонному датчику нужен номер диапазона");
     band_ = static_cast<uint8_t>(values[0] & 0xFF);
     for (size_t i = 1; i < values.size(); ++i) AddID(static_cast<uint8_t>(values[i] & 0xFF));
   }
@@ -143,7 +143,7 @@ std::vector<int32_t> TLoggerDriverSensor::Integers(TNode* args) {
   std::vector<int32_t> values;
   for (auto* cell = NodeCast<TConsNode>(args); cell; cell = cell->Next()) {
     auto* number = NodeCast<TIntNode>(cell->Car());
-    if (!number) throw ELispEvalError("Sensor handler arguments must be integers");
+    if (!number) throw ELispEvalError("Аргументы обработчика датчика должны быть целыми");
     values.push_back(number->Value());
   }
   return values;
@@ -155,7 +155,7 @@ void TLoggerDriverSensor::Configure(TNode* args) {
 
 void RegisterSensorKind(std::string_view handler, SensorFactory factory) {
   if (!Kinds().emplace(UpperCase(handler), std::move(factory)).second)
-    throw ELoggerError("Duplicate sensor kind \"" + std::string(handler) + "\"");
+    throw ELoggerError("Повторный вид датчика \"" + std::string(handler) + "\"");
 }
 
 std::vector<std::string> SensorKindNames() {
@@ -167,7 +167,7 @@ std::vector<std::string> SensorKindNames() {
 std::unique_ptr<TLoggerDriverSensor> CreateSensor(std::string_view handler) {
   auto it = Kinds().find(UpperCase(handler));
   if (it == Kinds().end())
-    throw EAssertionFailed("Cant find sensor with \"" + std::string(handler) + "\" handler");
+    throw EAssertionFailed("Нет датчика с обработчиком \"" + std::string(handler) + "\"");
   return it->second();
 }
 

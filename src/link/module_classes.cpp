@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kKindNames[kModuleKindCount] = {"SYSTEM",     "GROUND",      "STANDALONE",
-                                                      "BASE",       "INTERJACENT", "TERMINAL"};
+constexpr const char* kKindNames[kModuleKindCount] = {"SYSTEM", "GROUND",      "STANDALONE",
+                                                      "BASE",   "INTERJACENT", "TERMINAL"};
 
 TModuleClasses* g_classes = nullptr;
 
@@ -28,7 +28,8 @@ int32_t FileTimeOf(const fs::directory_entry& entry) {
   auto time = entry.last_write_time(ec);
   if (ec) return 0;
   auto since_epoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
-  return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::seconds>(since_epoch).count());
+  return static_cast<int32_t>(
+      std::chrono::duration_cast<std::chrono::seconds>(since_epoch).count());
 }
 
 void ScanFolder(const fs::path& folder, bool skip_tilde_folders, int depth,
@@ -65,7 +66,9 @@ void ScanFolder(const fs::path& folder, bool skip_tilde_folders, int depth,
 
 }  // namespace
 
-const char* ModuleKindName(uint8_t kind) { return kind < kModuleKindCount ? kKindNames[kind] : "?"; }
+const char* ModuleKindName(uint8_t kind) {
+  return kind < kModuleKindCount ? kKindNames[kind] : "?";
+}
 
 uint8_t StrToModuleKind(std::string_view name) {
   std::string upper = UpperCase(name);
@@ -93,7 +96,8 @@ void TModuleClasses::Reload() {
   items_.clear();
   failures_.clear();
   ScanModuleDirectory(
-      directory_, true, [this](const std::string& path, int32_t time) { LoadClassFile(path, time); },
+      directory_, true,
+      [this](const std::string& path, int32_t time) { LoadClassFile(path, time); },
       [this](const TModuleLoadFailure& failure) {
         failures_.push_back(failure);
         if (OnLoadError) OnLoadError(failure);
@@ -116,7 +120,7 @@ const TModuleClass& TModuleClasses::LoadClassFile(const std::string& path, int32
   auto cls = std::make_unique<TModuleClass>();
   cls->Form = Lisp().LoadFile(path);
   TNode* form = cls->Form.Get();
-  if (!NodeCast<TConsNode>(form)) throw ELispEvalError("Module class file must be a list");
+  if (!NodeCast<TConsNode>(form)) throw ELispEvalError("Файл класса модуля должен быть списком");
   cls->FileName = path;
   cls->Extends = GetStrDef("extends", form, "");
   std::string name = GetStrDef("name", form, fs::path(path).filename().string());

@@ -19,7 +19,9 @@ std::string DefName(std::string_view class_name, int32_t number) {
 
 }  // namespace
 
-std::string TModuleDef::DisplayName() const { return DefName(ModuleClass ? ModuleClass->Name : "", Number); }
+std::string TModuleDef::DisplayName() const {
+  return DefName(ModuleClass ? ModuleClass->Name : "", Number);
+}
 
 TModuleDefs::TModuleDefs(std::string directory) : directory_(std::move(directory)) {
   KEST_ASSERT(g_defs == nullptr);
@@ -66,7 +68,7 @@ const TModuleDef& TModuleDefs::LoadDefFile(const std::string& path) {
   auto def = std::make_unique<TModuleDef>();
   def->Form = Lisp().LoadFile(path);
   TNode* form = def->Form.Get();
-  if (!NodeCast<TConsNode>(form)) throw ELispEvalError("Module definition file must be a list");
+  if (!NodeCast<TConsNode>(form)) throw ELispEvalError("Файл описания модулей должен быть списком");
   def->FileName = path;
   def->ModuleClass = &ModuleClasses().Get(GetStr("class", form));
   def->Number = GetInt("number", form);

@@ -25,8 +25,8 @@ constexpr int kMaxExtendsDepth = 32;
 
 void RaiseOwnedElsewhere(const TLoggerModule& module, const char* word, const std::string& name,
                          const TLoggerModule* other) {
-  throw ELoggerError("Module \"" + module.Name + "\" cannot be loaded, coz it contains\n" + word + " \"" +
-                     name + "\", which also resides in already loaded\nmodule \"" +
+  throw ELoggerError("Module \"" + module.Name + "\" cannot be loaded, coz it contains\n" + word +
+                     " \"" + name + "\", which also resides in already loaded\nmodule \"" +
                      (other ? other->Name : std::string()) + "\"");
 }
 
@@ -60,7 +60,8 @@ void LoadChannel(TLoggerModule& module, TNode* entry, LoggerCore& logger) {
   std::string name = GetStr("name", entry);
   if (TLoggerChannel* other = logger.Channels().Find(name); other && other->Module() != &module)
     RaiseOwnedElsewhere(module, "channel", name, other->Module());
-  auto channel = std::make_unique<TLoggerChannel>([&logger](TLoggerChannel& c) { logger.ChannelChanged(c); });
+  auto channel =
+      std::make_unique<TLoggerChannel>([&logger](TLoggerChannel& c) { logger.ChannelChanged(c); });
   channel->SetModule(&module);
   channel->SetName(name);
   channel->Location = StrToChannelLocation(GetStrDef("location", entry, "logger"));
@@ -74,14 +75,17 @@ void LoadChannel(TLoggerModule& module, TNode* entry, LoggerCore& logger) {
 }
 
 void LoadClassInto(TLoggerModule& module, const TModuleClass& cls, LoggerCore& logger, int depth) {
-  if (depth > kMaxExtendsDepth) throw ELoggerError("Module class \"" + cls.Name + "\" extends itself");
-  if (!cls.Extends.empty()) LoadClassInto(module, ModuleClasses().Get(cls.Extends), logger, depth + 1);
+  if (depth > kMaxExtendsDepth)
+    throw ELoggerError("Класс модуля \"" + cls.Name + "\" расширяет сам себя");
+  if (!cls.Extends.empty())
+    LoadClassInto(module, ModuleClasses().Get(cls.Extends), logger, depth + 1);
   module.Name = cls.Name;
   module.DisplayName = cls.DisplayName;
   module.Current = cls.Current;
   module.Kind = cls.Kind;
   logger.Power += cls.Current;
-  if ((cls.Kind == mkStandalone || cls.Kind == mkBase) && cls.Command != 0) logger.InitCommand = cls.Command;
+  if ((cls.Kind == mkStandalone || cls.Kind == mkBase) && cls.Command != 0)
+    logger.InitCommand = cls.Command;
   TNode* form = cls.Form.Get();
   if (TConsNode* sensors = GetList("sensors", form))
     ForEachEntry(sensors, [&](TNode* entry) { LoadSensor(module, entry, logger); });
@@ -104,7 +108,8 @@ void RemoveModuleItems(const TLoggerModule& module, LoggerCore& logger) {
 }  // namespace
 
 void LoadClass(TLoggerModule& module, const TModuleClass& cls, LoggerCore& logger) {
-  const int32_t power = logger.Power, init_command = logger.InitCommand, offset = logger.ModuleOffset;
+  const int32_t power = logger.Power, init_command = logger.InitCommand,
+                offset = logger.ModuleOffset;
   try {
     LoadClassInto(module, cls, logger, 0);
   } catch (...) {

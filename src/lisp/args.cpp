@@ -10,7 +10,7 @@ TConsNode* NextArgCell(const TConsNode* cell) {
   TNode* cdr = cell->Cdr();
   if (!cdr) return nullptr;
   auto* next = NodeCast<TConsNode>(cdr);
-  if (!next) throw ELispEvalError("Dotted argument list: " + ToText(cell));
+  if (!next) throw ELispEvalError("Список аргументов с точкой: " + ToText(cell));
   return next;
 }
 
@@ -20,7 +20,7 @@ void RaiseClassError(const TNodeClass& expected, const TNode* found) {
 }
 
 TArgs::TArgs(TNode* list) : rest_(NodeCast<TConsNode>(list)) {
-  if (list && !rest_) throw ELispEvalError("Dotted argument list: " + ToText(list));
+  if (list && !rest_) throw ELispEvalError("Список аргументов с точкой: " + ToText(list));
 }
 
 TNode* TArgs::NextArg() {

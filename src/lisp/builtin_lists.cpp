@@ -27,7 +27,7 @@ NodeRef Append(TArgs& args) {
     TNode* next = args.NextArg();
     if (IsNil(next)) continue;
     if (last->Cdr()) throw ELispEvalError("Cant append list to dotted pair");
-    if (Reaches(next, last)) throw ELispEvalError("Cant append list to itself");
+    if (Reaches(next, last)) throw ELispEvalError("Нельзя присоединить список к самому себе");
     last->SetCdr(NodeRef::Share(next));
     if (auto* cell = NodeCast<TConsNode>(next)) last = LastCell(cell);
   }
@@ -40,7 +40,7 @@ NodeRef Reverse(TArgs& args) {
   args.NoMoreArgs();
   NodeRef result;
   for (TConsNode* cell = list; cell; cell = cell->Next()) {
-    if (cell->Cdr() && !cell->Next()) throw ELispEvalError("Cant reverse dotted pair");
+    if (cell->Cdr() && !cell->Next()) throw ELispEvalError("Нельзя обратить точечную пару");
     result = MakeCons(NodeRef::Share(cell->Car()), std::move(result));
   }
   return result;

@@ -24,8 +24,8 @@ NodeRef IntResult(uint32_t bits) { return MakeInt(static_cast<int32_t>(bits)); }
 // infinity in a recorded curve.
 NodeRef FloatResult(double value) {
   auto result = static_cast<float>(value);
-  if (std::isnan(result)) throw ELispEvalError("Invalid floating point operation");
-  if (std::isinf(result)) throw ELispEvalError("Floating point overflow");
+  if (std::isnan(result)) throw ELispEvalError("Недопустимая операция с плавающей точкой");
+  if (std::isinf(result)) throw ELispEvalError("Переполнение с плавающей точкой");
   return MakeFloat(result);
 }
 
@@ -88,7 +88,7 @@ NodeRef FloatStep(TArgs& args) {
 NodeRef FloatDiv(TArgs& args) {
   double value = NextFloat(args);
   if (!args.HasMore()) {
-    if (value == 0.0) throw ELispEvalError("Floating point division by zero");
+    if (value == 0.0) throw ELispEvalError("Деление на ноль");
     return FloatResult(1.0 / value);
   }
   while (args.HasMore()) {
@@ -101,7 +101,7 @@ NodeRef FloatDiv(TArgs& args) {
 NodeRef Ln(TArgs& args) {
   double value = NextFloat(args);
   args.NoMoreArgs();
-  if (value <= 0.0) throw ELispEvalError("Invalid floating point operation");
+  if (value <= 0.0) throw ELispEvalError("Недопустимая операция с плавающей точкой");
   return FloatResult(std::log(value));
 }
 

@@ -13,7 +13,7 @@ namespace kest {
 namespace {
 
 void CheckDepth(int depth) {
-  if (depth > kMaxLispNesting) throw ELispError("Nesting too deep to print");
+  if (depth > kMaxLispNesting) throw ELispError("Слишком глубокая вложенность для печати");
 }
 
 // True when the flat text of `node` is shorter than `limit` characters; stops

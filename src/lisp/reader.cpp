@@ -104,7 +104,7 @@ std::optional<double> ParseDecimal(std::string token) {
   auto [end, ec] = std::from_chars(begin, token.data() + token.size(), value);
   if (end != token.data() + token.size()) return std::nullopt;
   if (ec == std::errc::result_out_of_range || std::fabs(value) > FLT_MAX)
-    throw ELispReadError("Number out of range: \"" + token + "\"");
+    throw ELispReadError("Число вне диапазона: \"" + token + "\"");
   return value;
 }
 
@@ -189,7 +189,7 @@ NodeRef TLispReader::ReadExpr(int depth) {
 }
 
 NodeRef TLispReader::ReadWrapped(const char* head, int depth) {
-  if (++depth > kMaxLispNesting) throw ELispReadError("Nesting too deep");
+  if (++depth > kMaxLispNesting) throw ELispReadError("Слишком глубокая вложенность");
   NodeRef inner = ReadExpr(depth);
   return MakeCons(MakeSymbol(head), MakeCons(std::move(inner)));
 }
@@ -199,8 +199,7 @@ NodeRef TLispReader::ReadAtom() {
   while (!IsAtomEnd(Peek())) ++pos_;
   std::string_view raw = text_.substr(start, pos_ - start);
   if (CharCount(raw) > kMaxAtomChars)
-    throw ELispReadError("Atom longer than 64 characters: \"" + std::string(raw.substr(0, 64)) +
-                         "...\"");
+    throw ELispReadError("Атом длиннее 64 символов: \"" + std::string(raw.substr(0, 64)) + "...\"");
   std::string token = UpperCase(raw);
   if (auto integer = ParseInteger(token)) return MakeInt(*integer);
   if (auto decimal = ParseDecimal(token)) return MakeFloat(static_cast<float>(*decimal));
@@ -219,12 +218,12 @@ NodeRef TLispReader::ReadString() {
   }
   std::string_view text = text_.substr(start, pos_ - start);
   ++pos_;
-  if (CharCount(text) > kMaxStringChars) throw ELispReadError("String longer than 255 characters");
+  if (CharCount(text) > kMaxStringChars) throw ELispReadError("Строка длиннее 255 символов");
   return MakeString(std::string(text));
 }
 
 NodeRef TLispReader::ReadList(int depth) {
-  if (depth > kMaxLispNesting) throw ELispReadError("Nesting too deep");
+  if (depth > kMaxLispNesting) throw ELispReadError("Слишком глубокая вложенность");
   TListBuilder list;
   TConsNode* last = nullptr;
   bool dotted = false;

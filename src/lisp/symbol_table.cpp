@@ -85,7 +85,7 @@ void TSymTable::PopScope() {
 TSymbolDef& TSymTable::DefineLocal(std::string_view name) {
   KEST_ASSERT(!scopes_.empty());
   auto [it, added] = scopes_.back().try_emplace(std::string(name));
-  if (!added) throw ELispEvalError("Duplicate local symbol \"" + std::string(name) + "\"");
+  if (!added) throw ELispEvalError("Повторный локальный символ \"" + std::string(name) + "\"");
   it->second = std::make_unique<TSymbolDef>(std::string(name));
   return *it->second;
 }
@@ -126,7 +126,7 @@ void TSymTable::SetProp(std::string_view name, std::string_view property, NodeRe
   TSymbolDef& def = FindOrAdd(name);
   if (TConsNode* cell = FindPropCell(def.PList.Get(), property)) {
     if (value && Reaches(value.Get(), cell))
-      throw ELispEvalError("Cant store a property list in itself");
+      throw ELispEvalError("Нельзя сохранить список свойств в нём самом");
     cell->SetCar(std::move(value));
     return;
   }

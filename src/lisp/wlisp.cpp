@@ -30,7 +30,7 @@ class DepthGuard {
   explicit DepthGuard(int& depth) : depth_(depth) {
     if (++depth_ > kMaxLispNesting) {
       --depth_;
-      throw ELispEvalError("Nesting too deep");
+      throw ELispEvalError("Слишком глубокая вложенность");
     }
   }
   ~DepthGuard() { --depth_; }
@@ -67,8 +67,8 @@ class TWLisp::Entry {
 
 void TWLisp::CountStep() {
   if (++steps_ > step_limit_ && step_limit_ > 0)
-    throw ELispEvalError("Evaluation takes too long (more than " + std::to_string(step_limit_) +
-                         " steps)");
+    throw ELispEvalError("Вычисление слишком долгое (больше " + std::to_string(step_limit_) +
+                         " шагов)");
 }
 
 TWLisp::TWLisp() {
@@ -155,7 +155,7 @@ NodeRef TWLisp::CallNamed(const std::string& name, TNode* args) {
     return static_cast<TFuncNode*>(func.Get())->Call(nullptr);
   }
   auto* first_cell = NodeCast<TConsNode>(args);
-  if (!first_cell) throw ELispEvalError("Dotted argument list: " + ToText(args));
+  if (!first_cell) throw ELispEvalError("Список аргументов с точкой: " + ToText(args));
   TNode* first = first_cell->Car();
 
   if (NodeRef form = table_->FindSpecialForm(name, &first->NodeClass())) {

@@ -45,14 +45,14 @@ ComponentReader::ComponentReader(Stream& stream)
 }
 
 void ComponentReader::Fail(const std::string& message) const {
-  throw EComponentStreamError("Invalid component stream: " + message + " (offset " +
+  throw EComponentStreamError("Повреждённый поток компонента: " + message + " (смещение " +
                               std::to_string(Position()) + ")");
 }
 
 int64_t ComponentReader::Remaining() const { return limits_.back() - Position(); }
 
 void ComponentReader::Need(int64_t count) {
-  if (count < 0 || count > Remaining()) Fail("unexpected end of data");
+  if (count < 0 || count > Remaining()) Fail("данные кончились раньше времени");
 }
 
 bool ComponentReader::Fill() {
@@ -72,10 +72,10 @@ void ComponentReader::ReadBytes(void* out, size_t count) {
         pos_ = len_ = 0;
         size_t got = stream_.Read(dst, count);
         base_ += static_cast<int64_t>(got);
-        if (got != count) Fail("unexpected end of file");
+        if (got != count) Fail("файл кончился раньше времени");
         return;
       }
-      if (!Fill()) Fail("unexpected end of file");
+      if (!Fill()) Fail("файл кончился раньше времени");
     }
     size_t n = std::min(count, len_ - pos_);
     std::memcpy(dst, buffer_.data() + pos_, n);
@@ -87,7 +87,7 @@ void ComponentReader::ReadBytes(void* out, size_t count) {
 
 uint8_t ComponentReader::ReadByte() {
   Need(1);
-  if (pos_ == len_ && !Fill()) Fail("unexpected end of file");
+  if (pos_ == len_ && !Fill()) Fail("файл кончился раньше времени");
   return buffer_[pos_++];
 }
 
@@ -112,7 +112,7 @@ uint32_t ComponentReader::ReadUInt32() {
 }
 
 void ComponentReader::ReadFloats(float* out, size_t count) {
-  if (count > static_cast<size_t>(INT64_MAX / 4)) Fail("unexpected end of data");
+  if (count > static_cast<size_t>(INT64_MAX / 4)) Fail("данные кончились раньше времени");
   ReadBytes(out, 4 * count);
   if constexpr (std::endian::native == std::endian::big) {
     for (size_t i = 0; i < count; ++i)
@@ -123,7 +123,7 @@ void ComponentReader::ReadFloats(float* out, size_t count) {
 int64_t ComponentReader::ReadLength() {
   int32_t length = ReadInt32();
   if (length < 0 || length > Remaining())
-    Fail("length " + std::to_string(length) + " exceeds the " + std::to_string(Remaining()) +
+    Fail("длина " + std::to_string(length) + " больше оставшихся " + std::to_string(Remaining()) +
          " bytes that remain");
   return length;
 }
@@ -131,7 +131,7 @@ int64_t ComponentReader::ReadLength() {
 void ComponentReader::ReadSignature() {
   char signature[4];
   ReadBytes(signature, 4);
-  if (std::memcmp(signature, "TPF0", 4) != 0) Fail("signature TPF0 not found");
+  if (std::memcmp(signature, "TPF0", 4) != 0) Fail("нет подписи TPF0");
 }
 
 std::string ComponentReader::ReadShortString() {
@@ -142,7 +142,7 @@ std::string ComponentReader::ReadShortString() {
 
 ValueTag ComponentReader::NextValue() {
   Need(1);
-  if (pos_ == len_ && !Fill()) Fail("unexpected end of file");
+  if (pos_ == len_ && !Fill()) Fail("файл кончился раньше времени");
   return static_cast<ValueTag>(buffer_[pos_]);
 }
 
@@ -156,14 +156,17 @@ bool ComponentReader::EndOfList() {
 
 int32_t ComponentReader::ReadInteger() {
   switch (ValueTag tag = ReadTag()) {
-    case ValueTag::kInt8: return static_cast<int8_t>(ReadByte());
+    case ValueTag::kInt8:
+      return static_cast<int8_t>(ReadByte());
     case ValueTag::kInt16: {
       uint8_t b[2];
       ReadBytes(b, 2);
       return static_cast<int16_t>(b[0] | b[1] << 8);
     }
-    case ValueTag::kInt32: return ReadInt32();
-    default: Fail("integer expected, found value tag " + std::to_string(int(tag)));
+    case ValueTag::kInt32:
+      return ReadInt32();
+    default:
+      Fail("ожидалось целое, найден тег значения " + std::to_string(int(tag)));
   }
 }
 
@@ -195,32 +198,36 @@ std::string ComponentReader::ReadString() {
     case ValueTag::kWString: {
       int64_t units = ReadInt32();
       if (units < 0 || 2 * units > Remaining())
-        Fail("string of " + std::to_string(units) + " characters exceeds the data");
+        Fail("строка из " + std::to_string(units) + " символов длиннее данных");
       std::vector<uint8_t> bytes(static_cast<size_t>(2 * units));
       ReadBytes(bytes.data(), bytes.size());
       return Utf16ToUtf8(bytes.data(), static_cast<size_t>(units));
     }
-    default: Fail("string expected, found value tag " + std::to_string(int(tag)));
+    default:
+      Fail("ожидалась строка, найден тег значения " + std::to_string(int(tag)));
   }
 }
 
 std::string ComponentReader::ReadIdent() {
   if (ValueTag tag = ReadTag(); tag != ValueTag::kIdent)
-    Fail("identifier expected, found value tag " + std::to_string(int(tag)));
+    Fail("ожидался идентификатор, найден тег значения " + std::to_string(int(tag)));
   return ReadShortString();
 }
 
 bool ComponentReader::ReadBoolean() {
   switch (ValueTag tag = ReadTag()) {
-    case ValueTag::kFalse: return false;
-    case ValueTag::kTrue: return true;
-    default: Fail("boolean expected, found value tag " + std::to_string(int(tag)));
+    case ValueTag::kFalse:
+      return false;
+    case ValueTag::kTrue:
+      return true;
+    default:
+      Fail("ожидалось логическое значение, найден тег значения " + std::to_string(int(tag)));
   }
 }
 
 std::vector<std::string> ComponentReader::ReadSet() {
   if (ValueTag tag = ReadTag(); tag != ValueTag::kSet)
-    Fail("set expected, found value tag " + std::to_string(int(tag)));
+    Fail("ожидалось множество, найден тег значения " + std::to_string(int(tag)));
   std::vector<std::string> names;
   for (std::string name; !(name = ReadShortString()).empty();) names.push_back(std::move(name));
   return names;
@@ -228,53 +235,68 @@ std::vector<std::string> ComponentReader::ReadSet() {
 
 void ComponentReader::ReadListBegin() {
   if (ValueTag tag = ReadTag(); tag != ValueTag::kList)
-    Fail("list expected, found value tag " + std::to_string(int(tag)));
+    Fail("ожидался список, найден тег значения " + std::to_string(int(tag)));
 }
 
 void ComponentReader::SkipValue() { SkipValue(0); }
 
 void ComponentReader::SkipValue(int depth) {
-  if (depth > kMaxComponentNesting) Fail("values nested too deep");
+  if (depth > kMaxComponentNesting) Fail("слишком глубокая вложенность значений");
   switch (ValueTag tag = ReadTag()) {
     case ValueTag::kList:
       while (!EndOfList()) SkipValue(depth + 1);
       break;
-    case ValueTag::kInt8: Skip(1); break;
-    case ValueTag::kInt16: Skip(2); break;
-    case ValueTag::kInt32: Skip(4); break;
-    case ValueTag::kExtended: Skip(10); break;
+    case ValueTag::kInt8:
+      Skip(1);
+      break;
+    case ValueTag::kInt16:
+      Skip(2);
+      break;
+    case ValueTag::kInt32:
+      Skip(4);
+      break;
+    case ValueTag::kExtended:
+      Skip(10);
+      break;
     case ValueTag::kString:
-    case ValueTag::kIdent: Skip(ReadByte()); break;
+    case ValueTag::kIdent:
+      Skip(ReadByte());
+      break;
     case ValueTag::kFalse:
     case ValueTag::kTrue:
-    case ValueTag::kNil: break;
+    case ValueTag::kNil:
+      break;
     case ValueTag::kBinary:
     case ValueTag::kLString:
-    case ValueTag::kUTF8String: Skip(ReadLength()); break;
+    case ValueTag::kUTF8String:
+      Skip(ReadLength());
+      break;
     case ValueTag::kSet:
       while (uint8_t length = ReadByte()) Skip(length);
       break;
     case ValueTag::kWString: {
       int64_t units = ReadInt32();
-      if (units < 0) Fail("negative string length");
+      if (units < 0) Fail("отрицательная длина строки");
       Skip(2 * units);
       break;
     }
-    default: Fail("unknown value tag " + std::to_string(int(tag)));
+    default:
+      Fail("неизвестный тег значения " + std::to_string(int(tag)));
   }
 }
 
 int64_t ComponentReader::BeginBinary() {
   if (ValueTag tag = ReadTag(); tag != ValueTag::kBinary)
-    Fail("binary data expected, found value tag " + std::to_string(int(tag)));
+    Fail("ожидались двоичные данные, найден тег значения " + std::to_string(int(tag)));
   int64_t length = ReadLength();
-  if (static_cast<int>(limits_.size()) > kMaxComponentNesting) Fail("blocks nested too deep");
+  if (static_cast<int>(limits_.size()) > kMaxComponentNesting)
+    Fail("слишком глубокая вложенность блоков");
   limits_.push_back(Position() + length);
   return length;
 }
 
 void ComponentReader::EndBinary() {
-  if (limits_.size() < 2) Fail("no open block");
+  if (limits_.size() < 2) Fail("нет открытого блока");
   Skip(Remaining());
   limits_.pop_back();
 }

@@ -63,7 +63,7 @@ void ComponentWriter::WriteFloats(const float* values, size_t count) {
 
 void ComponentWriter::PutLength(size_t length) {
   if (length > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-    throw EComponentStreamError("Value of " + std::to_string(length) + " bytes is too long");
+    throw EComponentStreamError("Значение из " + std::to_string(length) + " байт слишком длинное");
   WriteInt32(static_cast<int32_t>(length));
 }
 
@@ -92,7 +92,9 @@ void ComponentWriter::WriteInteger(int32_t value) {
   }
 }
 
-void ComponentWriter::WriteBoolean(bool value) { PutTag(value ? ValueTag::kTrue : ValueTag::kFalse); }
+void ComponentWriter::WriteBoolean(bool value) {
+  PutTag(value ? ValueTag::kTrue : ValueTag::kFalse);
+}
 
 void ComponentWriter::WriteIdent(std::string_view name) {
   PutTag(ValueTag::kIdent);
@@ -163,12 +165,12 @@ void ComponentWriter::BeginBinary() {
 }
 
 void ComponentWriter::EndBinary() {
-  if (open_blocks_.empty()) throw EComponentStreamError("No binary value is open");
+  if (open_blocks_.empty()) throw EComponentStreamError("Нет открытого двоичного значения");
   int64_t at = open_blocks_.back();
   open_blocks_.pop_back();
   int64_t length = Position() - at - 4;
   if (length > std::numeric_limits<int32_t>::max())
-    throw EComponentStreamError("Value of " + std::to_string(length) + " bytes is too long");
+    throw EComponentStreamError("Значение из " + std::to_string(length) + " байт слишком длинное");
   auto u = static_cast<uint32_t>(length);
   uint8_t b[4] = {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8),
                   static_cast<uint8_t>(u >> 16), static_cast<uint8_t>(u >> 24)};

@@ -20,7 +20,7 @@ TLogParameterTables* g_tables = nullptr;
 
 TLogParameter ReadEntry(TNode* entry) {
   if (!NodeCast<TConsNode>(entry))
-    throw ELispEvalError("Parameter description must be a list: " + ToText(entry));
+    throw ELispEvalError("Описание параметра должно быть списком: " + ToText(entry));
   TArgs args(entry);
   TLogParameter p;
   p.Name = UpperCase(args.Next<TSymbolNode>()->Name());
@@ -40,8 +40,9 @@ void TLogParameters::Load(const std::string& path) {
   std::deque<TLogParameter> items;
   if (!IsNil(form.Get())) {
     if (!NodeCast<TConsNode>(form.Get()))
-      throw ELispEvalError("Parameter table must be a list: " + path);
-    for (TArgs entries(form.Get()); entries.HasMore();) items.push_back(ReadEntry(entries.NextArg()));
+      throw ELispEvalError("Таблица параметров должна быть списком: " + path);
+    for (TArgs entries(form.Get()); entries.HasMore();)
+      items.push_back(ReadEntry(entries.NextArg()));
   }
   items_ = std::move(items);
 }

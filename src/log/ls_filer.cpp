@@ -159,7 +159,7 @@ void ReadTrackData(ComponentReader& in, TLogTrack& track) {
 std::shared_ptr<TLogTrack> ReadTrack(ComponentReader& in, TLogArgument argument) {
   in.ReadSignature();
   std::string class_name = in.ReadShortString();
-  if (class_name != "TLogTrack") in.Fail("TLogTrack expected, found \"" + class_name + "\"");
+  if (class_name != "TLogTrack") in.Fail("ожидался TLogTrack, найден \"" + class_name + "\"");
   in.ReadShortString();  // component name, empty for tracks
   auto track = std::make_shared<TLogTrack>();
   track->SetArgument(argument);
@@ -176,9 +176,9 @@ std::shared_ptr<TLogTrack> ReadTrack(ComponentReader& in, TLogArgument argument)
     else if (name == "Tag")
       in.ReadInteger();  // a run-time reference, meaningless in a file
     else
-      in.Fail("unknown property \"" + name + "\" of TLogTrack");
+      in.Fail("неизвестное свойство \"" + name + "\" у TLogTrack");
   }
-  if (!in.EndOfList()) in.Fail("TLogTrack has no child components");
+  if (!in.EndOfList()) in.Fail("у TLogTrack нет дочерних компонентов");
   return track;
 }
 
@@ -283,9 +283,9 @@ void TLSFiler::ReadSheet(ComponentReader& in, TLogSheet& sheet) {
     else if (name == "ReadOnly")
       sheet.SetReadOnly(in.ReadBoolean());
     else
-      in.Fail("unknown property \"" + name + "\" of TLogSheet");
+      in.Fail("неизвестное свойство \"" + name + "\" у TLogSheet");
   }
-  if (!in.EndOfList()) in.Fail("TLogSheet has no child components");
+  if (!in.EndOfList()) in.Fail("у TLogSheet нет дочерних компонентов");
   sheet.UpdateRange();
 }
 

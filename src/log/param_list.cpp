@@ -57,7 +57,9 @@ T ReadRaw(Stream& s) {
 
 }  // namespace
 
-void TParamItem::Fail(const std::string& format) const { throw EParamItemError(Format(format, name_)); }
+void TParamItem::Fail(const std::string& format) const {
+  throw EParamItemError(Format(format, name_));
+}
 
 void TParamItem::SetText(std::string_view text) {
   if (text.empty()) {
@@ -85,11 +87,16 @@ void TParamItem::SetText(std::string_view text) {
 
 std::string TParamItem::AsString() const {
   switch (kind_) {
-    case pkString: return string_;
-    case pkBoolean: return boolean_ ? "True" : "False";
-    case pkFloat: return FormatFloat(float_);
-    case pkInteger: return std::to_string(integer_);
-    default: return {};
+    case pkString:
+      return string_;
+    case pkBoolean:
+      return boolean_ ? "True" : "False";
+    case pkFloat:
+      return FormatFloat(float_);
+    case pkInteger:
+      return std::to_string(integer_);
+    default:
+      return {};
   }
 }
 
@@ -105,10 +112,14 @@ bool TParamItem::AsBoolean() const {
       if (IsPrefixOfIgnoringCase(string_, "True")) return true;
       throw EParamItemError(Format("Param \"%s\" has invalid bool value \"%s\"", name_, string_));
     }
-    case pkBoolean: return boolean_;
-    case pkFloat: return float_ != 0;
-    case pkInteger: return integer_ != 0;
-    default: return false;
+    case pkBoolean:
+      return boolean_;
+    case pkFloat:
+      return float_ != 0;
+    case pkInteger:
+      return integer_ != 0;
+    default:
+      return false;
   }
 }
 
@@ -119,10 +130,14 @@ double TParamItem::AsFloat() const {
       auto value = ParseFloat(string_);
       return value ? *value : 0;
     }
-    case pkBoolean: Fail("Param \"%s\" is not convertible to float");
-    case pkFloat: return float_;
-    case pkInteger: return integer_;
-    default: return 0;
+    case pkBoolean:
+      Fail("Param \"%s\" is not convertible to float");
+    case pkFloat:
+      return float_;
+    case pkInteger:
+      return integer_;
+    default:
+      return 0;
   }
 }
 
@@ -137,10 +152,14 @@ int32_t TParamItem::AsInteger() const {
       auto value = ParseFloat(string_);
       return value ? Trunc32(*value) : 0;
     }
-    case pkBoolean: Fail("Param \"%s\" is not convertible to integer");
-    case pkFloat: return Trunc32(float_);
-    case pkInteger: return integer_;
-    default: return 0;
+    case pkBoolean:
+      Fail("Param \"%s\" is not convertible to integer");
+    case pkFloat:
+      return Trunc32(float_);
+    case pkInteger:
+      return integer_;
+    default:
+      return 0;
   }
 }
 
@@ -149,7 +168,8 @@ void TParamItem::SetString(std::string_view value) {
   std::string text(value);
   if (text.size() > kMaxShortString) {
     size_t cut = kMaxShortString;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+      --cut;  // whole characters
     text.resize(cut);
   }
   string_ = std::move(text);
@@ -173,12 +193,23 @@ void TParamItem::SetInteger(int32_t value) {
 
 void TParamItem::Assign(const TParamItem& other) {
   switch (other.kind_) {
-    case pkString: string_ = other.string_; break;
-    case pkBoolean: boolean_ = other.boolean_; break;
-    case pkFloat: float_ = other.float_; break;
-    case pkInteger: integer_ = other.integer_; break;
-    case pkUndefined: break;
-    default: throw EParamItemError(Format("Field \"%s\" is of undefined type and cant be assigned", other.name_));
+    case pkString:
+      string_ = other.string_;
+      break;
+    case pkBoolean:
+      boolean_ = other.boolean_;
+      break;
+    case pkFloat:
+      float_ = other.float_;
+      break;
+    case pkInteger:
+      integer_ = other.integer_;
+      break;
+    case pkUndefined:
+      break;
+    default:
+      throw EParamItemError(
+          Format("Field \"%s\" is of undefined type and cant be assigned", other.name_));
   }
   kind_ = other.kind_;
   name_ = other.name_;
@@ -205,8 +236,10 @@ void TParamItem::WriteValue(Stream& s) const {
       WriteRaw<int32_t>(s, 4);
       WriteRaw<int32_t>(s, integer_);
       break;
-    case pkUndefined: Fail("Cant save parameter \"%s\". Type in unknown.");
-    default: Fail("Cant save parameter \"%s\". Type in unsupported.");
+    case pkUndefined:
+      Fail("Cant save parameter \"%s\". Type in unknown.");
+    default:
+      Fail("Cant save parameter \"%s\". Type in unsupported.");
   }
 }
 
@@ -214,7 +247,8 @@ void TParamItem::ReadValue(Stream& s) {
   if (kind_ == pkUndefined) return;
   if (kind_ > pkInteger) Fail("Cant load parameter \"%s\". Type in unsupported.");
   int32_t size = ReadRaw<int32_t>(s);
-  if (size < 0 || size > kMaxValueSize || size > s.Remaining()) Fail("Cant load parameter \"%s\". Type in unsupported.");
+  if (size < 0 || size > kMaxValueSize || size > s.Remaining())
+    Fail("Cant load parameter \"%s\". Type in unsupported.");
   switch (kind_) {
     case pkString: {
       std::string bytes(static_cast<size_t>(size), '\0');
@@ -294,7 +328,8 @@ void TParamList::WriteData(Stream& s) const {
     std::string name = Utf8ToCp1251(item->Name()).substr(0, kMaxShortString);
     WriteRaw<uint8_t>(s, static_cast<uint8_t>(name.size()));
     s.Write(name.data(), name.size());
-    if (item->kind_ > TParamItem::pkInteger) item->Fail("Cant save parameter \"%s\". Type in unsupported.");
+    if (item->kind_ > TParamItem::pkInteger)
+      item->Fail("Cant save parameter \"%s\". Type in unsupported.");
     WriteRaw<uint8_t>(s, item->kind_);
     if (item->kind_ != TParamItem::pkUndefined) item->WriteValue(s);
   }
@@ -305,7 +340,7 @@ void TParamList::ReadData(Stream& s) {
   if (ReadRaw<int32_t>(s) != 1) throw EParamListError("Invalid version");
   int32_t count = ReadRaw<int32_t>(s);
   // Each item takes at least two bytes: a count beyond that is damage.
-  if (count < 0 || count > s.Remaining() / 2) throw EParamListError("Invalid item count");
+  if (count < 0 || count > s.Remaining() / 2) throw EParamListError("Неверное число элементов");
   for (int32_t i = 0; i < count; ++i) {
     uint8_t length = ReadRaw<uint8_t>(s);
     std::string name(length, '\0');

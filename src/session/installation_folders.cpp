@@ -50,9 +50,11 @@ std::string RootDirFromIni(const std::string& file) {
       continue;
     }
     size_t eq = t.find('=');
-    if (general && eq != std::string::npos && Trim(std::string_view(t).substr(0, eq), kSpaceTabLineEnd) == "RootDir") {
+    if (general && eq != std::string::npos &&
+        Trim(std::string_view(t).substr(0, eq), kSpaceTabLineEnd) == "RootDir") {
       std::string value(Trim(std::string_view(t).substr(eq + 1), kSpaceTabLineEnd));
-      if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
       return value;
     }
   }
@@ -147,7 +149,7 @@ std::string OpenInstallationRoot(const std::string& template_dir, const std::str
 void SeedRoot(const std::string& template_dir, const std::string& root) {
   std::error_code ec;
   fs::create_directories(root, ec);
-  if (ec) throw EInOutError(WithSystemError("Cannot create " + root + ": ", ec.value()));
+  if (ec) throw EInOutError(WithSystemError("Не удалось создать " + root + ": ", ec.value()));
   if (template_dir.empty() || !fs::is_directory(template_dir)) return;
   // Best effort, file by file: what cannot be copied stays missing for the caller to
   // find (OpenInstallationRoot checks what it needs).

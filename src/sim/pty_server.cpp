@@ -17,7 +17,7 @@ namespace kest::sim {
 PtyServer::PtyServer(std::shared_ptr<ToolSimulator> simulator) : simulator_(std::move(simulator)) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-    throw EInOutError(WithSystemError("Cannot create a pseudo-terminal: "));
+    throw EInOutError(WithSystemError("Не удалось создать псевдотерминал: "));
   slave_path_ = ::ptsname(master_);
   // Raw on our side too: the bytes are binary, not text lines.
   termios tio{};
@@ -45,7 +45,8 @@ void PtyServer::Run(std::stop_token stop) {
     if (ready > 0 && (p.revents & POLLHUP)) {
       // Nobody has the terminal open: like a line with nothing attached, what the
       // tool sends now is lost (and not delivered late to the next reader).
-      while (available > 0) available -= simulator_->Read(buffer.data(), std::min(available, buffer.size()));
+      while (available > 0)
+        available -= simulator_->Read(buffer.data(), std::min(available, buffer.size()));
       continue;
     }
     while (available > 0) {

@@ -40,6 +40,7 @@ ToolSimulator::ToolSimulator(const TModuleClasses& classes, SimSettings settings
       formation_(settings_.seed),
       winch_(settings_.winch),
       rng_(settings_.seed),
+      noise_rng_(settings_.seed ^ 0x9E3779B9u),
       memory_(std::make_unique<MemoryToolSimulator>(settings_.memory_tool, clock)) {
   LoadString(classes);
   last_ms_ = clock_.NowMs();
@@ -204,6 +205,15 @@ int32_t ToolSimulator::RawValue(const Sensor& s, int64_t now_ms) const {
   return 0;
 }
 
+// A counting channel's sample: a Poisson count around the rate (the count of one
+// sampling window), so that a tool standing still reads what a real one does.
+int32_t ToolSimulator::Counted(const Sensor& s, int32_t rate) {
+  if (!settings_.count_noise || rate <= 0) return rate;
+  if (s.name != "GK-COUNTER" && s.name != "NK-NEAR-COUNTER" && s.name != "NK-FAR-COUNTER")
+    return rate;
+  return Clamp16(std::poisson_distribution<int32_t>(rate)(noise_rng_));
+}
+
 void ToolSimulator::SendDataPackets(bool surface_only, int64_t now_ms) {
   // One packet per ID, filled by every sensor listening to it.
   std::map<uint8_t, std::array<uint8_t, 6>> packets;
@@ -214,7 +224,7 @@ void ToolSimulator::SendDataPackets(bool surface_only, int64_t now_ms) {
     if (s.kind == "COUNTER" || s.kind == "DETECTOR") continue;
     auto& p = packets.try_emplace(s.ids[0], std::array<uint8_t, 6>{s.ids[0], 0, 0, 0, 0, 0})
                   .first->second;
-    auto v = static_cast<uint32_t>(RawValue(s, now_ms));
+    auto v = static_cast<uint32_t>(Counted(s, RawValue(s, now_ms)));
     if (s.kind == "WORD0" || s.kind == "DELTA0") {
       p[1] = static_cast<uint8_t>(v >> 8);
       p[2] = static_cast<uint8_t>(v);

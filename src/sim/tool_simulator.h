@@ -38,6 +38,9 @@ struct SimSettings {
   double corrupt_rate = 0;  // probability that an output byte is changed
   double drop_rate = 0;     // probability that an output byte is lost
   bool never_acknowledge = false;
+  // Counting channels (gamma, neutron) carry counting statistics, as a real tool's
+  // do: each sample is a Poisson count around the formation's rate.
+  bool count_noise = true;
   // The line's pacing off: output is ready as soon as it is made (benchmarks).
   bool unpaced = false;
   // The memory tool that shares the line with the string.
@@ -109,6 +112,7 @@ class ToolSimulator {
   void EmitByte(uint8_t byte);
   void SendDataPackets(bool surface_only, int64_t now_ms);
   int32_t RawValue(const Sensor& s, int64_t now_ms) const;
+  int32_t Counted(const Sensor& s, int32_t rate);
 
   SimSettings settings_;
   Clock& clock_;
@@ -116,7 +120,8 @@ class ToolSimulator {
   WinchModel winch_;
   std::vector<Module> modules_;
   std::vector<Sensor> sensors_;
-  std::mt19937 rng_;
+  std::mt19937 rng_;        // line faults
+  std::mt19937 noise_rng_;  // counting statistics, apart so faults keep their sequence
 
   mutable std::mutex mutex_;
   std::deque<uint8_t> out_;

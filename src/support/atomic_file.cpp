@@ -1,8 +1,8 @@
 #include "support/atomic_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,7 +22,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 [[noreturn]] void CannotWrite(const std::string& target, int error) {
-  throw EInOutError(WithSystemError("Cannot write file \"" + target + "\": ", error));
+  throw EInOutError(WithSystemError("Не удалось записать файл \"" + target + "\": ", error));
 }
 
 // fsync of a descriptor; EINVAL means a file system that cannot sync it, which is
@@ -33,7 +33,8 @@ int SyncDescriptor(int fd) {
 }
 
 void Rename(const std::string& from, const std::string& to) {
-  if (RetryOnInterrupt([&] { return Sys().rename(from.c_str(), to.c_str()); }) != 0) CannotWrite(to, errno);
+  if (RetryOnInterrupt([&] { return Sys().rename(from.c_str(), to.c_str()); }) != 0)
+    CannotWrite(to, errno);
 }
 
 // Makes a rename into the folder of `target` survive a power cut.
@@ -53,7 +54,7 @@ AtomicFile::AtomicFile(const std::string& target) : target_(target) {
   const char suffix[] = ".tmp-XXXXXX";
   name.insert(name.end(), suffix, suffix + sizeof suffix);
   int fd = ::mkstemp(name.data());
-  if (fd < 0) throw EInOutError(WithSystemError("Cannot create file \"" + target + "\": "));
+  if (fd < 0) throw EInOutError(WithSystemError("Не удалось создать файл \"" + target + "\": "));
   temp_path_ = name.data();
   ::fchmod(fd, 0644);  // mkstemp creates 0600; a log file is an ordinary document
   try {

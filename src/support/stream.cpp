@@ -15,7 +15,7 @@
 namespace kest {
 
 void Stream::ReadExact(void* buffer, size_t count) {
-  if (Read(buffer, count) != count) throw EInOutError("Read beyond end of stream");
+  if (Read(buffer, count) != count) throw EInOutError("Чтение за концом данных");
 }
 
 size_t MemoryStream::Read(void* buffer, size_t count) {
@@ -38,12 +38,18 @@ void MemoryStream::Seek(int64_t position) { position_ = std::clamp<int64_t>(posi
 FileStream::FileStream(const std::string& path, Mode mode) : path_(path) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case Mode::Read: flags |= O_RDONLY; break;
-    case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
-    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case Mode::Read:
+      flags |= O_RDONLY;
+      break;
+    case Mode::ReadWrite:
+      flags |= O_RDWR | O_CREAT;
+      break;
+    case Mode::Create:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
   }
   fd_ = RetryOnInterrupt([&] { return Sys().open(path.c_str(), flags, 0644); });
-  if (fd_ < 0) throw EInOutError(WithSystemError("Cannot open file \"" + path + "\": "));
+  if (fd_ < 0) throw EInOutError(WithSystemError("Не удалось открыть файл \"" + path + "\": "));
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) CloseAndThrow(EISDIR);
   // Others may read while we read; nobody writes while we read or write.
@@ -54,7 +60,7 @@ FileStream::FileStream(const std::string& path, Mode mode) : path_(path) {
 void FileStream::CloseAndThrow(int error) {
   Sys().close(fd_);
   fd_ = -1;
-  throw EInOutError(WithSystemError("Cannot open file \"" + path_ + "\": ", error));
+  throw EInOutError(WithSystemError("Не удалось открыть файл \"" + path_ + "\": ", error));
 }
 
 FileStream::~FileStream() {
@@ -66,7 +72,7 @@ size_t FileStream::Read(void* buffer, size_t count) {
   auto* out = static_cast<char*>(buffer);
   while (done < count) {
     ssize_t n = RetryOnInterrupt([&] { return Sys().read(fd_, out + done, count - done); });
-    if (n < 0) throw EInOutError(WithSystemError("Read error: "));
+    if (n < 0) throw EInOutError(WithSystemError("Ошибка чтения: "));
     if (n == 0) break;
     done += static_cast<size_t>(n);
   }
@@ -75,14 +81,14 @@ size_t FileStream::Read(void* buffer, size_t count) {
 
 void FileStream::Write(const void* buffer, size_t count) {
   WriteOutcome out = WriteAll(fd_, buffer, count);
-  if (out.error) throw EInOutError(WithSystemError("Write error: ", out.error));
+  if (out.error) throw EInOutError(WithSystemError("Ошибка записи: ", out.error));
 }
 
 int64_t FileStream::Position() const { return ::lseek(fd_, 0, SEEK_CUR); }
 
 void FileStream::Seek(int64_t position) {
   if (::lseek(fd_, std::max<int64_t>(0, position), SEEK_SET) < 0)
-    throw EInOutError(WithSystemError("Seek error: "));
+    throw EInOutError(WithSystemError("Ошибка позиционирования: "));
 }
 
 int64_t FileStream::Size() const {
@@ -92,13 +98,14 @@ int64_t FileStream::Size() const {
 }
 
 void FileStream::Truncate(int64_t size) {
-  if (::ftruncate(fd_, std::max<int64_t>(0, size)) != 0) throw EInOutError(WithSystemError("Write error: "));
+  if (::ftruncate(fd_, std::max<int64_t>(0, size)) != 0)
+    throw EInOutError(WithSystemError("Ошибка записи: "));
 }
 
 void FileStream::Flush() {
   // EINVAL: a special file that cannot be synchronised; there is nothing to wait for.
   if (RetryOnInterrupt([&] { return Sys().fsync(fd_); }) != 0 && errno != EINVAL)
-    throw EInOutError(WithSystemError("Write error: "));
+    throw EInOutError(WithSystemError("Ошибка записи: "));
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {

@@ -190,8 +190,8 @@ RtfDocument FillHeadLine(const RtfDocument& head_line, const StringList& sheet_p
 RtfDocument LoadHeadLine(const std::string& template_path, const StringList& sheet_params) {
   std::string params_file = HeadLineParamsFile(template_path);
   if (params_file.empty())
-    throw ELogViewerError("No research parameter file (.RP) for the head line \"" +
-                          template_path + "\"");
+    throw ELogViewerError("Нет файла параметров исследования (.RP) для шапки \"" + template_path +
+                          "\"");
   TResearchParameters research;
   research.Reload(params_file);
   FileStream in(template_path, FileStream::Mode::Read);

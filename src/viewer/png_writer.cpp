@@ -30,12 +30,12 @@ PngWriter::PngWriter(Stream& out, uint32_t width, uint32_t height, Color color)
     : out_(out), width_(width), height_(height), zlib_(new Zlib) {
   if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
     delete zlib_;
-    throw EKestError("Image size out of range");
+    throw EKestError("Размер изображения вне допустимого");
   }
   row_bytes_ = static_cast<size_t>(width) * (color == Color::Rgb ? 3 : 1);
   if (deflateInit(&zlib_->z, 3) != Z_OK) {
     delete zlib_;
-    throw EKestError("Cannot start the image compressor");
+    throw EKestError("Не удалось начать сжатие изображения");
   }
   static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   out_.Write(kSignature, sizeof kSignature);
@@ -79,7 +79,7 @@ void PngWriter::Deflate(const uint8_t* data, size_t size, int flush) {
     z.next_out = buffer;
     z.avail_out = sizeof buffer;
     status = deflate(&z, flush);
-    if (status == Z_STREAM_ERROR) throw EKestError("Image compression failed");
+    if (status == Z_STREAM_ERROR) throw EKestError("Ошибка сжатия изображения");
     const size_t produced = sizeof buffer - z.avail_out;
     idat_.insert(idat_.end(), buffer, buffer + produced);
     if (idat_.size() >= kIdatSize) {
@@ -90,7 +90,7 @@ void PngWriter::Deflate(const uint8_t* data, size_t size, int flush) {
 }
 
 void PngWriter::WriteRow(const uint8_t* pixels) {
-  if (finished_ || rows_ >= height_) throw EKestError("Too many image rows");
+  if (finished_ || rows_ >= height_) throw EKestError("Слишком много строк изображения");
   // Filter type 2 (Up): each byte minus the byte above it. A log repeats most of a
   // row in the next (white, the grid's vertical lines), which leaves long runs of
   // zeros that compress fast and small.
@@ -105,7 +105,7 @@ void PngWriter::WriteRow(const uint8_t* pixels) {
 
 void PngWriter::Finish() {
   if (finished_) return;
-  if (rows_ != height_) throw EKestError("Image incomplete");
+  if (rows_ != height_) throw EKestError("Изображение не закончено");
   Deflate(nullptr, 0, Z_FINISH);
   if (!idat_.empty()) Chunk("IDAT", idat_.data(), idat_.size());
   idat_.clear();

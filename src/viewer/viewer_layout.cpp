@@ -23,10 +23,10 @@ struct NamedColor {
   TColor Value;
 };
 const NamedColor kNamedColors[] = {
-    {"clBlack", 0x000000},  {"clMaroon", 0x000080}, {"clGreen", 0x008000}, {"clOlive", 0x008080},
-    {"clNavy", 0x800000},   {"clPurple", 0x800080}, {"clTeal", 0x808000},  {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF},    {"clLime", 0x00FF00},  {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000},   {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00}, {"clWhite", 0xFFFFFF},
+    {"clBlack", 0x000000},  {"clMaroon", 0x000080},  {"clGreen", 0x008000}, {"clOlive", 0x008080},
+    {"clNavy", 0x800000},   {"clPurple", 0x800080},  {"clTeal", 0x808000},  {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF},     {"clLime", 0x00FF00},  {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},   {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},  {"clWhite", 0xFFFFFF},
 };
 
 bool IsIntegerTag(ValueTag tag) {
@@ -35,7 +35,7 @@ bool IsIntegerTag(ValueTag tag) {
 
 // Skips one component (names, properties, children) whose class is unknown.
 void SkipComponent(ComponentReader& in, int depth) {
-  if (depth > kMaxComponentNesting) in.Fail("Components nested too deeply");
+  if (depth > kMaxComponentNesting) in.Fail("Слишком глубокая вложенность компонентов");
   in.ReadShortString();
   in.ReadShortString();
   while (!in.EndOfList()) {
@@ -268,9 +268,15 @@ void TLogViewerCore::LoadLayout(Stream& stream) {
     }
     if (target == r.Column) continue;
     switch (r.Which) {
-      case TLayoutReader::kFather: r.Column->father_ = target; break;
-      case TLayoutReader::kLSon: r.Column->lson_ = target; break;
-      case TLayoutReader::kRLink: r.Column->rlink_ = target; break;
+      case TLayoutReader::kFather:
+        r.Column->father_ = target;
+        break;
+      case TLayoutReader::kLSon:
+        r.Column->lson_ = target;
+        break;
+      case TLayoutReader::kRLink:
+        r.Column->rlink_ = target;
+        break;
     }
   }
 

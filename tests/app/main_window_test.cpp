@@ -21,6 +21,7 @@
 #include <fstream>
 
 #include "app/app_environment.h"
+#include "link/module_classes.h"
 #include "app/editor_form.h"
 #include "app/kest_application.h"
 #include "app/logger_info_window.h"
@@ -145,6 +146,43 @@ class EditorFixture : public Installation {
   testing::ScriptedQuestions answers{*env, settings};
   std::unique_ptr<TEditorForm> window;
 };
+
+// Description files that do not load are listed in one box once the window is up,
+// and the program runs on without them.
+TEST(EditorWindow, DescriptionFilesThatFailToLoadAreListedAtStart) {
+  testing::TempDir root;
+  SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+  std::ofstream(root.File("Data/Classes/broken")) << "((kind . BASE)";
+  std::ofstream(root.File("Data/Модули/odd")) << "42";
+  AppEnvironment env(root.Path().string());
+  ASSERT_EQ(env.LoadFailures().size(), 2u);
+  MemorySettings settings;
+  testing::ScriptedQuestions answers{env, settings};
+  TEditorForm window(env, settings, answers);
+  window.DeferredStart("");
+  ASSERT_EQ(answers.Errors.size(), 1u);
+  const std::string& box = answers.Errors[0];
+  EXPECT_EQ(box.rfind("Не загружены файлы описаний", 0), 0u) << box;
+  EXPECT_NE(box.find(root.File("Data/Classes/broken") + ": "), std::string::npos) << box;
+  EXPECT_NE(box.find("odd: "), std::string::npos) << box;
+  EXPECT_NE(env.Classes().Find("System"), nullptr);  // the rest is there
+}
+
+// What a LAS reader noticed in a file it read comes in one box after the file is open.
+TEST(EditorWindow, ReaderNoticesOfAnOpenedFileComeInOneBox) {
+  EditorFixture e;
+  const std::string las = e.root.File("Logs/notes.las");
+  std::ofstream(las)
+      << "~Version\r\nVERS.  2.0 :\r\nWRAP.  NO :\r\n~Well\r\nSTRT.M 10.0 :\r\n"
+         "STOP.M 10.2 :\r\nSTEP.M 0.1 :\r\nNULL. -999.25 :\r\n~Xtra\r\nA.B C : D\r\n"
+         "~Zeta\r\n~Curve\r\nDEPT.M :\r\nGR.GAPI :\r\n~A\r\n10.0 1\r\n10.1 2\r\n10.2 3\r\n";
+  ASSERT_TRUE(e.window->OpenFile(las));
+  ASSERT_EQ(e.answers.Warnings.size(), 1u);
+  const std::string& box = e.answers.Warnings[0];
+  EXPECT_EQ(box.rfind("Файл \"notes.las\" прочитан с замечаниями:", 0), 0u) << box;
+  EXPECT_NE(box.find("Unknown section tag \"X\""), std::string::npos) << box;
+  EXPECT_NE(box.find("Unknown section tag \"Z\""), std::string::npos) << box;
+}
 
 TEST(RecorderWindow, AFreshInstallationRunsOnTheSimulatorWithTheRecordingKeys) {
   RecorderFixture r;

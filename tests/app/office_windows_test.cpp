@@ -94,7 +94,7 @@ TEST_F(OfficeWindows, CalculatorListsNamesOffersFunctionsAndComputes) {
   w.Editor()->setPlainText("GR := 1 / (GR - GR)");
   w.Calculate();
   ASSERT_EQ(questions->Errors.size(), 1u);
-  EXPECT_EQ(questions->Errors[0].rfind("Строка 1, позиция 1: Division by zero", 0), 0u);
+  EXPECT_EQ(questions->Errors[0].rfind("Строка 1, позиция 1: Деление на ноль", 0), 0u);
   EXPECT_EQ(sheet.FindTrack("GK")->Sample(5), 10.0f);
 
   // Closing with unsaved formulas asks, and saves under the name typed.

@@ -165,16 +165,16 @@ TEST(ExpressionErrors, CompileErrorsCarryTheirTexts) {
       {"max(1)", "Syntax error: function or operand has too few arguments"},
       {"if(,,)", "Syntax error: function or operand has too few arguments"},
       {"sin", "Syntax error: function or operand has too few arguments"},
-      {"max(1, 2, 3)", "Syntax error: function has too many arguments"},
+      {"max(1, 2, 3)", "Синтаксическая ошибка: у функции слишком много аргументов"},
       {"random(1)", "Syntax error in expression random(1)"},
       {"1, 2", "Syntax error in expression 1, 2"},
       {"Random Random", "Syntax error in expression random random"},
       {"sin 2", "Can not find operand/function"},
       {"'abc'", "String 'abc' can not be used as a number"},
       {"1 + 'abc'", "String 'abc' can not be used as a number"},
-      {"'abc", "Unterminated string literal"},
-      {"pi := 3", "Only a variable can be assigned with :="},
-      {"1 + 2 := 3", "Only a variable can be assigned with :="},
+      {"'abc", "Незакрытая строка"},
+      {"pi := 3", "Присвоить с помощью := можно только переменной"},
+      {"1 + 2 := 3", "Присвоить с помощью := можно только переменной"},
   };
   for (const auto& c : cases) {
     TExpressionParser parser;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 
+#include "fake_logger.h"
 #include "link/device_functions.h"
 #include "link/link_errors.h"
 #include "link/logger_data_source.h"
@@ -15,7 +16,6 @@
 #include "lisp/symbol_table.h"
 #include "lisp/wlisp.h"
 #include "support/assert.h"
-#include "fake_logger.h"
 #include "temp_dir.h"
 
 namespace kest {
@@ -60,7 +60,8 @@ const char* kBase =
 
 TEST_F(ModuleTest, ClassFileEntriesAndDefaults) {
   Write("Classes/GK", kBase);
-  Write("Classes/панель", "((kind . System) (displayname . \"Панель\") (selectable . NIL) (Expand . YES))");
+  Write("Classes/панель",
+        "((kind . System) (displayname . \"Панель\") (selectable . NIL) (Expand . YES))");
   Write("Classes/sub/GK2", "((extends . GK) (name . \"-2\") (kind . TERMINAL) (autonumber . T))");
   Classes().Reload();
   ASSERT_EQ(Classes().Count(), 3);
@@ -107,7 +108,8 @@ TEST_F(ModuleTest, BrokenFilesAreReportedAndSkipped) {
   ASSERT_EQ(Classes().Failures().size(), 4u);
   EXPECT_EQ(shown.size(), 4u);
   std::map<std::string, std::string> by_file;
-  for (const auto& f : Classes().Failures()) by_file[fs::path(f.FileName).filename().string()] = f.Message;
+  for (const auto& f : Classes().Failures())
+    by_file[fs::path(f.FileName).filename().string()] = f.Message;
   EXPECT_EQ(by_file["again"], "Повторная загрузка класса \"GK\"");
   EXPECT_EQ(by_file["oddkind"], "Unknown module kind \"SURFACE\" found");
   EXPECT_NE(by_file["nokind"].find("kind"), std::string::npos);
@@ -117,7 +119,9 @@ TEST_F(ModuleTest, BrokenFilesAreReportedAndSkipped) {
 TEST_F(ModuleTest, DefinitionsAddNumberedInstances) {
   Write("Classes/GK", kBase);
   Write("Classes/HIDDEN", "((kind . TERMINAL) (selectable . NIL))");
-  Write("Modules/gk3", "((class . gk) (number . 3) (channels ((name . GK) (handler . (+ 1.5 (* 0.98 snGK-COUNTER))))))");
+  Write("Modules/gk3",
+        "((class . gk) (number . 3) (channels ((name . GK) (handler . (+ 1.5 (* 0.98 "
+        "snGK-COUNTER))))))");
   Write("Modules/gk3-copy", "((class . GK) (number . 3))");
   Write("Modules/gk0", "((class . GK) (number . 0))");
   Write("Modules/nope", "((class . NOPE) (number . 1))");
@@ -128,7 +132,8 @@ TEST_F(ModuleTest, DefinitionsAddNumberedInstances) {
   EXPECT_FALSE(Defs().Items(0).Form);
   EXPECT_EQ(Defs().Get("gk", 3).FileName, dir_.File("Modules/gk3"));
   std::map<std::string, std::string> by_file;
-  for (const auto& f : Defs().Failures()) by_file[fs::path(f.FileName).filename().string()] = f.Message;
+  for (const auto& f : Defs().Failures())
+    by_file[fs::path(f.FileName).filename().string()] = f.Message;
   EXPECT_EQ(by_file["gk3-copy"], "Повторная загрузка модуля \"GK #3\"");
   EXPECT_EQ(by_file["gk0"], "Повторная загрузка модуля \"GK #0\"");
   EXPECT_EQ(by_file["nope"], "Unknown module class \"NOPE\"");
@@ -149,10 +154,11 @@ TEST_F(ModuleTest, RegistriesAreSingle) {
 
 TEST_F(ModuleTest, ExtendedClassLoadsParentFirstWithOffsetsFromTheModuleBase) {
   Write("Classes/GK", kBase);
-  Write("Classes/GKNK", "((extends . GK) (name . \" NK\") (kind . STANDALONE) (displayname . \"ГК+НК\")"
-                        " (current . 25) (length . 800) (command . 7)"
-                        " (sensors ((name . NK) (handler Word1 5) (offset . 100))"
-                        "          ((name . gk-counter) (handler Word0 6) (smoothable . NIL))))");
+  Write("Classes/GKNK",
+        "((extends . GK) (name . \" NK\") (kind . STANDALONE) (displayname . \"ГК+НК\")"
+        " (current . 25) (length . 800) (command . 7)"
+        " (sensors ((name . NK) (handler Word1 5) (offset . 100))"
+        "          ((name . gk-counter) (handler Word0 6) (smoothable . NIL))))");
   Classes().Reload();
   testing::FakeLogger logger;
   logger.ModuleOffset = 5000;
@@ -183,11 +189,13 @@ TEST_F(ModuleTest, ExtendedClassLoadsParentFirstWithOffsetsFromTheModuleBase) {
 
 TEST_F(ModuleTest, NamesOwnedByAnotherModuleAreRefusedAndNothingIsLeftBehind) {
   Write("Classes/GK", kBase);
-  Write("Classes/OTHER", "((kind . TERMINAL) (current . 9) (length . 50)"
-                         " (sensors ((name . OWN) (handler Word0 9)) ((name . GK-COUNTER) (handler Word0 8))))");
-  Write("Classes/CHAN", "((kind . TERMINAL) (current . 9) (command . 3)"
-                        " (sensors ((name . MINE) (handler Word0 10)))"
-                        " (channels ((name . X)) ((name . GK))))");
+  Write("Classes/OTHER",
+        "((kind . TERMINAL) (current . 9) (length . 50)"
+        " (sensors ((name . OWN) (handler Word0 9)) ((name . GK-COUNTER) (handler Word0 8))))");
+  Write("Classes/CHAN",
+        "((kind . TERMINAL) (current . 9) (command . 3)"
+        " (sensors ((name . MINE) (handler Word0 10)))"
+        " (channels ((name . X)) ((name . GK))))");
   Write("Classes/UNNAMED", "((kind . TERMINAL) (sensors ((name . \"\") (handler Word0 9))))");
   Write("Classes/NOHANDLER", "((kind . TERMINAL) (sensors ((name . A))))");
   Write("Classes/LOOP1", "((kind . TERMINAL) (extends . LOOP2))");
@@ -200,13 +208,15 @@ TEST_F(ModuleTest, NamesOwnedByAnotherModuleAreRefusedAndNothingIsLeftBehind) {
     const char* cls;
     const char* message;
   } cases[] = {
-      {"OTHER", "Module \"OTHER\" cannot be loaded, coz it contains\nsensor \"GK-COUNTER\", which also "
-                "resides in already loaded\nmodule \"GK\""},
-      {"CHAN", "Module \"CHAN\" cannot be loaded, coz it contains\nchannel \"GK\", which also resides in "
-               "already loaded\nmodule \"GK\""},
+      {"OTHER",
+       "Module \"OTHER\" cannot be loaded, coz it contains\nsensor \"GK-COUNTER\", which also "
+       "resides in already loaded\nmodule \"GK\""},
+      {"CHAN",
+       "Module \"CHAN\" cannot be loaded, coz it contains\nchannel \"GK\", which also resides in "
+       "already loaded\nmodule \"GK\""},
       {"UNNAMED", "Unnamed sensor found"},
       {"NOHANDLER", "Not enough arguments"},
-      {"LOOP1", "Module class \"LOOP2\" extends itself"},
+      {"LOOP1", "Класс модуля \"LOOP2\" расширяет сам себя"},
   };
   for (const auto& c : cases) {
     TContainedLoggerModule module;
@@ -227,9 +237,10 @@ TEST_F(ModuleTest, NamesOwnedByAnotherModuleAreRefusedAndNothingIsLeftBehind) {
 
 TEST_F(ModuleTest, DefinitionReplacesFormulasAndAnnouncesTheModule) {
   Write("Classes/GK", kBase);
-  Write("Modules/gk12", "((class . GK) (number . 12)"
-                        " (channels ((name . GK) (handler . (+ 1.5 (* 0.5 snGK-COUNTER))))"
-                        "           ((name . NONE) (handler . 1.0))))");
+  Write("Modules/gk12",
+        "((class . GK) (number . 12)"
+        " (channels ((name . GK) (handler . (+ 1.5 (* 0.5 snGK-COUNTER))))"
+        "           ((name . NONE) (handler . 1.0))))");
   Classes().Reload();
   Defs().Reload();
   testing::FakeLogger logger;
@@ -282,16 +293,19 @@ TEST_F(ModuleTest, EveryShippedClassLoadsIntoALogger) {
   EXPECT_EQ(logger.InitCommand, 48);
   EXPECT_EQ(logger.Sensors().Count(), logger.Sensors().Count());
   EXPECT_TRUE(logger.Channels().EvaluateAll());
-  for (const char* name : {"TIMER", "SECOND-TIMER", "DEPTH-SENSOR", "COMMANDACK", "MAG-LABEL-SENSOR",
-                           "PACKETS", "SKIPPED-BYTES", "TENSION-SENSOR"})
+  for (const char* name : {"TIMER", "SECOND-TIMER", "DEPTH-SENSOR", "COMMANDACK",
+                           "MAG-LABEL-SENSOR", "PACKETS", "SKIPPED-BYTES", "TENSION-SENSOR"})
     EXPECT_NE(logger.Sensors().Find(name), nullptr) << name;
-  for (const char* name : {"DEPTH", "TIME", "SPEED", "DIRECTION", "MAG-LABEL", "TENSION", "GK", "NPHI"})
+  for (const char* name :
+       {"DEPTH", "TIME", "SPEED", "DIRECTION", "MAG-LABEL", "TENSION", "GK", "NPHI"})
     EXPECT_NE(logger.Channels().Find(name), nullptr) << name;
   EXPECT_NE(logger.Sensors().Find("modulenumber", 1), nullptr);  // base and end module
 }
 
 TEST_F(ModuleTest, SpeedAndDirectionKeepSharedState) {
-  auto eval = [](const char* text) { return static_cast<TNumericNode*>(Lisp().Evaluate(text).Get())->AsInteger(); };
+  auto eval = [](const char* text) {
+    return static_cast<TNumericNode*>(Lisp().Evaluate(text).Get())->AsInteger();
+  };
   // The first sample after the reset is only the baseline: no spike from the zero state.
   EXPECT_EQ(eval("(speed 1000.0 100.0)"), 0);
   EXPECT_EQ(eval("(speed 1000.5 100.5)"), 0);     // less than one unit passed

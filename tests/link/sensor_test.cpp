@@ -63,7 +63,7 @@ TEST_F(SensorTest, KindRegistryAndDeclarationErrors) {
     CreateSensor("Gauge");
     FAIL();
   } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Cant find sensor with \"Gauge\" handler");
+    EXPECT_STREQ(e.what(), "Нет датчика с обработчиком \"Gauge\"");
   }
   try {
     Sensor("Detector", "(1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17)");

@@ -27,7 +27,7 @@ TEST_F(Builtins, Lists) {
       {"(cdr NIL)", "NIL"},
       {"(reverse (list 1 (list 2 3) 4))", "(4 (2 3) 1)"},
       {"(reverse NIL)", "NIL"},
-      {"(reverse (quote (1 2 . 3)))", "ELispEvalError: Cant reverse dotted pair"},
+      {"(reverse (quote (1 2 . 3)))", "ELispEvalError: Нельзя обратить точечную пару"},
       {"(append (list 1) (list 2 3) NIL (list 4))", "(1 2 3 4)"},
       {"(append (list 1))", "(1)"},
       {"(append (quote (1 . 2)) (list 3))", "ELispEvalError: Cant append list to dotted pair"},
@@ -50,15 +50,15 @@ TEST_F(Builtins, Lists) {
 
 TEST_F(Builtins, AppendJoinsInPlaceAndRefusesCycles) {
   EXPECT_EQ(RunAll({"(setq a (list 1 2))", "(setq b (list 3))", "(append a b)", "a"}), "(1 2 3)");
-  EXPECT_EQ(Run("(append a a)"), "ELispEvalError: Cant append list to itself");
-  EXPECT_EQ(Run("(append a (list a))"), "ELispEvalError: Cant append list to itself");
+  EXPECT_EQ(Run("(append a a)"), "ELispEvalError: Нельзя присоединить список к самому себе");
+  EXPECT_EQ(Run("(append a (list a))"), "ELispEvalError: Нельзя присоединить список к самому себе");
   EXPECT_EQ(Run("(append (list 0) b)"), "(0 3)");  // b's cells are shared, not copied
 }
 
 TEST_F(Builtins, PropertyListCannotHoldItself) {
   EXPECT_EQ(RunAll({"(putprop (quote a) (quote p) 1)",
                     "(putprop (quote a) (quote p) (symbol-plist (quote a)))"}),
-            "ELispEvalError: Cant store a property list in itself");
+            "ELispEvalError: Нельзя сохранить список свойств в нём самом");
   EXPECT_EQ(Run("(putprop (quote a) (quote q) (symbol-plist (quote a)))"), "NIL");
   EXPECT_EQ(Run("(symbol-plist (quote a))"), "(Q (P 1) P 1)");
 }
@@ -99,15 +99,15 @@ TEST_F(Builtins, FloatArithmetic) {
       {"(1- 2.5)", "1.5"},
       {"(/ 6.0 0 2)", "3"},
       {"(/ 4.0)", "0.25"},
-      {"(/ 0.0)", "ELispEvalError: Floating point division by zero"},
-      {"(* 1e30 1e30)", "ELispEvalError: Floating point overflow"},
+      {"(/ 0.0)", "ELispEvalError: Деление на ноль"},
+      {"(* 1e30 1e30)", "ELispEvalError: Переполнение с плавающей точкой"},
       {"(+ 1.0 \"a\")", "ELispEvalError: TNumericNode expected, but TStringNode (\"a\") found"},
       {"(= 1.0 1)", "T"},
       {"(= 1.0 1 2.0)", "NIL"},
       {"(LN 1.0)", "0"},
       {"(LN 1)", "0"},
-      {"(LN 0.0)", "ELispEvalError: Invalid floating point operation"},
-      {"(LN -1)", "ELispEvalError: Invalid floating point operation"},
+      {"(LN 0.0)", "ELispEvalError: Недопустимая операция с плавающей точкой"},
+      {"(LN -1)", "ELispEvalError: Недопустимая операция с плавающей точкой"},
       {"(PLUSP 1)", "T"},
       {"(PLUSP 0.0)", "NIL"},
       {"(MINUSP -1.5)", "T"},

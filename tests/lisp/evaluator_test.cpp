@@ -45,7 +45,7 @@ TEST_F(Evaluator, ReportsEvaluationErrors) {
            {"x", "ELispError: Unbound symbol \"X\""},
            {"(1 2)", "ELispEvalError: CAR [1] is not a symbol"},
            {"((a b) 2)", "ELispEvalError: CAR [(A B)] is not a symbol"},
-           {"(+ 1 . 2)", "ELispEvalError: Dotted argument list: (1 . 2)"},
+           {"(+ 1 . 2)", "ELispEvalError: Список аргументов с точкой: (1 . 2)"},
            {"(null)", "ELispEvalError: Not enough arguments"},
            {"(null 1 2)", "ELispEvalError: Extra arguments"},
            {"\"text\"", "\"text\""},
@@ -98,7 +98,8 @@ TEST_F(Evaluator, ClosureBindsParametersInItsOwnScope) {
   EXPECT_EQ(Run("(funcall (lambda (x) (FOO x)) 1)"),
             "ELispEvalError: Undefined function \"FOO\" for symbol");
   EXPECT_EQ(lisp().SymTable().ScopeDepth(), 0);
-  EXPECT_EQ(Run("(funcall (lambda (x x) x) 1 2)"), "ELispEvalError: Duplicate local symbol \"X\"");
+  EXPECT_EQ(Run("(funcall (lambda (x x) x) 1 2)"),
+            "ELispEvalError: Повторный локальный символ \"X\"");
   EXPECT_EQ(lisp().SymTable().ScopeDepth(), 0);
   EXPECT_EQ(Run("(funcall (lambda (x) 1 2 (list x x)) 5)"), "(5 5)");
 }
@@ -119,7 +120,7 @@ TEST_F(Evaluator, ParametersAreDynamicallyScoped) {
 TEST_F(Evaluator, RunawayRecursionEndsWithACleanError) {
   Run("(setq down (lambda (n) (cond ((zerop n) 0) (T (funcall down (- n 1))))))");
   EXPECT_EQ(Run("(funcall down 50)"), "0");
-  EXPECT_EQ(Run("(funcall down 100000)"), "ELispEvalError: Nesting too deep");
+  EXPECT_EQ(Run("(funcall down 100000)"), "ELispEvalError: Слишком глубокая вложенность");
   EXPECT_EQ(lisp().SymTable().ScopeDepth(), 0);
   EXPECT_EQ(Run("(funcall down 3)"), "0");  // the engine is usable afterwards
 }
@@ -132,7 +133,7 @@ TEST_F(Evaluator, ExponentialScriptStopsAtTheStepLimitAndTheEngineStaysUsable) {
   lisp().SetStepLimit(200000);
   Run(kFib);
   EXPECT_EQ(Run("(funcall fib 40)"),
-            "ELispEvalError: Evaluation takes too long (more than 200000 steps)");
+            "ELispEvalError: Вычисление слишком долгое (больше 200000 шагов)");
   EXPECT_EQ(lisp().SymTable().ScopeDepth(), 0);
   // Each evaluation from the host has the whole budget: (fib 15) takes about 11000
   // steps, far more than 200000 in thirty runs together.
@@ -149,7 +150,7 @@ TEST_F(Evaluator, EvaluationsStartedByAHostFunctionCountTowardsTheOuterOne) {
     for (int i = 0; i < 5000; ++i) lisp().Eval(form.Get());
     return MakeInt(1);
   });
-  EXPECT_EQ(Run("(host-loop)"), "ELispEvalError: Evaluation takes too long (more than 1000 steps)");
+  EXPECT_EQ(Run("(host-loop)"), "ELispEvalError: Вычисление слишком долгое (больше 1000 шагов)");
   EXPECT_EQ(Run("(1+ 1)"), "2");
 }
 

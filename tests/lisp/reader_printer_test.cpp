@@ -111,9 +111,9 @@ TEST_F(Reader, RefusesMalformedText) {
            {"\"abc", "Incompleted string"},
            {"\"ab\ncd\"", "Incompleted string"},
            {"(a \"b", "Incompleted string"},
-           {long_atom, "Atom longer than 64 characters: \"" + std::string(64, 'A') + "...\""},
-           {long_string, "String longer than 255 characters"},
-           {"1e50", "Number out of range: \"1E50\""},
+           {long_atom, "Атом длиннее 64 символов: \"" + std::string(64, 'A') + "...\""},
+           {long_string, "Строка длиннее 255 символов"},
+           {"1e50", "Число вне диапазона: \"1E50\""},
        }) {
     EXPECT_EQ(Read(c.first), "ELispReadError: " + c.second) << c.first;
   }
@@ -126,7 +126,7 @@ TEST_F(Reader, AcceptsAtomsAndStringsAtTheirLimits) {
   std::string cyrillic;
   for (int i = 0; i < 255; ++i) cyrillic += "я";
   EXPECT_EQ(Read("\"" + cyrillic + "\""), "\"" + cyrillic + "\"");
-  EXPECT_EQ(Read("\"" + cyrillic + "я\""), "ELispReadError: String longer than 255 characters");
+  EXPECT_EQ(Read("\"" + cyrillic + "я\""), "ELispReadError: Строка длиннее 255 символов");
   EXPECT_EQ(Read("\"" + std::string(255, 'x') + "\""), "\"" + std::string(255, 'x') + "\"");
 }
 
@@ -145,8 +145,8 @@ TEST_F(Reader, ReadsFormsOneAfterAnother) {
 TEST_F(Reader, RefusesNestingBeyondTheLimitCleanly) {
   const int deep = kMaxLispNesting + 1;
   EXPECT_EQ(Read(std::string(deep, '(') + std::string(deep, ')')),
-            "ELispReadError: Nesting too deep");
-  EXPECT_EQ(Read(std::string(100000, '\'') + "x"), "ELispReadError: Nesting too deep");
+            "ELispReadError: Слишком глубокая вложенность");
+  EXPECT_EQ(Read(std::string(100000, '\'') + "x"), "ELispReadError: Слишком глубокая вложенность");
   const int fits = kMaxLispNesting - 1;
   std::string nested = std::string(fits, '(') + "x" + std::string(fits, ')');
   EXPECT_EQ(Read(nested), nested.substr(0, fits) + "X" + nested.substr(fits + 1));

@@ -90,7 +90,7 @@ TEST_P(FullDiskSave, KeepsThePreviousFileAndReportsTheError) {
       big.SaveToFile(target, ext);
       FAIL() << "a save that did not fit reported success";
     } catch (const EInOutError& e) {
-      EXPECT_NE(std::string(e.what()).find("Write error"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("Ошибка записи"), std::string::npos) << e.what();
     }
   }
   EXPECT_EQ(ReadWholeFile(target), before);

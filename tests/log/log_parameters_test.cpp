@@ -25,8 +25,9 @@ class LogParametersTest : public ::testing::Test {
 };
 
 TEST_F(LogParametersTest, LoadsEntriesInFileOrder) {
-  Write("t", "((gk \"Гамма\" \"ГК\" \"мкР/ч\" \"GR\" \"0.00\" 3)\n"
-             " (depth \"Глубина\" \"Гл.\" \"м\" \"DEPT\" \"0.0\" 2.7))");
+  Write("t",
+        "((gk \"Гамма\" \"ГК\" \"мкР/ч\" \"GR\" \"0.00\" 3)\n"
+        " (depth \"Глубина\" \"Гл.\" \"м\" \"DEPT\" \"0.0\" 2.7))");
   TLogParameters table;
   table.Load(dir_.File("t"));
   ASSERT_EQ(table.Count(), 2);
@@ -39,7 +40,7 @@ TEST_F(LogParametersTest, LoadsEntriesInFileOrder) {
   EXPECT_EQ(gk.Format, "0.00");
   EXPECT_EQ(gk.Number, 3.0f);
   EXPECT_EQ(table.Items(1).Name, "DEPTH");
-  EXPECT_EQ(table.Items(1).Number, 2.0f);     // taken as an integer
+  EXPECT_EQ(table.Items(1).Number, 2.0f);  // taken as an integer
   EXPECT_EQ(table.Find("Depth"), &table.Items(1));
   EXPECT_EQ(table.Find("gk"), &table.Items(0));
 }
@@ -52,8 +53,8 @@ TEST_F(LogParametersTest, BadFilesRaiseAndLeaveTheTableAsItWas) {
       {"((GK \"a\" \"b\" \"c\" \"GR\"  3))", "TStringNode expected, but TIntNode (3) found"},
       {"((GK \"a\" \"b\" \"c\" \"GR\" \"0\"))", "Not enough arguments"},
       {"((\"GK\" \"a\" \"b\" \"c\" \"GR\" \"0\" 1))", "TSymbolNode expected"},
-      {"(GK)", "Parameter description must be a list"},
-      {"42", "Parameter table must be a list"},
+      {"(GK)", "Описание параметра должно быть списком"},
+      {"42", "Таблица параметров должна быть списком"},
   };
   TLogParameters table;
   table.Add("KEEP", "", 0, "", "", "", "");
@@ -119,11 +120,12 @@ TEST_F(LogParametersTest, UnknownMnemonicIsAddedOnceAndAnnouncedOnce) {
 }
 
 TEST_F(LogParametersTest, ShippedTablesLoadAndDescribeCommonLasMnemonics) {
-  std::string data = std::string(std::getenv("KEST_SOURCE_DIR") ? std::getenv("KEST_SOURCE_DIR") : ".") +
-                     "/data/Data";
+  std::string data =
+      std::string(std::getenv("KEST_SOURCE_DIR") ? std::getenv("KEST_SOURCE_DIR") : ".") +
+      "/data/Data";
   TLogParameterTables tables(data);
-  for (const char* m : {"DEPT", "TIME", "GR", "SP", "ILD", "ILM", "LLD", "CALI", "NPHI", "RHOB", "DT",
-                        "TEMP", "PRES", "TENS", "SPEED"})
+  for (const char* m : {"DEPT", "TIME", "GR", "SP", "ILD", "ILM", "LLD", "CALI", "NPHI", "RHOB",
+                        "DT", "TEMP", "PRES", "TENS", "SPEED"})
     EXPECT_NE(LogParameters().FindByMnemonic(m), nullptr) << m;
   EXPECT_EQ(LogParameters().Get("DEPTH").Mnemonic, "DEPT");
   EXPECT_EQ(LogParameters().Get("depth-sensor").Units, "имп");

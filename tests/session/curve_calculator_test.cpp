@@ -154,7 +154,7 @@ TEST_F(CurveCalculator, FailuresNameLineAndPositionAndChangeNothing) {
       // the argument
       {"  DEPT := 5", "Строка 1, позиция 3: аргумент листа \"DEPT\" изменять нельзя"},
       // a division by zero on the second row only; the first row's result is not kept
-      {"NGK := NGK * 2\nGK := 1 / GK", "Строка 2, позиция 1: Division by zero"},
+      {"NGK := NGK * 2\nGK := 1 / GK", "Строка 2, позиция 1: Деление на ноль"},
       // does not compile
       {"// note\nGK := foo(GK)", "Строка 2, позиция 7: foo is an unknown function"},
       {"GK := (GK", "Строка 1, позиция 1: Unequal brackets"},
@@ -262,7 +262,7 @@ TEST(KestToolCalc, WritesTheRecomputedSheetInTheFormatOfOut) {
                               dir.File("bad.ls") + " -e 'GR := 1 / (GR - GR)'",
                           true);
   EXPECT_NE(r.code, 0);
-  EXPECT_NE(r.out.find("Division by zero"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Деление на ноль"), std::string::npos) << r.out;
   EXPECT_FALSE(std::ifstream(dir.File("bad.ls")).good());
 }
 

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-
 #include <cstdlib>
+#include <set>
 #include <thread>
 
 #include "link/device_functions.h"
 #include "link/logger.h"
-#include "link/logger_sensor.h"
 #include "link/logger_host.h"
+#include "link/logger_sensor.h"
 #include "link/module_classes.h"
 #include "link/module_defs.h"
 #include "lisp/wlisp.h"
@@ -82,13 +82,34 @@ TEST_F(LoggerOnSim, DepthFollowsTheWinchAndToolChannelsTheFormation) {
   // Gamma reads 0.1 per count, and the simulator sends ten counts per µR/h.
   double model = sim_->Formation().At(sim_->SensorDepth("GK-COUNTER")).gamma;
   EXPECT_NEAR(Channel("GK"), model, 0.15 * model + 0.2);
-  EXPECT_NEAR(Channel("TEMP"), sim_->Formation().At(sim_->SensorDepth("TEMP-SENSOR")).temperature, 0.05);
+  EXPECT_NEAR(Channel("TEMP"), sim_->Formation().At(sim_->SensorDepth("TEMP-SENSOR")).temperature,
+              0.05);
   EXPECT_GT(Channel("TENSION"), 0);
+}
+
+// A tool standing still reads what a real one does: counts that scatter around the
+// formation's rate, not one value over and over.
+TEST_F(LoggerOnSim, CountingChannelsScatterAroundTheRateWhileTheToolStandsStill) {
+  Run(500);
+  const double model = sim_->Formation().At(sim_->SensorDepth("GK-COUNTER")).gamma;
+  std::set<double> seen;
+  double sum = 0;
+  const int n = 60;
+  for (int i = 0; i < n; ++i) {
+    Run(100);
+    seen.insert(Channel("GK"));
+    sum += Channel("GK");
+  }
+  EXPECT_GE(seen.size(), 8u);
+  EXPECT_NEAR(sum / n, model, 0.1 * model + 0.2);
+  EXPECT_NEAR(Channel("TEMP"), sim_->Formation().At(sim_->SensorDepth("TEMP-SENSOR")).temperature,
+              0.05);
 }
 
 TEST_F(LoggerOnSim, PowerOffStopsTheToolDataAndSilentModulesDie) {
   Run(1000);
-  for (int i = 0; i < logger_->ModuleCount(); ++i) EXPECT_TRUE(logger_->Modules(i)->Alive) << logger_->Modules(i)->Name;
+  for (int i = 0; i < logger_->ModuleCount(); ++i)
+    EXPECT_TRUE(logger_->Modules(i)->Alive) << logger_->Modules(i)->Name;
   sim_->SetSilent("ТМ", true);
   Run(2500);
   TLoggerModule* tm = nullptr;

@@ -77,20 +77,20 @@ TEST(SystemCallFaults, FailingDiskRaisesInOutErrorWithTheSystemText) {
   {
     FileStream out(path, FileStream::Mode::Create);
     calls.Fail(FaultyCalls::kWrite, EIO);
-    EXPECT_EQ(ErrorOf([&] { out.WriteString("x"); }), "Write error: Input/output error");
+    EXPECT_EQ(ErrorOf([&] { out.WriteString("x"); }), "Ошибка записи: Input/output error");
 
     calls.Fail(FaultyCalls::kWrite, ENOSPC, 1, 1);  // the first call goes, the next fails
     calls.Limit(2);
-    EXPECT_EQ(ErrorOf([&] { out.WriteString("abcd"); }), "Write error: No space left on device");
+    EXPECT_EQ(ErrorOf([&] { out.WriteString("abcd"); }), "Ошибка записи: No space left on device");
     EXPECT_EQ(out.Size(), 2);
 
     calls.Fail(FaultyCalls::kFsync, EIO);
-    EXPECT_EQ(ErrorOf([&] { out.Flush(); }), "Write error: Input/output error");
+    EXPECT_EQ(ErrorOf([&] { out.Flush(); }), "Ошибка записи: Input/output error");
   }
   calls.Fail(FaultyCalls::kRead, EIO);
   FileStream in(path, FileStream::Mode::Read);
   char buffer[4];
-  EXPECT_EQ(ErrorOf([&] { in.Read(buffer, sizeof buffer); }), "Read error: Input/output error");
+  EXPECT_EQ(ErrorOf([&] { in.Read(buffer, sizeof buffer); }), "Ошибка чтения: Input/output error");
 }
 
 // A commit that fails anywhere before the rename keeps the previous file and leaves
@@ -101,11 +101,12 @@ TEST(SystemCallFaults, FailedCommitKeepsThePreviousFile) {
     int error;
     std::string message;
   };
-  for (const Case& c :
-       {Case{FaultyCalls::kWrite, ENOSPC, "Write error: No space left on device"},
-        Case{FaultyCalls::kFsync, EIO, "Write error: Input/output error"},
-        Case{FaultyCalls::kRename, EIO, "Cannot write file \"<target>\": Input/output error"},
-        Case{FaultyCalls::kRename, EACCES, "Cannot write file \"<target>\": Permission denied"}}) {
+  for (const Case& c : {Case{FaultyCalls::kWrite, ENOSPC, "Ошибка записи: No space left on device"},
+                        Case{FaultyCalls::kFsync, EIO, "Ошибка записи: Input/output error"},
+                        Case{FaultyCalls::kRename, EIO,
+                             "Не удалось записать файл \"<target>\": Input/output error"},
+                        Case{FaultyCalls::kRename, EACCES,
+                             "Не удалось записать файл \"<target>\": Permission denied"}}) {
     SCOPED_TRACE(c.message);
     testing::TempDir dir;
     std::string target = dir.File("004.ls");
@@ -131,7 +132,7 @@ TEST(SystemCallFaults, DurableRenameSyncsTheFileBeforeMovingIt) {
     FaultyCalls calls("crash.tmp.new");
     calls.Fail(FaultyCalls::kFsync, EIO);
     EXPECT_EQ(ErrorOf([&] { RenameDurably(from, to); }),
-              "Cannot write file \"" + to + "\": Input/output error");
+              "Не удалось записать файл \"" + to + "\": Input/output error");
     EXPECT_EQ(calls.Count(FaultyCalls::kRename), 0);
   }
   EXPECT_EQ(Slurp(to), "previous");
@@ -145,7 +146,7 @@ TEST(SystemCallFaults, DurableRenameSyncsTheFileBeforeMovingIt) {
   std::filesystem::create_directory(folder);
   WriteFileAtomically(from, "again");
   EXPECT_EQ(ErrorOf([&] { RenameDurably(from, folder); }),
-            "Cannot write file \"" + folder + "\": Is a directory");
+            "Не удалось записать файл \"" + folder + "\": Is a directory");
   EXPECT_EQ(Slurp(from), "again");
 }
 

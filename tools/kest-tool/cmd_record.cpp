@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -153,7 +154,9 @@ int Record(const std::vector<std::string>& argv) {
   double period = NumberOption(args, "--period", 1);
   double from = NumberOption(args, "--from", 1000);
   double to = NumberOption(args, "--to", 1010);
-  double speed = NumberOption(args, "--speed", 1000);
+  // Depth runs take a positive speed (1000 m/h unless given); a time run keeps the
+  // tool still unless given one, positive down and negative up.
+  const double speed_given = NumberOption(args, "--speed", std::nan(""));
   double duration = NumberOption(args, "--duration", 10);
   double auto_save = NumberOption(args, "--auto-save", 0);
   std::string tools = TakeOption(args, "--tools");
@@ -175,7 +178,10 @@ int Record(const std::vector<std::string>& argv) {
   if (period < 0 || period > 60 || period != static_cast<int>(period))
     throw UsageError("--period takes 0..60 s");
   if (from < 0 || to <= from) throw UsageError("--from and --to take depths with from < to");
-  if (speed <= 0) throw UsageError("--speed takes a positive speed");
+  const double speed =
+      std::isnan(speed_given) ? (mode == RecordingSession::rmTime ? 0 : 1000) : speed_given;
+  if (mode != RecordingSession::rmTime && speed <= 0)
+    throw UsageError("--speed takes a positive speed (a time run takes any, negative up)");
   if (!IsValidDescription(description))
     throw UsageError("--description may not hold ! # $ % & * / @ \\ ^ ~");
   if (!recover.empty() && recover != "yes" && recover != "no")
@@ -213,7 +219,7 @@ int Record(const std::vector<std::string>& argv) {
     logger.AddModuleWithSettings(inst.defs.Get(m.class_name, m.number));
   if (!recorder.ChoosePort(port)) return 1;
   // One depth count per centimetre, coarser for fast winches so the line keeps up.
-  double roller = std::max(0.01, speed / 3600.0 / 300.0);
+  double roller = std::max(0.01, std::abs(speed) / 3600.0 / 300.0);
   logger.SetDepthStep(roller, start);
   if (logger.CanInitialize()) logger.Initialize(true);
 
@@ -232,10 +238,7 @@ int Record(const std::vector<std::string>& argv) {
   int64_t settle = clock.NowMs() + 300;
   while (clock.NowMs() < settle) host.WaitAndProcess(20);
   recorder.StartRecording(mode);
-  if (simulator)
-    simulator->SetSpeed(mode == RecordingSession::rmDepthDown ? speed
-                        : mode == RecordingSession::rmDepthUp ? -speed
-                                                              : 0);
+  if (simulator) simulator->SetSpeed(mode == RecordingSession::rmDepthUp ? -speed : speed);
   int64_t started = clock.NowMs();
   int64_t next_progress = started;
   int32_t end_mm =
