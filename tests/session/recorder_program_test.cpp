@@ -105,6 +105,24 @@ TEST(RecorderProgram, AKilledRecorderLeavesRowsThatTheNextStartRestores) {
   EXPECT_EQ(Slurp(root.File("Research/K/files")), "001.ls=Восстановлено из crash.tmp");
 }
 
+// A time run keeps the tool still unless given a speed; with one the winch moves
+// (negative: up) and the time log's depth follows it.
+TEST(RecorderProgram, ATimeRunWithASpeedMovesTheTool) {
+  testing::TempDir root;
+  pid_t pid = Spawn({"record", "--root", root.Path().string(), "--mode", "time", "--from", "1000",
+                     "--duration", "3", "--speed", "-3600", "--research", "T"},
+                    root.File("out.txt"));
+  ASSERT_EQ(Wait(pid), 0) << Slurp(root.File("out.txt"));
+  TLogSheet saved;
+  saved.LoadFromFile(root.File("Research/T/001.ls"), "LS");
+  ASSERT_EQ(saved.Argument(), laTime);
+  const TLogTrack* depth = saved.FindTrack("DEPTH");
+  ASSERT_NE(depth, nullptr);
+  ASSERT_GE(depth->Count(), 2);
+  // 1 m/s up for about three seconds.
+  EXPECT_NEAR(depth->Sample(0) - depth->Sample(depth->Count() - 1), 3.0, 1.2);
+}
+
 TEST(RecorderProgram, RecordsADepthRunIntoTheResearchAndPrintsThePath) {
   testing::TempDir root;
   pid_t pid =
