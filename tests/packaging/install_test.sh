@@ -46,7 +46,7 @@ check() {
 
   # The editor's first start seeds the user's root and keeps running until stopped.
   rc=0
-  $user timeout 5 "$prefix/bin/kest" EDIT >/dev/null 2>&1 || rc=$?
+  $user timeout 8 "$prefix/bin/kest" EDIT >/dev/null 2>&1 || rc=$?
   [ $rc -eq 124 ] || fail "$name: kest EDIT ended by itself with $rc"
   [ -f "$home/.local/share/kest/Data/Classes/System" ] || fail "$name: the user root was not seeded"
   [ -f "$home/.local/share/kest/PlugIns/sheet_summary.so" ] || fail "$name: the plug-in was not copied"
