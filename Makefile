@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 STAMP := $(BUILD_DIR)/.setup-done
 
 .PHONY: all build configure setup run test bench clean format format-check \
-	test-asan test-tsan fuzz-build fuzz-smoke fuzz
+	test-asan test-tsan fuzz-build fuzz-smoke fuzz package package-check guide-screenshots
 
 all: build
 
@@ -27,6 +27,18 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package kest_VERSION_ARCH.deb in the build tree (CPack), and its check:
+# install into a temporary root, run the programs from there, remove.
+package: build
+	cmake --build $(BUILD_DIR) --target package
+
+package-check: package
+	./packaging/check-package $(BUILD_DIR)
+
+# The user guide's pictures, made by the offscreen window tests (docs/guide/img).
+guide-screenshots: configure
+	./docs/guide/make-screenshots $(BUILD_DIR)
 
 run: build
 	./scripts/run-main $(BUILD_DIR)

@@ -1,5 +1,6 @@
 #include "app/kest_application.h"
 
+#include <QLibraryInfo>
 #include <QMessageBox>
 
 #include "support/diagnostic_log.h"
@@ -17,6 +18,18 @@ QString ErrorBoxText(const std::exception& e) {
   if (place.empty() || e.what() != "Assertion failure (" + place + ")")
     text += "\n" + std::string(e.what());
   return QString::fromStdString(text);
+}
+
+QtRussianTranslation::QtRussianTranslation() {
+  // "qt_ru" pulls in the catalogues of every Qt module it names (qtbase, qtserialport,
+  // ...); "qtbase_ru" alone covers the dialogs and buttons where it is missing.
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  loaded_ = translator_.load("qt_ru", folder) || translator_.load("qtbase_ru", folder);
+  if (loaded_) QCoreApplication::installTranslator(&translator_);
+}
+
+QtRussianTranslation::~QtRussianTranslation() {
+  if (loaded_) QCoreApplication::removeTranslator(&translator_);
 }
 
 bool KestApplication::notify(QObject* receiver, QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QTranslator>
 #include <exception>
 #include <functional>
 
@@ -18,6 +19,23 @@ class KestApplication : public QApplication {
   // Shows the message of an error that reached the event loop; the error box
   // unless replaced (tests record it instead).
   std::function<void(const QString& message)> ShowError;
+};
+
+// Qt's own Russian texts for standard dialogs and buttons ("Отмена", "Папка", ...),
+// installed in the application while this object lives. Loaded() is false when the
+// translation files (package qt6-translations-l10n) are missing: Qt then speaks
+// English and the program still runs.
+class QtRussianTranslation {
+ public:
+  QtRussianTranslation();
+  ~QtRussianTranslation();
+  QtRussianTranslation(const QtRussianTranslation&) = delete;
+  QtRussianTranslation& operator=(const QtRussianTranslation&) = delete;
+  bool Loaded() const { return loaded_; }
+
+ private:
+  QTranslator translator_;
+  bool loaded_ = false;
 };
 
 // The text an error box shows for `e`: its message; for a failed assertion, which is

@@ -1,26 +1,23 @@
 // kest: the recorder ("kest", "kest REC") and the curve editor ("kest EDIT [file]").
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QLibraryInfo>
-#include <QMessageBox>
-#include <QTimer>
-#include <QTranslator>
-
 #include "app/app_environment.h"
 #include "app/command_line.h"
-#include "app/kest_application.h"
 #include "app/dialog_questions.h"
 #include "app/editor_form.h"
+#include "app/kest_application.h"
 #include "app/main_window.h"
-#include "app/recorder_form.h"
 #include "app/port_list.h"
 #include "app/qt_settings.h"
+#include "app/recorder_form.h"
 #include "app/single_instance.h"
 #include "link/port_device.h"
 #include "session/installation_folders.h"
@@ -31,27 +28,6 @@
 #include "support/fatal_error.h"
 
 namespace {
-
-// The installation template: installed next to the program (../share/kest), else
-// the source tree's data folder the program was built from.
-std::string TemplateDir(const std::string& program) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path installed = fs::path(program).parent_path() / ".." / "share" / "kest";
-  if (fs::is_directory(installed / "Data", ec)) return installed.lexically_normal().string();
-  return KEST_DEFAULT_TEMPLATE;
-}
-
-// The program file: the link /proc/self/exe names it whatever the command line
-// said (a bare "kest" found on PATH is not in the current folder); else argv[0].
-std::string ProgramPath(const char* argv0) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec && self.is_absolute()) return self.string();
-  fs::path given = fs::absolute(argv0 && *argv0 ? argv0 : "kest", ec);
-  return ec ? std::string(argv0 && *argv0 ? argv0 : "kest") : given.string();
-}
 
 // The plug-ins built with the program go into the root's plug-ins folder, replacing
 // older copies so that an update reaches installations seeded before it. Each is
@@ -76,11 +52,21 @@ void InstallShippedPlugIns(const std::string& shipped, const std::string& folder
 
 // The installation root of this run, completed from the template and checked, with
 // the plug-ins built with the program.
-std::string OpenRoot(const std::string& program) {
-  const std::string root = kest::OpenInstallationRoot(TemplateDir(program));
-  InstallShippedPlugIns((std::filesystem::path(program).parent_path() / "PlugIns").string(),
-                        kest::InstallationFolders::FromRoot(root).PlugIns);
+std::string OpenRoot(const kest::ProgramFiles& files) {
+  const std::string root = kest::OpenInstallationRoot(files.TemplateDir);
+  InstallShippedPlugIns(files.ShippedPlugIns, kest::InstallationFolders::FromRoot(root).PlugIns);
   return root;
+}
+
+// "--help" and "--version" print their text and end before anything else starts:
+// no window, no diagnostic log, no installation root.
+bool PrintInformation(int argc, char** argv) {
+  const kest::CommandLine command =
+      kest::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!command.Help && !command.Version) return false;
+  const std::string text = command.Help ? kest::HelpText() : kest::VersionText(KEST_VERSION_TEXT);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return true;
 }
 
 // The error box, where someone can see it: on the offscreen and minimal platforms
@@ -116,17 +102,21 @@ int StopOnError(const std::exception_ptr& error, const QString& headline) {
 int main(int argc, char** argv) {
   using namespace kest;
   InstallTerminateHandler();  // an exception leaving a thread is logged before the abort
-  const std::string program = ProgramPath(argc > 0 ? argv[0] : nullptr);
+  if (PrintInformation(argc, argv)) return 0;
+  const std::string program = RunningProgramPath(argc > 0 ? argv[0] : nullptr);
+  const ProgramFiles files = LocateProgramFiles(program, KEST_DEFAULT_TEMPLATE);
   try {
-    Diag().Open(DefaultDiagnosticLogPath(program), program);
+    // An installed program never writes beside itself (a system folder when run by
+    // the superuser): its log is the user's own.
+    Diag().Open(files.Installed ? UserDiagnosticLogPath() : DefaultDiagnosticLogPath(program),
+                program);
   } catch (...) {
     ReportFatalError(FatalErrorText(std::current_exception()));
     return 1;
   }
   KestApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");  // number text uses "." whatever the desktop's locale
-  QTranslator qt_ru;
-  if (qt_ru.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) app.installTranslator(&qt_ru);
+  QtRussianTranslation qt_texts;
 
   CommandLine command;
   std::unique_ptr<SingleInstanceLock> lock;
@@ -156,7 +146,8 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<AppEnvironment> env;
   try {
-    env = std::make_unique<AppEnvironment>(OpenRoot(program));
+    Diag().Note("Installation template = " + files.TemplateDir);
+    env = std::make_unique<AppEnvironment>(OpenRoot(files));
   } catch (...) {
     return StopOnError(std::current_exception(), "Программа не установлена корректно");
   }
@@ -167,7 +158,8 @@ int main(int argc, char** argv) {
   try {
     std::shared_ptr<sim::ToolSimulator> simulator;
     if (command.Mode == AppMode::amRecorder) {
-      simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), sim::SimSettings{}, SystemClock());
+      simulator =
+          std::make_shared<sim::ToolSimulator>(env->Classes(), sim::SimSettings{}, SystemClock());
       sim::RegisterSimPort(simulator);
     }
     QtSettings settings;
@@ -181,13 +173,15 @@ int main(int argc, char** argv) {
       TMainForm& window = *form;
       questions.SetWindow(&window);
       window.show();
-      QTimer::singleShot(0, &window, [&window, file = command.FileName] { window.DeferredStart(file); });
+      QTimer::singleShot(0, &window,
+                         [&window, file = command.FileName] { window.DeferredStart(file); });
       // For looking at the window on a machine without screen tools: KEST_GRAB=file.png
       // writes what the window shows into the file once a second.
       QTimer grab;
       if (const char* grab_file = std::getenv("KEST_GRAB"); grab_file && *grab_file) {
-        QObject::connect(&grab, &QTimer::timeout, &window,
-                         [&window, path = QString::fromLocal8Bit(grab_file)] { window.grab().save(path); });
+        QObject::connect(
+            &grab, &QTimer::timeout, &window,
+            [&window, path = QString::fromLocal8Bit(grab_file)] { window.grab().save(path); });
         grab.start(1000);
       }
       rc = app.exec();

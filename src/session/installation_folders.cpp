@@ -146,6 +146,32 @@ std::string OpenInstallationRoot(const std::string& template_dir, const std::str
   return chosen;
 }
 
+ProgramFiles LocateProgramFiles(const std::string& program_path,
+                                const std::string& build_template) {
+  const fs::path folder = fs::path(program_path).parent_path();
+  const fs::path prefix = folder.parent_path();
+  std::error_code ec;
+  ProgramFiles files;
+  if (folder.filename() == "bin" && fs::is_directory(prefix / "share/kest/Data", ec)) {
+    files.TemplateDir = (prefix / "share/kest").lexically_normal().string();
+    files.ShippedPlugIns = (prefix / "lib/kest/PlugIns").lexically_normal().string();
+    files.Installed = true;
+    return files;
+  }
+  files.TemplateDir = build_template;
+  files.ShippedPlugIns = (folder / "PlugIns").string();
+  return files;
+}
+
+std::string RunningProgramPath(const char* argv0) {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec && self.is_absolute()) return self.string();
+  const char* given = argv0 && *argv0 ? argv0 : "kest";
+  fs::path absolute = fs::absolute(given, ec);
+  return ec ? std::string(given) : absolute.string();
+}
+
 void SeedRoot(const std::string& template_dir, const std::string& root) {
   std::error_code ec;
   fs::create_directories(root, ec);

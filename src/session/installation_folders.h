@@ -54,4 +54,25 @@ std::string OpenInstallationRoot(
     const std::string& template_dir, const std::string& root = {},
     const std::string& system_settings_file = "/etc/xdg/Velmora/KEST-1.4.conf");
 
+// What was installed with a program, found from the program file's own place so
+// that an installation works under any prefix and can be moved as a whole:
+//
+//   PREFIX/bin/kest, kest-tool   the programs
+//   PREFIX/share/kest            the installation template (Data, Logs, ...)
+//   PREFIX/lib/kest/PlugIns      the plug-ins built with the program
+//
+// A program run from its build tree has no template beside it: it uses
+// `build_template` and the PlugIns folder next to the program file.
+struct ProgramFiles {
+  std::string TemplateDir;
+  std::string ShippedPlugIns;
+  bool Installed = false;  // the template was found under the program's prefix
+};
+ProgramFiles LocateProgramFiles(const std::string& program_path, const std::string& build_template);
+
+// The running program's file: /proc/self/exe names it whatever the command line said
+// (a bare "kest" found on PATH is not in the current folder); else `argv0` made
+// absolute.
+std::string RunningProgramPath(const char* argv0 = nullptr);
+
 }  // namespace kest

@@ -22,7 +22,7 @@ const std::string kRule(64, '-');
 
 std::string LocalTime(const char* format) {
   std::time_t now = std::time(nullptr);
-  std::tm tm {};
+  std::tm tm{};
   localtime_r(&now, &tm);
   char buffer[64];
   std::strftime(buffer, sizeof buffer, format, &tm);
@@ -89,7 +89,9 @@ void DiagnosticLog::SetTag(std::string_view tag) {
   tag_.resize(4, ' ');
 }
 
-std::string DiagnosticLog::TimeText() const { return time_text ? time_text() : LocalTime("%H:%M:%S"); }
+std::string DiagnosticLog::TimeText() const {
+  return time_text ? time_text() : LocalTime("%H:%M:%S");
+}
 
 void DiagnosticLog::Write(Mark mark, std::string_view message) {
   std::lock_guard lock(mutex_);
@@ -115,7 +117,8 @@ void DiagnosticLog::LogException(std::string_view source, int line, std::string_
   LogException(source, std::to_string(line), message);
 }
 
-void DiagnosticLog::LogException(std::string_view source, std::string_view where, std::string_view message) {
+void DiagnosticLog::LogException(std::string_view source, std::string_view where,
+                                 std::string_view message) {
   std::string text = "[";
   text += source;
   text += ':';
@@ -136,6 +139,11 @@ std::string DefaultDiagnosticLogPath(const std::string& program_path) {
   fs::path program(program_path);
   fs::path folder = program.has_parent_path() ? program.parent_path() : fs::path(".");
   if (::access(folder.c_str(), W_OK) == 0) return (folder / program.stem()).string() + ".log";
+  return UserDiagnosticLogPath();
+}
+
+std::string UserDiagnosticLogPath() {
+  namespace fs = std::filesystem;
   fs::path state;
   if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg)
     state = xdg;

@@ -70,4 +70,8 @@ DiagnosticLog& Diag();
 // $XDG_STATE_HOME/kest/kest.log (~/.local/state when unset).
 std::string DefaultDiagnosticLogPath(const std::string& program_path);
 
+// The user's own log, $XDG_STATE_HOME/kest/kest.log (~/.local/state when unset), its
+// folder created: where an installed program writes, never beside itself.
+std::string UserDiagnosticLogPath();
+
 }  // namespace kest

@@ -132,5 +132,40 @@ TEST(InstallationRoot, TheSystemClassIsFoundWhateverTheCaseOfItsName) {
   EXPECT_EQ(OpenError(t, tmp.File("root")), "");
 }
 
+// Where a program finds what was installed with it: under its own prefix when it
+// sits in PREFIX/bin beside PREFIX/share/kest, else the build tree's template.
+TEST(ProgramFiles, AnInstalledProgramFindsTheTemplateAndPlugInsUnderItsOwnPrefix) {
+  TempDir tmp;
+  const std::string prefix = tmp.File("opt/kest");
+  fs::create_directories(prefix + "/bin");
+  fs::create_directories(prefix + "/share/kest/Data");
+  fs::create_directories(tmp.File("build/src/app"));
+  fs::create_directories(tmp.File("bin"));  // a bin folder with no template beside it
+  struct Case {
+    std::string program;
+    std::string template_dir;
+    std::string plugins;
+    bool installed;
+  };
+  const Case cases[] = {
+      {prefix + "/bin/kest", prefix + "/share/kest", prefix + "/lib/kest/PlugIns", true},
+      {prefix + "/bin/kest-tool", prefix + "/share/kest", prefix + "/lib/kest/PlugIns", true},
+      {tmp.File("build/src/app/kest"), "/src/data", tmp.File("build/src/app/PlugIns"), false},
+      {tmp.File("bin/kest"), "/src/data", tmp.File("bin/PlugIns"), false},
+  };
+  for (const Case& c : cases) {
+    const ProgramFiles files = LocateProgramFiles(c.program, "/src/data");
+    EXPECT_EQ(files.TemplateDir, c.template_dir) << c.program;
+    EXPECT_EQ(files.ShippedPlugIns, c.plugins) << c.program;
+    EXPECT_EQ(files.Installed, c.installed) << c.program;
+  }
+}
+
+TEST(ProgramFiles, TheRunningProgramIsNamedByItsAbsolutePath) {
+  const std::string self = RunningProgramPath("whatever");
+  EXPECT_TRUE(fs::path(self).is_absolute()) << self;
+  EXPECT_TRUE(fs::is_regular_file(self)) << self;
+}
+
 }  // namespace
 }  // namespace kest

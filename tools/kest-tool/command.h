@@ -19,6 +19,10 @@ struct Command {
 
 std::vector<Command>& Commands();
 
+// The installation template: under the tool's own prefix when installed, else the
+// source tree's (KEST_DEFAULT_ROOT).
+std::string TemplateDir();
+
 struct CommandRegistrar {
   explicit CommandRegistrar(const Command& command) { Commands().push_back(command); }
 };

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "command.h"
+#include "session/installation_folders.h"
 #include "support/fatal_error.h"
 
 namespace kest::tool {
@@ -13,6 +14,12 @@ namespace kest::tool {
 std::vector<Command>& Commands() {
   static std::vector<Command> commands;
   return commands;
+}
+
+std::string TemplateDir() {
+  static const std::string dir =
+      LocateProgramFiles(RunningProgramPath(), KEST_BUILD_TEMPLATE).TemplateDir;
+  return dir;
 }
 
 bool TakeFlag(std::vector<std::string>& args, std::string_view flag) {
@@ -48,15 +55,36 @@ void ExpectPositional(const std::vector<std::string>& args, size_t count) {
 
 namespace {
 
+// The manual page kest-tool(1) and the bash completion are made from this text at
+// build time: "usage:" gives the synopsis, a line ending in ":" a section, a line
+// indented by two an entry (a command and its arguments), by six the entry's text,
+// any other line a paragraph.
 void PrintHelp(std::FILE* out) {
   auto commands = Commands();
   std::sort(commands.begin(), commands.end(),
             [](const Command& a, const Command& b) { return a.name < b.name; });
-  std::fprintf(out, "usage: kest-tool COMMAND [ARGS]\n\ncommands:\n");
+  std::fprintf(out,
+               "usage: kest-tool COMMAND [ARGS]\n\n"
+               "The command-line companion of the KEST workstation: it inspects, converts and\n"
+               "renders log files, runs scripts and expressions, records headless, reads out\n"
+               "memory tools and serves the tool simulator, with the same code as the windows.\n"
+               "\ncommands:\n");
   for (const auto& c : commands) {
     std::fprintf(out, "  %.*s %.*s\n      %.*s\n", int(c.name.size()), c.name.data(),
                  int(c.usage.size()), c.usage.data(), int(c.summary.size()), c.summary.data());
   }
+  std::fprintf(out,
+               "\nenvironment:\n"
+               "  KEST_ROOT\n"
+               "      the installation root that commands read and record into (--root DIR "
+               "overrides it); it is completed from the installation template and checked; "
+               "unset, commands read the template itself\n"
+               "\nexit status:\n"
+               "  0\n      the command did its work\n"
+               "  1\n      a wrong command line (the usage is printed) or an error, printed as "
+               "\"ClassName: message\"\n"
+               "\nsee also:\n"
+               "  kest(1)\n      the recorder and the curve editor\n");
 }
 
 // Runs the command named by argv[1]. A usage error is printed with the usage; other
