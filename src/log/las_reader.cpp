@@ -51,8 +51,9 @@ HeaderLine SplitHeaderLine(std::string_view line) {
 
 class LasReader {
  public:
-  LasReader(TLogSheet& sheet, const TLasOptions& options, TLogParameters& dictionary)
-      : sheet_(sheet), options_(options), dictionary_(dictionary) {}
+  // `size` is the stream's length, the bound of the room reserved for the data.
+  LasReader(TLogSheet& sheet, const TLasOptions& options, TLogParameters& dictionary, int64_t size)
+      : sheet_(sheet), options_(options), dictionary_(dictionary), size_(size) {}
 
   // One line as it came from the file (code page 866, not trimmed).
   void Line(std::string_view raw) {
@@ -230,6 +231,7 @@ class LasReader {
   // Fields are separated by runs of blanks or tabs. A row is one line, or for a
   // wrapped file as many lines as it takes to give every curve its value.
   void Data(std::string_view line) {
+    if (rows_ == 0 && field_ == 0) Reserve(line.size());
     const char* p = line.data();
     const char* end = p + line.size();
     for (;;) {
@@ -258,6 +260,15 @@ class LasReader {
     }
   }
 
+  // Room for as many rows as lines like the first one fill the stream; never more
+  // than the stream could hold at two bytes a value.
+  void Reserve(size_t line_length) {
+    if (width_ == 0 || size_ <= 0) return;
+    auto bound = static_cast<size_t>(size_) / (2 * width_) + 16;
+    size_t rows = std::min(bound, static_cast<size_t>(size_) / (line_length + 1) + 16);
+    for (auto& v : values_) v.reserve(rows);
+  }
+
   // Every column has a value in every row, so each track runs from the first row's
   // argument to the last one's; a track logged downwards (negative step) holds the
   // last row first.
@@ -284,6 +295,7 @@ class LasReader {
   TLogSheet& sheet_;
   const TLasOptions& options_;
   TLogParameters& dictionary_;
+  int64_t size_;
   std::vector<std::string> notices_;
   char section_ = 0;
   std::string seen_;
@@ -316,12 +328,12 @@ const char* LineEnd(const char* from, const char* end) {
 
 void ReadLas(Stream& stream, TLogSheet& sheet, const TLasOptions& options,
              TLogParameters& dictionary, const std::function<void(int percent)>& progress) {
-  LasReader reader(sheet, options, dictionary);
+  int64_t size = stream.Remaining();
+  LasReader reader(sheet, options, dictionary, size);
   // Blocks of 256 KB; a line ends at CR, LF or CR LF (files from other systems end
   // lines either way); byte 26 ends the text.
   std::vector<char> block(256 * 1024);
   std::string carry;
-  int64_t size = stream.Remaining();
   int64_t done = 0;
   int next_report = 10;
   bool ended = false;
