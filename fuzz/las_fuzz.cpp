@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Export resamples to 10 mm: a range of kilometres on a coarse step is millions of
   // rows, right but slow; such sheets are read only.
   sheet.UpdateRange();
-  if (sheet.HasRange() && (int64_t{sheet.End()} - sheet.Start()) / 10 * sheet.Count() > 100000) return 0;
+  if (sheet.HasRange() && (int64_t{sheet.End()} - sheet.Start()) / 10 * sheet.Count() > 100000)
+    return 0;
   MemoryStream out;
   if (!fuzz::Guarded([&] { SaveSheet(format, out, sheet, nullptr); })) return 0;
   TLogSheet again;
