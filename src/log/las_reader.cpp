@@ -168,8 +168,13 @@ class LasReader {
   void Well(const std::string& line) {
     HeaderLine h = SplitHeaderLine(line);
     std::string upper = UpperCase(h.Mnemonic);
-    // LAS 1.2 keeps the text items in the description ("COMP.  COMPANY: ANY OIL").
-    const std::string& text = old_version_ && !h.Description.empty() ? h.Description : h.Value;
+    // LAS 1.2 keeps the text items in the description, the item's name in the value
+    // ("COMP.  COMPANY:  ANY OIL"); files laid out as 2.0 keep the value.
+    static const char* const kLabels[] = {"COMPANY", "SERVICE COMPANY", "FIELD", "PARTY", "WELL"};
+    bool label =
+        h.Value.empty() || std::any_of(std::begin(kLabels), std::end(kLabels),
+                                       [&](const char* l) { return SameText(h.Value, l); });
+    const std::string& text = old_version_ && label ? h.Description : h.Value;
     if (upper == "STRT") {
       start_ = HeaderArgument(h, "Начало записи (STRT)");
     } else if (upper == "STEP") {

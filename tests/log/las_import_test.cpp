@@ -78,7 +78,7 @@ TEST_F(LasImportTest, Las12IsReadAs20WithTextItemsFromTheDescription) {
       " WRAP.   NO:   ONE LINE PER DEPTH STEP\n~WELL INFORMATION BLOCK\n"
       " STRT.M   635.0000:\n STEP.M   -0.1250:\n NULL.   -999.25:\n"
       " COMP.   COMPANY:   ANY OIL COMPANY INC.\n SRVC.   SERVICE COMPANY:   ANY LOGGING COMPANY "
-      "INC.\n"
+      "INC.\n FLD .   WILDCAT   :   FIELD\n"
       "~CURVE INFORMATION\n DEPT.M   : 1  DEPTH\n GR.MKR/H   : 2  GAMMA\n"
       "~A  DEPTH     GR\n 635.0000  12.5\n 634.8750  -999.25\n");
   ASSERT_EQ(sheet->Count(), 2);
@@ -87,6 +87,7 @@ TEST_F(LasImportTest, Las12IsReadAs20WithTextItemsFromTheDescription) {
   EXPECT_EQ(sheet->Tracks(1)->Sample(1), 12.5f);
   EXPECT_EQ(sheet->Params().Value("company"), "ANY OIL COMPANY INC.");
   EXPECT_EQ(sheet->Params().Value("servicecompany"), "ANY LOGGING COMPANY INC.");
+  EXPECT_EQ(sheet->Params().Value("oilfield"), "WILDCAT");  // laid out as 2.0: the value
 }
 
 // CR, LF and CR LF in one file; a CR LF split between two read blocks is one line
