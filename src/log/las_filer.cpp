@@ -13,6 +13,7 @@
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "support/code_page.h"
+#include "support/diagnostic_log.h"
 #include "support/number_text.h"
 #include "support/rounding.h"
 #include "support/stream.h"
@@ -242,9 +243,12 @@ class LasWriter {
       TLogParameter entry;
       entry.Name = entry.Caption = entry.Mnemonic = parameter;
       entry.Units = "у.е.";
+      std::string message = "Отсутствует описание параметра \"" + parameter +
+                            "\": кривая записана как \"" + LasWord(parameter) + "\" в у.е.";
       if (options_.OnWarning)
-        options_.OnWarning("Отсутствует описание параметра \"" + parameter +
-                           "\": кривая записана как \"" + LasWord(parameter) + "\" в у.е.");
+        options_.OnWarning(message);
+      else
+        Diag().Note(message);
       return entry;
     }
   }

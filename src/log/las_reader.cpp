@@ -15,6 +15,7 @@
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "support/code_page.h"
+#include "support/diagnostic_log.h"
 #include "support/number_text.h"
 #include "support/rounding.h"
 #include "support/stream.h"
@@ -25,6 +26,9 @@ namespace kest {
 namespace {
 
 constexpr double kArgumentLimit = std::numeric_limits<int32_t>::max();
+// More curves than any log from the field carries; each track takes a buffer of
+// its own, so the count is bounded before the data is read.
+constexpr size_t kMaxCurves = 10000;
 
 // "MNEM.UNIT  VALUE : DESCRIPTION": the mnemonic before the first '.', the unit
 // from there to the first blank, the value up to the last ':', the description
@@ -104,8 +108,13 @@ class LasReader {
     set("party", party_);
     set("oilfield", oilfield_);
     set("well", "");
-    if (options_.OnWarning)
-      for (const auto& notice : notices_) options_.OnWarning(notice);
+    // Without a listener the notices go to the diagnostic log.
+    for (const auto& notice : notices_) {
+      if (options_.OnWarning)
+        options_.OnWarning(notice);
+      else
+        Diag().Note(notice);
+    }
   }
 
  private:
@@ -218,6 +227,9 @@ class LasReader {
   }
 
   void AddTrack(const TLogParameter& entry) {
+    if (columns_.size() >= kMaxCurves)
+      throw ELasFilerError("Слишком много кривых в файле (больше " + std::to_string(kMaxCurves) +
+                           ")" + AtLine());
     TLogTrack* track = sheet_.NewTrack(entry.Name);
     track->SetStep(step_ < 0 ? -step_ : step_);  // raises for a zero step
     track->SetAscending(step_ > 0);

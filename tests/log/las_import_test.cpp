@@ -109,6 +109,16 @@ TEST_F(LasImportTest, MixedLineEndsAndLineEndsAcrossBlocks) {
   EXPECT_EQ(Outcome(text), "EConvertError: \"x\" не является числом (строка 12)");
 }
 
+// Each curve becomes a track with a buffer of its own: the count is bounded before
+// any data is read, and looking thousands of new mnemonics up stays linear.
+TEST_F(LasImportTest, CurveCountIsBounded) {
+  std::string curves;
+  for (int i = 0; i <= 10000; ++i) curves += "C" + std::to_string(i) + ".U :\n";
+  std::string text = "~W\nSTRT.M 1 :\nSTEP.M 1 :\n~C\nDEPT.M :\n" + curves + "~A\n";
+  EXPECT_EQ(Outcome(text),
+            "ELasFilerError: Слишком много кривых в файле (больше 10000) (строка 10005)");
+}
+
 TEST(LasUnits, SpellingsOfOneUnitMatchAndOtherUnitsDiffer) {
   const char* same[][2] = {{"G/CM3", "г/см3"}, {"OHMM", "Ом·м"},  {"ohm.m", "Ом·м"},
                            {"MV", "мВ"},       {"M", "м"},        {"GAPI", "API"},
