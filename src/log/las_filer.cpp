@@ -54,6 +54,14 @@ std::string Pad(std::string_view s, int width, bool left) {
 // ---------------------------------------------------------------------------
 // Export
 
+// A name as a LAS mnemonic: nothing that splits the line, and not opening with '#'
+// or '~' (a comment, a section).
+std::string Mnemonic(std::string_view name) {
+  std::string mnemonic = LasWord(name);
+  if (mnemonic.empty() || mnemonic[0] == '#' || mnemonic[0] == '~') mnemonic.insert(0, "_");
+  return mnemonic;
+}
+
 struct HeaderLine {
   const char* text;  // the line with one %36... conversion
   int value;         // which value goes in
@@ -241,10 +249,11 @@ class LasWriter {
       return dictionary_.Get(parameter);
     } catch (const ELogParametersError&) {
       TLogParameter entry;
-      entry.Name = entry.Caption = entry.Mnemonic = parameter;
+      entry.Name = entry.Caption = parameter;
+      entry.Mnemonic = Mnemonic(parameter);
       entry.Units = "у.е.";
       std::string message = "Отсутствует описание параметра \"" + parameter +
-                            "\": кривая записана как \"" + LasWord(parameter) + "\" в у.е.";
+                            "\": кривая записана как \"" + entry.Mnemonic + "\" в у.е.";
       if (options_.OnWarning)
         options_.OnWarning(message);
       else
@@ -256,7 +265,7 @@ class LasWriter {
   // "MNEM.UNIT  : offset m  number caption"; mnemonic and unit without blanks, dots
   // or colons that would split them, the caption without colons.
   void CurveLine(const TLogParameter& entry, std::string_view units, double offset, int number) {
-    std::string mnemonic = LasWord(entry.Mnemonic.empty() ? entry.Name : entry.Mnemonic);
+    std::string mnemonic = Mnemonic(entry.Mnemonic.empty() ? entry.Name : entry.Mnemonic);
     std::string caption = entry.Caption;
     std::replace(caption.begin(), caption.end(), ':', ';');
     std::string line = Pad(mnemonic, 4, true) + "." + Pad(LasWord(units, " \t:"), 33, true) + ": ";

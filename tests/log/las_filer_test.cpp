@@ -139,11 +139,13 @@ TEST_F(LasTest, UndescribedParameterIsExportedUnderItsNameWithAWarning) {
   TLogTrack* depth = sheet.NewTrack("DEPTH");
   TLogTrack* other = sheet.NewTrack("SFLU");
   TLogTrack* odd = sheet.NewTrack("GK(A.las 2)");  // a name no LAS mnemonic can hold as it is
+  TLogTrack* hash = sheet.NewTrack("#1");          // would read as a comment
   sheet.SetSteps(100);
   for (int i = 0; i < 3; ++i) {
     depth->Append(0.1f * i);
     other->Append(7.5f);
     odd->Append(1);
+    hash->Append(2);
   }
   std::string text = Export(sheet);
   auto lines = Lines(text);
@@ -151,15 +153,17 @@ TEST_F(LasTest, UndescribedParameterIsExportedUnderItsNameWithAWarning) {
   ASSERT_NE(curve, lines.end());
   EXPECT_EQ(curve[2], "SFLU.у.е." + std::string(29, ' ') + ": 0.00 m   2 SFLU");
   EXPECT_EQ(curve[3].substr(0, 18), "GK(A_las_2).у.е.");
+  EXPECT_EQ(curve[4].substr(0, 11), "_#1 .у.е.");
   EXPECT_EQ(warnings_,
             (std::vector<std::string>{
                 "Отсутствует описание параметра \"SFLU\": кривая записана как \"SFLU\" в у.е.",
                 "Отсутствует описание параметра \"GK(A.las 2)\": кривая записана как "
-                "\"GK(A_las_2)\" в у.е."}));
-  EXPECT_EQ(DataLines(text)[0], "0.00 7.5 1 ");
+                "\"GK(A_las_2)\" в у.е.",
+                "Отсутствует описание параметра \"#1\": кривая записана как \"_#1\" в у.е."}));
+  EXPECT_EQ(DataLines(text)[0], "0.00 7.5 1 2 ");
   warnings_.clear();
   auto back = Import(Utf8ToCp866(text));
-  ASSERT_EQ(back->Count(), 3);
+  ASSERT_EQ(back->Count(), 4);
   EXPECT_EQ(back->Tracks(1)->Parameter(), "SFLU");
   EXPECT_EQ(back->Tracks(1)->Sample(2), 7.5f);
   EXPECT_EQ(tables_.Parameters().Get("SFLU").Units, "у.е.");
