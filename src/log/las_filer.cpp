@@ -6,10 +6,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "log/las_numbers.h"
+#include "log/las_reader.h"
+#include "log/las_units.h"
 #include "log/log_errors.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "support/code_page.h"
+#include "support/diagnostic_log.h"
 #include "support/number_text.h"
 #include "support/rounding.h"
 #include "support/stream.h"
@@ -47,27 +51,16 @@ std::string Pad(std::string_view s, int width, bool left) {
   return left ? std::string(s) + fill : fill + std::string(s);
 }
 
-// Delphi's "0.###": at most three decimals, no trailing zeros.
-void AppendValue(std::string& out, float value) {
-  if (!std::isfinite(value)) {
-    out += "0";
-    return;
-  }
-  char buffer[64];
-  double v = value;
-  std::to_chars_result r = std::fabs(v) < 1e15 ? std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 3)
-                                               : std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 9);
-  std::string_view text(buffer, static_cast<size_t>(r.ptr - buffer));
-  if (text.find('.') != std::string_view::npos && text.find('e') == std::string_view::npos) {
-    while (text.back() == '0') text.remove_suffix(1);
-    if (text.back() == '.') text.remove_suffix(1);
-  }
-  if (text == "-0") text = "0";
-  out += text;
-}
-
 // ---------------------------------------------------------------------------
 // Export
+
+// A name as a LAS mnemonic: nothing that splits the line, and not opening with '#'
+// or '~' (a comment, a section).
+std::string Mnemonic(std::string_view name) {
+  std::string mnemonic = LasWord(name);
+  if (mnemonic.empty() || mnemonic[0] == '#' || mnemonic[0] == '~') mnemonic.insert(0, "_");
+  return mnemonic;
+}
 
 struct HeaderLine {
   const char* text;  // the line with one %36... conversion
@@ -77,13 +70,20 @@ struct HeaderLine {
 enum HeaderValue { hvNone, hvStart, hvStop, hvStep, hvNull, hvParam };
 
 // The well section written without a template. Params keys follow in order.
-const char* const kDefaultParamKeys[] = {"company", "well", "oilfield", "Location", "Province", "date",
-                                         "ID", "wellgroup", "servicecompany", "party", "goal"};
-const char* const kDefaultParamLines[] = {
-    "COMP.      %36s : Подрядчик",     "WELL.      %36s : Скважина",   "FLD.       %36s : Месторождение",
-    "LOC.       %36s : Страна",        "PROV.      %36s : ",          "DATE.      %36s : Дата",
-    "UWI.       %36s : Уникальный ID", "KUST.      %36s : Куст",       "SRVC.      %36s : Исполнитель",
-    "PRTY.      %36s : Партия",        "COMM.      %36s: Исследование"};
+const char* const kDefaultParamKeys[] = {"company",        "well",  "oilfield", "Location",
+                                         "Province",       "date",  "ID",       "wellgroup",
+                                         "servicecompany", "party", "goal"};
+const char* const kDefaultParamLines[] = {"COMP.      %36s : Подрядчик",
+                                          "WELL.      %36s : Скважина",
+                                          "FLD.       %36s : Месторождение",
+                                          "LOC.       %36s : Страна",
+                                          "PROV.      %36s : ",
+                                          "DATE.      %36s : Дата",
+                                          "UWI.       %36s : Уникальный ID",
+                                          "KUST.      %36s : Куст",
+                                          "SRVC.      %36s : Исполнитель",
+                                          "PRTY.      %36s : Партия",
+                                          "COMM.      %36s: Исследование"};
 
 std::string ParamValue(const TLogSheet& sheet, std::string_view key) {
   int i = sheet.Params().IndexOfName(key);
@@ -108,9 +108,13 @@ float ValueAt(const TLogTrack& t, int64_t x, int32_t r, int32_t s, float null_va
 
 class LasWriter {
  public:
-  LasWriter(Stream& stream, TLogSheet& sheet, const TLasOptions& options, TLogParameters& dictionary,
-            const ProgressCallback& progress)
-      : stream_(stream), sheet_(sheet), options_(options), dictionary_(dictionary), progress_(progress) {}
+  LasWriter(Stream& stream, TLogSheet& sheet, const TLasOptions& options,
+            TLogParameters& dictionary, const ProgressCallback& progress)
+      : stream_(stream),
+        sheet_(sheet),
+        options_(options),
+        dictionary_(dictionary),
+        progress_(progress) {}
 
   void Run() {
     sheet_.UpdateRange();
@@ -148,10 +152,14 @@ class LasWriter {
 
   double Number(int which) const {
     switch (which) {
-      case hvStart: return (up_ ? sheet_.End() : sheet_.Start()) / 1000.0;
-      case hvStop: return (up_ ? sheet_.Start() : sheet_.End()) / 1000.0;
-      case hvStep: return (up_ ? -r_ : r_) / 1000.0;
-      default: return options_.NullValue;
+      case hvStart:
+        return (up_ ? sheet_.End() : sheet_.Start()) / 1000.0;
+      case hvStop:
+        return (up_ ? sheet_.Start() : sheet_.End()) / 1000.0;
+      case hvStep:
+        return (up_ ? -r_ : r_) / 1000.0;
+      default:
+        return options_.NullValue;
     }
   }
 
@@ -161,8 +169,9 @@ class LasWriter {
       return;
     }
     Line("~Version information");
-    Line("VERS  .2.0                 :   CWLS LOG ASCII STANDARD - VERSION 2.0");
-    Line("WRAP  .NO                  :   ONE LINE PER DEPTH STEP");
+    // The value after the dot and blanks, where LAS readers look for it.
+    Line("VERS.                 2.0 : CWLS LOG ASCII STANDARD - VERSION 2.0");
+    Line("WRAP.                  NO : ONE LINE PER DEPTH STEP");
     Line("~Well information");
     Line("#--- ----- ------------------------------------ ---------------------");
     const HeaderLine numbers[] = {{"STRT.M     %36.2f : Начало записи", hvStart},
@@ -180,18 +189,22 @@ class LasWriter {
   void TemplateHeader() {
     auto bytes = ReadWholeFile(options_.TemplateFile);
     StringList lines;
-    lines.SetText(DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+    lines.SetText(DecodeTextFile(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     struct Key {
       const char* mnemonic;
-      int number;            // hvNone for a Params string
+      int number;  // hvNone for a Params string
       const char* param;
     };
-    const Key keys[] = {{"STRT", hvStart, nullptr},  {"STOP", hvStop, nullptr},   {"STEP", hvStep, nullptr},
-                        {"NULL", hvNull, nullptr},   {"COMP", hvNone, "company"}, {"SRVC", hvNone, "ServiceCompany"},
-                        {"PRTY", hvNone, "party"},   {"FLD", hvNone, "oilfield"}, {"KUST", hvNone, "wellgroup"},
-                        {"WELL", hvNone, "well"},    {"COMM", hvNone, "goal"},    {"DATE", hvNone, "date"},
-                        {"TIME", hvNone, "time"},    {"PROV", hvNone, "Province"}, {"LOC", hvNone, "Location"},
-                        {"UWI", hvNone, "ID"},       {"API", hvNone, "API"}};
+    const Key keys[] = {{"STRT", hvStart, nullptr},    {"STOP", hvStop, nullptr},
+                        {"STEP", hvStep, nullptr},     {"NULL", hvNull, nullptr},
+                        {"COMP", hvNone, "company"},   {"SRVC", hvNone, "ServiceCompany"},
+                        {"PRTY", hvNone, "party"},     {"FLD", hvNone, "oilfield"},
+                        {"KUST", hvNone, "wellgroup"}, {"WELL", hvNone, "well"},
+                        {"COMM", hvNone, "goal"},      {"DATE", hvNone, "date"},
+                        {"TIME", hvNone, "time"},      {"PROV", hvNone, "Province"},
+                        {"LOC", hvNone, "Location"},   {"UWI", hvNone, "ID"},
+                        {"API", hvNone, "API"}};
     for (const auto& raw : lines) {
       if (raw.find('%') == std::string::npos) {
         Line(raw);
@@ -205,12 +218,13 @@ class LasWriter {
       if (!key) continue;  // a value nobody knows: the line is dropped
       std::string line = raw.substr(0, 255);
       if (key->param) {
-        std::string value =
-            std::string_view(key->param) == "ServiceCompany" ? ServiceCompany() : ParamValue(sheet_, key->param);
+        std::string value = std::string_view(key->param) == "ServiceCompany"
+                                ? ServiceCompany()
+                                : ParamValue(sheet_, key->param);
         Line(FormatTemplateLine(line, &value, 0));
       } else {
         // The template's STRT/STOP are the sheet's range as it lies.
-        double v = key->number == hvStart ? sheet_.Start() / 1000.0
+        double v = key->number == hvStart  ? sheet_.Start() / 1000.0
                    : key->number == hvStop ? sheet_.End() / 1000.0
                    : key->number == hvStep ? r_ / 1000.0
                                            : options_.NullValue;
@@ -221,32 +235,54 @@ class LasWriter {
 
   // The sheet's service company (either spelling), else the organisation of the settings.
   std::string ServiceCompany() const {
-    std::string value = ParamValue(sheet_, sheet_.Params().IndexOfName("servicecompany") < 0 ? "ServiceCompany"
-                                                                                           : "servicecompany");
+    std::string value =
+        ParamValue(sheet_, sheet_.Params().IndexOfName("servicecompany") < 0 ? "ServiceCompany"
+                                                                             : "servicecompany");
     return value.empty() ? options_.Organisation : value;
   }
 
+  // The dictionary entry of a parameter. One the tables do not describe (a curve
+  // of another company's file, saved in an earlier run) goes out under its own name
+  // in "у.е.", with a warning.
+  TLogParameter EntryOf(const std::string& parameter) {
+    try {
+      return dictionary_.Get(parameter);
+    } catch (const ELogParametersError&) {
+      TLogParameter entry;
+      entry.Name = entry.Caption = parameter;
+      entry.Mnemonic = Mnemonic(parameter);
+      entry.Units = "у.е.";
+      std::string message = "Отсутствует описание параметра \"" + parameter +
+                            "\": кривая записана как \"" + entry.Mnemonic + "\" в у.е.";
+      if (options_.OnWarning)
+        options_.OnWarning(message);
+      else
+        Diag().Note(message);
+      return entry;
+    }
+  }
+
+  // "MNEM.UNIT  : offset m  number caption"; mnemonic and unit without blanks, dots
+  // or colons that would split them, the caption without colons.
   void CurveLine(const TLogParameter& entry, std::string_view units, double offset, int number) {
-    std::string line = Pad(entry.Mnemonic, 4, true) + "." + Pad(units, 33, true) + ": ";
+    std::string mnemonic = Mnemonic(entry.Mnemonic.empty() ? entry.Name : entry.Mnemonic);
+    std::string caption = entry.Caption;
+    std::replace(caption.begin(), caption.end(), ':', ';');
+    std::string line = Pad(mnemonic, 4, true) + "." + Pad(LasWord(units, " \t:"), 33, true) + ": ";
     line += Pad(FormatFixed(offset, 2), 4, false) + " m  ";
-    line += Pad(std::to_string(number), 2, false) + " " + entry.Caption;
+    line += Pad(std::to_string(number), 2, false) + " " + caption;
     Line(line);
   }
 
   void Curves() {
     Line("~Curve information");
     int number = 1;
-    if (time_log_) {
-      const TLogParameter& time = dictionary_.Get("TIME");
-      std::string line = Pad(time.Mnemonic, 4, true) + "." + Pad("c", 33, true) + ": 0.00 m  " +
-                         Pad(std::to_string(number++), 2, false) + " " + time.Caption;
-      Line(line);
-    }
+    if (time_log_) CurveLine(EntryOf("TIME"), "c", 0, number++);
     const TLogTrack* first = sheet_.Tracks(0);
     bool any = false;
     for (int i : own_) {
       const TLogTrack* t = sheet_.Tracks(i);
-      const TLogParameter& entry = dictionary_.Get(t->Parameter());
+      TLogParameter entry = EntryOf(t->Parameter());
       CurveLine(entry, entry.Units, (int64_t{t->Origin()} - first->Origin()) / 1000.0, number++);
       if (!any || t->Origin() < a_) a_ = t->Origin();
       if (!any || t->End() > b_) b_ = t->End();
@@ -259,26 +295,28 @@ class LasWriter {
     for (int i : own_)
       if (time_log_ || i >= 1) written.push_back(sheet_.Tracks(i));
     int64_t rows = (int64_t{b_} - a_) / r_ + 1;
-    std::string out;
-    out.reserve(1 << 20);
-    char number[32];
+    // Rows are formatted straight into a buffer flushed every megabyte.
+    constexpr size_t kFlush = 1 << 20;
+    const size_t row_room = 32 + 48 * (written.size() + 1);
+    std::vector<char> out(kFlush + row_room);
+    char* p = out.data();
     for (int64_t row = 0; row < rows; ++row) {
       int64_t x = up_ ? int64_t{b_} - row * r_ : int64_t{a_} + row * r_;
-      auto res = std::to_chars(number, number + sizeof number, x / 1000.0, std::chars_format::fixed, 2);
-      out.append(number, res.ptr);
-      out += ' ';
+      p = PutLasArgument(p, x);
+      *p++ = ' ';
       for (const TLogTrack* t : written) {
-        AppendValue(out, ValueAt(*t, x, r_, s_, options_.NullValue, up_));
-        out += ' ';
+        p = PutLasValue(p, ValueAt(*t, x, r_, s_, options_.NullValue, up_));
+        *p++ = ' ';
       }
-      out += kCrLf;
-      if (out.size() > (1 << 20) - 4096) {
-        stream_.Write(out.data(), out.size());  // data text is plain ASCII
-        out.clear();
+      *p++ = '\r';
+      *p++ = '\n';
+      if (static_cast<size_t>(p - out.data()) >= kFlush) {
+        stream_.Write(out.data(), static_cast<size_t>(p - out.data()));  // data text is plain ASCII
+        p = out.data();
         if (progress_) progress_(static_cast<int>(row * 100 / rows));
       }
     }
-    stream_.Write(out.data(), out.size());
+    stream_.Write(out.data(), static_cast<size_t>(p - out.data()));
   }
 
   Stream& stream_;
@@ -293,220 +331,6 @@ class LasWriter {
   bool up_ = false, time_log_ = false;
 };
 
-// ---------------------------------------------------------------------------
-// Import
-
-class LasReader {
- public:
-  LasReader(TLogSheet& sheet, const TLasOptions& options, TLogParameters& dictionary)
-      : sheet_(sheet), options_(options), dictionary_(dictionary) {}
-
-  // One line as it came from the file (code page 866, not trimmed).
-  void Line(std::string_view raw) {
-    ++line_number_;
-    std::string_view line = Trim(raw, kSpaceTab);
-    if (line.empty() || line.front() == '#') return;
-    if (line.front() == '~') {
-      Section(line);
-      return;
-    }
-    if (skipping_) return;
-    switch (section_) {
-      case 'V': Version(Decode(line)); break;
-      case 'W': Well(Decode(line)); break;
-      case 'C': Curve(Decode(line)); break;
-      case 'O': sheet_.Comments().Add(Decode(line)); break;
-      case 'A': Data(line); break;
-      default: break;  // lines before any section
-    }
-  }
-
-  void Finish() {
-    if (columns_.empty() && !time_argument_) throw ELasFilerError("No curves found in the file");
-    auto set = [&](const char* key, const std::string& value) {
-      if (value.empty()) {
-        int i = sheet_.Params().IndexOfName(key);
-        if (i >= 0) sheet_.Params().Delete(i);
-      } else {
-        sheet_.Params().SetValue(key, value);
-      }
-    };
-    set("company", company_);
-    set("servicecompany", service_company_);
-    set("party", party_);
-    set("oilfield", oilfield_);
-    set("well", "");
-  }
-
- private:
-  static std::string Decode(std::string_view line) {
-    return IsAscii(line) ? std::string(line) : Cp866ToUtf8(line);
-  }
-  std::string AtLine() const { return " (line " + std::to_string(line_number_) + ")"; }
-
-  void Section(std::string_view line) {
-    if (line.size() < 2) throw ELasFilerError("Unsigned section found");
-    char letter = line[1];
-    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    std::string name(1, letter);
-    if (std::string_view("VWCOA").find(letter) == std::string_view::npos) {
-      // The parameter section is standard LAS; other letters are told to the user.
-      // Either way its lines are not read as lines of another section.
-      if (letter != 'P' && options_.OnWarning) options_.OnWarning("Unknown section tag \"" + Decode(name) + "\"");
-      skipping_ = true;
-      return;
-    }
-    if (seen_.find(letter) != std::string::npos) throw ELasFilerError("Dup section \"" + name + "\"");
-    seen_ += letter;
-    skipping_ = false;
-    section_ = letter;
-    if (letter == 'A') StartData();
-  }
-
-  // "MNEM.UNIT  value : description": mnemonic before the first '.', value from the
-  // first blank after it to the last ':'.
-  static void SplitHeaderLine(const std::string& line, std::string& mnemonic, std::string& value) {
-    auto dot = line.find('.');
-    mnemonic = Trim(line.substr(0, dot), kSpaceTab);
-    if (dot == std::string::npos) {
-      value.clear();
-      return;
-    }
-    auto space = line.find(' ', dot);
-    auto colon = line.rfind(':');
-    if (space == std::string::npos || (colon != std::string::npos && colon < space)) {
-      value.clear();
-      return;
-    }
-    value = Trim(line.substr(space, colon == std::string::npos ? std::string::npos : colon - space),
-                 kSpaceTab);
-  }
-
-  double HeaderNumber(const std::string& text, const char* what) const {
-    auto v = ParseFloat(text);
-    if (!v || !std::isfinite(*v)) throw EConvertError("\"" + text + "\" is not a valid " + what + " value" + AtLine());
-    return *v;
-  }
-
-  void Version(const std::string& line) {
-    std::string mnemonic, value;
-    SplitHeaderLine(line, mnemonic, value);
-    std::string upper = UpperCase(mnemonic);
-    if (upper == "WRAP" && UpperCase(value).rfind("YES", 0) == 0)
-      throw ELasFilerError("Wrapped LAS files are not supported" + AtLine());
-    if (upper == "VERS") {
-      auto v = ParseFloat(value);
-      if (v && *v >= 3.0) throw ELasFilerError("LAS version " + value + " is not supported" + AtLine());
-    }
-  }
-
-  void Well(const std::string& line) {
-    std::string mnemonic, value;
-    SplitHeaderLine(line, mnemonic, value);
-    std::string upper = UpperCase(mnemonic);
-    if (upper == "STRT") {
-      start_ = RoundHalfEven(HeaderNumber(value, "STRT") * 1000);
-    } else if (upper == "STEP") {
-      step_ = RoundHalfEven32(HeaderNumber(value, "STEP") * 1000);
-    } else if (upper == "NULL") {
-      null_ = static_cast<float>(HeaderNumber(value, "NULL"));
-      has_null_ = true;
-    } else if (upper == "COMP") {
-      company_ = value;
-    } else if (upper == "SRVC") {
-      service_company_ = value;
-    } else if (upper == "PRTY") {
-      party_ = value;
-    } else if (upper == "FLD") {
-      oilfield_ = value;
-    }
-  }
-
-  void Curve(const std::string& line) {
-    std::string mnemonic(Trim(line.substr(0, line.find('.')), kSpaceTab));
-    if (mnemonic.empty()) return;
-    if (rows_ > 0) throw ELasFilerError("Curve section after the data" + AtLine());
-    const TLogParameter& entry = dictionary_.GetByMnemonic(mnemonic);
-    if (!argument_known_) {
-      argument_known_ = true;
-      sheet_.SetArgument(StrToArgument(entry.Name));
-      if (sheet_.Argument() == laTime) {
-        time_argument_ = true;
-        return;  // the time column is the argument itself
-      }
-    }
-    TLogTrack* track = sheet_.NewTrack(entry.Name);
-    track->SetStep(step_ < 0 ? -step_ : step_);  // raises for a zero step
-    track->SetAscending(step_ > 0);
-    columns_.push_back(track);
-  }
-
-  void StartData() {
-    if (!argument_known_) throw ELasFilerError("Data section before the curves" + AtLine());
-    fields_.resize(columns_.size() + (time_argument_ ? 1 : 0));
-  }
-
-  void Data(std::string_view line) {
-    if (section_ != 'A') return;
-    // Split at runs of blanks; every value must be a number.
-    size_t expected = fields_.size();
-    size_t n = 0;
-    const char* p = line.data();
-    const char* end = p + line.size();
-    while (p < end) {
-      while (p < end && *p == ' ') ++p;
-      if (p == end) break;
-      const char* start = p;
-      while (p < end && *p != ' ') ++p;
-      if (n == expected) throw ELasFilerError("More values than curves" + AtLine());
-      float v;
-      auto res = std::from_chars(start, p, v);
-      if (res.ec != std::errc() || res.ptr != p) {
-        if (res.ec == std::errc::result_out_of_range && res.ptr == p) {
-          v = *start == '-' ? -HUGE_VALF : HUGE_VALF;
-        } else {
-          throw EConvertError("\"" + Decode(std::string_view(start, static_cast<size_t>(p - start))) +
-                              "\" is not a valid floating point value" + AtLine());
-        }
-      }
-      fields_[n++] = v;
-    }
-    if (n < expected) throw ELasFilerError("Fewer values than curves" + AtLine());
-    size_t first = time_argument_ ? 1 : 0;
-    int64_t argument = start_ + rows_ * int64_t{step_};
-    for (size_t i = 0; i < columns_.size(); ++i) {
-      float v = fields_[first + i];
-      if (has_null_ && v == null_) v = 0.0f;
-      TLogTrack* t = columns_[i];
-      if (t->Count() == 0) {
-        // The first value sits at this row's argument whichever way the track grows.
-        int64_t origin = t->Ascending() ? argument : argument + t->Step();
-        t->SetOrigin(static_cast<int32_t>(std::clamp<int64_t>(origin, INT32_MIN, INT32_MAX)));
-      }
-      t->Append(v);
-    }
-    ++rows_;
-  }
-
-  TLogSheet& sheet_;
-  const TLasOptions& options_;
-  TLogParameters& dictionary_;
-  char section_ = 0;
-  std::string seen_;
-  bool skipping_ = false;
-  int64_t line_number_ = 0;
-  int64_t start_ = 0;
-  int32_t step_ = 0;
-  float null_ = 0;
-  bool has_null_ = false;
-  bool argument_known_ = false;
-  bool time_argument_ = false;
-  std::vector<TLogTrack*> columns_;
-  std::vector<float> fields_;
-  int64_t rows_ = 0;
-  std::string company_, service_company_, party_, oilfield_;
-};
-
 }  // namespace
 
 void TLasFiler::Write(Stream& stream, TLogSheet& sheet) {
@@ -517,49 +341,7 @@ void TLasFiler::Write(Stream& stream, TLogSheet& sheet) {
 void TLasFiler::Read(Stream& stream, TLogSheet& sheet) {
   sheet.Params().Clear();
   sheet.Comments().Clear();
-  LasReader reader(sheet, options_, Dictionary());
-  // 16 KB blocks; a line ends at CR or LF (files from other systems end lines with
-  // LF alone); byte 26 ends the text.
-  std::vector<char> block(16 * 1024);
-  std::string carry;
-  int64_t size = stream.Remaining();
-  int64_t done = 0;
-  int next_report = 10;
-  bool ended = false;
-  while (!ended) {
-    size_t n = stream.Read(block.data(), block.size());
-    if (n == 0) break;
-    done += static_cast<int64_t>(n);
-    std::string_view chunk(block.data(), n);
-    if (auto eof = chunk.find('\x1A'); eof != std::string_view::npos) {
-      chunk = chunk.substr(0, eof);
-      ended = true;
-    }
-    size_t pos = 0;
-    while (pos < chunk.size()) {
-      size_t stop = pos;
-      while (stop < chunk.size() && chunk[stop] != '\r' && chunk[stop] != '\n') ++stop;
-      if (stop == chunk.size()) {
-        carry.append(chunk.substr(pos));
-        break;
-      }
-      if (carry.empty()) {
-        reader.Line(chunk.substr(pos, stop - pos));
-      } else {
-        carry.append(chunk.substr(pos, stop - pos));
-        reader.Line(carry);
-        carry.clear();
-      }
-      pos = stop + 1;
-      if (chunk[stop] == '\r' && pos < chunk.size() && chunk[pos] == '\n') ++pos;
-    }
-    while (size > 0 && done * 100 / size >= next_report && next_report < 100) {
-      Progress(next_report);
-      next_report += 10;
-    }
-  }
-  if (!carry.empty()) reader.Line(carry);
-  reader.Finish();
+  ReadLas(stream, sheet, options_, Dictionary(), [this](int percent) { Progress(percent); });
 }
 
 // ---------------------------------------------------------------------------
@@ -587,7 +369,8 @@ std::string FormatTemplateLine(const std::string& line, const std::string* text,
     if (j < line.size() && line[j] == '.') {
       precision = 0;
       ++j;
-      while (j < line.size() && std::isdigit(static_cast<unsigned char>(line[j])) && precision < 100)
+      while (j < line.size() && std::isdigit(static_cast<unsigned char>(line[j])) &&
+             precision < 100)
         precision = precision * 10 + (line[j++] - '0');
     }
     if (j >= line.size() || used || !std::strchr("sdfeEgG", line[j])) {

@@ -13,12 +13,14 @@ class TLogParameters;
 // What LAS export and import take from the program's settings and data folder. The
 // registries' handlers use the defaults; a log document passes the program's own.
 struct TLasOptions {
-  int32_t StepCm = 1;            // export step in centimetres ("LASStep", 1..20)
-  float NullValue = -9999.99f;   // written for missing samples ("NullValue")
-  std::string TemplateFile;      // the header template ".msk"; default header when empty or absent
-  std::string Organisation;      // the logging company ("LAS Header"): SRVC when the sheet names none
+  int32_t StepCm = 1;           // export step in centimetres ("LASStep", 1..20)
+  float NullValue = -9999.99f;  // written for missing samples ("NullValue")
+  std::string TemplateFile;     // the header template ".msk"; default header when empty or absent
+  std::string Organisation;  // the logging company ("LAS Header"): SRVC when the sheet names none
   TLogParameters* Dictionary = nullptr;  // mnemonics and captions; the program's table when null
-  // Messages the user should see while reading goes on ("Unknown section tag ...").
+  // Notices the user should see, the file being read or written all the same: per
+  // import, at its end, unknown sections, undescribed mnemonics and units kept from
+  // the file; per export, parameters the dictionary lacks.
   std::function<void(const std::string& message)> OnWarning;
 };
 

@@ -45,13 +45,20 @@ void TLogParameters::Load(const std::string& path) {
       items.push_back(ReadEntry(entries.NextArg()));
   }
   items_ = std::move(items);
+  by_name_.clear();
+  by_mnemonic_.clear();
+  for (int i = 0; i < Count(); ++i) Index(i);
+}
+
+void TLogParameters::Index(int i) {
+  const TLogParameter& p = items_[static_cast<size_t>(i)];
+  by_name_.emplace(p.Name, i);
+  by_mnemonic_.emplace(UpperCase(p.Mnemonic), i);
 }
 
 const TLogParameter* TLogParameters::Find(std::string_view name) const {
-  std::string wanted = UpperCase(name);
-  for (const auto& p : items_)
-    if (p.Name == wanted) return &p;
-  return nullptr;
+  auto it = by_name_.find(UpperCase(name));
+  return it == by_name_.end() ? nullptr : &Items(it->second);
 }
 
 const TLogParameter& TLogParameters::Get(std::string_view name) const {
@@ -64,8 +71,8 @@ const TLogParameter& TLogParameters::Get(std::string_view name) const {
 const TLogParameter* TLogParameters::FindByMnemonic(std::string_view mnemonic) const {
   // Exchange files write mnemonics in any case; a table entry must be found however
   // either side spells it, or every import would add it again.
-  for (const auto& p : items_)
-    if (SameText(p.Mnemonic, mnemonic)) return &p;
+  auto it = by_mnemonic_.find(UpperCase(mnemonic));
+  if (it != by_mnemonic_.end()) return &Items(it->second);
   return sensors_ ? sensors_->FindByMnemonic(mnemonic) : nullptr;
 }
 
@@ -92,6 +99,7 @@ int TLogParameters::Add(std::string_view name, std::string_view caption, float n
   p.Format = format;
   p.Number = number;
   items_.push_back(std::move(p));
+  Index(Count() - 1);
   return Count() - 1;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "support/errors.h"
 
@@ -15,14 +16,14 @@ KEST_DECLARE_ERROR(ELogParametersError, EKestError);
 // One described quantity: how a sensor or a recorded parameter is shown and
 // exchanged.
 struct TLogParameter {
-  std::string Name;          // upper case; the key
-  std::string Caption;       // long display name
+  std::string Name;     // upper case; the key
+  std::string Caption;  // long display name
   std::string ShortCaption;
   std::string Units;
-  std::string Mnemonic;      // the name used in exchange files (LAS)
-  std::string Reserved;      // not filled from the file
-  std::string Format;        // display format such as "0.00"
-  float Number = 0;          // stored, not used by the module layer
+  std::string Mnemonic;  // the name used in exchange files (LAS)
+  std::string Reserved;  // not filled from the file
+  std::string Format;    // display format such as "0.00"
+  float Number = 0;      // stored, not used by the module layer
 };
 
 // A parameter description table. The program has two: the sensor table (file
@@ -66,12 +67,16 @@ class TLogParameters {
   // message "Отсутствует описание параметра \"%s\"." under the caption "Внимание !".
   // The desktop program shows a message box; without a handler the message goes to
   // the diagnostic log.
-  std::function<void(const std::string& message, const std::string& caption)>
-      OnMissingDescription;
+  std::function<void(const std::string& message, const std::string& caption)> OnMissingDescription;
 
  private:
+  void Index(int i);
+
   const TLogParameters* sensors_;
   std::deque<TLogParameter> items_;
+  // The first entry of each upper-cased name and mnemonic: an exchange file with
+  // thousands of curves is looked up in linear time, not quadratic.
+  std::unordered_map<std::string, int> by_name_, by_mnemonic_;
 };
 
 // The program's two tables, read from the data folder at start-up ("LogSensors

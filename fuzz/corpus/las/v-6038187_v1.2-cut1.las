@@ -1,0 +1,4 @@
+#------------------------------------------------------------
+~VERSION INFORMATION
+VERS.               2.0  :CWLS LOG ASCII STANDARD - VERSION 2.0
+WRAP.    

@@ -1,0 +1,174 @@
+// LAS import of files from the field: the index column, header numbers at and
+// beyond the argument range, LAS 1.2, line ends, and units kept from the file.
+#include <gtest/gtest.h>
+
+#include "las_fixture.h"
+#include "log/las_units.h"
+#include "log/log_errors.h"
+
+namespace kest {
+namespace {
+
+class LasImportTest : public LasTest {
+ protected:
+  // "loaded", or the exception's class and message.
+  std::string Outcome(const std::string& text) {
+    try {
+      Import(text);
+    } catch (const EKestError& e) {
+      return std::string(e.ClassName()) + ": " + e.what();
+    }
+    return "loaded";
+  }
+  static std::string WithWell(const std::string& well_lines,
+                              const std::string& data = "1.0 2\n1.5 3\n") {
+    return "~V\nVERS. 2.0 :\n~W\n" + well_lines + "~C\nDEPT.M :\nGR.MKR/H :\n~A\n" + data;
+  }
+};
+
+// The index is data: a depth equal to the null value stays a depth.
+TEST_F(LasImportTest, TheIndexColumnIsNeverNull) {
+  auto sheet = Import(WithWell("STRT.M 999.00 :\nSTEP.M 0.25 :\nNULL. 999.25 :\n",
+                               "999.00 1\n999.25 999.25\n999.50 3\n"));
+  const TLogTrack* depth = sheet->Tracks(0);
+  const TLogTrack* gk = sheet->Tracks(1);
+  ASSERT_EQ(depth->Count(), 3);
+  EXPECT_EQ(depth->Sample(1), 999.25f);
+  EXPECT_EQ(gk->Sample(1), 0.f);  // the curve's null still becomes 0
+  EXPECT_EQ(gk->Sample(2), 3.f);
+}
+
+// Header numbers never wrap: beyond the argument (32-bit mm or ms) or float range
+// they are refused with a message naming the line.
+TEST_F(LasImportTest, HeaderNumbersOutsideTheirRangeAreRefused) {
+  const std::string step = "STEP.M 0.5 :\n", strt = "STRT.M 1 :\n";
+  struct Case {
+    std::string well;
+    std::string outcome;
+  } cases[] = {
+      {strt + "STEP.M -4444444444444444444444444444440.1250:\n",
+       "ELasFilerError: Шаг (STEP) вне диапазона аргумента: "
+       "\"-4444444444444444444444444444440.1250\" (строка 5)"},
+      {strt + "STEP.M -2147483.648 :\n",
+       "ELasFilerError: Шаг (STEP) вне диапазона аргумента: \"-2147483.648\" (строка 5)"},
+      {"STRT.M -2000000 :\nSTEP.M 2147483.647 :\n", "loaded"},
+      {strt + "STEP.M 0.0004 :\n", "ELogTrackError: Шаг кривой < 1mm (ms)"},
+      {strt + "STEP.M 1e400 :\n",
+       "EConvertError: Недопустимое значение STEP: \"1e400\" (строка 5)"},
+      {strt + "STEP.M nan :\n", "EConvertError: Недопустимое значение STEP: \"nan\" (строка 5)"},
+      {"STRT.M 3000000 :\n" + step,
+       "ELasFilerError: Начало записи (STRT) вне диапазона аргумента: \"3000000\" (строка 4)"},
+      {"STRT.M -1E300 :\n" + step,
+       "ELasFilerError: Начало записи (STRT) вне диапазона аргумента: \"-1E300\" (строка 4)"},
+      {"STRT.M x1 :\n" + step, "EConvertError: Недопустимое значение STRT: \"x1\" (строка 4)"},
+      // The rows run on past the range's end.
+      {"STRT.M 2147483.6 :\n" + step,
+       "ELasFilerError: Данные выходят за пределы диапазона аргумента"},
+      {strt + step + "NULL. 1e39 :\n",
+       "ELasFilerError: Значение NULL вне диапазона чисел: \"1e39\" (строка 6)"},
+      {strt + step + "NULL. -3.4e38 :\n", "loaded"},
+      {strt + step + "NULL. -999.25 :\nSTOP.M not a number :\n", "loaded"},  // STOP is not read
+  };
+  for (const auto& c : cases) EXPECT_EQ(Outcome(WithWell(c.well)), c.outcome) << c.well;
+}
+
+TEST_F(LasImportTest, Las12IsReadAs20WithTextItemsFromTheDescription) {
+  auto sheet = Import(
+      "~VERSION INFORMATION\n VERS.   1.2:   CWLS LOG ASCII STANDARD -VERSION 1.2\n"
+      " WRAP.   NO:   ONE LINE PER DEPTH STEP\n~WELL INFORMATION BLOCK\n"
+      " STRT.M   635.0000:\n STEP.M   -0.1250:\n NULL.   -999.25:\n"
+      " COMP.   COMPANY:   ANY OIL COMPANY INC.\n SRVC.   SERVICE COMPANY:   ANY LOGGING COMPANY "
+      "INC.\n FLD .   WILDCAT   :   FIELD\n"
+      "~CURVE INFORMATION\n DEPT.M   : 1  DEPTH\n GR.MKR/H   : 2  GAMMA\n"
+      "~A  DEPTH     GR\n 635.0000  12.5\n 634.8750  -999.25\n");
+  ASSERT_EQ(sheet->Count(), 2);
+  EXPECT_FALSE(sheet->Tracks(1)->Ascending());
+  EXPECT_EQ(sheet->Tracks(1)->Origin(), 634875);
+  EXPECT_EQ(sheet->Tracks(1)->Sample(1), 12.5f);
+  EXPECT_EQ(sheet->Params().Value("company"), "ANY OIL COMPANY INC.");
+  EXPECT_EQ(sheet->Params().Value("servicecompany"), "ANY LOGGING COMPANY INC.");
+  EXPECT_EQ(sheet->Params().Value("oilfield"), "WILDCAT");  // laid out as 2.0: the value
+}
+
+// CR, LF and CR LF in one file; a CR LF split between two read blocks is one line
+// end (the line numbers of messages stay right).
+TEST_F(LasImportTest, MixedLineEndsAndLineEndsAcrossBlocks) {
+  auto sheet = Import(
+      "~V\r\nVERS. 2.0 :\r~W\nSTRT.M 1 :\r\nSTEP.M 0.5 :\n\r~C\rDEPT.M :\r\nGR.MKR/H :\n~A\r1 "
+      "2\r\n1.5 3");
+  ASSERT_EQ(sheet->Count(), 2);
+  EXPECT_EQ(sheet->Tracks(1)->Count(), 2);
+  EXPECT_EQ(sheet->Tracks(1)->Sample(1), 3.f);
+
+  std::string head = "~V\r\n";  // line 1
+  std::string comment = "#";    // line 2, its CR the last byte of the first 256 KB block
+  comment.resize(256 * 1024 - head.size() - 1, '-');
+  std::string text = head + comment +
+                     "\r\nVERS. 2.0 :\r\n~W\r\nSTRT.M 1 :\r\nSTEP.M 0.5 :\r\n~C\r\nDEPT.M :\r\n" +
+                     "GR.MKR/H :\r\n~A\r\n1 2\r\n1.5 x\r\n";
+  EXPECT_EQ(Outcome(text), "EConvertError: \"x\" не является числом (строка 12)");
+}
+
+// Each curve becomes a track with a buffer of its own: the count is bounded before
+// any data is read, and looking thousands of new mnemonics up stays linear.
+TEST_F(LasImportTest, CurveCountIsBounded) {
+  std::string curves;
+  for (int i = 0; i <= 10000; ++i) curves += "C" + std::to_string(i) + ".U :\n";
+  std::string text = "~W\nSTRT.M 1 :\nSTEP.M 1 :\n~C\nDEPT.M :\n" + curves + "~A\n";
+  EXPECT_EQ(Outcome(text),
+            "ELasFilerError: Слишком много кривых в файле (больше 10000) (строка 10005)");
+}
+
+TEST(LasUnits, SpellingsOfOneUnitMatchAndOtherUnitsDiffer) {
+  const char* same[][2] = {{"G/CM3", "г/см3"}, {"OHMM", "Ом·м"},  {"ohm.m", "Ом·м"},
+                           {"MV", "мВ"},       {"M", "м"},        {"GAPI", "API"},
+                           {"US/M", "мкс/м"},  {"DEGC", "°C"},    {"PU", "%"},
+                           {"0,1_м", "0,1 м"}, {"у.е.", "у. е."}, {"K/M3", "kg/m3"}};
+  for (auto& p : same) EXPECT_TRUE(SameUnits(p[0], p[1])) << p[0] << " " << p[1];
+  const char* differ[][2] = {
+      {"K/M3", "г/см3"}, {"V/V", "%"}, {"OHMM", "у.е."}, {"GAPI", "мкР/ч"}, {"MM", "м"}};
+  for (auto& p : differ) EXPECT_FALSE(SameUnits(p[0], p[1])) << p[0] << " " << p[1];
+}
+
+// With the installation's tables: a file's units are shown as the file gives them.
+TEST_F(LasImportTest, UnitsOfTheFileAreKeptAgainstTheInstallationTables) {
+  TLogParameters installed(&tables_.Sensors());
+  installed.Load(std::string(KEST_DATA_ROOT) + "/Data/log params");
+  options_.Dictionary = &installed;
+  auto sample = ImportFile("sample_2.0.las");
+  auto units = [&](const TLogSheet& sheet, const char* track) {
+    const TLogTrack* t = sheet.FindTrack(track);
+    return t ? installed.Get(t->Parameter()).Units : std::string("no track ") + track;
+  };
+  EXPECT_EQ(units(*sample, "RHOB(K/M3)"), "K/M3");  // not г/см3 on a 0-5 scale
+  EXPECT_FLOAT_EQ(sample->FindTrack("RHOB(K/M3)")->Sample(0), 2550.f);
+  EXPECT_EQ(installed.Get("RHOB(K/M3)").Caption, "Объемная плотность");
+  EXPECT_EQ(units(*sample, "NPHI(V/V)"), "V/V");
+  EXPECT_EQ(units(*sample, "SFLU"), "OHMM");
+  EXPECT_EQ(units(*sample, "ILD"), "Ом·м");  // the same unit: the table's entry
+  EXPECT_EQ(units(*sample, "DT"), "мкс/м");
+  EXPECT_EQ(
+      warnings_,
+      (std::vector<std::string>{
+          "Кривая \"RHOB\" записана в единицах \"K/M3\", в описании параметра \"г/см3\": показана "
+          "в "
+          "единицах файла.",
+          "Кривая \"NPHI\" записана в единицах \"V/V\", в описании параметра \"%\": показана в "
+          "единицах файла.",
+          "Отсутствует описание параметра \"SFLU\".", "Отсутствует описание параметра \"SFLA\"."}));
+
+  warnings_.clear();
+  auto real = ImportFile("6038187_v1.2.las");
+  EXPECT_EQ(units(*real, "DFAR"), "G/CM3");
+  EXPECT_EQ(units(*real, "GAMN"), "GAPI");
+  EXPECT_EQ(units(*real, "CALI"), "мм");
+  EXPECT_EQ(units(*real, "SP"), "мВ");
+  EXPECT_EQ(warnings_.size(), 6u);  // DFAR DNEAR GAMN NEUT PR COND
+  // A second file with the same curves finds this run's entries and says nothing new.
+  warnings_.clear();
+  ImportFile("sample_2.0.las");
+  EXPECT_EQ(warnings_.size(), 2u);  // the unit notices of RHOB and NPHI stay per file
+}
+
+}  // namespace
+}  // namespace kest
