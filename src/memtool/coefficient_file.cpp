@@ -74,29 +74,39 @@ double DayCount(const ToolTime& t) {
   return static_cast<double>(days) + seconds / 86400.0;
 }
 
-std::string DayCountText(double days) {
+std::optional<ToolTime> DayCountTime(double days) {
   // 01.01.1900 is day 2, 31.12.9999 day 2958465.
-  if (!std::isfinite(days) || days < 2 || days >= 2958466) return "Не известно";
+  if (!std::isfinite(days) || days < 2 || days >= 2958466) return std::nullopt;
   auto whole = static_cast<int64_t>(std::floor(days));
   auto seconds = static_cast<int64_t>(std::llround((days - static_cast<double>(whole)) * 86400.0));
   if (seconds >= 86400) {
     ++whole;
     seconds -= 86400;
   }
-  // Civil date from days since 01.01.1970.
+  // Civil date from days since 01.01.1970 (whole days from 1900 on: never negative eras
+  // worth a special case, but the formula takes them).
   const int64_t z = whole - kEpochShift + 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const int64_t doe = z - era * 146097;
   const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
   const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
   const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t day = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  ToolTime t;
+  t.Day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  t.Month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  t.Year = static_cast<int>(yoe + era * 400 + (t.Month <= 2 ? 1 : 0));
+  t.Hour = static_cast<int>(seconds / 3600);
+  t.Minute = static_cast<int>(seconds / 60 % 60);
+  t.Second = static_cast<int>(seconds % 60);
+  return t;
+}
+
+std::string DayCountText(double days) {
+  auto t = DayCountTime(days);
+  if (!t) return "Не известно";
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%02d.%02d.%04d %02d:%02d:%02d", static_cast<int>(day),
-                static_cast<int>(month), static_cast<int>(year), static_cast<int>(seconds / 3600),
-                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  std::snprintf(buf, sizeof buf, "%02d.%02d.%04d %02d:%02d:%02d", t->Day, t->Month, t->Year,
+                t->Hour, t->Minute, t->Second);
   return buf;
 }
 

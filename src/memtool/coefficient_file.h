@@ -1,16 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "memtool/calibration_record.h"
 #include "memtool/memtool_errors.h"
+#include "memtool/tool_codec.h"
 
 namespace kest {
-
-struct ToolTime;
 
 // A coefficient file that is not one: wrong size, header or version.
 KEST_DECLARE_ERROR(ECoefFileError, EMemoryToolError);
@@ -52,6 +52,7 @@ void SaveCoefFile(const std::string& path, const TCoefFile& file);
 // Days since 30.12.1899 of a local moment, and back ("dd.mm.yyyy hh:mm:ss", or
 // "Не известно" for a count outside the years 1900-9999 or not a number).
 double DayCount(const ToolTime& t);
+std::optional<ToolTime> DayCountTime(double days);
 std::string DayCountText(double days);
 
 }  // namespace kest
