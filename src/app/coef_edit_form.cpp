@@ -23,7 +23,8 @@ bool Typed(int row) { return row >= kFirstMeasuredRow && row <= kLastMeasuredRow
 
 TCoefEditForm::TCoefEditForm(TCoefRecord& record, WindowQuestions& questions,
                              std::function<void()> recalculated, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
+    // A tool window: above the coefficient window, below the message boxes it causes.
+    : QWidget(parent, Qt::Tool),
       record_(record),
       questions_(questions),
       recalculated_(std::move(recalculated)) {

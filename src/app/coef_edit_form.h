@@ -13,10 +13,10 @@ namespace kest {
 class TCoefRecord;
 class WindowQuestions;
 
-// "Введите замеры по каналам" (stays on top): the calibration measurements of the
-// coefficient window's calculated record in two grids, and "&Пересчитать". Below
-// the title row each grid shows the record's rows 0-6: rows 1-5 are typed, rows 0
-// (0 °C) and 6 (120 °C) come from the recalculation and are greyed. Main thread.
+// "Введите замеры по каналам" (stays on top of the coefficient window): the calibration
+// measurements of the coefficient window's calculated record in two grids, and "&Пересчитать".
+// Below the title row each grid shows the record's rows 0-6: rows 1-5 are typed, rows 0 (0 °C) and
+// 6 (120 °C) come from the recalculation and are greyed. Main thread.
 class TCoefEditForm : public QWidget {
  public:
   // `recalculated` tells the coefficient window that the record has new tables.

@@ -30,6 +30,9 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// Wide enough for "-0.00000E+00".
+constexpr int kColumnWidth = 98;
+
 const std::vector<std::string> kFilters = {"Файлы коэффициентов (*.cfs)", "Все файлы (*.*)"};
 
 // The label "Метрология от": a click with Alt held opens the window to its full height.
@@ -106,16 +109,17 @@ TCoefForm::TCoefForm(TMemoryTool& tool, WindowQuestions& questions, std::string 
   auto* tables = new QGridLayout;
   tables->addWidget(new QLabel("Давление (полная таблица)", this), 0, 0);
   tables->addWidget(new QLabel("Температура", this), 0, 1);
-  full_ = MakeGrid("FullGrid", TCoefTable::Full, 92);
-  temperature_ = MakeGrid("TemperatureGrid", TCoefTable::Temperature, 92);
+  full_ = MakeGrid("FullGrid", TCoefTable::Full, kColumnWidth);
+  temperature_ = MakeGrid("TemperatureGrid", TCoefTable::Temperature, kColumnWidth);
   tables->addWidget(full_, 1, 0);
   tables->addWidget(temperature_, 1, 1);
   tables->addWidget(new QLabel("Давление (сокращённая таблица)", this), 2, 0);
   tables->addWidget(new QLabel("Термокомпенсация", this), 2, 1);
-  reduced_ = MakeGrid("ReducedGrid", TCoefTable::Reduced, 92);
-  thermal_ = MakeGrid("ThermalGrid", TCoefTable::Thermal, 92);
+  reduced_ = MakeGrid("ReducedGrid", TCoefTable::Reduced, kColumnWidth);
+  thermal_ = MakeGrid("ThermalGrid", TCoefTable::Thermal, kColumnWidth);
   tables->addWidget(reduced_, 3, 0);
   tables->addWidget(thermal_, 3, 1);
+  tables->setColumnStretch(2, 1);
   layout->addLayout(tables);
 
   // The commands.
@@ -129,6 +133,7 @@ TCoefForm::TCoefForm(TMemoryTool& tool, WindowQuestions& questions, std::string 
   for (QPushButton* b : {unit, load, save, upload, show}) buttons->addWidget(b);
   buttons->addStretch();
   buttons->addWidget(more);
+  layout->addStretch();
   layout->addLayout(buttons);
   connect(unit, &QPushButton::clicked, this, [this] { UnitTable(); });
   connect(load, &QPushButton::clicked, this, [this] { LoadFromFile(); });
@@ -168,12 +173,11 @@ TCoefForm::TCoefForm(TMemoryTool& tool, WindowQuestions& questions, std::string 
     if (!filling_) DividerEdited(column);
   });
   layout->addWidget(additional_box_);
-  layout->addStretch();
   additional_box_->hide();
 
   Fill();
   EnableControls();
-  resize(860, kStandardHeight);
+  resize(layout->sizeHint().width(), kStandardHeight);
   setFixedHeight(kStandardHeight);
 }
 
@@ -186,9 +190,11 @@ QTableWidget* TCoefForm::MakeGrid(const char* name, TCoefTable table, int column
   grid->verticalHeader()->hide();
   grid->horizontalHeader()->setDefaultSectionSize(column_width);
   grid->verticalHeader()->setDefaultSectionSize(20);
-  grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
   grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Exactly as large as its cells: no scrolling, no empty band.
+  const int frame = 2 * grid->frameWidth();
+  grid->setFixedSize(grid->columnCount() * column_width + frame, grid->rowCount() * 20 + frame);
   connect(grid, &QTableWidget::cellChanged, this, [this, table](int row, int column) {
     if (!filling_) CoefficientEdited(table, row, column);
   });
@@ -319,6 +325,7 @@ bool TCoefForm::ReadFromTool() {
   }
   calculated_ = tool_record_;
   RecordChanged();
+  tool_.Host().ShowStatusText("Коэффициенты прибора прочитаны");
   return true;
 }
 
