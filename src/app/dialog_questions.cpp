@@ -114,6 +114,17 @@ bool DialogQuestions::AskSaveFile(const std::string& title, const std::string& d
   return true;
 }
 
+std::string DialogQuestions::AskFile(bool save, const std::string& title, const std::string& dir,
+                                     const std::string& name,
+                                     const std::vector<std::string>& filters) {
+  QStringList list;
+  for (const std::string& f : filters) list << Q(f);
+  const QString start = Q(name.empty() ? dir : dir + "/" + name);
+  return (save ? QFileDialog::getSaveFileName(window_, Q(title), start, list.join(";;"))
+               : QFileDialog::getOpenFileName(window_, Q(title), start, list.join(";;")))
+      .toStdString();
+}
+
 bool DialogQuestions::SelectToolString(TLogger& logger) {
   TLoggerSelectionDlg dialog(logger, clock_, env_.Classes(), env_.Defs(), settings_, mode_key_,
                              window_);

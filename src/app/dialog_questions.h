@@ -33,6 +33,8 @@ class DialogQuestions : public WindowQuestions {
   bool AskSaveFile(const std::string& title, const std::string& dir, const std::string& name,
                    const std::vector<std::string>& formats, std::string& path, std::string& format,
                    int32_t* las_step = nullptr) override;
+  std::string AskFile(bool save, const std::string& title, const std::string& dir,
+                      const std::string& name, const std::vector<std::string>& filters) override;
   bool SelectToolString(TLogger& logger) override;
   bool AskResearch(std::string& name, StringList& params) override;
   bool AskSamplerCurrent(int& milliamps) override;

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/coef_form.h"
 #include "app/memory_status_window.h"
 #include "app/window_questions.h"
 #include "link/logger.h"
@@ -166,8 +167,8 @@ void TBDMainForm::BuildToolBar() {
       [this] { PassThrough(false); });
   add("aStandby", "Вернуть в режим ожидания", QStyle::SP_MediaPause, [this] { Standby(); });
   bar->addSeparator();
-  // The calibration coefficients window is not part of this program yet.
-  add("aCoefficients", "Коэффициенты", QStyle::SP_FileDialogDetailedView, [] {})->setEnabled(false);
+  add("aCoefficients", "Коэффициенты", QStyle::SP_FileDialogDetailedView,
+      [this] { ShowCoefficients(); });
   QAction* info = add("aInfo", "Окно информации", QStyle::SP_FileDialogInfoView,
                       [this](bool on) { ShowInfo(on); });
   info->setCheckable(true);
@@ -218,7 +219,7 @@ void TBDMainForm::Command(F&& action) {
     ShowError(e.what(), 1);
   }
   for (QAction* a : findChild<QToolBar*>("MemoryToolBar")->actions())
-    if (a->objectName() != "aCoefficients" && a->objectName() != "aStopRead") a->setEnabled(true);
+    if (a->objectName() != "aStopRead") a->setEnabled(true);
   table_->setEnabled(true);
   busy_ = false;
 }
@@ -311,6 +312,17 @@ void TBDMainForm::AddTask() {
 void TBDMainForm::DeleteTask() {
   if (busy_) return;
   if (grid_.DeleteTask()) FillWidget();
+}
+
+void TBDMainForm::ShowCoefficients() {
+  if (busy_) return;
+  if (!coef_form_) {
+    coef_form_ = std::make_unique<TCoefForm>(*tool_, questions_, burst_dir_, local_time_, this);
+    coef_form_->show();
+    Command([&] { coef_form_->ReadFromTool(); });
+  }
+  coef_form_->show();
+  coef_form_->raise();
 }
 
 void TBDMainForm::ShowInfo(bool show) {

@@ -20,6 +20,7 @@ class LoggerHost;
 class MemoryToolLink;
 class TLogSheet;
 class TLogger;
+class TCoefForm;
 class TMemoryTool;
 class TStatusForm;
 class WindowQuestions;
@@ -55,6 +56,9 @@ class TBDMainForm : public QMainWindow, private MemoryToolHost {
   void AddTask();
   void DeleteTask();
   void ShowInfo(bool show);
+  // "Коэффициенты": the calibration coefficients window, read from the tool as it opens.
+  void ShowCoefficients();
+  TCoefForm* CoefForm() const { return coef_form_.get(); }
   // Called when the user closes the window.
   std::function<void()> OnClosed;
   // An edit of a grid cell (what the grid's editor does).
@@ -89,6 +93,7 @@ class TBDMainForm : public QMainWindow, private MemoryToolHost {
   std::unique_ptr<MemoryToolLink> link_;
   std::unique_ptr<TMemoryTool> tool_;
   std::unique_ptr<TStatusForm> info_;
+  std::unique_ptr<TCoefForm> coef_form_;
   TTaskGrid grid_;
   QTableWidget* table_ = nullptr;
   QLabel* activity_ = nullptr;

@@ -34,6 +34,16 @@ class WindowQuestions : public SessionHost {
   virtual bool AskSaveFile(const std::string& title, const std::string& dir,
                            const std::string& name, const std::vector<std::string>& formats,
                            std::string& path, std::string& format, int32_t* las_step = nullptr) = 0;
+  // A file dialog with the caller's own filters ("Файлы коэффициентов (*.cfs)",
+  // "Все файлы (*)"), proposing `name` in `dir`: the chosen path, "" when cancelled.
+  // By default the open and save dialogs above stand in for it.
+  virtual std::string AskFile(bool save, const std::string& title, const std::string& dir,
+                              const std::string& name, const std::vector<std::string>& filters) {
+    (void)filters;
+    if (!save) return AskOpenFile(title, dir, "*");
+    std::string path, format;
+    return AskSaveFile(title, dir, name, {}, path, format) ? path : std::string();
+  }
   // The tool selection dialog: true when a tool string was loaded into `logger`.
   virtual bool SelectToolString(TLogger& logger) = 0;
   // The research parameters dialog: the new research's name and parameters.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "memtool/calibration_record.h"
+#include "memtool/coefficient_upload.h"
 #include "memtool/task_table.h"
 #include "support/atomic_file.h"
 #include "support/clock.h"
@@ -54,17 +56,18 @@ MemoryToolSimulator::MemoryToolSimulator(MemoryToolSimSettings settings, Clock& 
   clock_base_ms_ = clock_.NowMs();
   tool_base_ms_ = ToolTimeMs(settings_.initial_time);
   next_pass_ms_ = clock_base_ms_;
-  // Page 0: the calibration block, 130 tool floats, then the tool's name. The
-  // pressure matrix reads x - 0.001 T (the sensor's zero drifts with temperature).
+  // Page 0: the calibration block as an upload leaves it, and the tool's name. The
+  // pressure matrix reads x - 0.001 T (the sensor's zero drifts with temperature);
+  // the temperature is 0.002 x the raw code, as the divider has it.
   std::fill_n(flash_.begin(), kPageSize, 0);
-  auto put_float = [&](size_t index, double v) {
-    auto b = EncodeToolFloat(v);
-    std::copy(b.begin(), b.end(), flash_.begin() + static_cast<long>(4 * index));
-  };
-  put_float(7, 1.0);     // M[1][0]
-  put_float(1, -0.001);  // M[0][1]
+  TCoefRecord calibration = NewCoefRecord();
+  SetUnitTable(calibration);
+  calibration.Put(TCoefTable::Full, 0, 1, 1.0);     // M[1][0]
+  calibration.Put(TCoefTable::Full, 1, 0, -0.001);  // M[0][1]
+  StoreWrite(CoefficientWriteCommand(calibration));
+  StoreWrite(DividerWriteCommand(calibration));
   const char name[] = "AMT-0001";
-  std::copy(name, name + 8, flash_.begin() + 520);
+  std::copy(name, name + 8, flash_.begin() + kNameOffset);
   // Page 1: an empty table.
   std::fill_n(flash_.begin() + kPageSize, kPageSize, 0);
 }
@@ -84,6 +87,28 @@ size_t MemoryToolSimulator::CommandLength(const std::vector<uint8_t>& p) {
     default:
       return 1;
   }
+}
+
+bool MemoryToolSimulator::StoreWrite(const std::vector<uint8_t>& cmd) {
+  if (cmd.size() < 7) return false;
+  size_t page = size_t{cmd[1]} << 8 | cmd[2], offset = size_t{cmd[3]} << 8 | cmd[4];
+  size_t length = cmd.size() - 7;
+  if (page >= kPages || offset + length > kPageSize) return false;
+  std::copy(cmd.begin() + 7, cmd.end(),
+            flash_.begin() + static_cast<long>(page * kPageSize + offset));
+  return true;
+}
+
+double MemoryToolSimulator::ToolTemperature(double celsius) const {
+  // The tool's own conversion of its temperature code with the coefficients in page 0
+  // (tool floats f49 and f50).
+  auto f = [&](size_t k) {
+    return DecodeToolFloat(
+        {flash_[4 * k], flash_[4 * k + 1], flash_[4 * k + 2], flash_[4 * k + 3]});
+  };
+  Reading r{};
+  r.temperature_c = celsius;
+  return f(49) + f(50) * RawSample(1, r);
 }
 
 bool MemoryToolSimulator::Takes(uint8_t byte) const {
@@ -191,15 +216,11 @@ void MemoryToolSimulator::Command(const std::vector<uint8_t>& cmd) {
       }
       break;
     }
-    case 0x07: {
-      size_t page = size_t{cmd[1]} << 8 | cmd[2], offset = size_t{cmd[3]} << 8 | cmd[4];
-      size_t length = cmd.size() - 7;
-      if (page < kPages && offset + length <= kPageSize)
-        std::copy(cmd.begin() + 7, cmd.end(),
-                  flash_.begin() + static_cast<long>(page * kPageSize + offset));
-      ReplyValue(kMessageLinkId, 0);
+    case 0x07:
+      // Coefficients land in page 0 like any other write; a write past a page's end
+      // is not stored and not acknowledged.
+      if (StoreWrite(cmd)) ReplyValue(kMessageLinkId, 0);
       break;
-    }
     case 0x09:
       pass_through_ = 0;
       break;
@@ -279,8 +300,8 @@ void MemoryToolSimulator::Execute(int k, const uint8_t* record) {
     bool burst = task->Mode == TTask::kBurst && c == 0;
     double interval = burst ? 1000.0 / 1200 : SampleIntervalMs(track.Period);
     if (burst && at + 4 <= flash_.size()) {
-      auto t =
-          EncodeToolFloat(ReadingAt((start_ms - launch_ms_) / double(kMsPerHour)).temperature_c);
+      auto t = EncodeToolFloat(
+          ToolTemperature(ReadingAt((start_ms - launch_ms_) / double(kMsPerHour)).temperature_c));
       std::copy(t.begin(), t.end(), flash_.begin() + static_cast<long>(at));
       at += 4;
     }

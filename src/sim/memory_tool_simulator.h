@@ -47,10 +47,10 @@ struct MemoryToolSimSettings {
 };
 
 // An autonomous memory tool on the simulator's line: 8192 flash pages of 528 bytes
-// (page 0 tool information and calibration, page 1 the task table, data from page
-// 4), a clock that runs with the simulator's clock (plus any fast-forward), and the
-// execution of the task table once launched: when a task's end has passed, its
-// channels' samples are written to their pages as 16-bit words, high byte first,
+// (page 0 tool information and the calibration block that coefficient uploads
+// write, page 1 the task table, data from page 4), a clock that runs with the simulator's clock
+// (plus any fast-forward), and the execution of the task table once launched: when a task's end has
+// passed, its channels' samples are written to their pages as 16-bit words, high byte first,
 // sampled from the formation model along the depth profile. Replies leave as
 // six-byte packets on the reply sensors of the "Автономный" class (IDs 128-131);
 // pass-through streams the live sensors (IDs 132-134) every 100 ms.
@@ -61,6 +61,8 @@ class MemoryToolSimulator {
   static constexpr int kPageSize = 528;
   static constexpr uint8_t kStatusId = 128, kTaskId = 129, kDateTimeId = 130, kMessageLinkId = 131;
   static constexpr uint8_t kPressureTemperatureId = 132, kDebitLocatorId = 133, kThermoId = 134;
+  // Where page 0 keeps the tool's name, clear of the calibration block.
+  static constexpr int kNameOffset = 400;
 
   MemoryToolSimulator(MemoryToolSimSettings settings, Clock& clock);
 
@@ -102,6 +104,10 @@ class MemoryToolSimulator {
 
  private:
   void Command(const std::vector<uint8_t>& cmd);
+  // A memory write into flash; false when it does not fit its page.
+  bool StoreWrite(const std::vector<uint8_t>& cmd);
+  // The burst task's temperature as the tool computes it from its coefficients.
+  double ToolTemperature(double celsius) const;
   void Run(int64_t now_ms);
   void Execute(int task, const uint8_t* record);
   void Reply(uint8_t id, const uint8_t* four_bytes, bool spoil = false);

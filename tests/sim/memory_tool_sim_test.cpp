@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "link/device_functions.h"
 #include "link/logger.h"
@@ -13,6 +15,8 @@
 #include "lisp/wlisp.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "memtool/calibration_record.h"
+#include "memtool/coefficient_upload.h"
 #include "memtool/logger_memory_link.h"
 #include "memtool/memory_readout.h"
 #include "memtool/memory_tool.h"
@@ -21,6 +25,8 @@
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
 #include "stepped_clock.h"
+#include "support/number_text.h"
+#include "temp_dir.h"
 
 namespace kest::sim {
 namespace {
@@ -199,6 +205,60 @@ TEST_F(MemoryToolOnSim, AStalledReplyFailsAndCorruptPagesAreReadAgain) {
 
   Tool().SetCorruptPages({6}, 100);
   EXPECT_THROW(tool_->ReadPages(6, 1, nullptr), EMemoryToolError);
+}
+
+TEST_F(MemoryToolOnSim, UnitTableUploadedMakesTheBurstReadOutRawOverHundredThousand) {
+  // What the tool held before: its own calibration, read back through page 0.
+  TCoefRecord before = ReadToolCoefficients(*tool_, NewCoefRecord());
+  EXPECT_EQ(before.Get(TCoefTable::Full, 0, 1), 1.0);
+
+  TCoefRecord unit = NewCoefRecord();
+  SetUnitTable(unit);
+  unit.Put(TCoefTable::Divider, 2, 0, 250);
+  UploadCoefficients(*tool_, unit);
+  EXPECT_EQ(ui_.texts.back(), "Коэффициенты переданы в прибор");
+  TCoefRecord back = ReadToolCoefficients(*tool_, NewCoefRecord());
+  EXPECT_EQ(back.Get(TCoefTable::Divider, 2, 0), 250);
+  EXPECT_EQ(back.Gain(1), 0xB0);
+  const TPressureMatrix m = tool_->ReadCalibration();
+  for (double t : {-20.0, 0.0, 36.6, 120.0, 250.0})
+    for (double x : {0.0, 12.34, 655.35})
+      EXPECT_NEAR(Calibrate(m, t, x), 0.001 * x, 1e-7 * x) << t << " " << x;
+
+  // A one-minute burst task, run and read out.
+  TTaskDefTable& table = tool_->Table();
+  table.Resize(1);
+  TTask& task = table.Tasks(0);
+  task.Mode = TTask::kBurst;
+  task.Start = MakeTaskTime(2026, 12, 9, 10, 10);
+  task.End = MakeTaskTime(2026, 12, 9, 10, 11);
+  task.ComputeDuration();
+  task.Tracks[0].Period = kBurstPeriod;
+  ASSERT_TRUE(tool_->Launch());
+  Tool().FastForward(1);
+  tool_->ReadStatus();
+  ASSERT_TRUE(tool_->ReadTaskTable());
+  TLogSheet sheet;
+  TMemoryReadout readout(*tool_, logger_->Channels(), sheet);
+  testing::TempDir dir;
+  ReadoutOptions options;
+  options.burst_file = dir.File("recivedBurstMode.track");
+  ReadoutResult result = readout.ReadTrack(0, options);
+  EXPECT_EQ(result.BurstLines, 72000);
+  std::ifstream in(options.burst_file);
+  std::string line;
+  int64_t lines = 0;
+  while (std::getline(in, line)) {
+    auto tab = line.find("\t\t");
+    ASSERT_NE(tab, std::string::npos) << line;
+    auto value = ParseFloat(line.substr(0, tab));
+    auto raw = ParseFloat(line.substr(tab + 2));
+    ASSERT_TRUE(value && raw) << line;
+    EXPECT_GT(*raw, 0);
+    // "0.00": within half a hundredth of 0.001 raw / 100.
+    if (lines++ % 997 == 0) EXPECT_NEAR(*value, 0.001 * *raw / 100, 0.005 + 1e-9) << line;
+  }
+  EXPECT_EQ(lines, 72000);
 }
 
 }  // namespace

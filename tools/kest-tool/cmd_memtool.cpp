@@ -21,6 +21,7 @@
 #include "memtool/memory_tool_host.h"
 #include "memtool/memtool_errors.h"
 #include "memtool/task_grid.h"
+#include "memtool_session.h"
 #include "session/installation_folders.h"
 #include "session/log_document.h"
 #include "sim/sim_port.h"
@@ -32,101 +33,6 @@
 namespace kest::tool {
 
 namespace {
-
-constexpr const char* kMemoryClass = "Автономный";
-
-// Questions on the terminal: --yes answers them; otherwise a question is a refusal.
-class TerminalHost : public MemoryToolHost {
- public:
-  explicit TerminalHost(bool yes) : yes_(yes), terminal_(isatty(STDERR_FILENO) != 0) {}
-  bool AskWarning(const std::string& text) override {
-    std::fprintf(stderr, "%s\n%s\n", text.c_str(),
-                 yes_ ? "-> да (--yes)" : "-> нет (ответ даёт --yes)");
-    return yes_;
-  }
-  // Progress on a terminal only; the page being read again always.
-  void ShowStatusText(const std::string& text) override {
-    if (text.rfind("Повторное", 0) == 0) {
-      EndLine();
-      std::fprintf(stderr, "%s\n", text.c_str());
-    } else if (terminal_ && text != last_) {
-      std::fprintf(stderr, "\r%-60s", text.c_str());
-      last_ = text;
-    }
-  }
-  void ShowActivity(bool) override {}
-  void EndLine() {
-    if (!last_.empty()) std::fprintf(stderr, "\n");
-    last_.clear();
-  }
-
- private:
-  bool yes_;
-  bool terminal_;
-  std::string last_;
-};
-
-// The logger with the memory tool's module on the port, the simulator behind "SIM"
-// with its memory kept in the installation between runs.
-struct Session {
-  Session(std::vector<std::string>& args, bool yes)
-      : port(TakeOption(args, "--port")),
-        root(OpenInstallationRoot(KEST_DEFAULT_ROOT, TakeOption(args, "--root"))),
-        folders(InstallationFolders::FromRoot(root)),
-        env((args.insert(args.end(), {"--root", root}), args)),
-        classes(folders.Classes),
-        defs(folders.Modules),
-        ui(yes) {
-    classes.Reload();
-    defs.Reload();
-    if (port.empty()) port = "SIM";
-    state_file = root + "/sim-memory-tool.state";
-  }
-  void Open() {
-    if (port == "SIM") {
-      simulator = std::make_shared<sim::ToolSimulator>(classes, sim::SimSettings{}, SystemClock());
-      simulator->MemoryTool().LoadState(state_file);
-      sim::RegisterSimPort(simulator);
-    }
-    logger = std::make_unique<TLogger>(host, SystemClock(), classes);
-    if (const TModuleDef* def = defs.Find(kMemoryClass, 1))
-      logger->AddModuleWithSettings(*def);
-    else
-      logger->AddModule(classes.Get(kMemoryClass));
-    logger->SetProtocolMode(1);
-    logger->SetPortName(port);
-    if (!logger->Active()) throw EMemoryToolError("Порт " + port + " не открывается");
-    link = std::make_unique<LoggerMemoryLink>(*logger, host, SystemClock());
-    tool = std::make_unique<TMemoryTool>(*link, ui, LocalToolTime);
-  }
-  ~Session() {
-    tool.reset();
-    link.reset();
-    logger.reset();
-    if (simulator) {
-      try {
-        simulator->MemoryTool().SaveState(state_file);
-      } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-      }
-      UnregisterPortName("SIM");
-    }
-  }
-
-  std::string port;
-  std::string root;
-  InstallationFolders folders;
-  ToolEnvironment env;
-  TModuleClasses classes;
-  TModuleDefs defs;
-  TerminalHost ui;
-  std::string state_file;
-  std::shared_ptr<sim::ToolSimulator> simulator;
-  HeadlessHost host;
-  std::unique_ptr<TLogger> logger;
-  std::unique_ptr<LoggerMemoryLink> link;
-  std::unique_ptr<TMemoryTool> tool;
-};
 
 std::string TimeText(const ToolTime& t) {
   char buf[32];
@@ -201,7 +107,7 @@ int MemTool(const std::vector<std::string>& in) {
   bool read_tasks = TakeFlag(args, "--read");
   std::string write_file = TakeOption(args, "--write");
   std::string forward_text = TakeOption(args, "--fast-forward");
-  Session s(args, yes);
+  MemoryToolSession s(args, yes);
   if (args.empty()) throw UsageError("which action?");
   std::string action = args[0];
   args.erase(args.begin());

@@ -50,11 +50,21 @@ JsonWriter& JsonWriter::String(std::string_view value) {
   out_ += '"';
   for (char c : value) {
     switch (c) {
-      case '"': out_ += "\\\""; break;
-      case '\\': out_ += "\\\\"; break;
-      case '\n': out_ += "\\n"; break;
-      case '\r': out_ += "\\r"; break;
-      case '\t': out_ += "\\t"; break;
+      case '"':
+        out_ += "\\\"";
+        break;
+      case '\\':
+        out_ += "\\\\";
+        break;
+      case '\n':
+        out_ += "\\n";
+        break;
+      case '\r':
+        out_ += "\\r";
+        break;
+      case '\t':
+        out_ += "\\t";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char buf[8];
@@ -98,6 +108,13 @@ JsonWriter& JsonWriter::Double(double value) {
   if (!std::isfinite(value)) return Null();
   Separate();
   out_ += FormatFloat(value);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Number(double value, int digits) {
+  if (!std::isfinite(value)) return Null();
+  Separate();
+  out_ += FormatGeneral(value, digits);
   return *this;
 }
 

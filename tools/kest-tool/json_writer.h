@@ -22,6 +22,8 @@ class JsonWriter {
   // "%.9g": enough digits to read back the same 32-bit float.
   JsonWriter& Float(float value);
   JsonWriter& Double(double value);
+  // "%.<digits>g".
+  JsonWriter& Number(double value, int digits);
 
   const std::string& Text() const { return out_; }
 
