@@ -40,7 +40,11 @@ ToolSimulator::ToolSimulator(const TModuleClasses& classes, SimSettings settings
       formation_(settings_.seed),
       winch_(settings_.winch),
       rng_(settings_.seed),
-      memory_(std::make_unique<MemoryToolSimulator>(settings_.memory_tool, clock)) {
+      memory_(std::make_unique<MemoryToolSimulator>(settings_.memory_tool, clock)),
+      line_(settings_.line) {
+  // Called with mutex_ held (from Available and Receive) or before any thread runs.
+  surface_ = std::make_unique<SurfaceRecorderSimulator>(
+      settings_.surface_recorder, clock, [this](int64_t ms) { return DepthAt(ms); });
   LoadString(classes);
   last_ms_ = clock_.NowMs();
   next_data_ms_ = next_tension_ms_ = last_ms_;
@@ -99,7 +103,9 @@ void ToolSimulator::Receive(const uint8_t* bytes, size_t count) {
   AdvanceTo(clock_.NowMs());
   for (size_t i = 0; i < count; ++i) {
     if (!never_ack_ && !settings_.never_acknowledge) out_.push_back(kAcknowledge);
-    if (expect_left_ == 0 && memory_->Takes(bytes[i]))
+    if (expect_left_ == 0 && line_ == MemoryLine::SurfaceRecorder && surface_->Takes(bytes[i]))
+      surface_->Receive(bytes[i]);
+    else if (expect_left_ == 0 && line_ == MemoryLine::MemoryTool && memory_->Takes(bytes[i]))
       memory_->Receive(bytes[i]);
     else
       Command(bytes[i]);
@@ -305,7 +311,16 @@ size_t ToolSimulator::Available() {
   std::lock_guard lock(mutex_);
   AdvanceTo(clock_.NowMs());
   // The memory tool's replies join the line in whole packets, a few at a time.
-  memory_->Drain(out_, settings_.unpaced ? kReadBufferBytes : kMemoryBacklogBytes);
+  const size_t backlog = settings_.unpaced ? kReadBufferBytes : kMemoryBacklogBytes;
+  // Both run; only the one on the line is heard.
+  std::deque<uint8_t> unheard;
+  if (line_ == MemoryLine::SurfaceRecorder) {
+    surface_->Drain(out_, backlog);
+    memory_->Drain(unheard, backlog);
+  } else {
+    memory_->Drain(out_, backlog);
+    surface_->Drain(unheard, backlog);
+  }
   if (settings_.unpaced) return out_.size();
   return std::min(out_.size(), static_cast<size_t>(line_budget_));
 }
@@ -375,6 +390,26 @@ double ToolSimulator::SensorDepth(const std::string& sensor_name) const {
   std::lock_guard lock(mutex_);
   for (const Sensor& s : sensors_)
     if (s.name == UpperCase(sensor_name)) return winch_.TrueDepth() + s.offset_mm / 1000.0;
+  return winch_.TrueDepth();
+}
+
+void ToolSimulator::SetLine(MemoryLine line) {
+  std::lock_guard lock(mutex_);
+  line_ = line;
+}
+
+MemoryLine ToolSimulator::Line() const {
+  std::lock_guard lock(mutex_);
+  return line_;
+}
+
+double ToolSimulator::DepthAt(int64_t clock_ms) const {
+  if (memory_->Launched()) {
+    // The tool's clock at `clock_ms`, in hours after its launch.
+    const int64_t tool_ms = memory_->NowMs() - (clock_.NowMs() - clock_ms);
+    const double hours = static_cast<double>(tool_ms - memory_->LaunchMs()) / 3'600'000.0;
+    return memory_->ReadingAt(hours).depth_m;
+  }
   return winch_.TrueDepth();
 }
 

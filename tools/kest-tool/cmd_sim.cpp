@@ -45,7 +45,7 @@ int Sim(const std::vector<std::string>& argv) {
 }  // namespace
 
 KEST_TOOL_COMMAND("sim",
-                  "--pty [--speed M/H] [--depth M] [--string CLASS#N,...] [--corrupt P] [--drop P] "
+                  "--pty [--speed M/H] [--depth M] [--string CLASS#N,...] [--line memory|surface] [--corrupt P] [--drop P] "
                   "[--never-ack] [--seconds N] [--root DIR]",
                   "serve the simulated tool string on a pseudo-terminal (prints \"PTY <path>\")", Sim);
 

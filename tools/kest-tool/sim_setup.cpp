@@ -25,6 +25,12 @@ sim::SimSettings TakeSimSettings(std::vector<std::string>& args) {
   s.drop_rate = TakeNumber(args, "--drop", 0);
   s.seed = static_cast<uint32_t>(TakeNumber(args, "--seed", 1));
   s.never_acknowledge = TakeFlag(args, "--never-ack");
+  // The memory tool and the surface recorder share command codes: one is on the line.
+  std::string line = TakeOption(args, "--line");
+  if (line == "surface")
+    s.line = sim::MemoryLine::SurfaceRecorder;
+  else if (!line.empty() && line != "memory")
+    throw UsageError("--line takes memory or surface");
   std::string string = TakeOption(args, "--string");
   if (!string.empty()) {
     s.string.clear();
