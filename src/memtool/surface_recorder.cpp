@@ -223,6 +223,13 @@ SurfaceReadout TSurfaceRecorder::ReadData(TLogSheet& sheet,
   if (bytes.size() > static_cast<size_t>(bytes_expected))
     bytes.resize(static_cast<size_t>(bytes_expected));
   SurfaceRecordStream stream = DecodeSurfaceRecords(bytes);
+  result.EndMarker = stream.EndMarker;
+  if (stream.Records.empty()) {
+    // Nothing to show: the sheet keeps what it holds.
+    result.Complete = complete || stream.EndMarker;
+    result.Message = result.Complete ? "Данные не сохранены" : kNoReplyText;
+    return result;
+  }
 
   SheetLock lock(sheet);
   sheet.ClearData();
@@ -259,7 +266,6 @@ SurfaceReadout TSurfaceRecorder::ReadData(TLogSheet& sheet,
     first = false;
   }
   result.Rows = static_cast<int64_t>(stream.Records.size());
-  result.EndMarker = stream.EndMarker;
   result.Complete = complete || stream.EndMarker;
   if (result.Complete) {
     result.Message = "Данные считались.";

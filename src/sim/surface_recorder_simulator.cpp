@@ -52,7 +52,22 @@ SurfaceRecorderSimulator::SurfaceRecorderSimulator(SurfaceRecorderSimSettings se
   zero_.LastPage = 0;
   zero_.LastOffset = 0;
   WriteZeroPage();
-  if (settings_.recording) StartRecording(clock_base_ms_);
+  if (settings_.recording) {
+    const auto history = static_cast<int64_t>(settings_.history_h * 3'600'000);
+    StartRecording(clock_base_ms_ - history);
+    Run(clock_base_ms_);
+  }
+}
+
+double SurfaceRecorderSimulator::ProfileDepth(const std::vector<DepthPoint>& p, double hours) {
+  if (p.empty()) return 0;
+  if (hours <= p.front().hours) return p.front().depth_m;
+  for (size_t i = 1; i < p.size(); ++i) {
+    if (hours >= p[i].hours) continue;
+    double f = (hours - p[i - 1].hours) / (p[i].hours - p[i - 1].hours);
+    return p[i - 1].depth_m + f * (p[i].depth_m - p[i - 1].depth_m);
+  }
+  return p.back().depth_m;
 }
 
 int64_t SurfaceRecorderSimulator::RecorderMs(int64_t clock_ms) const {

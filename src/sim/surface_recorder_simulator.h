@@ -9,6 +9,7 @@
 
 #include "memtool/surface_records.h"
 #include "memtool/tool_codec.h"
+#include "sim/memory_tool_simulator.h"
 
 namespace kest {
 class Clock;
@@ -30,6 +31,11 @@ struct SurfaceRecorderSimSettings {
   double tool_weight_kgf = 250;
   double cable_weight_kgf_per_m = 0.35;
   double friction_kgf = 40;
+  // Logging began this long before the simulator started (records already in memory).
+  double history_h = 0;
+  // Where the cable is, hours after the simulator's start minus `history_h`, while no
+  // memory tool has been launched (empty: the winch).
+  std::vector<DepthPoint> profile;
   bool clock_ok = true, memory_ok = true, depth_chip_ok = true, speed_chip_ok = true,
        tension_chip_ok = true;
 };
@@ -48,6 +54,8 @@ class SurfaceRecorderSimulator {
   using DepthFn = std::function<double(int64_t clock_ms)>;
 
   SurfaceRecorderSimulator(SurfaceRecorderSimSettings settings, Clock& clock, DepthFn depth_at);
+  // Depth along a profile, linear between its points, constant outside them.
+  static double ProfileDepth(const std::vector<DepthPoint>& profile, double hours);
 
   bool Takes(uint8_t byte) const;
   void Receive(uint8_t byte);

@@ -20,6 +20,7 @@ constexpr double kPi = 3.14159265358979323846;
 // Catching up after a long pause simulates at most this much time at once.
 constexpr int64_t kMaxCatchUpMs = 60'000;
 constexpr int64_t kSliceMs = 5;
+constexpr double kMaxBurstMs = 100;
 // Output of the memory tool waiting on the line, at most (unpaced: a read buffer).
 constexpr size_t kMemoryBacklogBytes = 1200;
 constexpr size_t kReadBufferBytes = 6000;
@@ -41,7 +42,8 @@ ToolSimulator::ToolSimulator(const TModuleClasses& classes, SimSettings settings
       winch_(settings_.winch),
       rng_(settings_.seed),
       memory_(std::make_unique<MemoryToolSimulator>(settings_.memory_tool, clock)),
-      line_(settings_.line) {
+      line_(settings_.line),
+      start_ms_(clock.NowMs()) {
   // Called with mutex_ held (from Available and Receive) or before any thread runs.
   surface_ = std::make_unique<SurfaceRecorderSimulator>(
       settings_.surface_recorder, clock, [this](int64_t ms) { return DepthAt(ms); });
@@ -299,7 +301,11 @@ void ToolSimulator::AdvanceTo(int64_t now_ms) {
     last_ms_ = now_ms - kMaxCatchUpMs;
     elapsed = kMaxCatchUpMs;
   }
-  line_budget_ = std::min(line_budget_ + elapsed * kLineBytesPerMs, 1000 * kLineBytesPerMs);
+  // A line cannot save up what it did not carry while idle: at most a few ticks'
+  // worth goes out at once (a long reply after a quiet spell would otherwise arrive
+  // in one burst larger than the logger's packet ring).
+  line_budget_ =
+      std::min(line_budget_ + static_cast<double>(elapsed) * kLineBytesPerMs, kMaxBurstMs * kLineBytesPerMs);
   while (last_ms_ < now_ms) {
     int64_t slice = std::min(kSliceMs, now_ms - last_ms_);
     last_ms_ += slice;
@@ -409,6 +415,11 @@ double ToolSimulator::DepthAt(int64_t clock_ms) const {
     const int64_t tool_ms = memory_->NowMs() - (clock_.NowMs() - clock_ms);
     const double hours = static_cast<double>(tool_ms - memory_->LaunchMs()) / 3'600'000.0;
     return memory_->ReadingAt(hours).depth_m;
+  }
+  const auto& surface = settings_.surface_recorder;
+  if (!surface.profile.empty()) {
+    const double hours = static_cast<double>(clock_ms - start_ms_) / 3'600'000.0 + surface.history_h;
+    return SurfaceRecorderSimulator::ProfileDepth(surface.profile, hours);
   }
   return winch_.TrueDepth();
 }

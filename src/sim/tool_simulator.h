@@ -154,6 +154,7 @@ class ToolSimulator {
   std::unique_ptr<MemoryToolSimulator> memory_;
   std::unique_ptr<SurfaceRecorderSimulator> surface_;
   MemoryLine line_ = MemoryLine::MemoryTool;
+  int64_t start_ms_ = 0;  // the clock when the simulator was made
 };
 
 }  // namespace kest::sim
