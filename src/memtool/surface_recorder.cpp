@@ -209,17 +209,34 @@ SurfaceReadout TSurfaceRecorder::ReadData(TLogSheet& sheet,
       self.progress_ = nullptr;
     }
   } restore{*this, prev_state};
-  // The recorder sends whole pages: all of them are waited for, so none of the rest
-  // lands in the next reply; only the recorded bytes are decoded.
-  const int expected = last_page * (page_size / 4);
+  // Page by page, each one whole or asked for again: a value lost on the line
+  // would shift every record after it, so a page that never comes whole ends the
+  // read-out there with the records before it.
+  const int page_values = page_size / 4;
+  const int expected = last_page * page_values;
   progress_ = progress;
-  Arm("Task", expected, TReciveDataObject::kFinishOnCount);
-  Send({Code(TSurfaceCommand::ReadPages), 0, 1, static_cast<uint8_t>(last_page >> 8),
-        static_cast<uint8_t>(last_page)});
-  const bool complete = WaitReply();
-
   std::vector<uint8_t> bytes;
-  UnpackReplyBytes(collector_.Values(), bytes);
+  bytes.reserve(static_cast<size_t>(bytes_expected));
+  bool complete = true;
+  for (int page = 1; page <= last_page && complete; ++page) {
+    complete = false;
+    for (int attempt = 0; attempt < kPageAttempts && !complete; ++attempt) {
+      if (link_.PortLost()) break;
+      Arm("Task", page_values, TReciveDataObject::kFinishOnCount);
+      Send({Code(TSurfaceCommand::ReadPages), static_cast<uint8_t>(page >> 8),
+            static_cast<uint8_t>(page), static_cast<uint8_t>(page >> 8),
+            static_cast<uint8_t>(page)});
+      complete = WaitReply() && collector_.Count() == page_values;
+    }
+    if (complete) UnpackReplyBytes(collector_.Values(), bytes);
+    if (progress) progress((page) * page_values, expected);
+    // The end of the data is in: the rest of the memory is not read.
+    // (Records never straddle a page: 264 and 528 are whole multiples of 6.)
+    if (complete && DecodeSurfaceRecords(std::span<const uint8_t>(bytes).last(
+                                             static_cast<size_t>(page_size)))
+                        .EndMarker)
+      break;
+  }
   if (bytes.size() > static_cast<size_t>(bytes_expected))
     bytes.resize(static_cast<size_t>(bytes_expected));
   SurfaceRecordStream stream = DecodeSurfaceRecords(bytes);

@@ -60,6 +60,8 @@ class TSurfaceRecorder {
   // The last page the recorder can hold when nothing better is known.
   static constexpr int kDefaultLastPage = 4095;
   static constexpr int kMaxPages = 8192;
+  // Tries per page before a read-out stops.
+  static constexpr int kPageAttempts = 3;
 
   TSurfaceRecorder(MemoryToolLink& link, MemoryToolHost& host);
   ~TSurfaceRecorder();
@@ -98,8 +100,10 @@ class TSurfaceRecorder {
   inline static const std::string kNoZeroPageQuestion = "Нулевая страница не прочитана! Продолжить?";
   // "Данные": the recording into `sheet` as time tracks DEPTH, TENSION, MAG-LABEL,
   // SPEED (made when the sheet lacks them), one row a second from the start on the
-  // zero page. A reply that stalls keeps the whole records that came. `progress`
-  // sees values received and expected. Nothing happens when the user declines.
+  // zero page. Pages are read one at a time (kPageAttempts tries each); one that
+  // never comes whole ends the read-out with the whole records before it. `progress`
+  // sees values received and expected. Nothing happens when the user declines, and
+  // the sheet is left alone when no record came.
   SurfaceReadout ReadData(TLogSheet& sheet,
                           const std::function<void(int received, int expected)>& progress = {});
   // The live handler of "zulDepth-sensor": a value of 100000 or more carries the
