@@ -4,8 +4,8 @@
 // marker, and every record encodes back to the same record.
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <span>
+#include <string>
 
 #include "fuzz_common.h"
 #include "memtool/surface_records.h"

@@ -134,11 +134,10 @@ QWidget* TSCMain::BuildDepth() {
   depth_k_->setValue(10);
   g->addWidget(new QLabel("Коэффициент", this), 1, 0);
   g->addWidget(depth_k_, 1, 1);
-  g->addWidget(AddButton("btSetDepthK", "Установить", "Установить глубину",
-                         &TSCMain::SetDepthCoefficient),
-               1, 2);
   g->addWidget(
-      AddButton("btReadDepthK", "Прочитать", "", &TSCMain::ReadCoefficients), 1, 3);
+      AddButton("btSetDepthK", "Установить", "Установить глубину", &TSCMain::SetDepthCoefficient),
+      1, 2);
+  g->addWidget(AddButton("btReadDepthK", "Прочитать", "", &TSCMain::ReadCoefficients), 1, 3);
   return box;
 }
 
@@ -164,8 +163,8 @@ QWidget* TSCMain::BuildCoefficients() {
   g->addWidget(new QLabel("Скорость  k=", this), 1, 0);
   g->addWidget(speed_k_, 1, 1);
   g->addWidget(AddButton("btReadSpeed", "Прочитать", "", &TSCMain::ReadCoefficients), 1, 4);
-  g->addWidget(AddButton("btSetSpeed", "Установить", "Установить скорость", &TSCMain::SetSpeed),
-               1, 5);
+  g->addWidget(AddButton("btSetSpeed", "Установить", "Установить скорость", &TSCMain::SetSpeed), 1,
+               5);
   return box;
 }
 
@@ -179,7 +178,9 @@ QWidget* TSCMain::BuildTest() {
   status_->verticalHeader()->hide();
   status_->verticalHeader()->setDefaultSectionSize(20);
   status_->horizontalHeader()->setStretchLastSection(true);
-  status_->setColumnWidth(0, 130);
+  status_->setColumnWidth(0, 120);
+  status_->setMinimumWidth(240);
+  status_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   status_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   for (int r = 0; r < SurfaceStatusRows::kRowCount; ++r) {
     status_->setItem(r, 0, new QTableWidgetItem(SurfaceStatusRows::Title(r)));

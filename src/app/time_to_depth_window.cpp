@@ -119,7 +119,9 @@ QLineEdit* TTimeToDepthWindow::FileRow(const char* name, const QString& label, Q
   return edit;
 }
 
-void TTimeToDepthWindow::SetToolFile(const std::string& p) { tool_->setText(QString::fromStdString(p)); }
+void TTimeToDepthWindow::SetToolFile(const std::string& p) {
+  tool_->setText(QString::fromStdString(p));
+}
 void TTimeToDepthWindow::SetSurfaceFile(const std::string& p) {
   surface_->setText(QString::fromStdString(p));
 }
@@ -128,7 +130,9 @@ void TTimeToDepthWindow::SetOffset(std::optional<double> s) {
   if (s) offset_->setText(QString::fromStdString(FormatFloat(*s)));
 }
 void TTimeToDepthWindow::SetStepCm(double cm) { step_->setValue(cm); }
-void TTimeToDepthWindow::SetRun(CableRun run) { run_->setCurrentIndex(run == CableRun::Up ? 1 : 0); }
+void TTimeToDepthWindow::SetRun(CableRun run) {
+  run_->setCurrentIndex(run == CableRun::Up ? 1 : 0);
+}
 void TTimeToDepthWindow::SetKeepStationary(bool keep) { keep_->setChecked(keep); }
 std::string TTimeToDepthWindow::SummaryText() const { return summary_->text().toStdString(); }
 
@@ -167,9 +171,9 @@ bool TTimeToDepthWindow::Build() {
     summary_->setText(QString::asprintf(
         "Смещение часов: %.1f с%s\nГлубина: %.2f – %.2f м, строк: %d\n"
         "Замеров: %lld (стоянки: %lld, другой рейс: %lld, вне журнала регистратора: %lld)",
-        r.OffsetS, found.toUtf8().constData(), r.TopM, r.BottomM, r.Rows, static_cast<long long>(r.Used),
-        static_cast<long long>(r.Stationary), static_cast<long long>(r.OtherRun),
-        static_cast<long long>(r.Outside)));
+        r.OffsetS, found.toUtf8().constData(), r.TopM, r.BottomM, r.Rows,
+        static_cast<long long>(r.Used), static_cast<long long>(r.Stationary),
+        static_cast<long long>(r.OtherRun), static_cast<long long>(r.Outside)));
     built_ = true;
   } catch (const EKestError& e) {
     summary_->setText(QString::fromStdString(e.what()));
@@ -183,7 +187,8 @@ bool TTimeToDepthWindow::Build() {
 
 std::string TTimeToDepthWindow::Save() {
   if (!built_) return {};
-  std::string name = std::filesystem::path(tool_->text().toStdString()).stem().string() + "_depth.ls";
+  std::string name =
+      std::filesystem::path(tool_->text().toStdString()).stem().string() + "_depth.ls";
   std::string path, format;
   if (!questions_.AskSaveFile("Сохранить журнал по глубине", folder_, name, {"LS", "LAS"}, path,
                               format))

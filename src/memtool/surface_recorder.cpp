@@ -229,12 +229,12 @@ SurfaceReadout TSurfaceRecorder::ReadData(TLogSheet& sheet,
       complete = WaitReply() && collector_.Count() == page_values;
     }
     if (complete) UnpackReplyBytes(collector_.Values(), bytes);
-    if (progress) progress((page) * page_values, expected);
+    if (progress) progress((page)*page_values, expected);
     // The end of the data is in: the rest of the memory is not read.
     // (Records never straddle a page: 264 and 528 are whole multiples of 6.)
-    if (complete && DecodeSurfaceRecords(std::span<const uint8_t>(bytes).last(
-                                             static_cast<size_t>(page_size)))
-                        .EndMarker)
+    if (complete &&
+        DecodeSurfaceRecords(std::span<const uint8_t>(bytes).last(static_cast<size_t>(page_size)))
+            .EndMarker)
       break;
   }
   if (bytes.size() > static_cast<size_t>(bytes_expected))

@@ -23,11 +23,11 @@ enum class TSurfaceCommand : uint8_t {
   Test = 0x0A,
   Standby = 0x10,
   MainMode = 0x11,
-  PassThrough = 0x12,        // then 7 (on) or 0 (off)
-  DepthCoefficient = 0x13,   // then 1..100
-  SpeedCoefficient = 0x14,   // then a tool float
-  Tension = 0x15,            // then tool floats k and b
-  SetDepth = 0x18,           // then five decimal digits, least significant first
+  PassThrough = 0x12,       // then 7 (on) or 0 (off)
+  DepthCoefficient = 0x13,  // then 1..100
+  SpeedCoefficient = 0x14,  // then a tool float
+  Tension = 0x15,           // then tool floats k and b
+  SetDepth = 0x18,          // then five decimal digits, least significant first
 };
 
 // The tracks a read-out of the recorder fills.
@@ -35,7 +35,7 @@ inline constexpr const char* kSurfaceTracks[4] = {"DEPTH", "TENSION", "MAG-LABEL
 
 // The window's controls that follow its state.
 struct SurfaceControls {
-  bool Setup = false;        // clock, depth, "Нулевая стр", "Данные", test, coefficients
+  bool Setup = false;  // clock, depth, "Нулевая стр", "Данные", test, coefficients
   bool Standby = false;      // "Режим ожидания"
   bool MainMode = false;     // "Основной режим"
   bool PassThrough = false;  // "Сквозной"
@@ -97,7 +97,8 @@ class TSurfaceRecorder {
   // The coefficients' "Прочитать": pages 0 and 1, the zero page parsed.
   bool ReadCoefficients();
   // "Нулевая страница не прочитана! Продолжить?" when the zero page is unknown.
-  inline static const std::string kNoZeroPageQuestion = "Нулевая страница не прочитана! Продолжить?";
+  inline static const std::string kNoZeroPageQuestion =
+      "Нулевая страница не прочитана! Продолжить?";
   // "Данные": the recording into `sheet` as time tracks DEPTH, TENSION, MAG-LABEL,
   // SPEED (made when the sheet lacks them), one row a second from the start on the
   // zero page. Pages are read one at a time (kPageAttempts tries each); one that

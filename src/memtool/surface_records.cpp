@@ -55,8 +55,8 @@ uint32_t EncodeSurfaceStatus(const SurfaceStatus& s) {
 }
 
 const char* SurfaceStatusRows::Title(int row) {
-  static constexpr const char* kTitles[kRowCount] = {"Память(КБ)",  "Тест часов",   "Тест памяти",
-                                                     "Чип глубины", "Чип скорости", "Чип натяжения"};
+  static constexpr const char* kTitles[kRowCount] = {
+      "Память(КБ)", "Тест часов", "Тест памяти", "Чип глубины", "Чип скорости", "Чип натяжения"};
   return row >= 0 && row < kRowCount ? kTitles[row] : "";
 }
 

@@ -86,7 +86,7 @@ struct SurfaceRecord {
 };
 struct SurfaceRecordStream {
   std::vector<SurfaceRecord> Records;
-  bool EndMarker = false;  // stopped at 0xFF 0xFF 0xFF
+  bool EndMarker = false;    // stopped at 0xFF 0xFF 0xFF
   size_t LeftoverBytes = 0;  // bytes after the last whole record (no end marker)
 };
 // Whole records of `bytes` up to the end marker, at most `max_records`.
@@ -98,9 +98,9 @@ std::array<uint8_t, 6> EncodeSurfaceRecord(const SurfaceRecord& r);
 // 9999.9; it is rewritten "%.1f" and its five digits (left-padded with 0) go least
 // significant first (123.4 -> 4, 3, 2, 1, 0). The message when it is not.
 struct DepthDigits {
-  std::string Text;              // "%.1f"
+  std::string Text;  // "%.1f"
   std::array<uint8_t, 5> Bytes{};
-  std::string Error;             // empty when the text is good
+  std::string Error;  // empty when the text is good
 };
 DepthDigits EncodeDepthText(const std::string& text);
 inline constexpr const char* kDepthNotNumberText = "Неверное значение глубины !";

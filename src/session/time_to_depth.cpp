@@ -58,9 +58,7 @@ class DepthCurve {
     t0_ = base_ + depth.Origin() / 1000.0;
     if (!depth.Ascending()) t0_ = base_ + depth.ArgumentOf(depth.Count() - 1) / 1000.0;
   }
-  bool Covers(double t) const {
-    return t >= t0_ && t <= t0_ + (depth_.Count() - 1) * step_s_;
-  }
+  bool Covers(double t) const { return t >= t0_ && t <= t0_ + (depth_.Count() - 1) * step_s_; }
   double At(double t) const {
     const int32_t n = depth_.Count();
     double x = std::clamp((t - t0_) / step_s_, 0.0, static_cast<double>(n - 1));
@@ -133,7 +131,8 @@ double FindClockOffset(const TLogSheet& tool, const TLogSheet& surface, double s
     }
   };
   scan(-search_s, search_s, 10);
-  if (best_r <= -2) throw ESessionError("Журналы прибора и регистратора не пересекаются по времени");
+  if (best_r <= -2)
+    throw ESessionError("Журналы прибора и регистратора не пересекаются по времени");
   double centre = best;
   scan(centre - 10, centre + 10, 1);
   centre = best;

@@ -116,8 +116,8 @@ void SurfaceRecorderSimulator::Run(int64_t clock_ms) {
     const int64_t at = next_record_ms_;
     const double depth = depth_at_ ? depth_at_(at) : 0;
     const double interval = settings_.label_interval_m;
-    const bool mark = interval > 0 && std::floor(depth / interval) !=
-                                           std::floor(last_record_depth_ / interval);
+    const bool mark =
+        interval > 0 && std::floor(depth / interval) != std::floor(last_record_depth_ / interval);
     SurfaceRecord r;
     r.DepthTenths = CountedTenths(at);
     r.Mark = mark;
@@ -236,7 +236,8 @@ void SurfaceRecorderSimulator::Command(const std::vector<uint8_t>& cmd) {
       int last = std::min(cmd[3] << 8 | cmd[4], settings_.pages - 1);
       for (int page = first; page <= last; ++page) {
         const uint8_t* data = flash_.data() + static_cast<size_t>(page) * settings_.page_size;
-        for (int v = 0; v < settings_.page_size / 4; ++v) Reply(kTaskId, ReplyValueOf(data + 4 * v));
+        for (int v = 0; v < settings_.page_size / 4; ++v)
+          Reply(kTaskId, ReplyValueOf(data + 4 * v));
       }
       break;
     }

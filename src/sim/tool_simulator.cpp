@@ -45,8 +45,8 @@ ToolSimulator::ToolSimulator(const TModuleClasses& classes, SimSettings settings
       line_(settings_.line),
       start_ms_(clock.NowMs()) {
   // Called with mutex_ held (from Available and Receive) or before any thread runs.
-  surface_ = std::make_unique<SurfaceRecorderSimulator>(
-      settings_.surface_recorder, clock, [this](int64_t ms) { return DepthAt(ms); });
+  surface_ = std::make_unique<SurfaceRecorderSimulator>(settings_.surface_recorder, clock,
+                                                        [this](int64_t ms) { return DepthAt(ms); });
   LoadString(classes);
   last_ms_ = clock_.NowMs();
   next_data_ms_ = next_tension_ms_ = last_ms_;
@@ -304,8 +304,8 @@ void ToolSimulator::AdvanceTo(int64_t now_ms) {
   // A line cannot save up what it did not carry while idle: at most a few ticks'
   // worth goes out at once (a long reply after a quiet spell would otherwise arrive
   // in one burst larger than the logger's packet ring).
-  line_budget_ =
-      std::min(line_budget_ + static_cast<double>(elapsed) * kLineBytesPerMs, kMaxBurstMs * kLineBytesPerMs);
+  line_budget_ = std::min(line_budget_ + static_cast<double>(elapsed) * kLineBytesPerMs,
+                          kMaxBurstMs * kLineBytesPerMs);
   while (last_ms_ < now_ms) {
     int64_t slice = std::min(kSliceMs, now_ms - last_ms_);
     last_ms_ += slice;
@@ -418,7 +418,8 @@ double ToolSimulator::DepthAt(int64_t clock_ms) const {
   }
   const auto& surface = settings_.surface_recorder;
   if (!surface.profile.empty()) {
-    const double hours = static_cast<double>(clock_ms - start_ms_) / 3'600'000.0 + surface.history_h;
+    const double hours =
+        static_cast<double>(clock_ms - start_ms_) / 3'600'000.0 + surface.history_h;
     return SurfaceRecorderSimulator::ProfileDepth(surface.profile, hours);
   }
   return winch_.TrueDepth();

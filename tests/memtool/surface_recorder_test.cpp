@@ -1,4 +1,6 @@
 // The surface recorder's byte layouts and commands, on a scripted link.
+#include "memtool/surface_recorder.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "memtool/memtool_errors.h"
-#include "memtool/surface_recorder.h"
 #include "memtool/surface_records.h"
 
 namespace kest {
@@ -240,10 +241,10 @@ TEST_F(SurfaceRecorderTest, CommandBytes) {
   recorder.PassThrough(false);
   recorder.MainMode();
   recorder.SetClock({2026, 12, 9, 23, 59, 59, 900});
-  EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x10, 0x13, 25,   0x14, 0x7F, 0,    0,    0,
-                                             0x15, 0x7F, 0,    0,    0,    0,    0,    0,
-                                             0,    0x12, 7,    0x12, 0,    0x11, 0x03, 0x59,
-                                             0x59, 0x23, 0x04, 0x09, 0x12, 0x26}));
+  EXPECT_EQ(link.sent,
+            (std::vector<uint8_t>{0x10, 0x13, 25,   0x14, 0x7F, 0,    0,    0,    0x15, 0x7F,
+                                  0,    0,    0,    0,    0,    0,    0,    0x12, 7,    0x12,
+                                  0,    0x11, 0x03, 0x59, 0x59, 0x23, 0x04, 0x09, 0x12, 0x26}));
   EXPECT_THROW(recorder.SetDepthCoefficient(0), EMemoryToolError);
   EXPECT_THROW(recorder.SetDepthCoefficient(101), EMemoryToolError);
 }

@@ -58,8 +58,8 @@ TEST(TimeToDepth, RunsAreSeparatedAndValuesLandAtTheirDepth) {
     CableRun run;
     bool keep;
   };
-  for (Case c : {Case{CableRun::Down, false}, Case{CableRun::Up, false},
-                 Case{CableRun::Down, true}}) {
+  for (Case c :
+       {Case{CableRun::Down, false}, Case{CableRun::Up, false}, Case{CableRun::Down, true}}) {
     TLogSheet out;
     TimeToDepthOptions o;
     o.offset_s = 0;

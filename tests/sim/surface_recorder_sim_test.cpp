@@ -38,8 +38,13 @@ constexpr int64_t kStartMs = 100000;
 // The PC's local time: 09.12.2026 10:00:00 when the fake clock starts.
 ToolTime LocalAt(int64_t clock_ms) {
   int64_t s = (clock_ms - kStartMs) / 1000;
-  return {2026, 12, 9, 10 + static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
-          static_cast<int>(s % 60), 0};
+  return {2026,
+          12,
+          9,
+          10 + static_cast<int>(s / 3600),
+          static_cast<int>(s / 60 % 60),
+          static_cast<int>(s % 60),
+          0};
 }
 
 class SteppedLink : public LoggerMemoryLink {

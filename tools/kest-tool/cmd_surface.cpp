@@ -30,7 +30,8 @@ class SurfaceHost : public MemoryToolHost {
  public:
   explicit SurfaceHost(bool yes) : yes_(yes) {}
   bool AskWarning(const std::string& text) override {
-    std::fprintf(stderr, "%s\n%s\n", text.c_str(), yes_ ? "-> да (--yes)" : "-> нет (ответ даёт --yes)");
+    std::fprintf(stderr, "%s\n%s\n", text.c_str(),
+                 yes_ ? "-> да (--yes)" : "-> нет (ответ даёт --yes)");
     return yes_;
   }
   void ShowStatusText(const std::string&) override {}
@@ -131,7 +132,8 @@ int Surface(const std::vector<std::string>& in) {
     s.Open();
     if (!s.recorder->Test()) std::fprintf(stderr, "%s\n", kNoReplyText);
     for (int row = 0; row < SurfaceStatusRows::kRowCount; ++row)
-      std::printf("%s\t%s\n", SurfaceStatusRows::Title(row), s.recorder->StatusRows().Text(row).c_str());
+      std::printf("%s\t%s\n", SurfaceStatusRows::Title(row),
+                  s.recorder->StatusRows().Text(row).c_str());
   } else if (action == "clock") {
     ExpectPositional(args, 0);
     s.Open();

@@ -23,7 +23,8 @@ int TimeToDepth(const std::vector<std::string>& in) {
   ExpectPositional(args, 3);
   if (!step.empty()) {
     auto cm = ParseFloat(step);
-    if (!cm || *cm < 0.1 || *cm > 10000) throw UsageError("--step takes centimetres (0.1 to 10000)");
+    if (!cm || *cm < 0.1 || *cm > 10000)
+      throw UsageError("--step takes centimetres (0.1 to 10000)");
     options.step_mm = static_cast<int32_t>(*cm * 10 + 0.5);
   }
   if (!offset.empty()) {

@@ -37,7 +37,8 @@ sim::SimSettings TakeSimSettings(std::vector<std::string>& args) {
     size_t start = 0;
     while (start <= string.size()) {
       size_t comma = string.find(',', start);
-      std::string item = string.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      std::string item =
+          string.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
       sim::SimModule m;
       auto hash = item.rfind('#');
       m.class_name = item.substr(0, hash);
