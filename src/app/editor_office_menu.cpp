@@ -1,5 +1,6 @@
 // The office tools in the main windows' menus: the editor's "Сервис" (curve
-// calculator, adding curves, the sheet's properties, past recordings) and the
+// calculator, adding curves, the sheet's properties, past recordings, a memory run's
+// log on depth) and the
 // recorder's properties and past recordings under "Скважина".
 #include <QMenuBar>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "app/recorder_form.h"
 #include "app/research_browser_window.h"
 #include "app/sheet_properties_dialog.h"
+#include "app/time_to_depth_window.h"
 #include "app/window_questions.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
@@ -67,6 +69,12 @@ void TEditorForm::BuildOfficeMenu() {
                                   env_.ResearchParameters(), questions_, FileOptions(), this);
     window.exec();
   });
+  connect(AddAction(menu, "aTimeToDepth", "Привязка к глубине..."), &QAction::triggered, this,
+          [this] {
+            TTimeToDepthWindow window(questions_, FileOptions(), DialogFolder("LoadDir"), this);
+            window.OnOpen = [this](const std::string& path) { OpenFile(path); };
+            questions_.Exec(window);
+          });
 }
 
 void TRecorderForm::BuildOfficeActions(QMenu* menu) {

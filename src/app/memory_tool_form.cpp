@@ -264,6 +264,10 @@ void TBDMainForm::Launch() {
 }
 
 void TBDMainForm::ReadTrack() {
+  // The read-out replaces the sheet: an unsaved log there is not lost without asking.
+  if (!busy_ && SheetHoldsData(sheet_) &&
+      !questions_.AskYesNo("Предупреждение", kReplaceDataQuestion))
+    return;
   Command([&] {
     int row = std::max(0, table_->currentRow());
     // The table the grid describes, with its pages, and what the tool said of it.

@@ -20,6 +20,7 @@
 #include "app/recorder.h"
 #include "app/recorder_dialogs.h"
 #include "app/setup_values.h"
+#include "app/surface_recorder_form.h"
 #include "app/window_questions.h"
 #include "app/window_session_host.h"
 #include "link/logger.h"
@@ -324,7 +325,44 @@ void TRecorderForm::SelectTool() {
   UpdateActions();
 }
 
+void TRecorderForm::FollowSurfaceRecorder() {
+  if (!SurfaceRecorderLoaded(Logger())) {
+    surface_form_.reset();
+    return;
+  }
+  Logger().SetProtocolMode(1);
+  Action("ShowDepth")->setEnabled(false);
+  ShowDepthPanel(false);
+  // The simulator behind "SIM" puts its surface recorder on the line.
+  if (simulator_) simulator_->SetLine(sim::MemoryLine::SurfaceRecorder);
+  if (!surface_form_) {
+    surface_form_ = std::make_unique<TSCMain>(
+        Logger(), *logger_host_, clock_, questions_, Sheet(), LocalToolTime,
+        [this] {
+          viewer_->SetArgumentKind(Sheet().Argument());
+          RelinkLayout();
+          UpdateActions();
+        },
+        this);
+    surface_form_->OnClosed = [this] {
+      QTimer::singleShot(0, this, [this] {
+        surface_form_.reset();
+        UpdateActions();
+      });
+    };
+  }
+  surface_form_->show();
+}
+
 void TRecorderForm::FollowMemoryTool() {
+  if (simulator_ && !SurfaceRecorderLoaded(Logger()))
+    simulator_->SetLine(sim::MemoryLine::MemoryTool);
+  if (SurfaceRecorderLoaded(Logger())) {
+    memory_form_.reset();
+    FollowSurfaceRecorder();
+    return;
+  }
+  surface_form_.reset();
   const bool memory = MemoryToolLoaded(Logger());
   Action("ShowDepth")->setEnabled(!memory);
   if (!memory) {

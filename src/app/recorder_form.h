@@ -13,6 +13,7 @@ class QtLoggerHost;
 class Recorder;
 class RecordingSession;
 class TBDMainForm;
+class TSCMain;
 class TLoggerInfoWindow;
 class TTopPanel;
 class WindowSessionHost;
@@ -42,6 +43,7 @@ class TRecorderForm : public TMainForm {
   TTopPanel* TopPanel() const { return top_panel_.get(); }
   TLoggerInfoWindow* InfoWindow() const { return info_window_.get(); }
   TBDMainForm* MemoryForm() const { return memory_form_.get(); }
+  TSCMain* SurfaceForm() const { return surface_form_.get(); }
   void Idle() override;
   void WaitForSaves() override;
 
@@ -72,6 +74,8 @@ class TRecorderForm : public TMainForm {
   void ShowResearchProtocol();
   // A memory tool string gets its control window (protocol mode 1, no depth panel).
   void FollowMemoryTool();
+  // A surface recorder string gets its window (protocol mode 1, no keep-alive).
+  void FollowSurfaceRecorder();
 
   Clock& clock_;
   std::shared_ptr<sim::ToolSimulator> simulator_;
@@ -82,6 +86,7 @@ class TRecorderForm : public TMainForm {
   std::unique_ptr<TTopPanel> top_panel_;
   std::unique_ptr<TLoggerInfoWindow> info_window_;
   std::unique_ptr<TBDMainForm> memory_form_;
+  std::unique_ptr<TSCMain> surface_form_;
   QMenu* port_menu_ = nullptr;
   QActionGroup* port_group_ = nullptr;
   int trier_current_ = 400;  // mA, the sampler's last current

@@ -22,6 +22,8 @@ class LoggerMemoryLink::Follower : public TGenericLoggerLink {
       if (owner_.OnReply) owner_.OnReply(reply->Name(), reply->Data);
     } else if (sensor == owner_.logger_.TimerSensor()) {
       owner_.TimerStep();
+    } else if (owner_.OnSensor) {
+      owner_.OnSensor(sensor->Name(), sensor->Value);
     }
   }
   TLoggerDataSource source;
@@ -78,6 +80,32 @@ void LoggerMemoryLink::Pump() {
 bool MemoryToolLoaded(const TLogger& logger) {
   return logger.ModuleCount() >= 2 &&
          UpperCase(logger.Modules(1)->Name) == UpperCase(kMemoryToolClass);
+}
+
+namespace {
+
+TContainedLoggerModule* FirstModule(TLogger& logger) {
+  return logger.ModuleCount() > 0 ? dynamic_cast<TContainedLoggerModule*>(logger.Modules(0))
+                                  : nullptr;
+}
+
+}  // namespace
+
+KeepAliveSuspension::KeepAliveSuspension(TLogger& logger) : logger_(logger) {
+  if (TContainedLoggerModule* system = FirstModule(logger_)) {
+    saved_ = std::move(system->LivenessCheck);
+    system->LivenessCheck = nullptr;
+  }
+}
+
+KeepAliveSuspension::~KeepAliveSuspension() {
+  if (TContainedLoggerModule* system = FirstModule(logger_))
+    system->LivenessCheck = std::move(saved_);
+}
+
+bool SurfaceRecorderLoaded(const TLogger& logger) {
+  return logger.ModuleCount() >= 2 &&
+         UpperCase(logger.Modules(1)->Name) == UpperCase(kSurfaceRecorderClass);
 }
 
 void LoggerMemoryLink::SetProtocolMode(uint8_t mode) { logger_.SetProtocolMode(mode); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "memtool/memory_tool_link.h"
@@ -9,6 +10,7 @@ namespace kest {
 
 class Clock;
 class LoggerHost;
+class TContainedLoggerModule;
 class TLogger;
 
 // The memory tool's line over the logger: commands through the command channel
@@ -19,6 +21,23 @@ class TLogger;
 inline constexpr const char* kMemoryToolClass = "Автономный";
 // The tool string is a memory tool: its second module (after "System") is of that class.
 bool MemoryToolLoaded(const TLogger& logger);
+// The class of the surface recorder's module, and whether it is the second module.
+inline constexpr const char* kSurfaceRecorderClass = "Наземный";
+bool SurfaceRecorderLoaded(const TLogger& logger);
+
+// While it lives, the logger's first module ("System") sends no keep-alive bytes:
+// the surface recorder would take them for command bytes. Main thread.
+class KeepAliveSuspension {
+ public:
+  explicit KeepAliveSuspension(TLogger& logger);
+  ~KeepAliveSuspension();
+  KeepAliveSuspension(const KeepAliveSuspension&) = delete;
+  KeepAliveSuspension& operator=(const KeepAliveSuspension&) = delete;
+
+ private:
+  TLogger& logger_;
+  std::function<void(TContainedLoggerModule&, bool&)> saved_;
+};
 
 class LoggerMemoryLink : public MemoryToolLink {
  public:

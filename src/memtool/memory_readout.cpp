@@ -30,6 +30,12 @@ std::string Fixed2(double v) {
 
 }  // namespace
 
+bool SheetHoldsData(const TLogSheet& sheet) {
+  for (int i = 0; i < sheet.Count(); ++i)
+    if (sheet.Tracks(i)->Count() > 0) return true;
+  return false;
+}
+
 void UnpackSamples(std::span<const uint32_t> values, std::vector<uint16_t>& out) {
   size_t base = out.size();
   out.resize(base + values.size() * 2);

@@ -21,6 +21,12 @@ void UnpackSamples(std::span<const uint32_t> values, std::vector<uint16_t>& out)
 int64_t AppendResampled(TLogTrack& track, std::span<const uint16_t> samples, int64_t rows,
                         double ratio, float scale, bool pad);
 
+// A read-out replaces what the sheet holds: true when it holds rows (the window asks
+// kReplaceDataQuestion first, so an unsaved log is not lost without a word).
+bool SheetHoldsData(const TLogSheet& sheet);
+inline constexpr const char* kReplaceDataQuestion =
+    "В окне есть данные. Если они не сохранены, они будут потеряны. Заменить их прочитанными?";
+
 struct ReadoutOptions {
   // Where a burst task's calibrated samples go ("recivedBurstMode.track").
   std::string burst_file = "recivedBurstMode.track";

@@ -26,6 +26,8 @@ class MemoryToolLink {
   // A reply value of the sensor `sensor` (upper-case name).
   std::function<void(std::string_view sensor, uint32_t value)> OnReply;
   std::function<void()> OnTick;
+  // Any other sensor's new value (upper-case name); the handler may change it.
+  std::function<void(std::string_view sensor, int32_t& value)> OnSensor;
 };
 
 }  // namespace kest

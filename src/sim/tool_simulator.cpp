@@ -20,6 +20,7 @@ constexpr double kPi = 3.14159265358979323846;
 // Catching up after a long pause simulates at most this much time at once.
 constexpr int64_t kMaxCatchUpMs = 60'000;
 constexpr int64_t kSliceMs = 5;
+constexpr double kMaxBurstMs = 100;
 // Output of the memory tool waiting on the line, at most (unpaced: a read buffer).
 constexpr size_t kMemoryBacklogBytes = 1200;
 constexpr size_t kReadBufferBytes = 6000;
@@ -41,7 +42,12 @@ ToolSimulator::ToolSimulator(const TModuleClasses& classes, SimSettings settings
       winch_(settings_.winch),
       rng_(settings_.seed),
       noise_rng_(settings_.seed ^ 0x9E3779B9u),
-      memory_(std::make_unique<MemoryToolSimulator>(settings_.memory_tool, clock)) {
+      memory_(std::make_unique<MemoryToolSimulator>(settings_.memory_tool, clock)),
+      line_(settings_.line),
+      start_ms_(clock.NowMs()) {
+  // Called with mutex_ held (from Available and Receive) or before any thread runs.
+  surface_ = std::make_unique<SurfaceRecorderSimulator>(settings_.surface_recorder, clock,
+                                                        [this](int64_t ms) { return DepthAt(ms); });
   LoadString(classes);
   last_ms_ = clock_.NowMs();
   next_data_ms_ = next_tension_ms_ = last_ms_;
@@ -100,7 +106,9 @@ void ToolSimulator::Receive(const uint8_t* bytes, size_t count) {
   AdvanceTo(clock_.NowMs());
   for (size_t i = 0; i < count; ++i) {
     if (!never_ack_ && !settings_.never_acknowledge) out_.push_back(kAcknowledge);
-    if (expect_left_ == 0 && memory_->Takes(bytes[i]))
+    if (expect_left_ == 0 && line_ == MemoryLine::SurfaceRecorder && surface_->Takes(bytes[i]))
+      surface_->Receive(bytes[i]);
+    else if (expect_left_ == 0 && line_ == MemoryLine::MemoryTool && memory_->Takes(bytes[i]))
       memory_->Receive(bytes[i]);
     else
       Command(bytes[i]);
@@ -303,7 +311,11 @@ void ToolSimulator::AdvanceTo(int64_t now_ms) {
     last_ms_ = now_ms - kMaxCatchUpMs;
     elapsed = kMaxCatchUpMs;
   }
-  line_budget_ = std::min(line_budget_ + elapsed * kLineBytesPerMs, 1000 * kLineBytesPerMs);
+  // A line cannot save up what it did not carry while idle: at most a few ticks'
+  // worth goes out at once (a long reply after a quiet spell would otherwise arrive
+  // in one burst larger than the logger's packet ring).
+  line_budget_ = std::min(line_budget_ + static_cast<double>(elapsed) * kLineBytesPerMs,
+                          kMaxBurstMs * kLineBytesPerMs);
   while (last_ms_ < now_ms) {
     int64_t slice = std::min(kSliceMs, now_ms - last_ms_);
     last_ms_ += slice;
@@ -315,7 +327,16 @@ size_t ToolSimulator::Available() {
   std::lock_guard lock(mutex_);
   AdvanceTo(clock_.NowMs());
   // The memory tool's replies join the line in whole packets, a few at a time.
-  memory_->Drain(out_, settings_.unpaced ? kReadBufferBytes : kMemoryBacklogBytes);
+  const size_t backlog = settings_.unpaced ? kReadBufferBytes : kMemoryBacklogBytes;
+  // Both run; only the one on the line is heard.
+  std::deque<uint8_t> unheard;
+  if (line_ == MemoryLine::SurfaceRecorder) {
+    surface_->Drain(out_, backlog);
+    memory_->Drain(unheard, backlog);
+  } else {
+    memory_->Drain(out_, backlog);
+    surface_->Drain(unheard, backlog);
+  }
   if (settings_.unpaced) return out_.size();
   return std::min(out_.size(), static_cast<size_t>(line_budget_));
 }
@@ -385,6 +406,32 @@ double ToolSimulator::SensorDepth(const std::string& sensor_name) const {
   std::lock_guard lock(mutex_);
   for (const Sensor& s : sensors_)
     if (s.name == UpperCase(sensor_name)) return winch_.TrueDepth() + s.offset_mm / 1000.0;
+  return winch_.TrueDepth();
+}
+
+void ToolSimulator::SetLine(MemoryLine line) {
+  std::lock_guard lock(mutex_);
+  line_ = line;
+}
+
+MemoryLine ToolSimulator::Line() const {
+  std::lock_guard lock(mutex_);
+  return line_;
+}
+
+double ToolSimulator::DepthAt(int64_t clock_ms) const {
+  if (memory_->Launched()) {
+    // The tool's clock at `clock_ms`, in hours after its launch.
+    const int64_t tool_ms = memory_->NowMs() - (clock_.NowMs() - clock_ms);
+    const double hours = static_cast<double>(tool_ms - memory_->LaunchMs()) / 3'600'000.0;
+    return memory_->ReadingAt(hours).depth_m;
+  }
+  const auto& surface = settings_.surface_recorder;
+  if (!surface.profile.empty()) {
+    const double hours =
+        static_cast<double>(clock_ms - start_ms_) / 3'600'000.0 + surface.history_h;
+    return SurfaceRecorderSimulator::ProfileDepth(surface.profile, hours);
+  }
   return winch_.TrueDepth();
 }
 

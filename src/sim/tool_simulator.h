@@ -11,6 +11,7 @@
 
 #include "sim/formation_model.h"
 #include "sim/memory_tool_simulator.h"
+#include "sim/surface_recorder_simulator.h"
 #include "sim/winch_model.h"
 
 namespace kest {
@@ -25,6 +26,9 @@ struct SimModule {
   std::string class_name;
   int32_t number = 0;
 };
+
+// Which of the two devices that share command codes listens on the line.
+enum class MemoryLine { MemoryTool, SurfaceRecorder };
 
 struct SimSettings {
   // Top to bottom, as the operator loads them. The surface panel (the main module's
@@ -45,6 +49,9 @@ struct SimSettings {
   bool unpaced = false;
   // The memory tool that shares the line with the string.
   MemoryToolSimSettings memory_tool;
+  // The surface recorder at the winch; it hears the line only when `line` says so.
+  SurfaceRecorderSimSettings surface_recorder;
+  MemoryLine line = MemoryLine::MemoryTool;
 };
 
 // The surface panel and a downhole tool string speaking the real wire protocol. It
@@ -87,6 +94,14 @@ class ToolSimulator {
   // The memory tool on the same line: it takes its own command codes (and the bytes
   // of a command it is reading); everything else goes to the string.
   MemoryToolSimulator& MemoryTool() { return *memory_; }
+  // The surface recorder: it logs all the time; it hears commands and answers only
+  // while it is on the line. Its depth follows the memory tool's depth profile once
+  // that tool is launched, else the winch.
+  SurfaceRecorderSimulator& SurfaceRecorder() { return *surface_; }
+  void SetLine(MemoryLine line);
+  MemoryLine Line() const;
+  // True depth at a time of the simulator's clock (the surface recorder's source).
+  double DepthAt(int64_t clock_ms) const;
 
  private:
   struct Sensor {
@@ -142,6 +157,9 @@ class ToolSimulator {
   double counted_reference_m_ = 0;
   int32_t power_value_ = 0;
   std::unique_ptr<MemoryToolSimulator> memory_;
+  std::unique_ptr<SurfaceRecorderSimulator> surface_;
+  MemoryLine line_ = MemoryLine::MemoryTool;
+  int64_t start_ms_ = 0;  // the clock when the simulator was made
 };
 
 }  // namespace kest::sim

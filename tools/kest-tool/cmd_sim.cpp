@@ -21,7 +21,8 @@ void OnSignal(int) { g_stop = true; }
 int Sim(const std::vector<std::string>& argv) {
   auto args = argv;
   ToolEnvironment env(args);
-  if (!TakeFlag(args, "--pty")) throw UsageError("only --pty is served: the in-process port is SIM");
+  if (!TakeFlag(args, "--pty"))
+    throw UsageError("only --pty is served: the in-process port is SIM");
   std::string seconds_text = TakeOption(args, "--seconds");
   sim::SimSettings settings = TakeSimSettings(args);
   ExpectPositional(args, 0);
@@ -45,8 +46,10 @@ int Sim(const std::vector<std::string>& argv) {
 }  // namespace
 
 KEST_TOOL_COMMAND("sim",
-                  "--pty [--speed M/H] [--depth M] [--string CLASS#N,...] [--corrupt P] [--drop P] "
+                  "--pty [--speed M/H] [--depth M] [--string CLASS#N,...] [--line memory|surface] "
+                  "[--corrupt P] [--drop P] "
                   "[--never-ack] [--seconds N] [--root DIR]",
-                  "serve the simulated tool string on a pseudo-terminal (prints \"PTY <path>\")", Sim);
+                  "serve the simulated tool string on a pseudo-terminal (prints \"PTY <path>\")",
+                  Sim);
 
 }  // namespace kest::tool

@@ -25,13 +25,20 @@ sim::SimSettings TakeSimSettings(std::vector<std::string>& args) {
   s.drop_rate = TakeNumber(args, "--drop", 0);
   s.seed = static_cast<uint32_t>(TakeNumber(args, "--seed", 1));
   s.never_acknowledge = TakeFlag(args, "--never-ack");
+  // The memory tool and the surface recorder share command codes: one is on the line.
+  std::string line = TakeOption(args, "--line");
+  if (line == "surface")
+    s.line = sim::MemoryLine::SurfaceRecorder;
+  else if (!line.empty() && line != "memory")
+    throw UsageError("--line takes memory or surface");
   std::string string = TakeOption(args, "--string");
   if (!string.empty()) {
     s.string.clear();
     size_t start = 0;
     while (start <= string.size()) {
       size_t comma = string.find(',', start);
-      std::string item = string.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      std::string item =
+          string.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
       sim::SimModule m;
       auto hash = item.rfind('#');
       m.class_name = item.substr(0, hash);
