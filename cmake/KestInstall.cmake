@@ -36,9 +36,9 @@ endforeach()
 # Manual pages and completion from the help the built programs print: the page can
 # never list a command the program lacks, nor miss one it has.
 set(KEST_HELP_FILES)
-foreach(spec "kest|the well-logging workstation: recorder and curve editor|$<TARGET_FILE:kest>|--help"
+foreach(program_entry "kest|the well-logging workstation: recorder and curve editor|$<TARGET_FILE:kest>|--help"
              "kest-tool|command-line companion of the KEST workstation|$<TARGET_FILE:kest-tool>|help")
-  string(REPLACE "|" ";" parts "${spec}")
+  string(REPLACE "|" ";" parts "${program_entry}")
   list(GET parts 0 name)
   list(GET parts 1 title)
   list(GET parts 2 program)
