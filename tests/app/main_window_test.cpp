@@ -21,7 +21,6 @@
 #include <fstream>
 
 #include "app/app_environment.h"
-#include "link/module_classes.h"
 #include "app/editor_form.h"
 #include "app/kest_application.h"
 #include "app/logger_info_window.h"
@@ -31,6 +30,7 @@
 #include "link/logger.h"
 #include "link/logger_channel.h"
 #include "link/logger_sensor.h"
+#include "link/module_classes.h"
 #include "link/port_device.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"

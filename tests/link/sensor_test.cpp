@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fake_clock.h"
 #include "link/link_errors.h"
 #include "link/logger_module.h"
 #include "link/logger_packet_driver.h"
@@ -9,14 +10,16 @@
 #include "lisp/lisp_error.h"
 #include "lisp/wlisp.h"
 #include "support/assert.h"
-#include "fake_clock.h"
 
 namespace kest {
 namespace {
 
-TPacket P(uint8_t id, uint8_t d0, uint8_t d1, uint8_t d2, uint8_t d3, uint8_t d4) { return {id, d0, d1, d2, d3, d4}; }
+TPacket P(uint8_t id, uint8_t d0, uint8_t d1, uint8_t d2, uint8_t d3, uint8_t d4) {
+  return {id, d0, d1, d2, d3, d4};
+}
 
-std::unique_ptr<TLoggerDriverSensor> Sensor(const char* kind, const char* args, const char* name = "S") {
+std::unique_ptr<TLoggerDriverSensor> Sensor(const char* kind, const char* args,
+                                            const char* name = "S") {
   auto s = CreateSensor(kind);
   s->SetName(name);
   NodeRef list = Lisp().Parse(args);
@@ -37,7 +40,10 @@ TEST_F(SensorTest, KindsDecodeTheirBytes) {
     int32_t value;
   };
   const Case cases[] = {
-      {"Counter", "(10 11)", {P(10, 0, 0, 0, 0, 0), P(11, 0, 0, 0, 0, 0), P(10, 0, 0, 0, 0, 0), P(10, 0, 0, 0, 0, 0)}, -2},
+      {"Counter",
+       "(10 11)",
+       {P(10, 0, 0, 0, 0, 0), P(11, 0, 0, 0, 0, 0), P(10, 0, 0, 0, 0, 0), P(10, 0, 0, 0, 0, 0)},
+       -2},
       {"Detector", "(7)", {P(7, 1, 2, 3, 4, 5), P(7, 0, 0, 0, 0, 0)}, 2},
       {"word0", "(7)", {P(7, 0x12, 0x34, 0x56, 0x78, 0)}, 0x1234},
       {"WORD1", "(7)", {P(7, 0x12, 0x34, 0x56, 0x78, 0)}, 0x5678},
