@@ -256,7 +256,9 @@ TEST_F(MemoryToolOnSim, UnitTableUploadedMakesTheBurstReadOutRawOverHundredThous
     ASSERT_TRUE(value && raw) << line;
     EXPECT_GT(*raw, 0);
     // "0.00": within half a hundredth of 0.001 raw / 100.
-    if (lines++ % 997 == 0) EXPECT_NEAR(*value, 0.001 * *raw / 100, 0.005 + 1e-9) << line;
+    if (lines++ % 997 == 0) {
+      EXPECT_NEAR(*value, 0.001 * *raw / 100, 0.005 + 1e-9) << line;
+    }
   }
   EXPECT_EQ(lines, 72000);
 }
