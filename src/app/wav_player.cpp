@@ -19,7 +19,10 @@ void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 // The default playback device set up for the sound, or null when there is none.
 snd_pcm_t* OpenDevice(const WavSound& sound) {
   snd_pcm_t* pcm = nullptr;
-  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
+  // Opened without waiting (a device held by another program must not stall the
+  // caller, which is the window's thread), then written in blocking mode on the worker.
+  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return nullptr;
+  snd_pcm_nonblock(pcm, 0);
   const snd_pcm_format_t format = sound.Bits == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
   if (snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, sound.Channels, sound.Rate, 1,
                          250000) < 0) {
