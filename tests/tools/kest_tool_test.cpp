@@ -91,6 +91,10 @@ TEST_F(KestTool, ConvertLasToLsAndBackWithOptions) {
   std::string las = std::string(KEST_SOURCE_DIR) + "/tests/data/las/sample_2.0.las";
   std::string ls = dir_.File("s.ls"), out = dir_.File("s.las");
   ASSERT_EQ(RunTool("convert " + las + " " + ls + " 2>/dev/null").code, 0);
+  // What the reader noticed goes to stderr, as the editor shows it in its notice.
+  const Result noticed = RunTool("convert " + las + " " + ls + " 2>&1 >/dev/null");
+  EXPECT_NE(noticed.out.find("\"RHOB\""), std::string::npos) << noticed.out;
+  EXPECT_NE(noticed.out.find("\"SFLU\""), std::string::npos) << noticed.out;
   Result info = RunTool("info --json " + ls);
   EXPECT_NE(info.out.find("\"parameter\":\"ILD\""), std::string::npos) << info.out;
   ASSERT_EQ(RunTool("convert " + las + " " + out + " --las-step 5 --null -1 2>/dev/null").code, 0);
