@@ -79,6 +79,15 @@ void ShowErrorBox(const QString& text, const QString& detail = {}) {
   box.exec();
 }
 
+// Whether Qt can open a window here: a platform chosen, or an X or Wayland display.
+bool DisplayAvailable() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 // Ends the program on an error nobody handled: "ClassName: message" on stderr and
 // in the diagnostic log, and the error box with the message under `headline`.
 // Returns the exit status.
@@ -114,24 +123,32 @@ int main(int argc, char** argv) {
     ReportFatalError(FatalErrorText(std::current_exception()));
     return 1;
   }
+  CommandLine command;
+  {
+    std::string line;
+    for (int i = 0; i < argc; ++i) line += (i ? " " : "") + std::string(argv[i]);
+    Diag().Note("Command line = " + line);
+    command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  }
+  if (!command.Valid()) {
+    // Told on stderr always; in a box only where a display can show one (without
+    // one, making the application object would abort the program).
+    std::fprintf(stderr, "%s\n", command.Error.c_str());
+    if (DisplayAvailable()) {
+      KestApplication app(argc, argv);
+      QtRussianTranslation qt_texts;
+      ShowErrorBox(QString::fromStdString(command.Error));
+    }
+    Diag().Close();
+    return 1;
+  }
+
   KestApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");  // number text uses "." whatever the desktop's locale
   QtRussianTranslation qt_texts;
 
-  CommandLine command;
   std::unique_ptr<SingleInstanceLock> lock;
   try {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::string line;
-    for (int i = 0; i < argc; ++i) line += (i ? " " : "") + std::string(argv[i]);
-    Diag().Note("Command line = " + line);
-    command = ParseCommandLine(args);
-    if (!command.Valid()) {
-      std::fprintf(stderr, "%s\n", command.Error.c_str());
-      ShowErrorBox(QString::fromStdString(command.Error));
-      Diag().Close();
-      return 1;
-    }
     Diag().SetTag(ModeLogTag(command.Mode));
     if (command.Mode == AppMode::amRecorder) {
       lock = std::make_unique<SingleInstanceLock>("LogRecorder");
