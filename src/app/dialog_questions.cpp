@@ -22,23 +22,30 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
+QWidget* DialogQuestions::Parent() const {
+  // Over the window the user works in (a tool window of the main one, say), so that
+  // the question is not hidden behind it; the main window when none is active.
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  return window_;
+}
+
 bool DialogQuestions::AskText(const std::string& title, const std::string& prompt,
                               std::string& text) {
   bool ok = false;
   QString answer =
-      QInputDialog::getText(window_, Q(title), Q(prompt), QLineEdit::Normal, Q(text), &ok);
+      QInputDialog::getText(Parent(), Q(title), Q(prompt), QLineEdit::Normal, Q(text), &ok);
   if (ok) text = answer.toStdString();
   return ok;
 }
 
 bool DialogQuestions::AskYesNo(const std::string& title, const std::string& question) {
-  return QMessageBox::question(window_, Q(title), Q(question),
+  return QMessageBox::question(Parent(), Q(title), Q(question),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 WindowQuestions::Answer DialogQuestions::AskYesNoCancel(const std::string& title,
                                                         const std::string& question) {
-  switch (QMessageBox::question(window_, Q(title), Q(question),
+  switch (QMessageBox::question(Parent(), Q(title), Q(question),
                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                                 QMessageBox::Cancel)) {
     case QMessageBox::Yes:
@@ -51,12 +58,12 @@ WindowQuestions::Answer DialogQuestions::AskYesNoCancel(const std::string& title
 }
 
 void DialogQuestions::ShowWarning(const std::string& message) {
-  QMessageBox::warning(window_, "Внимание", Q(message));
+  QMessageBox::warning(Parent(), "Внимание", Q(message));
 }
 
 void DialogQuestions::ShowError(const std::string& message) {
   QApplication::beep();
-  QMessageBox::critical(window_, "Ошибка", QString::fromUtf8(message.c_str()));
+  QMessageBox::critical(Parent(), "Ошибка", QString::fromUtf8(message.c_str()));
 }
 
 DialogQuestions::DialogQuestions(AppEnvironment& env, Settings& settings, Clock& clock,
@@ -74,7 +81,7 @@ void DialogQuestions::PlaySound(const std::string& path) {
 
 std::string DialogQuestions::AskOpenFile(const std::string& title, const std::string& dir,
                                          const std::string& mask) {
-  return QFileDialog::getOpenFileName(window_, Q(title), Q(dir),
+  return QFileDialog::getOpenFileName(Parent(), Q(title), Q(dir),
                                       Q("Известные типы файлов (" + mask + ");;Все файлы (*)"))
       .toStdString();
 }
@@ -86,7 +93,7 @@ bool DialogQuestions::AskSaveFile(const std::string& title, const std::string& d
   for (const std::string& f : formats)
     filters << Q(f + " (*." + f + " *." + Q(f).toLower().toStdString() + ")");
   // Qt's own dialog (not the desktop's), so that the LAS step can sit under the filters.
-  QFileDialog dialog(window_, Q(title), Q(dir + "/" + name), filters.join(";;"));
+  QFileDialog dialog(Parent(), Q(title), Q(dir + "/" + name), filters.join(";;"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   QSpinBox* step = nullptr;
@@ -120,20 +127,20 @@ std::string DialogQuestions::AskFile(bool save, const std::string& title, const 
   QStringList list;
   for (const std::string& f : filters) list << Q(f);
   const QString start = Q(name.empty() ? dir : dir + "/" + name);
-  return (save ? QFileDialog::getSaveFileName(window_, Q(title), start, list.join(";;"))
-               : QFileDialog::getOpenFileName(window_, Q(title), start, list.join(";;")))
+  return (save ? QFileDialog::getSaveFileName(Parent(), Q(title), start, list.join(";;"))
+               : QFileDialog::getOpenFileName(Parent(), Q(title), start, list.join(";;")))
       .toStdString();
 }
 
 bool DialogQuestions::SelectToolString(TLogger& logger) {
   TLoggerSelectionDlg dialog(logger, clock_, env_.Classes(), env_.Defs(), settings_, mode_key_,
-                             window_);
+                             Parent());
   return dialog.exec() == QDialog::Accepted;
 }
 
 bool DialogQuestions::AskResearch(std::string& name, StringList& params) {
   TResearchParamsDialog dialog(env_.ResearchParameters(), env_.Folders().Data,
-                               env_.Folders().ResearchBase, params, window_);
+                               env_.Folders().ResearchBase, params, Parent());
   if (dialog.exec() != QDialog::Accepted) return false;
   name = dialog.ResearchName();
   params = dialog.Params();
@@ -141,7 +148,7 @@ bool DialogQuestions::AskResearch(std::string& name, StringList& params) {
 }
 
 bool DialogQuestions::AskSamplerCurrent(int& milliamps) {
-  TTrierDlg dialog(milliamps, window_);
+  TTrierDlg dialog(milliamps, Parent());
   if (dialog.exec() != QDialog::Accepted) return false;
   milliamps = dialog.seTrier->value();
   return true;

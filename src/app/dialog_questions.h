@@ -42,6 +42,8 @@ class DialogQuestions : public WindowQuestions {
   void PlaySound(const std::string& path) override;
 
  private:
+  QWidget* Parent() const;
+
   AppEnvironment& env_;
   Settings& settings_;
   Clock& clock_;

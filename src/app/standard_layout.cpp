@@ -20,11 +20,14 @@ void AddStandardColumns(TLogViewerCore& viewer, const TLogSheet& sheet) {
   arg->AddChild(viewer.RootColumn());
   arg->SetRelativeWidth(110);
   TLogViewerColumn* last = arg;
+  // No curve of time; the depth is a curve only in a time log, where it is data (a
+  // memory run's or the surface recorder's read-out) and not the scale.
+  const bool depth_is_data = sheet.Argument() == laTime;
   int shown = 0;
   for (int i = 0; i < sheet.Count(); ++i) {
     const TLogTrack* track = sheet.Tracks(i);
     const std::string& name = track->Parameter();
-    if (name == "DEPTH" || name == "TIME") continue;
+    if (name == "TIME" || (name == "DEPTH" && !depth_is_data)) continue;
     auto* curve = viewer.NewColumn<TGraphicsColumn>();
     curve->InsertAfter(last);
     curve->SetRelativeWidth(200);

@@ -135,6 +135,28 @@ TEST_F(Dialogs, TheSaveDialogEditsTheLasStepForLasFilesOnly) {
   EXPECT_EQ(fs::path(path).filename(), "run.las");
 }
 
+// A question asked while a tool window of the main one is active comes over that
+// window, not behind it over the main window.
+TEST_F(Dialogs, MessagesComeOverTheActiveWindow) {
+  testing::FakeClock clock;
+  DialogQuestions questions(*env, settings, clock, "Editor");
+  QWidget main_window;
+  questions.SetWindow(&main_window);
+  QWidget tool_window(&main_window, Qt::Window);
+  main_window.show();
+  tool_window.show();
+  QApplication::setActiveWindow(&tool_window);
+  QWidget* parent = nullptr;
+  QTimer::singleShot(0, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    parent = box->parentWidget();
+    QMetaObject::invokeMethod(box, "reject");
+  });
+  questions.ShowError("Неверный формат файла");
+  EXPECT_EQ(parent, &tool_window);
+}
+
 TEST_F(Dialogs, SettingsApplyIsEnabledByAChangeAndRefusesANullValueThatIsNoNumber) {
   TSetupDialog dialog(settings, env->Folders().Logs);
   EXPECT_EQ(dialog.windowTitle(), "Настройки");
