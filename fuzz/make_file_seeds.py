@@ -4,16 +4,20 @@ LAS files from the field (extreme and malformed numbers in every header field,
 long lines, mixed line ends, other code pages, wrapped, tab-separated, LAS 1.2)
 and mutations of LS and TMP files written by KEST.
 
-    fuzz/make_file_seeds.py LAS_DIR [LS_OR_TMP_FILE ...]
+    fuzz/make_file_seeds.py LAS_DIR [LS_OR_TMP_FILE ...] [--kest-tool PATH]
 
-writes into fuzz/corpus/las, fuzz/corpus/ls and fuzz/corpus/tmp (names start with
+With --kest-tool, the LS and TMP files are made here too: every LAS file of LAS_DIR
+converted to LS, and crash files of a depth and a time run (`kest-tool synth`).
+Writes into fuzz/corpus/las, fuzz/corpus/ls and fuzz/corpus/tmp (names start with
 "v-"; files of the same name are replaced). Deterministic: the same inputs give
 the same seeds.
 """
 import os
 import random
 import re
+import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAX = 60000  # under the fuzzers' -max_len
@@ -125,11 +129,38 @@ def binary_seeds(target, path, rng):
             put(target, "%s-int%d-%s" % (base, pos, value.hex()), bytes(b))
 
 
+def written_by_kest(tool, las_dir, out_dir):
+    """LS files converted from the LAS files and two crash files, made by kest-tool."""
+    made = []
+    for name in sorted(os.listdir(las_dir)):
+        if not name.lower().endswith(".las"):
+            continue
+        out = os.path.join(out_dir, os.path.splitext(name)[0].replace(".", "-") + ".ls")
+        # A file the reader refuses makes no seed; its LAS variations still do.
+        if subprocess.run([tool, "convert", os.path.join(las_dir, name), out],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
+            made.append(out)
+    for run, extra in (("depth", []), ("time", ["--time"])):
+        out = os.path.join(out_dir, "synth-%s.tmp" % run)
+        subprocess.run([tool, "synth", out, "--rows", "40", "--every", "10"] + extra,
+                       check=True, stdout=subprocess.DEVNULL)
+        made.append(out)
+    return made
+
+
 def main():
-    las_seeds(sys.argv[1])
+    args = sys.argv[1:]
+    tool = None
+    if "--kest-tool" in args:
+        at = args.index("--kest-tool")
+        tool = args[at + 1]
+        del args[at : at + 2]
+    las_seeds(args[0])
     rng = random.Random(42)
-    for path in sys.argv[2:]:
-        binary_seeds("tmp" if path.lower().endswith(".tmp") else "ls", path, rng)
+    with tempfile.TemporaryDirectory() as scratch:
+        files = args[1:] + (written_by_kest(tool, args[0], scratch) if tool else [])
+        for path in files:
+            binary_seeds("tmp" if path.lower().endswith(".tmp") else "ls", path, rng)
 
 
 if __name__ == "__main__":
