@@ -24,8 +24,8 @@ class WindowQuestions : public SessionHost {
   virtual Answer AskYesNoCancel(const std::string& title, const std::string& question) = 0;
   // An error box (the message is already in the diagnostic log).
   virtual void ShowError(const std::string& message) = 0;
-  // The open dialog in `dir` offering "Known file types" (`mask`, "*.LS *.LAS") and
-  // "All files": the chosen path, "" when cancelled.
+  // The open dialog in `dir` offering "Известные типы файлов" (`mask`, "*.LS *.LAS") and
+  // "Все файлы": the chosen path, "" when cancelled.
   virtual std::string AskOpenFile(const std::string& title, const std::string& dir,
                                   const std::string& mask) = 0;
   // The save dialog in `dir` proposing `name`, one filter per format ("LS", "LAS"):

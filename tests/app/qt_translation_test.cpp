@@ -34,7 +34,7 @@ TEST(QtTranslation, StandardButtonsAndTheFileDialogSpeakRussian) {
   QFileDialog dialog(nullptr, "Открыть файл каротажа",
                      QString::fromStdString(logs.Path().string()));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setNameFilters({"Known file types (*.ls *.las *.tmp)", "All files (*)"});
+  dialog.setNameFilters({"Известные типы файлов (*.ls *.las *.tmp)", "Все файлы (*)"});
   dialog.resize(760, 440);
   QStringList labels;
   for (const QLabel* label : dialog.findChildren<QLabel*>()) labels << label->text();
