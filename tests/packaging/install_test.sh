@@ -40,11 +40,6 @@ check() {
   [ "$($user "$prefix/bin/kest" --version)" = "kest $version" ] || fail "$name: kest --version"
   $user "$prefix/bin/kest" --help | grep -q "^  EDIT \[FILE\]" || fail "$name: kest --help"
   $user "$prefix/bin/kest-tool" help | grep -q "^  convert " || fail "$name: kest-tool help"
-  # A wrong mode without any display: told on stderr, status 1 (not an abort).
-  rc=0
-  err=$(env -i HOME="$home" PATH=/usr/bin:/bin "$prefix/bin/kest" VIEW 2>&1 >/dev/null) || rc=$?
-  [ $rc -eq 1 ] && [ "$err" = 'Invalid parameter "VIEW"' ] ||
-    fail "$name: kest VIEW without a display ended with $rc: $err"
   # Without a root of the user's, kest-tool reads the installed template.
   $user "$prefix/bin/kest-tool" modules | grep -q "SYSTEM" || fail "$name: kest-tool modules"
   $user "$prefix/bin/kest-sim" --seconds 0.2 | grep -q "^PTY /dev/" || fail "$name: kest-sim"

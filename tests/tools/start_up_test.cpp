@@ -49,6 +49,16 @@ TEST_F(StartUp, KestOnAnUnusableRootSaysWhyOnceAndExitsWithOne) {
   EXPECT_NE(text.find("x " + kProcMessage), std::string::npos);
 }
 
+// A mode that does not exist, on a machine without any display (a terminal on a
+// server, a service): told on stderr, status 1, no abort.
+TEST_F(StartUp, KestWithAWrongModeAndNoDisplaySaysSoAndExitsWithOne) {
+  testing::TempDir root;
+  Result r = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM KEST_ROOT='" +
+                      root.Path().string() + "' " + KEST_PATH + " VIEW");
+  EXPECT_EQ(r.code, 1) << r.out;
+  EXPECT_EQ(r.out, "Invalid parameter \"VIEW\"\n");
+}
+
 TEST_F(StartUp, KestToolOnAnUnusableRootSaysWhyAndExitsWithOne) {
   const std::string las = std::string(KEST_SOURCE_DIR) + "/tests/data/las/sample_2.0.las";
   for (const std::string& args :
