@@ -10,8 +10,9 @@ namespace kest {
 
 namespace {
 
-constexpr TColor kCurveColors[] = {RGBColor(200, 0, 0),   RGBColor(0, 0, 200),   RGBColor(0, 130, 0),
-                                   RGBColor(160, 0, 160), RGBColor(200, 110, 0), RGBColor(0, 130, 150)};
+constexpr TColor kCurveColors[] = {RGBColor(200, 0, 0),   RGBColor(0, 0, 200),
+                                   RGBColor(0, 130, 0),   RGBColor(160, 0, 160),
+                                   RGBColor(200, 110, 0), RGBColor(0, 130, 150)};
 
 // A scale column, then a graphics column per track but the argument's own.
 void AddStandardColumns(TLogViewerCore& viewer, const TLogSheet& sheet) {

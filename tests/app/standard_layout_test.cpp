@@ -1,11 +1,12 @@
 // The layout a sheet gets when no layout file is loaded: the argument as the scale
 // and a curve for every track but time and, in a depth log, depth.
+#include "app/standard_layout.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/standard_layout.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "viewer/graphics_column.h"

@@ -20,12 +20,11 @@ int Live(const std::vector<std::string>& argv) {
   auto args = argv;
   ToolEnvironment env(args);
   std::string port = TakeOption(args, "--port");
-  std::string seconds_text = TakeOption(args, "--seconds");
+  const double seconds = TakeNumber(args, "--seconds", 10);
   std::string channels_text = TakeOption(args, "--channels");
   sim::SimSettings settings = TakeSimSettings(args);
   ExpectPositional(args, 0);
   if (port.empty()) port = "SIM";
-  double seconds = seconds_text.empty() ? 10 : ParseFloat(seconds_text).value_or(10);
 
   TModuleClasses classes(env.DataDir() + "/Classes");
   classes.Reload();
@@ -37,7 +36,8 @@ int Live(const std::vector<std::string>& argv) {
 
   HeadlessHost host;
   TLogger logger(host, clock, classes);
-  for (const sim::SimModule& m : settings.string) logger.AddModuleWithSettings(defs.Get(m.class_name, m.number));
+  for (const sim::SimModule& m : settings.string)
+    logger.AddModuleWithSettings(defs.Get(m.class_name, m.number));
   logger.SetPortName(port);
   logger.SetDepthStep(0.01, settings.winch.start_depth_m);
   if (logger.CanInitialize()) logger.Initialize(true);
@@ -46,8 +46,12 @@ int Live(const std::vector<std::string>& argv) {
   if (channels_text.empty()) channels_text = "DEPTH,SPEED,TENSION,GK,NK-NEAR,NK-FAR,TEMP,PRES,CALI";
   for (size_t start = 0; start <= channels_text.size();) {
     size_t comma = channels_text.find(',', start);
-    std::string name = channels_text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    if (logger.Channels().Find(name)) names.push_back(name);
+    std::string name =
+        channels_text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (logger.Channels().Find(name))
+      names.push_back(name);
+    else
+      std::fprintf(stderr, "no channel %s in this tool string\n", name.c_str());
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
@@ -61,7 +65,8 @@ int Live(const std::vector<std::string>& argv) {
     if (clock.NowMs() < next) continue;
     next += 1000;
     std::printf("%6.1f", (clock.NowMs() - start_ms) / 1000.0);
-    for (const auto& n : names) std::printf(" %10s", FormatFixed(logger.Channels().Get(n)->Value, 3).c_str());
+    for (const auto& n : names)
+      std::printf(" %10s", FormatFixed(logger.Channels().Get(n)->Value, 3).c_str());
     std::printf("\n");
     std::fflush(stdout);
   }
@@ -77,10 +82,10 @@ int Live(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-KEST_TOOL_COMMAND("live",
-                  "[--port NAME] [--seconds N] [--channels A,B,...] [--speed M/H] [--depth M] "
-                  "[--string CLASS#N,...] [--corrupt P] [--drop P] [--root DIR]",
-                  "run a logger on a port (default the built-in simulator SIM) and print its channels",
-                  Live);
+KEST_TOOL_COMMAND(
+    "live",
+    "[--port NAME] [--seconds N] [--channels A,B,...] [--speed M/H] [--depth M] "
+    "[--string CLASS#N,...] [--corrupt P] [--drop P] [--seed N] [--root DIR]",
+    "run a logger on a port (default the built-in simulator SIM) and print its channels", Live);
 
 }  // namespace kest::tool

@@ -47,14 +47,6 @@ class ToolSessionHost : public HeadlessSessionHost {
   }
 };
 
-double NumberOption(std::vector<std::string>& args, const char* name, double def) {
-  std::string text = TakeOption(args, name);
-  if (text.empty()) return def;
-  auto v = ParseFloat(text);
-  if (!v) throw UsageError(std::string(name) + " takes a number");
-  return *v;
-}
-
 // --root, else KEST_ROOT, the system settings file or the user root (seeded from
 // the shipped template). A root named on the command line without data is seeded too.
 std::string TakeRoot(std::vector<std::string>& args) {
@@ -150,15 +142,15 @@ int Record(const std::vector<std::string>& argv) {
   auto args = argv;
   std::string port = TakeOption(args, "--port");
   std::string mode_text = TakeOption(args, "--mode");
-  double step_cm = NumberOption(args, "--step", 10);
-  double period = NumberOption(args, "--period", 1);
-  double from = NumberOption(args, "--from", 1000);
-  double to = NumberOption(args, "--to", 1010);
+  double step_cm = TakeNumber(args, "--step", 10);
+  double period = TakeNumber(args, "--period", 1);
+  double from = TakeNumber(args, "--from", 1000);
+  double to = TakeNumber(args, "--to", 1010);
   // Depth runs take a positive speed (1000 m/h unless given); a time run keeps the
   // tool still unless given one, positive down and negative up.
-  const double speed_given = NumberOption(args, "--speed", std::nan(""));
-  double duration = NumberOption(args, "--duration", 10);
-  double auto_save = NumberOption(args, "--auto-save", 0);
+  const double speed_given = TakeNumber(args, "--speed", std::nan(""));
+  double duration = TakeNumber(args, "--duration", 10);
+  double auto_save = TakeNumber(args, "--auto-save", 0);
   std::string tools = TakeOption(args, "--tools");
   std::string research_name = TakeOption(args, "--research");
   std::string description = TakeOption(args, "--description");

@@ -8,7 +8,6 @@
 #include "sim/pty_server.h"
 #include "sim_setup.h"
 #include "support/clock.h"
-#include "support/number_text.h"
 #include "tool_environment.h"
 
 namespace kest::tool {
@@ -23,10 +22,9 @@ int Sim(const std::vector<std::string>& argv) {
   ToolEnvironment env(args);
   if (!TakeFlag(args, "--pty"))
     throw UsageError("only --pty is served: the in-process port is SIM");
-  std::string seconds_text = TakeOption(args, "--seconds");
+  const double seconds = TakeNumber(args, "--seconds", 0);  // 0: until stopped
   sim::SimSettings settings = TakeSimSettings(args);
   ExpectPositional(args, 0);
-  double seconds = seconds_text.empty() ? 0 : ParseFloat(seconds_text).value_or(0);
 
   TModuleClasses classes(env.DataDir() + "/Classes");
   classes.Reload();
@@ -47,7 +45,7 @@ int Sim(const std::vector<std::string>& argv) {
 
 KEST_TOOL_COMMAND("sim",
                   "--pty [--speed M/H] [--depth M] [--string CLASS#N,...] [--line memory|surface] "
-                  "[--corrupt P] [--drop P] "
+                  "[--corrupt P] [--drop P] [--seed N] "
                   "[--never-ack] [--seconds N] [--root DIR]",
                   "serve the simulated tool string on a pseudo-terminal (prints \"PTY <path>\")",
                   Sim);

@@ -41,6 +41,8 @@ class UsageError : public std::exception {
 bool TakeFlag(std::vector<std::string>& args, std::string_view flag);
 // "--name VALUE" or "--name=VALUE"; empty when absent.
 std::string TakeOption(std::vector<std::string>& args, std::string_view name);
+// A number option ("--name N"); `def` when absent; UsageError when not a number.
+double TakeNumber(std::vector<std::string>& args, std::string_view name, double def);
 // Fails with UsageError unless exactly `count` positional arguments remain.
 void ExpectPositional(const std::vector<std::string>& args, size_t count);
 

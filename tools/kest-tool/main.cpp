@@ -8,6 +8,7 @@
 #include "command.h"
 #include "session/installation_folders.h"
 #include "support/fatal_error.h"
+#include "support/number_text.h"
 
 namespace kest::tool {
 
@@ -45,6 +46,14 @@ std::string TakeOption(std::vector<std::string>& args, std::string_view name) {
     }
   }
   return {};
+}
+
+double TakeNumber(std::vector<std::string>& args, std::string_view name, double def) {
+  const std::string text = TakeOption(args, name);
+  if (text.empty()) return def;
+  auto value = ParseFloat(text);
+  if (!value) throw UsageError(std::string(name) + " takes a number");
+  return *value;
 }
 
 void ExpectPositional(const std::vector<std::string>& args, size_t count) {
@@ -106,6 +115,7 @@ int Run(int argc, char** argv) {
   try {
     return it->run(args);
   } catch (const UsageError& e) {
+    std::fflush(stdout);  // what the command printed comes before the complaint
     std::fprintf(stderr, "kest-tool %s: %s\nusage: kest-tool %s %.*s\n", argv[1], e.what(), argv[1],
                  int(it->usage.size()), it->usage.data());
   }
@@ -120,7 +130,9 @@ int main(int argc, char** argv) {
   try {
     return kest::tool::Run(argc, argv);
   } catch (...) {
-    // Whatever was thrown, even not a std::exception: "ClassName: message", exit 1.
+    // Whatever was thrown, even not a std::exception: "ClassName: message", exit 1,
+    // after what the command printed so far.
+    std::fflush(stdout);
     kest::ReportFatalError(kest::FatalErrorText(std::current_exception()));
   }
   return 1;

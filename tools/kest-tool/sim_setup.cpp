@@ -1,21 +1,11 @@
 #include "sim_setup.h"
 
+#include <cmath>
+
 #include "command.h"
 #include "support/number_text.h"
 
 namespace kest::tool {
-
-namespace {
-
-double TakeNumber(std::vector<std::string>& args, const char* name, double def) {
-  std::string text = TakeOption(args, name);
-  if (text.empty()) return def;
-  auto v = ParseFloat(text);
-  if (!v) throw UsageError(std::string(name) + " takes a number");
-  return *v;
-}
-
-}  // namespace
 
 sim::SimSettings TakeSimSettings(std::vector<std::string>& args) {
   sim::SimSettings s;
@@ -23,7 +13,10 @@ sim::SimSettings TakeSimSettings(std::vector<std::string>& args) {
   s.winch.start_depth_m = TakeNumber(args, "--depth", 1000);
   s.corrupt_rate = TakeNumber(args, "--corrupt", 0);
   s.drop_rate = TakeNumber(args, "--drop", 0);
-  s.seed = static_cast<uint32_t>(TakeNumber(args, "--seed", 1));
+  const double seed = TakeNumber(args, "--seed", 1);
+  if (!(seed >= 0 && seed <= 4294967295.0) || seed != std::floor(seed))
+    throw UsageError("--seed takes a whole number from 0 to 4294967295");
+  s.seed = static_cast<uint32_t>(seed);
   s.never_acknowledge = TakeFlag(args, "--never-ack");
   // The memory tool and the surface recorder share command codes: one is on the line.
   std::string line = TakeOption(args, "--line");
