@@ -90,8 +90,9 @@ TEST_F(PrintCommands, PrintGoesThroughBothDialogsToAPdfFile) {
 }
 
 TEST_F(PrintCommands, PreviewOffersTheHeadLinesAndGivesTheTabletBack) {
-  ASSERT_TRUE(editor->OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las"));
-  answers.Warnings.clear();  // the reader's notice about the file's units
+  // A log from the field, 137 m of nine curves (the user guide shows this picture).
+  ASSERT_TRUE(editor->OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/6038187_v1.2.las"));
+  answers.Warnings.clear();  // the reader's notice about the file's curves
   editor->resize(1000, 700);
   editor->show();
   bool shown = false;
