@@ -179,7 +179,7 @@ bool TTimeToDepthWindow::Build() {
     summary_->setText(QString::fromStdString(e.what()));
     questions_.ShowError(e.what());
   }
-  progress_->setValue(0);
+  progress_->setValue(built_ ? 100 : 0);  // a full bar says the log is there
   save_->setEnabled(built_);
   show_->setEnabled(built_ && static_cast<bool>(OnOpen));
   return built_;

@@ -19,6 +19,9 @@ constexpr double kSecondsPerDay = 86400;
 // Speed is taken over this many seconds either side of a sample.
 constexpr double kSpeedWindowS = 5;
 constexpr size_t kCorrelationSamples = 2000;
+// Below this the pressure does not follow the cable (another run, another tool, a
+// log without a pressure curve): an offset found there would be a guess.
+constexpr double kLeastCorrelation = 0.7;
 
 // Seconds since the log's date (dd.mm.yyyy) began, at its rows.
 double DaySeconds(const TLogSheet& sheet) {
@@ -138,6 +141,10 @@ double FindClockOffset(const TLogSheet& tool, const TLogSheet& surface, double s
   centre = best;
   scan(centre - 1, centre + 1, 0.1);
   if (correlation) *correlation = best_r;
+  if (best_r < kLeastCorrelation)
+    throw ESessionError("Смещение часов не найдено: давление прибора не следует глубине "
+                        "регистратора (лучшая корреляция " +
+                        FormatFixed(best_r, 2) + "). Введите смещение часов.");
   return std::round(best * 10) / 10;
 }
 

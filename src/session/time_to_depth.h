@@ -54,7 +54,9 @@ TimeToDepthResult BuildDepthLog(const TLogSheet& tool, const TLogSheet& surface,
 // The common event of the two logs is the run itself: the tool's pressure (its
 // "PRESSURE" track, else its first) rises and falls with the cable depth. The offset
 // is the one that correlates them best (Pearson, over at most 2000 samples), looked
-// for in 10 s, then 1 s, then 0.1 s steps. `correlation` gets the best value.
+// for in 10 s, then 1 s, then 0.1 s steps. `correlation` gets the best value. Raises
+// ESessionError when the logs do not meet in time, or when even the best offset
+// correlates less than 0.7 (the logs are not of one run): the offset must be given.
 double FindClockOffset(const TLogSheet& tool, const TLogSheet& surface, double search_s,
                        double* correlation = nullptr);
 

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "app/app_environment.h"
@@ -174,6 +175,9 @@ TEST(TimeToDepthWindow, BuildsTheDepthLogOfTwoFiles) {
   window.SetSurfaceFile(sp);
   window.SetStepCm(50);
   ASSERT_TRUE(window.Build()) << window.SummaryText();
+  QProgressBar* progress = window.findChild<QProgressBar*>();
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(progress->value(), 100);  // done, and it shows
   EXPECT_NE(window.SummaryText().find("Глубина: 0.00 – 119.50 м"), std::string::npos)
       << window.SummaryText();
   const TLogTrack* out = window.Result().FindTrack("PRESSURE");
@@ -188,6 +192,7 @@ TEST(TimeToDepthWindow, BuildsTheDepthLogOfTwoFiles) {
   window.SetRun(CableRun::Up);
   window.SetSurfaceFile(tp);  // a tool log has no DEPTH: the message, nothing built
   EXPECT_FALSE(window.Build());
+  EXPECT_EQ(progress->value(), 0);
   ASSERT_FALSE(answers.Errors.empty());
 }
 

@@ -123,6 +123,21 @@ TEST(TimeToDepth, UnusableLogsAreRefusedWithAMessage) {
   TLogSheet far;
   MakeTool(far, 20000, 100, 0);
   EXPECT_THROW(FindClockOffset(far, surface, 600), ESessionError);
+  // A tool log whose pressure does not follow this cable (a log of another run, a
+  // gauge that failed): no offset is made up from it; the message asks for one.
+  TLogSheet other;
+  MakeTool(other, 0, 230, 0);
+  TLogTrack* p = other.FindTrack("PRESSURE");
+  for (int32_t i = 0; i < p->Count(); ++i)
+    p->SetSample(i, static_cast<float>(1 + std::sin(i * 12.9898) * 0.5));
+  double corr = 1;
+  try {
+    FindClockOffset(other, surface, 600, &corr);
+    ADD_FAILURE() << "an offset was found";
+  } catch (const ESessionError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Смещение часов не найдено: ", 0), 0u) << e.what();
+  }
+  EXPECT_LT(corr, 0.7);
   // A cancelled build says so.
   o.offset_s = 0;
   o.progress = [](int) { return false; };
