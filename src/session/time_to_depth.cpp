@@ -142,9 +142,10 @@ double FindClockOffset(const TLogSheet& tool, const TLogSheet& surface, double s
   scan(centre - 1, centre + 1, 0.1);
   if (correlation) *correlation = best_r;
   if (best_r < kLeastCorrelation)
-    throw ESessionError("Смещение часов не найдено: давление прибора не следует глубине "
-                        "регистратора (лучшая корреляция " +
-                        FormatFixed(best_r, 2) + "). Введите смещение часов.");
+    throw ESessionError(
+        "Смещение часов не найдено: давление прибора не следует глубине "
+        "регистратора (лучшая корреляция " +
+        FormatFixed(best_r, 2) + "). Введите смещение часов.");
   return std::round(best * 10) / 10;
 }
 
