@@ -186,6 +186,21 @@ size_t ErrorOffset(std::string_view lower, std::string_view message) {
   return FirstNonBlank(lower);
 }
 
+// The track a mnemonic stands for: that of the dictionary's first parameter with the
+// mnemonic, else one whose own entry carries it (a curve of an exchange file kept in
+// its own unit, such as "RHOB(K/M3)" for RHOB).
+TLogTrack* TrackOfMnemonic(TLogSheet& sheet, const TLogParameters& parameters,
+                           const std::string& mnemonic) {
+  if (const TLogParameter* p = parameters.FindByMnemonic(mnemonic))
+    if (TLogTrack* t = sheet.FindTrack(p->Name, 0)) return t;
+  for (int i = 0; i < sheet.Count(); ++i) {
+    TLogTrack* t = sheet.Tracks(i);
+    const TLogParameter* p = parameters.Find(t->Parameter());
+    if (p && UpperCase(p->Mnemonic) == mnemonic) return t;
+  }
+  return nullptr;
+}
+
 std::string ArgumentText(TLogArgument argument, int64_t value) {
   char text[64];
   if (argument == laTime)
@@ -248,8 +263,7 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
   }
   std::vector<Input> inputs;
   for (const std::string& m : mnemonics) {
-    const TLogParameter* p = parameters.FindByMnemonic(m);
-    TLogTrack* t = p ? sheet.FindTrack(p->Name, 0) : nullptr;
+    TLogTrack* t = TrackOfMnemonic(sheet, parameters, m);
     if (t == nullptr || t->Count() == 0) continue;
     inputs.push_back({LowerCase(m), t, nullptr, false, {}});
     result.Inputs.push_back(m);

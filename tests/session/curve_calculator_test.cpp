@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 
+#include "log/las_units.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
@@ -166,6 +167,22 @@ TEST_F(CurveCalculator, FailuresNameLineAndPositionAndChangeNothing) {
     EXPECT_EQ(Samples("NGK"), (std::vector<float>{7, 8, 9})) << c.text;
   }
   EXPECT_NE(ErrorOf("NGK := NGK * 2\nGK := 1 / GK").find("(глубина 1.10 м)"), std::string::npos);
+}
+
+// A curve of an exchange file kept in its own unit has an entry of its own
+// ("GK(MR/H)") under the same mnemonic: the formulas still reach it by GK.
+TEST_F(CurveCalculator, AMnemonicReachesACurveKeptInTheFilesUnit) {
+  std::vector<std::string> notices;
+  const TLogParameter& own = CurveEntry(tables_.Parameters(), "GK", "MR/H", notices);
+  ASSERT_NE(own.Name, "GK");
+  Track(own.Name.c_str(), 1000, {1, 2, 3});
+  Track("RES", 1000, {0, 0, 0});
+  Run("RES := GK * 10");
+  EXPECT_EQ(Samples("RES"), (std::vector<float>{10, 20, 30}));
+  // With the table's own GK there too, GK is that one, as before.
+  Track("GK", 1000, {5, 6, 7});
+  Run("RES := GK * 10");
+  EXPECT_EQ(Samples("RES"), (std::vector<float>{50, 60, 70}));
 }
 
 TEST_F(CurveCalculator, CancelledCalculationChangesNothing) {
