@@ -37,7 +37,9 @@ TLogger::TLogger(LoggerHost& host, Clock& clock, const TModuleClasses& classes)
   ConnectLists();
 
   AddModule(classes_.Get("System"));
-  modules_.front()->LivenessCheck = [this](TContainedLoggerModule& m, bool& alive) { KeepAlive(m, alive); };
+  modules_.front()->LivenessCheck = [this](TContainedLoggerModule& m, bool& alive) {
+    KeepAlive(m, alive);
+  };
   timer_sensor_ = sensors_.Get("TIMER");
   depth_sensor_ = sensors_.Get("DEPTH-SENSOR");
   depth_channel_ = channels_.Get("DEPTH");
@@ -84,12 +86,23 @@ void TLogger::OnSensorChange(TLoggerSensor& sensor) {
 void TLogger::TimerStep() {
   channels_.EvaluateAll();
   int64_t now = clock_.NowMs();
-  for (auto& module : modules_) {
+  // The callbacks may let the host's events run (the keep-alive waits after its byte),
+  // and a tool string chosen there changes the module list: each module is looked up
+  // again after them, and the step ends when the list has changed under it.
+  auto still = [this](size_t i, const TContainedLoggerModule* module) {
+    return i < modules_.size() && modules_[i].get() == module;
+  };
+  for (size_t i = 0; i < modules_.size(); ++i) {
+    TContainedLoggerModule* module = modules_[i].get();
     bool alive = now - module->LastHeard < kAliveMs;
-    if (module->LivenessCheck) module->LivenessCheck(*module, alive);
+    if (module->LivenessCheck) {
+      module->LivenessCheck(*module, alive);
+      if (!still(i, module)) return;
+    }
     if (alive != module->Alive) {
       module->Alive = alive;
-      Notify(TLoggerNotifyKind::lnModuleChange, static_cast<TLoggerModule*>(module.get()));
+      Notify(TLoggerNotifyKind::lnModuleChange, static_cast<TLoggerModule*>(module));
+      if (!still(i, module)) return;
     }
   }
 }
@@ -260,7 +273,8 @@ uint32_t TLogger::ToBCD(int64_t value) {
   Require(value >= 0, "Cant convert negative to BCD");
   Require(value <= 9999999, "Number is too big");
   uint32_t bcd = 0;
-  for (int shift = 0; value > 0; shift += 4, value /= 10) bcd |= static_cast<uint32_t>(value % 10) << shift;
+  for (int shift = 0; value > 0; shift += 4, value /= 10)
+    bcd |= static_cast<uint32_t>(value % 10) << shift;
   return bcd;
 }
 
@@ -365,8 +379,8 @@ void TLogger::SetDepthStep(double step, double depth) {
   Require(std::fabs(step) < 10, "Invalid depth step");
   Require(depth >= 0, "Invalid depth");
   depth_sensor_->Value = 0;
-  std::string formula =
-      "(+ " + FormatFixed(depth, 4) + " (* " + FormatFixed(std::fabs(step), 8) + " snDepth-Sensor))";
+  std::string formula = "(+ " + FormatFixed(depth, 4) + " (* " + FormatFixed(std::fabs(step), 8) +
+                        " snDepth-Sensor))";
   Diag().Note("Depth conversion formula: " + formula);
   depth_channel_->SetFormula(Lisp().Parse(formula));
   depth_channel_->Evaluate();

@@ -88,7 +88,12 @@ void TLoggerSensorDriver::DispatchPacket(const TPacket& packet) {
     last = entry_sensors_[static_cast<size_t>(i)];
     int32_t before = last->Value;
     last->Decode(packet);
-    if (last->Value != before && OnSensorChange) OnSensorChange(*last);
+    if (last->Value != before && OnSensorChange) {
+      OnSensorChange(*last);
+      // The handler may let the host's events run, and what runs there may remove
+      // sensors (another tool string): the rest of this packet is then dropped.
+      if (i >= entry_count_ || entry_sensors_[static_cast<size_t>(i)] != last) return;
+    }
   }
   if (last && last->Module() &&
       (last->Name() == "COMMANDACK" || last->Location != TSensorLocation::Service))

@@ -1,11 +1,14 @@
+#include "link/logger.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <utility>
 
 #include "fake_clock.h"
 #include "fake_host.h"
 #include "link/link_errors.h"
-#include "link/logger.h"
 #include "link/logger_data_source.h"
 #include "link/logger_host.h"
 #include "link/module_classes.h"
@@ -85,7 +88,8 @@ TEST_F(LoggerTest, BracketDeliversEachPendingKindOnceInOrderWithoutPayload) {
   Recorder heard(logger);
   logger.BeginUpdate();
   logger.BeginUpdate();
-  for (int i = 0; i < 50; ++i) logger.Notify(TLoggerNotifyKind::lnSensorChange, logger.DepthSensor());
+  for (int i = 0; i < 50; ++i)
+    logger.Notify(TLoggerNotifyKind::lnSensorChange, logger.DepthSensor());
   logger.Notify(TLoggerNotifyKind::lnModuleChange, logger.Modules(0));
   logger.Notify(TLoggerNotifyKind::lnLayoutChange);
   logger.EndUpdate();
@@ -109,7 +113,8 @@ TEST_F(LoggerTest, DepthStepBytesAndFormula) {
     OpenPort(logger);
     logger.DepthSensor()->Value = 77;
     logger.SetDepthStep(-0.01, 100);
-    EXPECT_EQ(script_.Written(), (std::vector<uint8_t>{0xA0, 0xA2, 0x10, 0x00, 0xA3, 0x00, 0x10, 0x00}));
+    EXPECT_EQ(script_.Written(),
+              (std::vector<uint8_t>{0xA0, 0xA2, 0x10, 0x00, 0xA3, 0x00, 0x10, 0x00}));
     EXPECT_EQ(logger.DepthSensor()->Value, 0);
     EXPECT_DOUBLE_EQ(logger.DepthChannel()->Value, 100.0);
     logger.DepthSensor()->Value = 250;
@@ -122,12 +127,13 @@ TEST_F(LoggerTest, DepthStepBytesAndFormula) {
   Diag().Close();
   auto bytes = ReadWholeFile(dir.File("kest.log"));
   std::string log(bytes.begin(), bytes.end());
-  EXPECT_NE(log.find("Depth conversion formula: (+ 100.0000 (* 0.01000000 snDepth-Sensor))"), std::string::npos);
+  EXPECT_NE(log.find("Depth conversion formula: (+ 100.0000 (* 0.01000000 snDepth-Sensor))"),
+            std::string::npos);
   EXPECT_NE(log.find("Set device depth step"), std::string::npos);
 }
 
 TEST_F(LoggerTest, PowerValueAndBcdEncoding) {
-  EXPECT_EQ(TLogger::EncodePower(100, true), (std::array<uint8_t, 2>{0x33, 0x31}));   // 13104 counts
+  EXPECT_EQ(TLogger::EncodePower(100, true), (std::array<uint8_t, 2>{0x33, 0x31}));  // 13104 counts
   EXPECT_EQ(TLogger::EncodePower(-100, false), (std::array<uint8_t, 2>{0x33, 0x30}));
   EXPECT_EQ(TLogger::EncodePower(0, true), (std::array<uint8_t, 2>{0x00, 0x01}));
   EXPECT_EQ(TLogger::ToBCD(1234567), 0x1234567u);
@@ -158,6 +164,24 @@ TEST_F(LoggerTest, SilentModuleTurnsNotAliveOnceAndBackWithItsFirstPacket) {
   Deliver(logger, {driver_sensor->IDs(0), 0, 5, 0, 0, static_cast<uint8_t>(0)});
   Deliver(logger, timer);
   EXPECT_TRUE(gk->Alive);
+}
+
+// A sensor handler that lets events run may see the tool string replaced under it
+// (its sensor and module gone): the dispatch of that packet ends there.
+TEST_F(LoggerTest, ASensorRemovedWhileItsPacketIsDispatchedEndsThePacket) {
+  TLogger logger(host_, clock_, classes_);
+  logger.AddModule(classes_.Get("ГК"));
+  auto* counter = static_cast<TLoggerDriverSensor*>(logger.Sensors().Get("GK-COUNTER"));
+  const uint8_t id = counter->IDs(0);
+  int calls = 0;
+  logger.SensorDriver().OnSensorChange = [&](TLoggerSensor&) {
+    ++calls;
+    logger.RemoveToolModules();
+  };
+  Deliver(logger, {id, 0, 5, 0, 0, 0});
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(logger.ModuleCount(), 1);
+  EXPECT_EQ(logger.Sensors().Find("GK-COUNTER"), nullptr);
 }
 
 TEST_F(LoggerTest, ModulesAddAndRemoveWithTheirSensorsAndPower) {
@@ -217,6 +241,51 @@ TEST_F(ActiveLoggerTest, PacketsFromTheLineReachTheChannels) {
   EXPECT_NEAR(logger.DepthChannel()->Value, 0.1, 1e-6);
   logger.SetActive(false);
   EXPECT_FALSE(logger.Active());
+}
+
+// A host whose event processing also runs what the user did meanwhile: `user` once,
+// when `ready` says it is time.
+class UserHost : public HeadlessHost {
+ public:
+  void ProcessMessages() override {
+    HeadlessHost::ProcessMessages();
+    if (user && ready()) std::exchange(user, nullptr)();
+  }
+  std::function<bool()> ready;
+  std::function<void()> user;
+};
+
+// The keep-alive byte is followed by a pause in which the host's events run; a tool
+// string chosen by the user in that moment replaces the modules under the timer step
+// (and the dispatch of the timer packet) that sent it. Both go on safely: the step
+// ends, and the new modules are checked from the next tick on. (Under the sanitizer
+// the old loop read freed memory; in the program it crashed once in a while.)
+TEST_F(ActiveLoggerTest, AToolStringChosenWhileTheKeepAliveWaitsIsSafe) {
+  UserHost host;
+  TLogger logger(host, stepped_, classes_);
+  logger.AddModule(classes_.Get("ИК"));
+  host.ready = [&] { return !script_.Written().empty(); };  // inside the keep-alive
+  host.user = [&] {
+    logger.RemoveToolModules();
+    // Two modules where one was: the list grows and moves in memory.
+    for (const char* name : {"ГК-НК", "Каверномер"}) logger.AddModule(classes_.Get(name));
+  };
+  logger.SetPortName("SCRIPT-LOGGER");
+  for (int step = 0; step < 100 && host.user; ++step) {
+    stepped_.Advance(25);
+    host.WaitAndProcess(20);
+  }
+  ASSERT_FALSE(host.user) << "the keep-alive never ran";
+  EXPECT_EQ(script_.Written()[0], 0xFA);
+  ASSERT_EQ(logger.ModuleCount(), 3);
+  EXPECT_EQ(logger.Modules(1)->Name, "ГК-НК");
+  // The new string is watched as any other.
+  for (int step = 0; step < 100; ++step) {
+    stepped_.Advance(25);
+    host.WaitAndProcess(20);
+  }
+  for (int i = 1; i < logger.ModuleCount(); ++i) EXPECT_FALSE(logger.Modules(i)->Alive) << i;
+  logger.SetActive(false);
 }
 
 TEST_F(ActiveLoggerTest, KeepAliveIsSentWhenTheToolIsQuiet) {
