@@ -370,6 +370,15 @@ void TCoefForm::UploadToTool() {
     questions_.ShowError(e.what());
     return;
   }
+  // "Коэффициенты в приборе" shows what the tool holds now, read back from it (the
+  // record read on opening would show the replaced tables as the tool's).
+  try {
+    tool_record_ = ReadToolCoefficients(tool_, tool_record_);
+    tool_.Host().ShowStatusText("Коэффициенты переданы в прибор и прочитаны");
+  } catch (const EKestError& e) {
+    tool_.Host().ShowStatusText(std::string(e.what()) + ": коэффициенты прибора не прочитаны");
+  }
+  Fill();
   show();
 }
 

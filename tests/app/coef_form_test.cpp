@@ -137,14 +137,17 @@ TEST_F(CoefWindows, OpensReadingTheToolAndUploadsTheUnitTable) {
   EXPECT_NEAR(ToolFloat(7), 0.001, 1e-10);  // M[1][0]
   EXPECT_EQ(ToolFloat(1), 0);
   EXPECT_EQ(ToolFloat(50), 0.002f);
-  EXPECT_EQ(memory_form->StatusText(), "Коэффициенты переданы в прибор");
+  EXPECT_EQ(memory_form->StatusText(), "Коэффициенты переданы в прибор и прочитаны");
 
-  // The tool's record: shown read-only, the file and upload commands off.
+  // The tool's record, read back after the upload: shown read-only, the file and
+  // upload commands off.
   form->ShowToolRecord(true);
   EXPECT_FALSE(form->Button("Upload")->isEnabled());
   EXPECT_FALSE(form->Button("Save")->isEnabled());
   EXPECT_FALSE(form->GainGrid()->isEnabled());
-  EXPECT_EQ(Cell(full, 1, 0), "1.00000E+00");
+  EXPECT_EQ(Cell(full, 1, 0), "1.00000E-03");
+  EXPECT_EQ(Cell(full, 0, 1), "0.00000E+00");
+  EXPECT_NEAR(form->ToolRecord().Get(TCoefTable::Full, 0, 1), 0.001, 1e-10);  // as a tool float
   form->ShowToolRecord(false);
   EXPECT_TRUE(form->Button("Upload")->isEnabled());
 }
