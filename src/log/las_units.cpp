@@ -3,6 +3,8 @@
 #include <array>
 
 #include "log/log_parameters.h"
+#include "log/log_sheet.h"
+#include "log/log_track.h"
 #include "support/code_page.h"
 
 namespace kest {
@@ -124,6 +126,21 @@ const TLogParameter& CurveEntry(TLogParameters& dictionary, std::string_view mne
                     std::string(units) + "\", в описании параметра \"" + found->Units +
                     "\": показана в единицах файла.");
   return *own;
+}
+
+void RestoreOwnUnitEntries(const TLogSheet& sheet, TLogParameters& dictionary) {
+  for (int i = 0; i < sheet.Count(); ++i) {
+    const std::string& name = sheet.Tracks(i)->Parameter();
+    if (name.size() < 4 || name.back() != ')' || dictionary.Find(name)) continue;
+    const size_t open = name.rfind('(');
+    if (open == std::string::npos || open == 0 || open + 2 >= name.size()) continue;
+    const TLogParameter* base = dictionary.Find(name.substr(0, open));
+    if (base == nullptr || base->Mnemonic.empty()) continue;
+    const std::string units = name.substr(open + 1, name.size() - open - 2);
+    if (SameUnits(base->Units, units)) continue;
+    dictionary.Add(name, base->Caption, base->Number, base->Format, base->Mnemonic, units,
+                   base->ShortCaption);
+  }
 }
 
 }  // namespace kest

@@ -7,6 +7,7 @@
 namespace kest {
 
 class TLogParameters;
+class TLogSheet;
 struct TLogParameter;
 
 // Whether two unit texts name the same unit: case, blanks, '.', '_', '-', '*' and
@@ -27,6 +28,13 @@ bool SameUnits(std::string_view a, std::string_view b);
 // \"%s\"." for an unknown mnemonic, a note for a unit kept against the table's.
 const TLogParameter& CurveEntry(TLogParameters& dictionary, std::string_view mnemonic,
                                 std::string_view units, std::vector<std::string>& notices);
+
+// The entries CurveEntry made in the run that imported a file, made again for the
+// tracks of a log read later (LS and TMP keep only the name "NAME(UNITS)"): for each
+// track whose parameter the dictionary lacks and whose name is a described
+// parameter's name followed by "(UNITS)", an entry like that parameter's in those
+// units. Other names are left alone.
+void RestoreOwnUnitEntries(const TLogSheet& sheet, TLogParameters& dictionary);
 
 // A mnemonic or unit as a LAS header can carry it: no blanks, dots or colons.
 std::string LasWord(std::string_view text, std::string_view replacing = " \t.:");

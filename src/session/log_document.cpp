@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "log/las_units.h"
+#include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "support/atomic_file.h"
@@ -89,6 +91,9 @@ std::vector<std::string> LogDocument::Open(const std::string& path, const LogFil
     FileStream file(path, FileStream::Mode::Read);
     LoadSheet(format, file, loaded, progress);
   }
+  // A curve an earlier run imported in its file's own unit is known by that unit again.
+  if (!IsLas(format.FormatName) && LogParametersExist())
+    RestoreOwnUnitEntries(loaded, LogParameters());
   {
     SheetLock lock(*sheet_);
     sheet_->AssignLog(loaded);

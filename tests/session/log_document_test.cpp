@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "lisp/wlisp.h"
+#include "log/las_units.h"
 #include "log/log_errors.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
@@ -148,6 +149,52 @@ TEST_F(LogDocumentTest, TheMainWindowsSheetIsSavedAsLsSaveAndOpeningKeepsTheName
   EXPECT_EQ(other.Sheet().Place().name, "");
   doc.Open(later, options_);
   EXPECT_EQ(doc.Sheet().Place().name, "lsSave");
+}
+
+// A LAS curve kept in its file's own unit ("RHOB(K/M3)") and saved as LS is known by
+// that unit again when a later run opens the LS file, and goes back out to LAS in it.
+TEST(OwnUnits, ACurveKeptInItsFilesUnitKeepsItAcrossLs) {
+  TWLisp lisp;
+  testing::TempDir dir;
+  LogFileOptions options;
+  auto install = [](TLogParameterTables& tables) {
+    tables.Parameters().Add("DEPTH", "Глубина", 0, "0.00", "DEPT", "m", "Глуб");
+    tables.Parameters().Add("RHOB", "Объемная плотность", 3, "0.00", "RHOB", "г/см3", "Плотн.");
+  };
+  {
+    TLogParameterTables first;
+    install(first);
+    const std::string las = dir.File("in.las");
+    std::ofstream(las, std::ios::binary) << "~V\r\nVERS. 2.0 :\r\nWRAP. NO :\r\n"
+                                         << "~W\r\nSTRT.M 1000.0 :\r\nSTEP.M 0.1 :\r\n"
+                                         << "NULL. -999.25 :\r\n"
+                                         << "~C\r\nDEPT.M :\r\nRHOB.K/M3 :\r\n"
+                                         << "~A\r\n1000.0 2550\r\n1000.1 2560\r\n";
+    LogDocument imported;
+    imported.Open(las, options);
+    ASSERT_NE(imported.Sheet().FindTrack("RHOB(K/M3)"), nullptr);
+    imported.SaveAs(dir.File("kept.ls"), options);
+  }
+  // A later run: the table as installed, without the entry the import made.
+  TLogParameterTables later;
+  install(later);
+  LogDocument reopened;
+  reopened.Open(dir.File("kept.ls"), options);
+  const TLogParameter* entry = later.Parameters().Find("RHOB(K/M3)");
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->Units, "K/M3");
+  EXPECT_EQ(entry->Mnemonic, "RHOB");
+  EXPECT_EQ(entry->Caption, "Объемная плотность");
+  reopened.SaveAs(dir.File("out.las"), options);
+  const std::string out = Bytes(dir.File("out.las"));
+  EXPECT_NE(out.find("RHOB.K/M3"), std::string::npos) << out;
+  // Names that are no described parameter with a unit are left alone.
+  TLogSheet other;
+  other.NewTrack("NOPE(X)")->Append(1);
+  other.NewTrack("RHOB(г/см3)")->Append(1);
+  RestoreOwnUnitEntries(other, later.Parameters());
+  EXPECT_EQ(later.Parameters().Find("NOPE(X)"), nullptr);
+  EXPECT_EQ(later.Parameters().Find("RHOB(г/см3)"), nullptr);
 }
 
 TEST_F(LogDocumentTest, LasOptionsArePassedPerCallNotShared) {
