@@ -136,9 +136,15 @@ void Recorder::StartResearch(const std::string& name, const StringList& params) 
   }
   research_->ResearchParams = params;
   research_->Start(name);
+  // Remembered at once, not only at a clean exit: a recorder that dies (a power cut)
+  // opens the research again at the next start, where its crash file is recovered.
+  SaveSettings();
 }
 
-void Recorder::EndResearch() { research_->End(); }
+void Recorder::EndResearch() {
+  research_->End();
+  SaveSettings();
+}
 
 bool Recorder::OfferCrashRecovery() { return session_->OfferCrashRecovery(); }
 

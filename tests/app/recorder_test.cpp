@@ -127,6 +127,20 @@ TEST_F(RecorderCore, RecordingLocksWhatWouldChangeTheRunAndStopUnlocksIt) {
   EXPECT_TRUE(ui.Saved.empty());
 }
 
+// A recorder killed while a research is open (no clean exit, no settings saved on
+// the way out) opens that research again at the next start.
+TEST_F(RecorderCore, AResearchStartedIsOpenAgainAfterTheRecorderDied) {
+  recorder->StartResearch("Скважина 9", {});
+  recorder.reset();  // what the next start sees of the settings is all that was written
+  recorder = std::make_unique<Recorder>(host, clock, settings, env->Folders(), env->Classes(), ui);
+  ASSERT_TRUE(recorder->LoadSettings());
+  EXPECT_EQ(recorder->State().ResearchText, "Скважина 9");
+  recorder->EndResearch();
+  recorder = std::make_unique<Recorder>(host, clock, settings, env->Folders(), env->Classes(), ui);
+  recorder->LoadSettings();
+  EXPECT_EQ(recorder->State().ResearchText, "Нет исследования");
+}
+
 TEST_F(RecorderCore, AResearchIsOpenedAndEndedThroughTheRecorder) {
   recorder->Sheet().Params().Add("Месторождение=Прежнее");
   recorder->StartResearch("Скважина 7", StringList{"Месторождение=Северное"});
