@@ -421,6 +421,10 @@ void TMainForm::CloseDown() {
   settings_saved_ = true;
   if (idle_timer_) idle_timer_->stop();  // the core objects go next, and may pump events meanwhile
   CloseEditTracks();
+  StoreSettings();
+}
+
+void TMainForm::StoreSettings() {
   main_.Maximized = isMaximized();
   QRect r = normalGeometry();
   main_.Left = r.left(), main_.Top = r.top(), main_.Width = r.width(), main_.Height = r.height();
@@ -443,7 +447,7 @@ LogFileOptions TMainForm::FileOptions() const {
 
 void TMainForm::SetupDialog() {
   TSetupDialog dialog(settings_, env_.Folders().Logs, this);
-  if (dialog.exec() == QDialog::Accepted) SetupApplied();
+  if (questions_.Exec(dialog) == QDialog::Accepted) SetupApplied();
 }
 
 // ---------------------------------------------------------------------------------

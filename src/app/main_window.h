@@ -70,6 +70,9 @@ class TMainForm : public QMainWindow {
   // The derived window's destructor calls this first: stops the idle work and saves
   // the settings while every part of the window is still there.
   void CloseDown();
+  // Writes every setting the window saves at exit, now (what the next start reads
+  // even when this run does not end cleanly).
+  void StoreSettings();
 
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
                      const QKeySequence& key = {});

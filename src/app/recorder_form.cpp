@@ -103,8 +103,10 @@ void TRecorderForm::BuildMenus() {
   connect(AddAction(well, "ResearchEnd", "Завершить исследование"), &QAction::triggered, this,
           [this] {
             if (questions_.AskYesNo(windowTitle().toStdString(),
-                                    "Вы действительно хотите завершить исследование?"))
+                                    "Вы действительно хотите завершить исследование?")) {
               Try([&] { recorder_->EndResearch(); });
+              StoreSettings();
+            }
           });
   BuildOfficeActions(well);
 
@@ -410,6 +412,9 @@ void TRecorderForm::StartResearch() {
   StringList params;
   if (!questions_.AskResearch(name, params)) return;
   Try([&] { recorder_->StartResearch(name, params); });
+  // The research is opened again at the next start even if this run dies (a power
+  // cut): its crash file is recovered into it.
+  StoreSettings();
   UpdateActions();
 }
 

@@ -337,6 +337,26 @@ TEST(RecorderWindow, SettingsAreKeptAcrossRunsAndTheWindowSavesThemAtExit) {
   EXPECT_TRUE(settings.Contains("LogRecorder", "LasSaveStep"));
 }
 
+// A recorder that dies while a research is open (a power cut: nothing saved on the
+// way out) opens that research again at the next start, where the crash file goes.
+TEST(RecorderWindow, AResearchStartedIsOpenAgainAfterTheRecorderDied) {
+  RecorderFixture r;
+  // The settings were applied once, as the first run asks.
+  r.settings.SetBool("Settings", "Setted", true);
+  r.settings.SetInt("Settings", "SaveFiles", 0);
+  r.answers.Texts = {"Скважина 5"};
+  r.window->findChild<QAction*>("ResearchStart")->trigger();
+  ASSERT_TRUE(r.window->Session().CurrentResearch().IsOpen());
+  const MemorySettings at_death = r.settings;  // what a killed recorder leaves
+  r.window.reset();
+  r.settings = at_death;
+  r.answers.Dialogs.clear();
+  r.window = std::make_unique<TRecorderForm>(*r.env, r.settings, r.clock, r.answers, r.simulator);
+  r.window->DeferredStart("");
+  EXPECT_EQ(r.window->Session().CurrentResearch().ResearchName(), "Скважина 5");
+  EXPECT_TRUE(r.answers.Dialogs.empty());  // no first-start settings again
+}
+
 // The layout named after the tool string is shown when the string is chosen; the
 // menu "Экран" and the combo box on the layouts tool bar show the same choice.
 TEST(RecorderWindow, TheToolStringsLayoutIsShownAndTheLayoutsComboFollows) {
