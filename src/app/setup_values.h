@@ -15,7 +15,7 @@ struct SetupValues {
   std::string NullValue = "-9999.99";
   bool Tare = false;
   bool SaveDirectories = false;
-  int AutoSaveFile = 0;  // minutes, 0..15
+  int AutoSaveFile = 1;  // minutes, 0..15 (0: off); on until the user turns it off
   std::string Organisation;
 
   // Reads what is stored; missing or out-of-range values keep the defaults.

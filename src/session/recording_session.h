@@ -172,7 +172,9 @@ class RecordingSession {
   uint8_t record_mode_ = rmStop;
   int32_t last_depth_ = 0;
   bool in_depth_ = false;
-  int64_t auto_save_ms_ = 0;
+  // Auto-save is on from the first run (a recording is never without its crash file
+  // because nobody opened the settings yet); a stored 0 turns it off.
+  int64_t auto_save_ms_ = 60000;
   int64_t next_auto_save_ = 0;
   int32_t next_saved_row_ = 0;  // index of the next row due in the crash file
   std::string auto_save_error_;

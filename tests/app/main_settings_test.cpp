@@ -103,6 +103,20 @@ TEST(MainSettingsLoad, WhatIsSavedIsReadBack) {
   EXPECT_FALSE(s.GetBool("LogEditor/Depth settings", "Reverse", true));
 }
 
+// A recording is protected by its crash file from the first run on: without stored
+// settings the auto-save interval is one minute; a stored 0 still turns it off.
+TEST(SetupValues, AutoSaveIsOnUntilTheUserTurnsItOff) {
+  MemorySettings empty;
+  SetupValues fresh;
+  fresh.Load(empty);
+  EXPECT_EQ(fresh.AutoSaveFile, 1);
+  MemorySettings off;
+  off.SetInt("Settings", "AutoSaveFile", 0);
+  SetupValues stored;
+  stored.Load(off);
+  EXPECT_EQ(stored.AutoSaveFile, 0);
+}
+
 TEST(SetupValues, ApplyRefusesANullValueThatIsNoNumberAndWritesNothing) {
   MemorySettings s;
   SetupValues v;

@@ -236,6 +236,7 @@ TEST_F(SessionRules, TheProposalIsUsedWhenTheBoxIsCancelledAndSaveFilesIsObeyed)
 }
 
 TEST_F(SessionRules, SettingsAreReadInOrderUntilOneIsMissing) {
+  EXPECT_EQ(session->AutoSaveMinutes(), 1);  // on before any settings are stored
   MemorySettings s;
   s.SetInt("LogRecorder/Main form", "RecordStep", 200);
   s.SetString("Settings", "NullValue", "-999.25");
