@@ -63,7 +63,7 @@ environment:
       an installed program writes its diagnostic log to $XDG_STATE_HOME/kest/kest.log (~/.local/state/kest/kest.log)
 
 files:
-  ~/.config/Velmora/KEST-1.4.conf
+  ~/.config/Velmora/KEST-1.4.ini
       the user's settings
   /usr/share/kest
       the installation template (under the program's own prefix)

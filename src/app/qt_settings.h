@@ -9,11 +9,11 @@ class QSettings;
 namespace kest {
 
 // The per-user settings in QSettings: an INI file, by default
-// ~/.config/Velmora/KEST-1.4.conf, with groups named after the key paths
+// ~/.config/Velmora/KEST-1.4.ini, with groups named after the key paths
 // ("LogRecorder/Main form", "Settings", ...).
 class QtSettings : public Settings {
  public:
-  QtSettings();                              // the user's file
+  QtSettings();                                      // the user's file
   explicit QtSettings(const std::string& ini_file);  // a given file (tests)
   ~QtSettings() override;
 

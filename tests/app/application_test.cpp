@@ -3,11 +3,15 @@
 // fault, with the place that failed, never as if the user's data were wrong.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
+#include <QSettings>
 #include <functional>
 #include <stdexcept>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/kest_application.h"
 #include "support/assert.h"
 #include "support/errors.h"
@@ -59,6 +63,15 @@ TEST(Application, AnAssertionWithoutAPlaceIsStillAnInternalError) {
 TEST(Application, OrdinaryErrorsKeepTheirOwnMessage) {
   EXPECT_EQ(Shown([] { throw EKestError("Файл повреждён"); }), "Файл повреждён");
   EXPECT_EQ(Shown([] { throw std::runtime_error("disk full"); }), "disk full");
+}
+
+// "kest --help" and its manual page name the file the settings really go to.
+TEST(Application, TheHelpNamesTheSettingsFileQtWrites) {
+  const QSettings written(QSettings::IniFormat, QSettings::UserScope, "Velmora", "KEST-1.4");
+  const QFileInfo file(written.fileName());
+  const std::string path =
+      ("~/.config/" + file.dir().dirName() + "/" + file.fileName()).toStdString();
+  EXPECT_NE(HelpText().find(path), std::string::npos) << path << " is not in\n" << HelpText();
 }
 
 }  // namespace
