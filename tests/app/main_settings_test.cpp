@@ -20,7 +20,8 @@ MemorySettings FullRecorderStore() {
   s.SetInt(kForm, "Width", 800);
   s.SetInt(kForm, "Height", 600);
   s.SetString(kForm, "Default layout", "ГК");
-  for (const char* key : {"MLArea", "MLStep", "MLStep2", "MLSubStep", "MLOffset2", "MLPos2"}) s.SetFloat(kForm, key, 1);
+  for (const char* key : {"MLArea", "MLStep", "MLStep2", "MLSubStep", "MLOffset2", "MLPos2"})
+    s.SetFloat(kForm, key, 1);
   s.SetInt(kForm, "RecordStep", 100);
   s.SetBool("Settings", "Setted", true);
   s.SetInt("Settings", "SaveFiles", 1);
@@ -31,7 +32,8 @@ MemorySettings FullRecorderStore() {
 MainSettings Load(const Settings& s, AppMode mode = AppMode::amRecorder) {
   MainSettings m;
   m.Port = "SIM";
-  LoadMainSettings(s, mode, m, [&] { return mode != AppMode::amRecorder || RecorderSettingsComplete(s); });
+  LoadMainSettings(s, mode, m,
+                   [&] { return mode != AppMode::amRecorder || RecorderSettingsComplete(s); });
   return m;
 }
 
