@@ -10,6 +10,7 @@
 
 #include "bench_line.h"
 #include "fakes/stepped_clock.h"
+#include "fakes/stepped_memory_link.h"
 #include "link/device_functions.h"
 #include "link/logger.h"
 #include "link/logger_host.h"
@@ -30,25 +31,6 @@ using namespace kest;
 double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();
 }
-
-class SteppedLink : public LoggerMemoryLink {
- public:
-  SteppedLink(TLogger& logger, HeadlessHost& host, testing::SteppedClock& clock)
-      : LoggerMemoryLink(logger, host, clock), logger_(logger), host_(host), clock_(clock) {}
-  void Pump() override {
-    const int32_t tick = logger_.TimerSensor()->Value;
-    clock_.Advance(25);
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    do {
-      host_.WaitAndProcess(1);
-    } while (logger_.TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
-  }
-
- private:
-  TLogger& logger_;
-  HeadlessHost& host_;
-  testing::SteppedClock& clock_;
-};
 
 class NoHost : public MemoryToolHost {
  public:
@@ -75,7 +57,7 @@ void OverTheLink() {
     logger.AddModule(classes.Get("Автономный"));
     logger.SetProtocolMode(1);
     logger.SetPortName("SIM");
-    SteppedLink link(logger, host, clock);
+    testing::SteppedMemoryLink link(logger, host, clock, 1);
     NoHost ui;
     TMemoryTool tool(link, ui, [] { return ToolTime{2026, 1, 1, 0, 0, 0, 0}; });
 

@@ -20,6 +20,7 @@
 #include "memtool/coefficient_file.h"
 #include "memtool/memory_tool.h"
 #include "memtool/tool_codec.h"
+#include "recorder_on_simulator.h"
 #include "scripted_questions.h"
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
@@ -30,30 +31,11 @@
 namespace kest {
 namespace {
 
-class CoefWindows : public ::testing::Test {
+class CoefWindows : public testing::RecorderOnSimulator {
  protected:
-  CoefWindows() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
-    env = std::make_unique<AppEnvironment>(root.Path().string());
-    ToolSelection::Memory memory;
-    memory.Manual = {"Автономный", "", "", ""};
-    ToolSelection::Save(settings, "LogRecorder", memory);
-    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), sim::SimSettings{}, clock);
-    sim::RegisterSimPort(simulator);
-    answers = std::make_unique<testing::ScriptedQuestions>(*env, settings);
-    window = std::make_unique<TRecorderForm>(*env, settings, clock, *answers, simulator);
-    window->show();
-    window->DeferredStart("");
+  CoefWindows() : RecorderOnSimulator("Автономный") {
     window->Action("LoggerSelect")->trigger();
     memory_form = window->MemoryForm();
-  }
-  ~CoefWindows() override {
-    window.reset();
-    UnregisterPortName("SIM");
-  }
-  void Shot(QWidget& w, const char* name) {
-    QApplication::processEvents();
-    w.grab().save(QString::fromStdString(std::string(KEST_APP_OUT_DIR) + "/" + name));
   }
   static std::string Cell(QTableWidget* grid, int row, int column) {
     return grid->item(row, column)->text().toStdString();
@@ -67,13 +49,6 @@ class CoefWindows : public ::testing::Test {
     return DecodeToolFloat({page[4 * k], page[4 * k + 1], page[4 * k + 2], page[4 * k + 3]});
   }
 
-  testing::TempDir root;
-  std::unique_ptr<AppEnvironment> env;
-  testing::SteppedClock clock{100000};
-  MemorySettings settings;
-  std::unique_ptr<testing::ScriptedQuestions> answers;
-  std::shared_ptr<sim::ToolSimulator> simulator;
-  std::unique_ptr<TRecorderForm> window;
   TBDMainForm* memory_form = nullptr;
 };
 

@@ -17,6 +17,7 @@
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "memtool/memory_tool.h"
+#include "recorder_on_simulator.h"
 #include "scripted_questions.h"
 #include "session/installation_folders.h"
 #include "sim/sim_port.h"
@@ -39,38 +40,9 @@ std::string LocalIn(int minutes) {
   return buf;
 }
 
-class MemoryToolWindow : public ::testing::Test {
+class MemoryToolWindow : public testing::RecorderOnSimulator {
  protected:
-  MemoryToolWindow() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
-    env = std::make_unique<AppEnvironment>(root.Path().string());
-    // The string chosen last: the memory tool.
-    ToolSelection::Memory memory;
-    memory.Manual = {"Автономный", "", "", ""};
-    ToolSelection::Save(settings, "LogRecorder", memory);
-    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), sim::SimSettings{}, clock);
-    sim::RegisterSimPort(simulator);
-    answers = std::make_unique<testing::ScriptedQuestions>(*env, settings);
-    window = std::make_unique<TRecorderForm>(*env, settings, clock, *answers, simulator);
-    window->resize(1100, 700);
-    window->show();
-    window->DeferredStart("");
-  }
-  ~MemoryToolWindow() override {
-    window.reset();
-    UnregisterPortName("SIM");
-  }
-  void Shot(QWidget& w, const char* name) {
-    w.grab().save(QString::fromStdString(std::string(KEST_APP_OUT_DIR) + "/" + name));
-  }
-
-  testing::TempDir root;
-  std::unique_ptr<AppEnvironment> env;
-  testing::SteppedClock clock{100000};
-  MemorySettings settings;
-  std::unique_ptr<testing::ScriptedQuestions> answers;
-  std::shared_ptr<sim::ToolSimulator> simulator;
-  std::unique_ptr<TRecorderForm> window;
+  MemoryToolWindow() : RecorderOnSimulator("Автономный") {}
 };
 
 TEST_F(MemoryToolWindow, ChoosingTheMemoryToolOpensItsWindowAndTheWorkflowRuns) {

@@ -18,6 +18,7 @@
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "memtool/surface_recorder.h"
+#include "recorder_on_simulator.h"
 #include "scripted_questions.h"
 #include "session/log_document.h"
 #include "sim/sim_port.h"
@@ -29,45 +30,22 @@
 namespace kest {
 namespace {
 
-class SurfaceRecorderWindow : public ::testing::Test {
+// An hour of the winch down to 150 m and up again, already in the recorder.
+sim::SimSettings RunInTheRecorder() {
+  sim::SimSettings s;
+  s.surface_recorder.initial_time = LocalToolTime();
+  s.surface_recorder.history_h = 0.3;
+  s.surface_recorder.profile = {{0, 0}, {0.1, 150}, {0.15, 150}, {0.3, 20}};
+  return s;
+}
+
+class SurfaceRecorderWindow : public testing::RecorderOnSimulator {
  protected:
-  SurfaceRecorderWindow() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
-    env = std::make_unique<AppEnvironment>(root.Path().string());
-    ToolSelection::Memory surface;
-    surface.Manual = {"Наземный", "", "", ""};
-    ToolSelection::Save(settings, "LogRecorder", surface);
-    sim::SimSettings s;
-    s.surface_recorder.initial_time = LocalToolTime();
-    s.surface_recorder.history_h = 0.3;
-    s.surface_recorder.profile = {{0, 0}, {0.1, 150}, {0.15, 150}, {0.3, 20}};
-    simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), s, clock);
-    sim::RegisterSimPort(simulator);
-    answers = std::make_unique<testing::ScriptedQuestions>(*env, settings);
-    window = std::make_unique<TRecorderForm>(*env, settings, clock, *answers, simulator);
-    window->resize(1100, 700);
-    window->show();
-    window->DeferredStart("");
-  }
-  ~SurfaceRecorderWindow() override {
-    window.reset();
-    UnregisterPortName("SIM");
-  }
-  void Shot(QWidget& w, const char* name) {
-    w.grab().save(QString::fromStdString(std::string(KEST_APP_OUT_DIR) + "/" + name));
-  }
+  SurfaceRecorderWindow() : RecorderOnSimulator("Наземный", RunInTheRecorder()) {}
   bool KeepAlive() {
     auto* system = dynamic_cast<TContainedLoggerModule*>(window->Logger().Modules(0));
     return system && static_cast<bool>(system->LivenessCheck);
   }
-
-  testing::TempDir root;
-  std::unique_ptr<AppEnvironment> env;
-  testing::SteppedClock clock{100000};
-  MemorySettings settings;
-  std::unique_ptr<testing::ScriptedQuestions> answers;
-  std::shared_ptr<sim::ToolSimulator> simulator;
-  std::unique_ptr<TRecorderForm> window;
 };
 
 TEST_F(SurfaceRecorderWindow, ChoosingTheRecorderOpensItsWindowAndTheReadOutRuns) {

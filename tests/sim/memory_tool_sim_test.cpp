@@ -25,6 +25,7 @@
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
 #include "stepped_clock.h"
+#include "stepped_memory_link.h"
 #include "support/number_text.h"
 #include "temp_dir.h"
 
@@ -35,27 +36,6 @@ std::string Shipped(const char* folder) {
   const char* root = std::getenv("KEST_SOURCE_DIR");
   return std::string(root ? root : ".") + "/data/Data/" + folder;
 }
-
-// The real link on fake time: each pump lets 25 ms pass and waits until the logger's
-// tick for it has been served, so replies arrive as they would on the line.
-class SteppedMemoryLink : public LoggerMemoryLink {
- public:
-  SteppedMemoryLink(TLogger& logger, HeadlessHost& host, testing::SteppedClock& clock)
-      : LoggerMemoryLink(logger, host, clock), logger_(logger), host_(host), clock_(clock) {}
-  void Pump() override {
-    const int32_t tick = logger_.TimerSensor()->Value;
-    clock_.Advance(25);
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    do {
-      host_.WaitAndProcess(10);
-    } while (logger_.TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
-  }
-
- private:
-  TLogger& logger_;
-  HeadlessHost& host_;
-  testing::SteppedClock& clock_;
-};
 
 class QuietHost : public MemoryToolHost {
  public:
@@ -80,7 +60,7 @@ class MemoryToolOnSim : public ::testing::Test {
     logger_->AddModule(classes_.Get("Автономный"));
     logger_->SetProtocolMode(1);
     logger_->SetPortName("SIM");
-    link_ = std::make_unique<SteppedMemoryLink>(*logger_, host_, clock_);
+    link_ = std::make_unique<testing::SteppedMemoryLink>(*logger_, host_, clock_);
     tool_ = std::make_unique<TMemoryTool>(*link_, ui_,
                                           [] { return ToolTime{2026, 12, 9, 10, 0, 0, 0}; });
   }
@@ -113,7 +93,7 @@ class MemoryToolOnSim : public ::testing::Test {
   HeadlessHost host_;
   std::shared_ptr<ToolSimulator> sim_;
   std::unique_ptr<TLogger> logger_;
-  std::unique_ptr<SteppedMemoryLink> link_;
+  std::unique_ptr<testing::SteppedMemoryLink> link_;
   QuietHost ui_;
   std::unique_ptr<TMemoryTool> tool_;
 };

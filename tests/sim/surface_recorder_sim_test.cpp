@@ -25,6 +25,7 @@
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
 #include "stepped_clock.h"
+#include "stepped_memory_link.h"
 
 namespace kest::sim {
 namespace {
@@ -46,25 +47,6 @@ ToolTime LocalAt(int64_t clock_ms) {
           static_cast<int>(s % 60),
           0};
 }
-
-class SteppedLink : public LoggerMemoryLink {
- public:
-  SteppedLink(TLogger& logger, HeadlessHost& host, testing::SteppedClock& clock)
-      : LoggerMemoryLink(logger, host, clock), logger_(logger), host_(host), clock_(clock) {}
-  void Pump() override {
-    const int32_t tick = logger_.TimerSensor()->Value;
-    clock_.Advance(25);
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    do {
-      host_.WaitAndProcess(10);
-    } while (logger_.TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
-  }
-
- private:
-  TLogger& logger_;
-  HeadlessHost& host_;
-  testing::SteppedClock& clock_;
-};
 
 class QuietHost : public MemoryToolHost {
  public:
@@ -90,9 +72,8 @@ class SurfaceOnSim : public ::testing::Test {
     logger_->SetPortName("SIM");
     // As the window does: keep-alive bytes would land inside the recorder's commands.
     keep_alive_off_ = std::make_unique<KeepAliveSuspension>(*logger_);
-    link_ = std::make_unique<SteppedLink>(*logger_, host_, clock_);
+    link_ = std::make_unique<testing::SteppedMemoryLink>(*logger_, host_, clock_);
   }
-  // Lets fake time pass with the line served (the logger's ticks keep up).
   // Lets fake time pass with the line served: half a second at a time, so the
   // receive thread's late ticks stay few and its packet ring never fills.
   void RunFor(int64_t ms) {
@@ -117,7 +98,7 @@ class SurfaceOnSim : public ::testing::Test {
   std::shared_ptr<ToolSimulator> sim_;
   std::unique_ptr<TLogger> logger_;
   std::unique_ptr<KeepAliveSuspension> keep_alive_off_;
-  std::unique_ptr<SteppedLink> link_;
+  std::unique_ptr<testing::SteppedMemoryLink> link_;
 };
 
 TEST_F(SurfaceOnSim, TheRecordingReadsBackAsTheRecorderWroteIt) {
