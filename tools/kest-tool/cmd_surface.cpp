@@ -14,6 +14,7 @@
 #include "memtool/memory_tool_host.h"
 #include "memtool/memtool_errors.h"
 #include "memtool/surface_recorder.h"
+#include "memtool_session.h"
 #include "session/installation_folders.h"
 #include "session/log_document.h"
 #include "sim/sim_port.h"
@@ -44,19 +45,8 @@ class SurfaceHost : public MemoryToolHost {
 // The logger with the surface recorder's module on the port; behind "SIM" the
 // simulator with the recorder on the line and an hour of a run down to 500 m and up
 // already logged.
-struct SurfaceSession {
-  SurfaceSession(std::vector<std::string>& args, bool yes)
-      : port(TakeOption(args, "--port")),
-        root(OpenInstallationRoot(KEST_DEFAULT_ROOT, TakeOption(args, "--root"))),
-        folders(InstallationFolders::FromRoot(root)),
-        env((args.insert(args.end(), {"--root", root}), args)),
-        classes(folders.Classes),
-        defs(folders.Modules),
-        ui(yes) {
-    classes.Reload();
-    defs.Reload();
-    if (port.empty()) port = "SIM";
-  }
+struct SurfaceSession : PortInstallation {
+  SurfaceSession(std::vector<std::string>& args, bool yes) : PortInstallation(args), ui(yes) {}
   void Open() {
     if (port == "SIM") {
       sim::SimSettings settings;
@@ -87,12 +77,6 @@ struct SurfaceSession {
     if (simulator) UnregisterPortName("SIM");
   }
 
-  std::string port;
-  std::string root;
-  InstallationFolders folders;
-  ToolEnvironment env;
-  TModuleClasses classes;
-  TModuleDefs defs;
   SurfaceHost ui;
   std::shared_ptr<sim::ToolSimulator> simulator;
   HeadlessHost host;

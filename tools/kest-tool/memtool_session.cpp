@@ -43,19 +43,20 @@ void TerminalHost::EndLine() {
   last_.clear();
 }
 
-MemoryToolSession::MemoryToolSession(std::vector<std::string>& args, bool yes)
+PortInstallation::PortInstallation(std::vector<std::string>& args)
     : port(TakeOption(args, "--port")),
       root(OpenInstallationRoot(KEST_DEFAULT_ROOT, TakeOption(args, "--root"))),
       folders(InstallationFolders::FromRoot(root)),
       env((args.insert(args.end(), {"--root", root}), args)),
       classes(folders.Classes),
-      defs(folders.Modules),
-      ui(yes) {
+      defs(folders.Modules) {
   classes.Reload();
   defs.Reload();
   if (port.empty()) port = "SIM";
-  state_file = root + "/sim-memory-tool.state";
 }
+
+MemoryToolSession::MemoryToolSession(std::vector<std::string>& args, bool yes)
+    : PortInstallation(args), ui(yes), state_file(root + "/sim-memory-tool.state") {}
 
 void MemoryToolSession::Open() {
   if (port == "SIM") {

@@ -38,13 +38,11 @@ class TerminalHost : public MemoryToolHost {
   std::string last_;
 };
 
-// The logger with the memory tool's module on the port (--port, default SIM), the
-// simulator behind "SIM" with its memory kept in the installation (--root) between
-// runs. The options are taken from `args`; Open connects.
-struct MemoryToolSession {
-  MemoryToolSession(std::vector<std::string>& args, bool yes);
-  ~MemoryToolSession();
-  void Open();
+// What a command that talks to a device needs before it connects: the port (--port,
+// default SIM) and the installation (--root) with its module classes and
+// definitions read. The options are taken from `args`.
+struct PortInstallation {
+  explicit PortInstallation(std::vector<std::string>& args);
 
   std::string port;
   std::string root;
@@ -52,6 +50,15 @@ struct MemoryToolSession {
   ToolEnvironment env;
   TModuleClasses classes;
   TModuleDefs defs;
+};
+
+// The logger with the memory tool's module on the port, the simulator behind "SIM"
+// with its memory kept in the installation between runs. Open connects.
+struct MemoryToolSession : PortInstallation {
+  MemoryToolSession(std::vector<std::string>& args, bool yes);
+  ~MemoryToolSession();
+  void Open();
+
   TerminalHost ui;
   std::string state_file;
   std::shared_ptr<sim::ToolSimulator> simulator;
