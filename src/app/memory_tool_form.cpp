@@ -20,6 +20,7 @@
 #include "memtool/memory_readout.h"
 #include "memtool/memory_tool.h"
 #include "memtool/memtool_errors.h"
+#include "memtool/task_table.h"
 #include "support/errors.h"
 
 namespace kest {
@@ -76,7 +77,7 @@ TBDMainForm::TBDMainForm(TLogger& logger, LoggerHost& host, Clock& clock,
       burst_dir_(std::move(burst_dir)),
       local_time_(std::move(local_time)),
       sheet_changed_(std::move(sheet_changed)) {
-  setWindowTitle("Управление прибором");
+  setWindowTitle("Управление автономным прибором");
   setObjectName("TBDMainForm");
   link_ = std::make_unique<LoggerMemoryLink>(logger_, host, clock_);
   tool_ = std::make_unique<TMemoryTool>(*link_, static_cast<MemoryToolHost&>(*this), local_time_);
@@ -248,10 +249,11 @@ void TBDMainForm::WriteTable() {
 
 void TBDMainForm::ReadTable() {
   Command([&] {
-    if (!tool_->CheckStatus()) throw EMemoryToolError(kNoReplyText);
+    tool_->ReadStatus();
     if (!tool_->ReadTaskTable()) throw EMemoryToolError(kNoReplyText);
     grid_.FillFromTable(tool_->Table());
     FillWidget();
+    RefreshTaskInfo();
     ShowStatusText("Таблица заданий прочитана");
   });
 }
@@ -259,8 +261,14 @@ void TBDMainForm::ReadTable() {
 void TBDMainForm::Launch() {
   Command([&] {
     grid_.BuildTable(tool_->Table());
-    if (tool_->Launch()) ShowStatusText("Прибор переведён в режим выполнения заданий");
+    const bool launched = tool_->Launch();
+    RefreshTaskInfo();
+    if (launched) ShowStatusText("Прибор переведён в режим выполнения заданий");
   });
+}
+
+void TBDMainForm::RefreshTaskInfo() {
+  CellSelected(std::max(0, table_->currentRow()), std::max(0, table_->currentColumn()));
 }
 
 void TBDMainForm::ReadTrack() {
@@ -269,13 +277,22 @@ void TBDMainForm::ReadTrack() {
       !questions_.AskYesNo("Предупреждение", kReplaceDataQuestion))
     return;
   Command([&] {
-    int row = std::max(0, table_->currentRow());
-    // The table the grid describes, with its pages, and what the tool said of it.
-    TTaskDefTable before = tool_->Table();
-    grid_.BuildTable(tool_->Table());
+    const int row = std::max(0, table_->currentRow());
+    // Where the task lies and whether it ran is the tool's: its own table, read now,
+    // whatever the grid says since an edit.
+    tool_->ReadStatus();
+    if (!tool_->ReadTaskTable()) throw EMemoryToolError(kNoReplyText);
     tool_->Table().AllocatePages();
-    for (int k = 0; k < std::min(before.Count(), tool_->Table().Count()); ++k)
-      tool_->Table().Tasks(k).Status = before.Tasks(k).Status;
+    RefreshTaskInfo();
+    if (row >= tool_->Table().Count())
+      throw EMemoryToolError("В приборе нет задания " + std::to_string(row + 1));
+    bool differs = true;
+    try {
+      TTaskDefTable shown;
+      grid_.BuildTable(shown);
+      differs = row >= shown.Count() || !SameTask(shown.Tasks(row), tool_->Table().Tasks(row));
+    } catch (const EKestError&) {
+    }
     clock_timer_->stop();
     cancel_ = false;
     Action("aStopRead")->setEnabled(true);
@@ -283,6 +300,7 @@ void TBDMainForm::ReadTrack() {
     options.burst_file = burst_dir_ + "/recivedBurstMode.track";
     options.status = [this](const std::string& text) { ShowStatusText(text); };
     options.progress = [this](int64_t, int64_t) { return !cancel_; };
+    options.tool = ToolStringText(logger_);
     struct After {
       TBDMainForm& form;
       ~After() {
@@ -293,9 +311,16 @@ void TBDMainForm::ReadTrack() {
     } after{*this};
     TMemoryReadout readout(*tool_, logger_.Channels(), sheet_);
     ReadoutResult r = readout.ReadTrack(row, options);
-    ShowStatusText(r.BurstLines > 0
-                       ? "Записано в " + options.burst_file + ": " + std::to_string(r.BurstLines)
-                       : "Прочитано строк: " + std::to_string(r.Rows));
+    std::string text =
+        r.BurstLines > 0 ? "Записано в " + options.burst_file + ": " + std::to_string(r.BurstLines)
+                         : "Прочитано строк: " + std::to_string(r.Rows);
+    if (differs) {
+      const std::string note = "Задание " + std::to_string(row + 1) +
+                               " прочитано по таблице прибора: в таблице на экране оно другое";
+      text += ". " + note;
+      questions_.ShowWarning(note);
+    }
+    ShowStatusText(text);
   });
 }
 

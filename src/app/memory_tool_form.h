@@ -25,7 +25,8 @@ class TMemoryTool;
 class TStatusForm;
 class WindowQuestions;
 
-// The memory tool's control window "Управление прибором": a tool bar of commands
+// The memory tool's control window "Управление автономным прибором" (the wireline
+// tool's is "Управление прибором"): a tool bar of commands
 // over the memory tool core, the task grid "Таблица заданий", and a status bar with
 // the activity picture, the progress and error texts and the PC clock. The logger
 // is marked initialised while the window exists. Read-outs go into `sheet` (the main
@@ -50,6 +51,8 @@ class TBDMainForm : public QMainWindow, private MemoryToolHost {
   void WriteTable();
   void ReadTable();
   void Launch();
+  // Reads the task of the grid's current row as the tool's own table has it (read
+  // first); a warning says so when the grid shows that task otherwise.
   void ReadTrack();
   void PassThrough(bool with_coefficients);
   void Standby();
@@ -76,6 +79,8 @@ class TBDMainForm : public QMainWindow, private MemoryToolHost {
   void BuildToolBar();
   void FillWidget();
   void CellSelected(int row, int column);
+  // The information window's task page again, after the tool's table changed.
+  void RefreshTaskInfo();
   void ShowClock();
   // Runs a tool bar command: the other commands off meanwhile, failures shown in the
   // status bar and a box "Ошибка".

@@ -4,12 +4,15 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QInputDialog>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/app_environment.h"
@@ -41,6 +44,27 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A tool window's first place: beside the main window on the right where the screen
+// has room, else inside it under the menu and the tool bars, at `down` pixels below
+// their bottom; always whole on the screen.
+void PlaceBeside(QWidget& window, QMainWindow& owner, int down = 0) {
+  window.adjustSize();
+  if (owner.layout()) owner.layout()->activate();  // the tool bars' height, at the first start too
+  const QRect frame = owner.frameGeometry();
+  const QScreen* screen = owner.screen();
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+  const QSize size = window.frameGeometry().size().expandedTo(window.size());
+  QPoint at(frame.right() + 8, frame.top() + down);
+  if (at.x() + size.width() > area.right()) {
+    const QWidget* central = owner.centralWidget();
+    const QPoint inside = central ? central->mapToGlobal(QPoint(0, 0)) : owner.geometry().topLeft();
+    at = QPoint(frame.right() - size.width() - 24, inside.y() + 8 + down);
+  }
+  at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+  at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+  window.move(at);
+}
+
 }  // namespace
 
 TRecorderForm::TRecorderForm(AppEnvironment& env, Settings& settings, Clock& clock,
@@ -69,11 +93,22 @@ TRecorderForm::TRecorderForm(AppEnvironment& env, Settings& settings, Clock& clo
 
 TRecorderForm::~TRecorderForm() {
   CloseDown();
+  // Everything goes here, in order, while the whole window still stands: stopping the
+  // logger pumps events, and what they reach of this window (a tool window's "closed"
+  // call posted as the program quit) must find it whole, with the tool windows and
+  // the recorder already gone.
+  if (memory_form_) memory_form_->OnClosed = nullptr;
+  if (surface_form_) surface_form_->OnClosed = nullptr;
+  surface_form_.reset();
+  memory_form_.reset();
+  info_window_.reset();
+  top_panel_.reset();
   viewer_->SetSheet(nullptr);  // the sheet goes with the recorder, before the viewer
   // The recorder may still report while it shuts down: nothing of the window answers.
   ui_host_->SetPanel = nullptr;
   ui_host_->LabelShown = nullptr;
   ui_host_->ModeChanged = nullptr;
+  recorder_.reset();
 }
 
 TLogSheet& TRecorderForm::Sheet() { return recorder_->Sheet(); }
@@ -245,9 +280,10 @@ void TRecorderForm::BuildRecordingMenu(QMenu* rec) {
           });
 }
 
-bool TRecorderForm::SheetRecording() const { return recorder_->State().Recording; }
+bool TRecorderForm::SheetRecording() const { return recorder_ && recorder_->State().Recording; }
 
 void TRecorderForm::UpdateActions() {
+  if (!recorder_) return;  // closing down
   const RecorderState s = recorder_->State();
   for (const char* name : {"RecordTime", "RecordDepthUp", "RecordDepthDown"})
     Action(name)->setEnabled(s.CanStartRecording);
@@ -349,9 +385,10 @@ void TRecorderForm::FollowSurfaceRecorder() {
     surface_form_->OnClosed = [this] {
       QTimer::singleShot(0, this, [this] {
         surface_form_.reset();
-        UpdateActions();
+        if (recorder_) UpdateActions();
       });
     };
+    PlaceBeside(*surface_form_, *this);
   }
   surface_form_->show();
 }
@@ -389,9 +426,10 @@ void TRecorderForm::FollowMemoryTool() {
     memory_form_->OnClosed = [this] {
       QTimer::singleShot(0, this, [this] {
         memory_form_.reset();
-        UpdateActions();
+        if (recorder_) UpdateActions();
       });
     };
+    PlaceBeside(*memory_form_, *this);
   }
   memory_form_->show();
 }
@@ -420,11 +458,7 @@ void TRecorderForm::StartResearch() {
 
 void TRecorderForm::ShowDepthPanel(bool show) {
   if (!top_panel_) return;
-  if (show && !top_panel_->isVisible()) {
-    top_panel_->adjustSize();
-    const QRect g = geometry();
-    top_panel_->move(g.right() - top_panel_->width() - 24, g.top() + 90);
-  }
+  if (show && !top_panel_->isVisible()) PlaceBeside(*top_panel_, *this);
   top_panel_->setVisible(show);
   Action("ShowDepth")->setChecked(show);
 }
@@ -467,11 +501,8 @@ void TRecorderForm::DeferredStart(const std::string& file) {
   RelinkLayout();
   info_window_ =
       std::make_unique<TLoggerInfoWindow>(Logger(), clock_, settings_, ModeKey(mode_), this);
-  if (!info_window_->PlacedFromSettings()) {
-    // Over the main window's left part, under the tool bars, unless it remembers its place.
-    const QRect g = geometry();
-    info_window_->move(g.left() + 130, g.top() + 110);
-  }
+  // Beside the main window (under the depth panel), unless it remembers its place.
+  if (!info_window_->PlacedFromSettings()) PlaceBeside(*info_window_, *this, 150);
   ShowInfoWindow(true);
   top_panel_ = std::make_unique<TTopPanel>(Logger(), clock_, this);
   top_panel_->OnLabelSound = [this] { questions_.PlaySound(env_.Folders().Root + "/Label.wav"); };
@@ -508,7 +539,7 @@ void TRecorderForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TRecorderForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == statusBar() && event->type() == QEvent::MouseButtonDblClick &&
+  if (recorder_ && watched == statusBar() && event->type() == QEvent::MouseButtonDblClick &&
       recorder_->CurrentResearch().IsOpen())
     ShowResearchProtocol();
   return TMainForm::eventFilter(watched, event);

@@ -10,6 +10,8 @@
 #include <filesystem>
 
 #include "app/app_environment.h"
+#include "app/coef_form.h"
+#include "app/main_settings.h"
 #include "app/memory_status_window.h"
 #include "app/recorder_form.h"
 #include "app/tool_selection.h"
@@ -50,7 +52,7 @@ TEST_F(MemoryToolWindow, ChoosingTheMemoryToolOpensItsWindowAndTheWorkflowRuns) 
   window->Action("LoggerSelect")->trigger();
   TBDMainForm* form = window->MemoryForm();
   ASSERT_NE(form, nullptr);
-  EXPECT_EQ(form->windowTitle(), "Управление прибором");
+  EXPECT_EQ(form->windowTitle(), "Управление автономным прибором");
   EXPECT_EQ(window->Logger().ProtocolMode(), 1);
   EXPECT_TRUE(window->Logger().Initialized());
   EXPECT_FALSE(window->Action("ShowDepth")->isEnabled());
@@ -118,6 +120,29 @@ TEST_F(MemoryToolWindow, ChoosingTheMemoryToolOpensItsWindowAndTheWorkflowRuns) 
   EXPECT_EQ(window->MemoryForm(), nullptr);
   EXPECT_EQ(window->Logger().ProtocolMode(), 0);
   EXPECT_TRUE(window->Action("ShowDepth")->isEnabled());
+}
+
+// The recorder closed as the program quits, with every window of the memory tool open
+// (its control and information windows, the coefficients and their measurements,
+// the recorder's own tool windows): the windows go with it, nothing of theirs runs
+// afterwards, and the window's settings are written.
+TEST_F(MemoryToolWindow, TheRecorderClosesWithEveryToolWindowOpen) {
+  window->Action("LoggerSelect")->trigger();
+  TBDMainForm* form = window->MemoryForm();
+  ASSERT_NE(form, nullptr);
+  form->ShowInfo(true);
+  form->ShowCoefficients();
+  ASSERT_NE(form->CoefForm(), nullptr);
+  form->CoefForm()->ShowMeasurements();
+  window->Action("ShowInfo")->trigger();
+  QApplication::processEvents();
+  window->resize(1000, 640);
+  // As the program quits: every window is asked to close, the tool windows too.
+  QApplication::closeAllWindows();
+  EXPECT_FALSE(window->isVisible());
+  window.reset();
+  QApplication::processEvents();
+  EXPECT_EQ(settings.GetInt(MainFormPath(AppMode::amRecorder), "Width", 0), 1000);
 }
 
 }  // namespace
