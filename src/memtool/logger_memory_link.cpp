@@ -32,6 +32,16 @@ class LoggerMemoryLink::Follower : public TGenericLoggerLink {
   LoggerMemoryLink& owner_;
 };
 
+std::string ToolStringText(const TLogger& logger) {
+  std::string text;
+  for (int i = 1; i < logger.ModuleCount(); ++i) {
+    const TLoggerModule* m = logger.Modules(i);
+    if (!text.empty()) text += " + ";
+    text += m->Name + " №" + std::to_string(m->Number);
+  }
+  return text;
+}
+
 LoggerMemoryLink::LoggerMemoryLink(TLogger& logger, LoggerHost& host, Clock& clock)
     : logger_(logger), host_(host), clock_(clock), follower_(std::make_unique<Follower>(*this)) {
   follower_->source.SetLogger(&logger_);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "memtool/memory_tool_link.h"
 
@@ -24,6 +25,9 @@ bool MemoryToolLoaded(const TLogger& logger);
 // The class of the surface recorder's module, and whether it is the second module.
 inline constexpr const char* kSurfaceRecorderClass = "Наземный";
 bool SurfaceRecorderLoaded(const TLogger& logger);
+// The tool string after the system module, "Name №number + ...", as a recording
+// names it ("Прибор").
+std::string ToolStringText(const TLogger& logger);
 
 // While it lives, the logger's first module ("System") sends no keep-alive bytes:
 // the surface recorder would take them for command bytes. Main thread.

@@ -30,6 +30,15 @@ std::string Fixed2(double v) {
 
 }  // namespace
 
+void BeginReadoutSheet(TLogSheet& sheet, const std::string& tool) {
+  sheet.Clear();
+  sheet.Params().Clear();
+  sheet.Comments().Clear();
+  if (tool.empty()) return;
+  sheet.Params().SetValue("Прибор", tool);
+  sheet.Comments().SetValue("Прибор", tool);
+}
+
 bool SheetHoldsData(const TLogSheet& sheet) {
   for (int i = 0; i < sheet.Count(); ++i)
     if (sheet.Tracks(i)->Count() > 0) return true;
@@ -84,10 +93,10 @@ void TMemoryReadout::RestoreChannels() {
     if (TLoggerChannel* c = channels_.Find(name)) c->Recordable = true;
 }
 
-void TMemoryReadout::RebuildTracks(int task) {
+void TMemoryReadout::RebuildTracks(int task, const std::string& tool) {
   const TTask& t = tool_.Table().Tasks(task);
   SheetLock lock(sheet_);
-  sheet_.Clear();
+  BeginReadoutSheet(sheet_, tool);
   sheet_.SetArgument(laTime);
   int32_t origin = (t.Start.Hour * 60 + t.Start.Minute) * 60000;
   for (int i = 0; i < channels_.Count(); ++i) {
@@ -108,6 +117,9 @@ ReadoutResult TMemoryReadout::ReadTrack(int task, const ReadoutOptions& options)
   if (task < 0 || task >= tool_.Table().Count())
     throw EMemoryToolError("Нет задания " + std::to_string(task + 1));
   TTask t = tool_.Table().Tasks(task);
+  // A task the tool never ran left its pages erased: nothing of them is data.
+  if (t.Status != TTask::kExecuted)
+    throw EMemoryToolError("Задание " + std::to_string(task + 1) + " не выполнено: читать нечего");
   t.Tracks.resize(std::max<size_t>(t.Tracks.size(), 4));
   bool burst = t.Mode == TTask::kBurst;
   if (burst) {
@@ -123,7 +135,7 @@ ReadoutResult TMemoryReadout::ReadTrack(int task, const ReadoutOptions& options)
     ~Restore() { self.RestoreChannels(); }
   } restore{*this};
   PrepareChannels(task);
-  RebuildTracks(task);
+  RebuildTracks(task, options.tool);
 
   double s = 0;
   for (size_t c = 0; c < 4; ++c)
@@ -200,6 +212,11 @@ ReadoutResult TMemoryReadout::ReadTrack(int task, const ReadoutOptions& options)
     const int64_t recorded = std::max<int64_t>(0, TaskSampleCount(t.Duration, track.Period));
     if (static_cast<int64_t>(samples.size()) > recorded)
       samples.resize(static_cast<size_t>(recorded));
+    // Flash is written in order: the first erased word ends what the task wrote (a
+    // task cut short), and the rows stop there rather than being padded.
+    const auto erased = std::find(samples.begin(), samples.end(), kErasedWord);
+    const bool cut_short = erased != samples.end();
+    samples.erase(erased, samples.end());
 
     if (burst) {
       int64_t lines = std::min<int64_t>(rows, static_cast<int64_t>(samples.size()));
@@ -214,7 +231,8 @@ ReadoutResult TMemoryReadout::ReadTrack(int task, const ReadoutOptions& options)
       }
     } else if (target) {
       SheetLock lock(sheet_);
-      int64_t appended = AppendResampled(*target, samples, rows, ratio, scale, failure.empty());
+      int64_t appended =
+          AppendResampled(*target, samples, rows, ratio, scale, failure.empty() && !cut_short);
       result.Rows = std::max(result.Rows, appended);
     }
     if (!failure.empty()) {
@@ -226,6 +244,9 @@ ReadoutResult TMemoryReadout::ReadTrack(int task, const ReadoutOptions& options)
     }
     ++result.Tracks;
   }
+  if (result.Rows == 0 && result.BurstLines == 0)
+    throw EMemoryToolError("Задание " + std::to_string(task + 1) +
+                           ": в памяти прибора нет его записей, читать нечего");
   if (burst && !burst_out.flush())
     throw EMemoryToolError("Ошибка записи файла " + options.burst_file);
   sheet_.UpdateRange();

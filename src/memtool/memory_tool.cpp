@@ -1,5 +1,6 @@
 #include "memtool/memory_tool.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "memtool/memory_tool_host.h"
@@ -81,7 +82,8 @@ bool TMemoryTool::CheckStatus() {
   Send({static_cast<uint8_t>(TMemoryCommand::ReadStatus)});
   if (!WaitReply() || collector_.Values().empty()) return false;
   last_status_ = DecodeStatus(collector_.Values().front());
-  if (last_status_->TaskCount >= 1) table_.Resize(last_status_->TaskCount);
+  // The table is left as it is: it may be the one about to be written (a launch
+  // reads the status on the way); ReadTaskTable takes the tool's count.
   table_.SetChannelCount(4);
   return true;
 }
@@ -136,6 +138,9 @@ void TMemoryTool::WriteTaskTable() {
 }
 
 bool TMemoryTool::ReadTaskTable() {
+  if (!last_status_ && !CheckStatus()) return false;
+  const int stored = std::min<int>(last_status_->TaskCount, TTaskDefTable::kMaxStoredTasks);
+  if (stored < 1) throw EMemoryToolError(kNoTasksText);
   // The tool answers with the whole page: waiting for all of it keeps the rest of
   // the page from landing in the next reply.
   Arm("Task", kPageValues);
@@ -144,16 +149,17 @@ bool TMemoryTool::ReadTaskTable() {
   if (!WaitReply() || collector_.Count() < kTableValues) return false;
   std::vector<uint8_t> bytes;
   UnpackReplyBytes(std::span<const uint32_t>(collector_.Values().data(), kTableValues), bytes);
-  int count = std::min(table_.Count(), TTaskDefTable::kMaxStoredTasks);
   std::vector<TTask> tasks;
-  for (int k = 0; k < count; ++k) {
+  for (int k = 0; k < stored; ++k) {
     auto task = DecodeTaskRecord(std::span<const uint8_t, 32>(bytes.data() + 32 * k, 32),
                                  table_.ChannelCount());
-    if (!task) return false;
+    if (!task)
+      throw EMemoryToolError("Задание " + std::to_string(k + 1) +
+                             " в таблице прибора не читается: неверная дата или время");
     tasks.push_back(std::move(*task));
   }
-  table_.Resize(count);
-  for (int k = 0; k < count; ++k) {
+  table_.Resize(stored);
+  for (int k = 0; k < stored; ++k) {
     tasks[static_cast<size_t>(k)].Tracks.resize(static_cast<size_t>(table_.ChannelCount()));
     table_.Tasks(k) = std::move(tasks[static_cast<size_t>(k)]);
   }

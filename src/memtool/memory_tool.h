@@ -64,8 +64,8 @@ class TMemoryTool {
   // The last status word read, if any.
   const std::optional<ToolStatus>& LastStatus() const { return last_status_; }
 
-  // Reads the status word; on success the table takes the reported task count (when
-  // at least 1) and 4 channels. False when the tool does not answer.
+  // Reads the status word (LastStatus); the table keeps its tasks and gets 4 channels.
+  // False when the tool does not answer.
   bool CheckStatus();
   // CheckStatus, and shows the status; "Нет ответа от прибора" when it fails.
   ToolStatus ReadStatus();
@@ -76,8 +76,10 @@ class TMemoryTool {
   // Checks the table (ETaskTableError with the message), gives out the pages and
   // writes the records and the task count into page 1.
   void WriteTaskTable();
-  // Reads page 1 into the table (the records are in its first 66 values); false
-  // (table unchanged) when the tool does not answer or the records cannot be read.
+  // Reads page 1 into the table: as many records as the last status word counts (the
+  // status is read first when there is none). False (table unchanged) when the tool
+  // does not answer; EMemoryToolError "В приборе нет заданий" when it counts none,
+  // and one naming the task whose record cannot be read (table unchanged).
   bool ReadTaskTable();
   // Synchronise, write the table, ask when the tool is on mains power, start it.
   // False when the user said No.

@@ -11,5 +11,7 @@ KEST_DECLARE_ERROR(ETaskTableError, EMemoryToolError);
 
 // The text of every command that waited for a reply in vain.
 inline constexpr const char* kNoReplyText = "Нет ответа от прибора";
+// The tool answered, and its status word counts no tasks.
+inline constexpr const char* kNoTasksText = "В приборе нет заданий";
 
 }  // namespace kest

@@ -8,6 +8,7 @@
 #include "log/log_argument.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "memtool/memory_readout.h"
 #include "memtool/memory_tool_host.h"
 #include "memtool/memory_tool_link.h"
 #include "memtool/memtool_errors.h"
@@ -102,6 +103,9 @@ void TSurfaceRecorder::SetClock(const ToolTime& t) {
 }
 
 bool TSurfaceRecorder::Test() {
+  // Every test starts from "Ошибка !": a test without an answer shows nothing of an
+  // earlier one.
+  rows_ = SurfaceStatusRows();
   Arm("Status", 1, TReciveDataObject::kTimeoutIsSuccess);
   Send({Code(TSurfaceCommand::Test)});
   WaitReply();
@@ -175,7 +179,8 @@ bool TSurfaceRecorder::ReadCoefficients() {
 }
 
 SurfaceReadout TSurfaceRecorder::ReadData(TLogSheet& sheet,
-                                          const std::function<void(int, int)>& progress) {
+                                          const std::function<void(int, int)>& progress,
+                                          const std::string& tool) {
   SurfaceReadout result;
   int last_page = zero_.LastPage, last_offset = zero_.LastOffset;
   if (!ZeroPageRead()) {
@@ -249,10 +254,10 @@ SurfaceReadout TSurfaceRecorder::ReadData(TLogSheet& sheet,
   }
 
   SheetLock lock(sheet);
-  sheet.ClearData();
-  // A time log now, the tracks it already held included.
+  // A time log of its own: the tracks and parameters of an earlier run would put
+  // its start at midnight and name another tool.
+  BeginReadoutSheet(sheet, tool);
   sheet.SetArgument(laTime);
-  for (int i = 0; i < sheet.Count(); ++i) sheet.Tracks(i)->SetArgument(laTime);
   TLogTrack* depth = TrackOrNew(sheet, "DEPTH");
   TLogTrack* tension = TrackOrNew(sheet, "TENSION");
   TLogTrack* mark = TrackOrNew(sheet, "MAG-LABEL");

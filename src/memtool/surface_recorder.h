@@ -104,9 +104,11 @@ class TSurfaceRecorder {
   // zero page. Pages are read one at a time (kPageAttempts tries each); one that
   // never comes whole ends the read-out with the whole records before it. `progress`
   // sees values received and expected. Nothing happens when the user declines, and
-  // the sheet is left alone when no record came.
+  // the sheet is left alone when no record came; otherwise it holds the read-out
+  // alone, named after `tool` (BeginReadoutSheet).
   SurfaceReadout ReadData(TLogSheet& sheet,
-                          const std::function<void(int received, int expected)>& progress = {});
+                          const std::function<void(int received, int expected)>& progress = {},
+                          const std::string& tool = {});
   // The live handler of "zulDepth-sensor": a value of 100000 or more carries the
   // magnetic mark in bit 24, which is cleared in `value`; the last rows of
   // "MAG-LABEL" and "ZulDepth" then take 1 and the depth in metres. Tracks the

@@ -188,4 +188,16 @@ std::string CheckTaskTable(const TTaskDefTable& table) {
   return {};
 }
 
+bool SameTask(const TTask& x, const TTask& y) {
+  auto period = [](const TTask& t, size_t c) {
+    return c < t.Tracks.size() ? t.Tracks[c].Period : 0;
+  };
+  if (x.Mode != y.Mode || TaskMinutes(x.Start) != TaskMinutes(y.Start) ||
+      TaskMinutes(x.End) != TaskMinutes(y.End))
+    return false;
+  for (size_t c = 0; c < 4; ++c)
+    if (period(x, c) != period(y, c)) return false;
+  return true;
+}
+
 }  // namespace kest

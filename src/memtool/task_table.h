@@ -92,6 +92,10 @@ class TTaskDefTable {
   std::array<double, 5> dividers_ = {1000, 500, 500, 1, 1};
 };
 
+// Whether two tasks are the same: mode, start, end and the periods of channels 0-3
+// (pages and status follow from those, or from the tool).
+bool SameTask(const TTask& a, const TTask& b);
+
 // The 32-byte record of a task in page 1 of the tool:
 //   | 0-5   | start: minute hour dow day month year, BCD except dow          |
 //   | 6-11  | end, same                                                      |

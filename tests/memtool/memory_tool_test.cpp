@@ -23,10 +23,11 @@ class MemoryToolTest : public ::testing::Test {
   TMemoryTool tool{link, host, [this] { return now; }};
 };
 
-TEST_F(MemoryToolTest, StatusResizesTheTableAndIsShown) {
+TEST_F(MemoryToolTest, StatusIsShownAndLeavesTheTable) {
   ToolStatus s = tool.ReadStatus();
   EXPECT_EQ(s.TaskCount, 2);
-  EXPECT_EQ(tool.Table().Count(), 2);
+  // The table may be the one about to be written: its size is not the tool's.
+  EXPECT_EQ(tool.Table().Count(), 1);
   EXPECT_EQ(tool.Table().ChannelCount(), 4);
   EXPECT_EQ(tool.StatusData().Text(TStatusData::kTasks), "2");
   EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x0A}));
@@ -99,6 +100,7 @@ TEST_F(MemoryToolTest, TheTableIsWrittenIntoPageOneAndReadBack) {
   for (size_t v = 0; v < 132; ++v) link.pages[1].push_back(ReplyValueOf(&page[4 * v]));
 
   tool.Table().Tasks(1).Tracks[0].Period = 99;  // forgotten by the read
+  ASSERT_TRUE(tool.CheckStatus());
   link.sent.clear();
   ASSERT_TRUE(tool.ReadTaskTable());
   EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x06, 0x00, 0x01, 0x00, 0x01}));
@@ -111,6 +113,46 @@ TEST_F(MemoryToolTest, TheTableIsWrittenIntoPageOneAndReadBack) {
   tool.Table().Tasks(1).Tracks[0].Period = 99;
   EXPECT_FALSE(tool.ReadTaskTable());
   EXPECT_EQ(tool.Table().Tasks(1).Tracks[0].Period, 99);
+}
+
+TEST_F(MemoryToolTest, ATableReadSaysWhatIsWrongWhenTheToolAnswered) {
+  // The tool's table: task 1 sound, task 2's start hour not BCD.
+  TTask good;
+  good.Start = MakeTaskTime(2026, 12, 13, 10, 0);
+  good.End = MakeTaskTime(2026, 12, 13, 11, 0);
+  good.ComputeDuration();
+  good.Tracks.resize(4);
+  good.Tracks[0].Period = 1;
+  std::vector<uint8_t> page(528, 0);
+  auto record = EncodeTaskRecord(good);
+  std::copy(record.begin(), record.end(), page.begin());
+  std::copy(record.begin(), record.end(), page.begin() + 32);
+  page[32 + 1] = 0x3A;
+  for (size_t v = 0; v < 132; ++v) link.pages[1].push_back(ReplyValueOf(&page[4 * v]));
+  tool.Table().Tasks(0).Tracks[0].Period = 99;
+
+  link.status = EncodeStatus({8192, 0, true, true, true, true, true});
+  ASSERT_TRUE(tool.CheckStatus());
+  try {
+    tool.ReadTaskTable();
+    FAIL();
+  } catch (const EMemoryToolError& e) {
+    EXPECT_STREQ(e.what(), "В приборе нет заданий");
+  }
+  link.status = EncodeStatus({8192, 2, true, true, true, true, true});
+  ASSERT_TRUE(tool.CheckStatus());
+  try {
+    tool.ReadTaskTable();
+    FAIL();
+  } catch (const EMemoryToolError& e) {
+    EXPECT_STREQ(e.what(), "Задание 2 в таблице прибора не читается: неверная дата или время");
+  }
+  EXPECT_EQ(tool.Table().Tasks(0).Tracks[0].Period, 99);  // unchanged
+  link.status = EncodeStatus({8192, 1, true, true, true, true, true});
+  ASSERT_TRUE(tool.CheckStatus());
+  ASSERT_TRUE(tool.ReadTaskTable());
+  ASSERT_EQ(tool.Table().Count(), 1);
+  EXPECT_EQ(tool.Table().Tasks(0).Tracks[0].Period, 1);
 }
 
 TEST_F(MemoryToolTest, ARefusedTableSendsNothing) {

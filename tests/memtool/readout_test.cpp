@@ -35,6 +35,17 @@ class ReadoutTest : public ::testing::Test {
     t.Start = MakeTaskTime(2026, 12, 13, 10, 0);
     t.End = MakeTaskTime(2026, 12, 13, 10, 2);
     t.ComputeDuration();
+    t.Status = TTask::kExecuted;  // as the tool reports a task it ran
+  }
+  // Page p holds `written` samples from `base` on, then erased memory.
+  void WritePage(int p, uint16_t base, int written) {
+    std::vector<uint16_t> samples(264, kErasedWord);
+    for (int i = 0; i < written; ++i)
+      samples[static_cast<size_t>(i)] = static_cast<uint16_t>(base + i);
+    auto& values = link.pages[p];
+    values.clear();
+    for (size_t i = 0; i < 264; i += 2)
+      values.push_back(uint32_t{samples[i]} | uint32_t{samples[i + 1]} << 16);
   }
   // Samples of page p: sample i of the page is p * 1000 + i.
   void FillPage(int p, uint16_t base) {
@@ -96,6 +107,63 @@ TEST(Resampling, MissingSamplesArePaddedOnlyWhenAsked) {
   std::vector<float> values;
   for (int i = 0; i < padded->Count(); ++i) values.push_back(padded->Sample(i));
   EXPECT_EQ(values, (std::vector<float>{5, 10, 15, 0, 0, 0}));
+}
+
+TEST_F(ReadoutTest, OnlyWhatTheToolWroteIsEverRead) {
+  TTask& t = tool.Table().Tasks(0);
+  t.Tracks[0].Period = 1;  // 120 samples, page 4
+  t.Tracks[1].Period = 2;  // 60 samples, page 5
+  tool.Table().AllocatePages();
+  WritePage(4, 1000, 120);
+  WritePage(5, 3000, 60);
+  // The sheet held an earlier depth run: none of it stays with the read-out.
+  sheet.NewTrack("GK")->Append(7);
+  sheet.Params().SetValue("Прибор", "ГК-НК №7");
+  sheet.Comments().SetValue("Условия замера", "Скважина 12, спуск");
+  ReadoutOptions options;
+  options.tool = "Автономный №1";
+  ASSERT_EQ(readout.ReadTrack(0, options).Rows, 120);
+  EXPECT_EQ(sheet.FindTrack("GK"), nullptr);
+  EXPECT_EQ(sheet.Params().Value("Прибор"), "Автономный №1");
+  EXPECT_EQ(sheet.Comments().IndexOfName("Условия замера"), -1);
+  EXPECT_EQ(sheet.Start(), 10 * 3600 * 1000);
+
+  // A task the tool did not run (never, or it began before the launch) is refused
+  // before anything is read, and the sheet keeps its log.
+  for (uint8_t status : {uint8_t{TTask::kNotExecuted}, uint8_t{TTask::kMarkedBB}}) {
+    t.Status = status;
+    link.page_requests.clear();
+    try {
+      readout.ReadTrack(0, {});
+      FAIL();
+    } catch (const EMemoryToolError& e) {
+      EXPECT_STREQ(e.what(), "Задание 1 не выполнено: читать нечего");
+    }
+    EXPECT_TRUE(link.page_requests.empty());
+    ASSERT_NE(sheet.FindTrack("PRESSURE"), nullptr);
+    EXPECT_EQ(sheet.FindTrack("PRESSURE")->Count(), 120);
+  }
+
+  // Cut short after 50 s: each channel stops at its first erased word, and no row
+  // anywhere holds erased memory (65.535 MPa, 131.07 °C) or an invented 0.
+  t.Status = TTask::kExecuted;
+  WritePage(4, 1000, 50);
+  WritePage(5, 3000, 25);
+  readout.ReadTrack(0, {});
+  TLogTrack* pressure = sheet.FindTrack("PRESSURE");
+  TLogTrack* temperature = sheet.FindTrack("TEMPERATURE");
+  ASSERT_EQ(pressure->Count(), 50);
+  ASSERT_EQ(temperature->Count(), 50);
+  for (int row = 0; row < 50; ++row) {
+    EXPECT_FLOAT_EQ(pressure->Sample(row), (1000 + row) * 0.001f) << row;
+    const int i = static_cast<int>(std::nearbyint(row * 0.5));
+    EXPECT_FLOAT_EQ(temperature->Sample(row), (3000 + i) * 0.002f) << row;
+  }
+
+  // Run, and nothing of it in memory.
+  WritePage(4, 0, 0);
+  WritePage(5, 0, 0);
+  EXPECT_THROW(readout.ReadTrack(0, {}), EMemoryToolError);
 }
 
 TEST_F(ReadoutTest, AnEmptyTaskHasNothingToRead) {

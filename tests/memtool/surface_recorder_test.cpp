@@ -249,23 +249,31 @@ TEST_F(SurfaceRecorderTest, CommandBytes) {
   EXPECT_THROW(recorder.SetDepthCoefficient(101), EMemoryToolError);
 }
 
-TEST_F(SurfaceRecorderTest, ReadOutFillsTheTimeTracksAndMakesTheMissingOnes) {
-  // The sheet holds an unrelated depth log with DEPTH and TENSION only.
-  TLogTrack* old = sheet.NewTrack("DEPTH");
-  old->Append(5);
+TEST_F(SurfaceRecorderTest, ReadOutIsALogOfItsOwn) {
+  // The sheet holds an earlier depth run: its tracks, its tool and its conditions.
+  sheet.NewTrack("DEPTH")->Append(5);
   sheet.NewTrack("TENSION")->Append(6);
+  sheet.NewTrack("GK")->Append(7);
+  sheet.Params().SetValue("Прибор", "ГК-НК №7");
+  sheet.Comments().SetValue("Прибор", "ГК-НК №7");
+  sheet.Comments().SetValue("Условия замера", "Скважина 12, спуск");
   SetRecording(Records({{1000, 300, false}, {1001, 301, true}, {1003, 302, false}}), 1, 12);
   link.status = EncodeSurfaceStatus({528, 8192, true, true, true, true, true});
   ASSERT_TRUE(recorder.Test());
   ASSERT_TRUE(recorder.ReadZeroPage());
-  SurfaceReadout r = recorder.ReadData(sheet);
+  SurfaceReadout r = recorder.ReadData(sheet, {}, "Наземный №1");
   EXPECT_TRUE(r.Complete);
   EXPECT_EQ(r.Message, "Данные считались.");
   EXPECT_EQ(r.Rows, 3);
   EXPECT_TRUE(host.questions.empty());
   EXPECT_EQ(sheet.Argument(), laTime);
+  EXPECT_EQ(sheet.Count(), 4);
+  EXPECT_EQ(sheet.FindTrack("GK"), nullptr);
+  EXPECT_EQ(sheet.Params().Value("Прибор"), "Наземный №1");
+  EXPECT_EQ(sheet.Comments().Value("Прибор"), "Наземный №1");
+  EXPECT_EQ(sheet.Comments().IndexOfName("Условия замера"), -1);
   TLogTrack* depth = sheet.FindTrack("DEPTH");
-  ASSERT_EQ(depth, old);  // the sheet's own track, cleared and refilled
+  ASSERT_NE(depth, nullptr);
   ASSERT_EQ(depth->Count(), 3);
   EXPECT_FLOAT_EQ(depth->Sample(2), 100.3f);
   EXPECT_EQ(depth->Step(), 1000);
@@ -280,6 +288,8 @@ TEST_F(SurfaceRecorderTest, ReadOutFillsTheTimeTracksAndMakesTheMissingOnes) {
   EXPECT_NEAR(speed->Sample(0), 360, 0.01);
   EXPECT_NEAR(speed->Sample(1), 720, 0.01);
   EXPECT_EQ(sheet.Params().Value("StartTime"), "09.12.2026");
+  // The time range is that of the records, from 10:30 on.
+  EXPECT_EQ(sheet.Start(), (10 * 60 + 30) * 60000);
 }
 
 TEST_F(SurfaceRecorderTest, APageIsAskedForAgainAndAStallKeepsTheRecordsBeforeIt) {

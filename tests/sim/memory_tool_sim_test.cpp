@@ -165,6 +165,28 @@ TEST_F(MemoryToolOnSim, ThreeTasksRunFastForwardedAndReadBackAsTheModelSampled) 
   }
 }
 
+TEST_F(MemoryToolOnSim, EachLaunchLeavesExactlyItsTableInTheTool) {
+  // One task, then three, then two: the status read on the way (clock sync) sees
+  // the tool's previous count, and the table launched is never cut to it or padded.
+  for (int n : {1, 3, 2, 1}) {
+    ProgramThreeTasks();
+    tool_->Table().Resize(n);
+    const TTaskDefTable launched = tool_->Table();
+    ASSERT_TRUE(tool_->Launch()) << n;
+    EXPECT_EQ(tool_->Table().Count(), n);
+    ASSERT_EQ(tool_->ReadStatus().TaskCount, n);
+    ASSERT_TRUE(tool_->ReadTaskTable());
+    ASSERT_EQ(tool_->Table().Count(), n);
+    for (int k = 0; k < n; ++k)
+      EXPECT_TRUE(SameTask(tool_->Table().Tasks(k), launched.Tasks(k))) << n << " " << k;
+  }
+  // A task never run is refused by the read-out, whatever its pages hold.
+  TLogSheet sheet;
+  TMemoryReadout readout(*tool_, logger_->Channels(), sheet);
+  EXPECT_THROW(readout.ReadTrack(0, {}), EMemoryToolError);
+  EXPECT_EQ(sheet.Count(), 0);
+}
+
 TEST_F(MemoryToolOnSim, AStalledReplyFailsAndCorruptPagesAreReadAgain) {
   Tool().SetStall(0, 1);
   try {

@@ -175,6 +175,7 @@ int MemTool(const std::vector<std::string>& in) {
     options.burst_file =
         (std::filesystem::path(out).parent_path() / "recivedBurstMode.track").string();
     options.status = [&](const std::string& text) { s.ui.ShowStatusText(text); };
+    options.tool = ToolStringText(*s.logger);
     ReadoutResult result;
     std::string failure;
     try {
@@ -206,6 +207,13 @@ KEST_TOOL_COMMAND(
     "status | clock [--set] | tasks --write FILE | tasks --read | run [--fast-forward HOURS] "
     "[--yes] "
     "| read TASK OUT [--port P] [--root DIR]",
-    "program and read out a memory tool (port SIM: the simulator's, kept between runs)", MemTool);
+    "program and read out a memory tool (port SIM: the simulator's, kept between runs). The "
+    "FILE of tasks --write holds one task a line, as the window's task grid: MODE START END "
+    "PRESSURE TEMPERATURE FLOW LOCATOR, where MODE is 1 (ordinary) or 2 (burst), START and END "
+    "are dd.mm.yy-hh:mm, and the four periods are seconds between samples (negative: "
+    "sixteenths of a second; 0: channel off); \"#\" starts a comment, e.g. "
+    "\"1 09.12.26-10:10 09.12.26-10:20 1 4 0 0\". A task the tool did not execute is not "
+    "read (exit status 1, nothing written)",
+    MemTool);
 
 }  // namespace kest::tool

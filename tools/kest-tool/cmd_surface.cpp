@@ -145,7 +145,7 @@ int Surface(const std::vector<std::string>& in) {
     if (!s.recorder->ReadZeroPage()) throw EMemoryToolError(kNoReplyText);
     // A document of its own: nothing else is overwritten.
     LogDocument document;
-    SurfaceReadout r = s.recorder->ReadData(document.Sheet());
+    SurfaceReadout r = s.recorder->ReadData(document.Sheet(), {}, ToolStringText(*s.logger));
     if (r.Rows > 0) {
       document.SaveAs(out, s.env.FileOptions());
       std::printf("%s: строк %lld из %lld\n", out.c_str(), static_cast<long long>(r.Rows),
