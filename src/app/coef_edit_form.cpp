@@ -1,5 +1,6 @@
 #include "app/coef_edit_form.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -63,7 +64,9 @@ QTableWidget* TCoefEditForm::MakeGrid(TMeasurementGrid grid, const char* name) {
   table->setVerticalHeaderLabels(rows);
   table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
   connect(table, &QTableWidget::cellChanged, this, [this, grid](int row, int column) {
-    if (!filling_) CellEdited(grid, row, column);
+    if (filling_) return;
+    edited_ = true;
+    CellEdited(grid, row, column);
   });
   return table;
 }
@@ -74,6 +77,7 @@ QTableWidget* TCoefEditForm::Grid(TMeasurementGrid grid) const {
 
 void TCoefEditForm::Fill() {
   filling_ = true;
+  edited_ = false;
   for (TMeasurementGrid grid : {TMeasurementGrid::Measurement, TMeasurementGrid::Compensation}) {
     QTableWidget* table = Grid(grid);
     QStringList titles;
@@ -140,8 +144,29 @@ bool TCoefEditForm::Recalculate() {
   return true;
 }
 
-void TCoefEditForm::CloseForm() {
-  if (Recalculate()) close();
+void TCoefEditForm::CloseForm() { close(); }
+
+bool TCoefEditForm::MayClose() {
+  if (!edited_) return true;
+  switch (questions_.AskYesNoCancel(
+      windowTitle().toStdString(),
+      "Пересчитать коэффициенты по введённым замерам? Без пересчёта они будут потеряны.")) {
+    case WindowQuestions::Answer::Yes:
+      return Recalculate();
+    case WindowQuestions::Answer::No:
+      Fill();  // the grids show the record again
+      return true;
+    case WindowQuestions::Answer::Cancel:
+      break;
+  }
+  return false;
+}
+
+void TCoefEditForm::closeEvent(QCloseEvent* event) {
+  if (MayClose())
+    event->accept();
+  else
+    event->ignore();
 }
 
 }  // namespace kest

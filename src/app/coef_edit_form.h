@@ -29,7 +29,9 @@ class TCoefEditForm : public QWidget {
   // "&Пересчитать": takes the grids and recalculates; the pressure or temperature
   // message and the tables unchanged when a system is singular. True when done.
   bool Recalculate();
-  // "&Закрыть": recalculates and closes when that succeeded.
+  // "&Закрыть" (and the title bar's close): closes at once when nothing was typed since
+  // the grids last showed the record; otherwise asks whether to recalculate first
+  // (closes when that succeeds), to drop the typed rows, or to stay.
   void CloseForm();
   // The grids show the record again.
   void Fill();
@@ -38,7 +40,11 @@ class TCoefEditForm : public QWidget {
   // A typed cell (record row 1-5), as the grid's editor leaves it.
   void TypeCell(TMeasurementGrid grid, int column, int row, const std::string& text);
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  bool MayClose();
   QTableWidget* MakeGrid(TMeasurementGrid grid, const char* name);
   void CellEdited(TMeasurementGrid grid, int grid_row, int column);
 
@@ -48,6 +54,7 @@ class TCoefEditForm : public QWidget {
   QTableWidget* measurement_ = nullptr;
   QTableWidget* compensation_ = nullptr;
   bool filling_ = false;
+  bool edited_ = false;  // typed since the last Fill
 };
 
 }  // namespace kest

@@ -295,7 +295,7 @@ void TCoefForm::UnitsChanged(int index) {
 void TCoefForm::ShowToolRecord(bool tool) {
   show_tool_ = tool;
   if (tool_radio_->isChecked() != tool) (tool ? tool_radio_ : calculated_radio_)->setChecked(true);
-  if (tool && edit_form_) edit_form_->close();
+  if (tool && edit_form_) edit_form_->hide();
   EnableControls();
   Fill();
 }
@@ -409,7 +409,11 @@ void TCoefForm::MetrologyClicked(bool alt) {
 }
 
 void TCoefForm::closeEvent(QCloseEvent* event) {
-  if (edit_form_) edit_form_->close();
+  // The measurement window may keep it open (typed rows, and the user said stay).
+  if (edit_form_ && edit_form_->isVisible() && !edit_form_->close()) {
+    event->ignore();
+    return;
+  }
   QWidget::closeEvent(event);
 }
 

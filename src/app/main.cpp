@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
@@ -79,6 +80,14 @@ void ShowErrorBox(const QString& text, const QString& detail = {}) {
   box.exec();
 }
 
+// A box telling something, under the same conditions as the error box.
+void ShowInfoBox(const QString& text) {
+  const QString platform = QGuiApplication::platformName();
+  if (platform == "offscreen" || platform == "minimal") return;
+  QMessageBox box(QMessageBox::Information, "Регистратор", text);
+  box.exec();
+}
+
 // Whether Qt can open a window here: a platform chosen, or an X or Wayland display.
 bool DisplayAvailable() {
   for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -153,8 +162,15 @@ int main(int argc, char** argv) {
     if (command.Mode == AppMode::amRecorder) {
       lock = std::make_unique<SingleInstanceLock>("LogRecorder");
       if (!lock->Acquired()) {
+        // The running one comes to the front (it is this user's: the lock is), and this
+        // start says why it ends.
+        const bool knocked = lock->Knock();
+        std::fprintf(stderr, "%s\n", kRecorderRunningText);
+        Diag().Note(std::string("Recorder already running (") + lock->Path() +
+                    (knocked ? "), asked to show itself" : ")"));
+        ShowInfoBox(kRecorderRunningText);
         Diag().Close();
-        return 0;  // a recorder is running already
+        return 1;
       }
     }
   } catch (...) {
@@ -192,6 +208,17 @@ int main(int argc, char** argv) {
       window.show();
       QTimer::singleShot(0, &window,
                          [&window, file = command.FileName] { window.DeferredStart(file); });
+      // A second start knocks: the window comes to the front.
+      std::unique_ptr<QSocketNotifier> knocks;
+      if (lock && lock->KnockFd() >= 0) {
+        knocks = std::make_unique<QSocketNotifier>(lock->KnockFd(), QSocketNotifier::Read);
+        QObject::connect(knocks.get(), &QSocketNotifier::activated, &window, [&window, &lock] {
+          if (!lock->TakeKnocks()) return;
+          if (window.isMinimized()) window.showNormal();
+          window.raise();
+          window.activateWindow();
+        });
+      }
       // For looking at the window on a machine without screen tools: KEST_GRAB=file.png
       // writes what the window shows into the file once a second.
       QTimer grab;

@@ -42,7 +42,7 @@ std::string Short(double v) {
 }  // namespace
 
 TStatusForm::TStatusForm(TLogger& logger, const TStatusData& data, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), logger_(logger), data_(data) {
+    : QWidget(parent, Qt::Tool), logger_(logger), data_(data) {
   setWindowTitle("Информация");
   setObjectName("StatusForm");
   tabs_ = new QTabWidget(this);

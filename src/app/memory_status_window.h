@@ -14,7 +14,7 @@ namespace kest {
 class TLogger;
 class TStatusData;
 
-// The memory tool's information window "Информация" (stays on top): the tool's
+// The memory tool's information window "Информация" (above its owner only): the tool's
 // rows on "Прибор", the selected task and channel on "Менеджер памяти", and the
 // live channels or raw sensors of the pass-through modes on "Каналы".
 class TStatusForm : public QWidget {

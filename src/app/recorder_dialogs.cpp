@@ -53,7 +53,7 @@ QDoubleSpinBox* Metres(double value, double low, double high, int decimals, QWid
 // Depth panel
 
 TTopPanel::TTopPanel(TLogger& logger, Clock& clock, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::Tool),
       logger_(logger),
       source_(std::make_unique<TLoggerDataSource>()),
       lciDepth(std::make_unique<TLoggerChannelItem>()),
@@ -181,6 +181,11 @@ TDepthSetDlg::TDepthSetDlg(TLogger& logger, RecordingSession& session, Settings&
   cbReverse = new QCheckBox("Реверс", sensor);
   cbReverse->setChecked(remembered.Reverse);
   sensor_form->addRow("Шаг, м", feDepthStep);
+  feDepthStepHint = new QLabel("Введите шаг в метрах: число больше 0 и меньше 10", sensor);
+  feDepthStepHint->setObjectName("feDepthStepHint");
+  feDepthStepHint->setStyleSheet("QLabel { color: #b00000; }");
+  feDepthStepHint->hide();
+  sensor_form->addRow(feDepthStepHint);
   sensor_form->addRow(cbReverse);
   layout->addWidget(sensor);
   cbByMagLabel = new QCheckBox("по первой магнитной метке", this);
@@ -207,10 +212,14 @@ TDepthSetDlg::~TDepthSetDlg() { source_->SetLogger(nullptr); }
 
 void TDepthSetDlg::Ok() {
   auto step = ParseFloat(feDepthStep->text().trimmed().replace(',', '.').toStdString());
-  if (!step || *step <= 0 || *step >= 10) {
+  const bool usable = step && *step > 0 && *step < 10;
+  // A field without a usable step is shaded and says what it expects.
+  feDepthStep->setStyleSheet(usable ? QString() : "QLineEdit { background: #ffe0e0; }");
+  feDepthStepHint->setVisible(!usable);
+  if (!usable) {
     feDepthStep->setFocus();
     feDepthStep->selectAll();
-    return;  // the step field holds no usable step: nothing is applied
+    return;  // nothing is applied
   }
   if (cbByMagLabel->isChecked()) {
     // Applied when the next label passes the sensor; cancelling discards it.

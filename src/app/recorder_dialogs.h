@@ -70,6 +70,7 @@ class TDepthSetDlg : public QDialog {
 
   QDoubleSpinBox* feDepth = nullptr;
   QLineEdit* feDepthStep = nullptr;
+  QLabel* feDepthStepHint = nullptr;  // what the step field expects, while it holds no step
   QCheckBox* cbReverse = nullptr;
   QCheckBox* cbByMagLabel = nullptr;
   QPushButton* btnOk = nullptr;

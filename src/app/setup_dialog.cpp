@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,7 +20,8 @@ namespace kest {
 
 namespace {
 
-QButtonGroup* Radios(QWidget* owner, QVBoxLayout* page, const QString& title, const QStringList& items, int checked) {
+QButtonGroup* Radios(QWidget* owner, QVBoxLayout* page, const QString& title,
+                     const QStringList& items, int checked) {
   auto* box = new QGroupBox(title, owner);
   auto* layout = new QVBoxLayout(box);
   auto* group = new QButtonGroup(owner);
@@ -54,12 +56,19 @@ TSetupDialog::TSetupDialog(Settings& settings, std::string logs_folder, QWidget*
   auto* files = new QWidget(tabs);
   auto* files_layout = new QVBoxLayout(files);
   rgSaveFiles = Radios(this, files_layout, " Сохранение в .LS ",
-                       {"автоматически после регистрации,", "спрашивать,", "не сохранять."}, values_.SaveFiles);
+                       {"автоматически после регистрации,", "спрашивать,", "не сохранять."},
+                       values_.SaveFiles);
   seLASStep = Spin(this, files_layout, " Шаг LAS, см ", 1, 20, values_.LASStep);
   auto* null_box = new QGroupBox(" Отсутствие значения ", files);
   eNull = new QLineEdit(QString::fromStdString(values_.NullValue), null_box);
   eNull->setObjectName("eNull");
-  (new QVBoxLayout(null_box))->addWidget(eNull);
+  auto* null_layout = new QVBoxLayout(null_box);
+  null_layout->addWidget(eNull);
+  eNullHint = new QLabel("Введите число, например -999.25", null_box);
+  eNullHint->setObjectName("eNullHint");
+  eNullHint->setStyleSheet("QLabel { color: #b00000; }");
+  eNullHint->hide();
+  null_layout->addWidget(eNullHint);
   files_layout->addWidget(null_box);
   rgTare = Radios(this, files_layout, " Тарировки в .LAS", {"Да", "Нет"}, values_.Tare ? 0 : 1);
   rgDir = Radios(this, files_layout, " Сохранять каталоги сохранения и загрузки ", {"Да", "Нет"},
@@ -75,7 +84,8 @@ TSetupDialog::TSetupDialog(Settings& settings, std::string logs_folder, QWidget*
   las_layout->addRow("Организация", cbOrg);
   tabs->addTab(las, "Шапка LAS");
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
+  auto* buttons = new QDialogButtonBox(
+      QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
   apply_ = buttons->button(QDialogButtonBox::Apply);
   apply_->setText("Применить");
   apply_->setEnabled(false);
@@ -90,7 +100,8 @@ TSetupDialog::TSetupDialog(Settings& settings, std::string logs_folder, QWidget*
 
   for (QButtonGroup* g : {rgSaveFiles, rgTare, rgDir})
     connect(g, &QButtonGroup::idClicked, this, [this] { Changed(); });
-  for (QSpinBox* s : {seLASStep, seAutoSave}) connect(s, &QSpinBox::valueChanged, this, [this] { Changed(); });
+  for (QSpinBox* s : {seLASStep, seAutoSave})
+    connect(s, &QSpinBox::valueChanged, this, [this] { Changed(); });
   connect(eNull, &QLineEdit::textEdited, this, [this] { Changed(); });
   connect(cbOrg, &QComboBox::editTextChanged, this, [this] { Changed(); });
   FitToTitle(*this);
@@ -110,7 +121,11 @@ void TSetupDialog::Collect() {
 
 bool TSetupDialog::Apply() {
   Collect();
-  if (!values_.Apply(settings_, logs_folder_)) {
+  const bool ok = values_.Apply(settings_, logs_folder_);
+  // A field that holds no number is shaded and says what it expects.
+  eNull->setStyleSheet(ok ? QString() : "QLineEdit { background: #ffe0e0; }");
+  eNullHint->setVisible(!ok);
+  if (!ok) {
     eNull->setFocus();
     return false;
   }

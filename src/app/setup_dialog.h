@@ -6,6 +6,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -34,6 +35,7 @@ class TSetupDialog : public QDialog {
   QButtonGroup* rgSaveFiles = nullptr;
   QSpinBox* seLASStep = nullptr;
   QLineEdit* eNull = nullptr;
+  QLabel* eNullHint = nullptr;  // what the field expects, shown while it holds no number
   QButtonGroup* rgTare = nullptr;
   QButtonGroup* rgDir = nullptr;
   QSpinBox* seAutoSave = nullptr;

@@ -2,16 +2,35 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "support/diagnostic_log.h"
 #include "support/errors.h"
 #include "support/system_calls.h"
 
 namespace kest {
+
+namespace {
+
+std::string SocketPath(const std::string& lock_path) { return lock_path + ".sock"; }
+
+// The address of `path`; false when it does not fit.
+bool Address(const std::string& path, sockaddr_un& a) {
+  std::memset(&a, 0, sizeof a);
+  a.sun_family = AF_UNIX;
+  if (path.size() >= sizeof a.sun_path) return false;
+  std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+}  // namespace
 
 std::string SingleInstanceLock::LockPath(const std::string& name) {
   const char* dir = std::getenv("XDG_RUNTIME_DIR");
@@ -22,7 +41,8 @@ std::string SingleInstanceLock::LockPath(const std::string& name) {
 }
 
 SingleInstanceLock::SingleInstanceLock(const std::string& name) : path_(LockPath(name)) {
-  int fd = RetryOnInterrupt([&] { return Sys().open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); });
+  int fd = RetryOnInterrupt(
+      [&] { return Sys().open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); });
   if (fd < 0) {
     // Not another recorder: the lock itself cannot be made. Say so, or the caller's
     // "already running" would be the only trace.
@@ -35,10 +55,55 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name) : path_(LockPath
     return;
   }
   fd_ = fd;
+
+  // Holding the lock, any socket file left there is a dead holder's.
+  sockaddr_un a;
+  const std::string socket_path = SocketPath(path_);
+  if (!Address(socket_path, a)) return;
+  ::unlink(socket_path.c_str());
+  int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (s < 0) return;
+  const mode_t old_mask = ::umask(077);  // the owner's alone, as the lock
+  const bool bound = ::bind(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+  ::umask(old_mask);
+  if (!bound || ::listen(s, 4) != 0) {
+    Diag().Error(WithSystemError("Cannot listen on " + socket_path + ": "));
+    ::close(s);
+    return;
+  }
+  knock_fd_ = s;
 }
 
 SingleInstanceLock::~SingleInstanceLock() {
+  if (knock_fd_ >= 0) {
+    ::close(knock_fd_);
+    ::unlink(SocketPath(path_).c_str());
+  }
   if (fd_ >= 0) Sys().close(fd_);
+}
+
+bool SingleInstanceLock::TakeKnocks() {
+  if (knock_fd_ < 0) return false;
+  bool any = false;
+  for (;;) {
+    int c = RetryOnInterrupt([&] { return ::accept4(knock_fd_, nullptr, nullptr, SOCK_CLOEXEC); });
+    if (c < 0) break;
+    ::close(c);
+    any = true;
+  }
+  return any;
+}
+
+bool SingleInstanceLock::Knock() const {
+  sockaddr_un a;
+  if (!Address(SocketPath(path_), a)) return false;
+  int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (s < 0) return false;
+  const bool ok = RetryOnInterrupt([&] {
+                    return ::connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+                  }) == 0;
+  ::close(s);
+  return ok;
 }
 
 }  // namespace kest

@@ -379,8 +379,14 @@ void TSCMain::SetTension() {
 
 void TSCMain::Test() {
   Command([&] {
-    if (!recorder_->Test()) ShowStatusText(kNoReplyText);
+    // The rows say "Ошибка !" until this test's answer is in; it takes seconds.
+    for (int r = 0; r < SurfaceStatusRows::kRowCount; ++r)
+      status_->item(r, 1)->setText(SurfaceStatusRows::kError);
+    status_->viewport()->repaint();
+    ShowStatusText("Идёт тестирование...");
+    const bool answered = recorder_->Test();
     ShowStatusRows();
+    ShowStatusText(answered ? "Тестирование завершено" : kNoReplyText);
   });
 }
 
@@ -388,6 +394,7 @@ void TSCMain::ReadZeroPage() {
   Command([&] {
     if (!recorder_->ReadZeroPage()) throw EMemoryToolError(kNoReplyText);
     ShowZeroPage();
+    ShowStatusText("Нулевая страница прочитана");
   });
 }
 
@@ -399,10 +406,13 @@ void TSCMain::ReadData() {
     for (QPushButton* b : findChildren<QPushButton*>()) b->setEnabled(false);
     pass_->setEnabled(false);
     progress_->setValue(0);
-    SurfaceReadout r = recorder_->ReadData(sheet_, [this](int received, int expected) {
-      progress_->setMaximum(std::max(1, expected));
-      progress_->setValue(std::min(received, expected));
-    });
+    SurfaceReadout r = recorder_->ReadData(
+        sheet_,
+        [this](int received, int expected) {
+          progress_->setMaximum(std::max(1, expected));
+          progress_->setValue(std::min(received, expected));
+        },
+        ToolStringText(logger_));
     progress_->setValue(0);
     if (sheet_changed_) sheet_changed_();
     ShowStatusText(r.Message);

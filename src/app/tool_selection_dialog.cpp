@@ -1,7 +1,5 @@
 #include "app/tool_selection_dialog.h"
 
-#include "app/dialog_size.h"
-
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -15,6 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_size.h"
 #include "app/logger_detection_window.h"
 #include "link/logger.h"
 #include "link/logger_module.h"
@@ -28,7 +27,8 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-QButtonGroup* Radios(QWidget* owner, QVBoxLayout* into, const QString& title, const QStringList& items) {
+QButtonGroup* Radios(QWidget* owner, QVBoxLayout* into, const QString& title,
+                     const QStringList& items) {
   auto* box = new QGroupBox(title, owner);
   auto* layout = new QHBoxLayout(box);
   auto* group = new QButtonGroup(owner);
@@ -55,9 +55,9 @@ void SelectText(QComboBox* combo, const std::string& text) {
 
 }  // namespace
 
-TLoggerSelectionDlg::TLoggerSelectionDlg(TLogger& logger, Clock& clock, const TModuleClasses& classes,
-                                         const TModuleDefs& defs, Settings& settings, std::string mode_key,
-                                         QWidget* parent)
+TLoggerSelectionDlg::TLoggerSelectionDlg(TLogger& logger, Clock& clock,
+                                         const TModuleClasses& classes, const TModuleDefs& defs,
+                                         Settings& settings, std::string mode_key, QWidget* parent)
     : QDialog(parent),
       logger_(logger),
       clock_(clock),
@@ -125,6 +125,14 @@ TLoggerSelectionDlg::TLoggerSelectionDlg(TLogger& logger, Clock& clock, const TM
     connect(c, &QComboBox::currentIndexChanged, this, [this] { UpdateState(); });
 
   rgAuto->button(memory_.AutoDetect ? 0 : 1)->setChecked(true);
+  // The module panels keep their room while hidden: the dialog does not grow when a
+  // main module shows them, and OK stays where it was.
+  for (QWidget* panel :
+       {static_cast<QWidget*>(pModules), static_cast<QWidget*>(panAdditionalModules)}) {
+    QSizePolicy policy = panel->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    panel->setSizePolicy(policy);
+  }
   FillLists();
   Select(memory_.Current());
   FillLoaded();
@@ -189,7 +197,8 @@ bool TLoggerSelectionDlg::Load(std::string* error) {
       if (!error) {
         // The numbers come from the powered tool; its modules keep their defaults
         // when the window is cancelled.
-        TLoggerDetectionWindow detection(logger_, clock_, classes_, defs_, settings_, mode_key_, this);
+        TLoggerDetectionWindow detection(logger_, clock_, classes_, defs_, settings_, mode_key_,
+                                         this);
         detection.exec();
       }
     }

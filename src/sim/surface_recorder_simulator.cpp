@@ -310,6 +310,16 @@ bool SurfaceRecorderSimulator::Recording() const {
   return recording_;
 }
 
+void SurfaceRecorderSimulator::SetSelfTest(bool clock, bool memory, bool depth_chip,
+                                           bool speed_chip, bool tension_chip) {
+  std::lock_guard lock(mutex_);
+  settings_.clock_ok = clock;
+  settings_.memory_ok = memory;
+  settings_.depth_chip_ok = depth_chip;
+  settings_.speed_chip_ok = speed_chip;
+  settings_.tension_chip_ok = tension_chip;
+}
+
 bool SurfaceRecorderSimulator::PassThrough() const {
   std::lock_guard lock(mutex_);
   return pass_through_;

@@ -63,6 +63,9 @@ class SurfaceRecorderSimulator {
   // output (whole packets) into `out`.
   void Drain(std::deque<uint8_t>& out, size_t max_bytes);
 
+  // What the next self-test reports of the clock, the memory and the three chips.
+  void SetSelfTest(bool clock, bool memory, bool depth_chip, bool speed_chip, bool tension_chip);
+
   // Inspection for tests.
   ToolTime Now() const;
   bool Recording() const;

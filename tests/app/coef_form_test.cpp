@@ -204,5 +204,45 @@ TEST_F(CoefWindows, MeasurementsRecalculateAndFilesKeepThem) {
   EXPECT_FALSE(edit->isVisible());
 }
 
+TEST_F(CoefWindows, CloseClosesAnIncompleteTableAskingFirstWhenRowsWereTyped) {
+  ASSERT_NE(memory_form, nullptr);
+  testing::TempDir dir;
+  TCoefForm form(memory_form->Tool(), *answers, dir.Path().string(),
+                 [] { return ToolTime{2026, 12, 9, 12, 0, 0, 0}; });
+  form.show();
+  form.ShowMeasurements();
+  TCoefEditForm* edit = form.EditForm();
+  ASSERT_NE(edit, nullptr);
+  QPushButton* close = edit->findChild<QPushButton*>("Close");
+  ASSERT_NE(close, nullptr);
+  // Looked at, nothing typed: it closes at once, asking nothing.
+  close->click();
+  EXPECT_FALSE(edit->isVisible());
+  EXPECT_TRUE(answers->Asked.empty());
+
+  // Half a table typed. "Cancel" stays; "Yes" recalculates, which cannot succeed,
+  // says why and stays; "No" closes and the typed rows are dropped.
+  form.ShowMeasurements();
+  QTableWidget* m = edit->Grid(TMeasurementGrid::Measurement);
+  Type(m, 1, 0, "20");
+  Type(m, 1, 2, "1200");
+  for (auto answer : {WindowQuestions::Answer::Cancel, WindowQuestions::Answer::Yes}) {
+    answers->Choice = answer;
+    close->click();
+    EXPECT_TRUE(edit->isVisible());
+  }
+  EXPECT_EQ(answers->Asked.size(), 2u);
+  EXPECT_EQ(answers->Errors.size(), 1u);
+  // The coefficient window stays too while the measurements may not go.
+  answers->Choice = WindowQuestions::Answer::Cancel;
+  EXPECT_FALSE(form.close());
+  EXPECT_TRUE(edit->isVisible());
+  Type(m, 2, 2, "1500");
+  answers->Choice = WindowQuestions::Answer::No;
+  close->click();
+  EXPECT_FALSE(edit->isVisible());
+  EXPECT_NE(Cell(m, 2, 2), "1500");
+}
+
 }  // namespace
 }  // namespace kest

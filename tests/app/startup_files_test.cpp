@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "app/port_list.h"
 #include "app/recent_files.h"
@@ -52,8 +52,10 @@ TEST(RecentFiles, CaptionsShowPathsUnderTheRootRelativeAndResolveBack) {
   std::ofstream(root.File("Logs/001.ls")) << "x";
   std::string caption = RecentFiles::Caption(0, root.File("Logs/001.ls"), root.Path().string());
   EXPECT_EQ(caption, "&1 Logs/001.ls");
-  EXPECT_EQ(RecentFiles::FromCaption(caption, root.Path().string()), root.Path().string() + "/Logs/001.ls");
-  EXPECT_EQ(RecentFiles::Caption(1, "/elsewhere/x.las", root.Path().string()), "&2 /elsewhere/x.las");
+  EXPECT_EQ(RecentFiles::FromCaption(caption, root.Path().string()),
+            root.Path().string() + "/Logs/001.ls");
+  EXPECT_EQ(RecentFiles::Caption(1, "/elsewhere/x.las", root.Path().string()),
+            "&2 /elsewhere/x.las");
 }
 
 TEST(SingleInstance, ASecondRecorderIsRefusedUntilTheFirstEnds) {
@@ -67,10 +69,23 @@ TEST(SingleInstance, ASecondRecorderIsRefusedUntilTheFirstEnds) {
     EXPECT_EQ(fs::path(first.Path()).parent_path(), runtime.Path());
     SingleInstanceLock second("LogRecorder");
     EXPECT_FALSE(second.Acquired());
+    // The second start knocks; the first hears it once, and only the holder listens.
+    EXPECT_FALSE(first.TakeKnocks());
+    EXPECT_TRUE(second.Knock());
+    EXPECT_TRUE(second.Knock());
+    EXPECT_TRUE(first.TakeKnocks());
+    EXPECT_FALSE(first.TakeKnocks());
+    EXPECT_EQ(second.KnockFd(), -1);
+    EXPECT_EQ(fs::status(first.Path() + ".sock").permissions() & fs::perms::group_all,
+              fs::perms::none);
   }
+  EXPECT_FALSE(fs::exists(runtime.File("kest-LogRecorder.lock.sock")));
   SingleInstanceLock again("LogRecorder");
   EXPECT_TRUE(again.Acquired());
-  if (old) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1); else unsetenv("XDG_RUNTIME_DIR");
+  if (old)
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  else
+    unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(PortList, ListsUsbAdaptersAndBoardPortsWithAUartThenTheSimulator) {
@@ -83,7 +98,8 @@ TEST(PortList, ListsUsbAdaptersAndBoardPortsWithAUartThenTheSimulator) {
   }
   std::string d = dev.Path().string();
   EXPECT_EQ(ListPorts(d, sys.Path().string()),
-            (std::vector<std::string>{d + "/ttyACM0", d + "/ttyS0", d + "/ttyUSB0", d + "/ttyUSB1", "SIM"}));
+            (std::vector<std::string>{d + "/ttyACM0", d + "/ttyS0", d + "/ttyUSB0", d + "/ttyUSB1",
+                                      "SIM"}));
   EXPECT_FALSE(CanOpenPort(d + "/missing"));
 }
 

@@ -70,6 +70,15 @@ TEST_F(SurfaceRecorderWindow, ChoosingTheRecorderOpensItsWindowAndTheReadOutRuns
   form->Test();
   EXPECT_EQ(form->StatusRow(0), "1056.00");
   EXPECT_EQ(form->StatusRow(3), "Работает");
+  EXPECT_EQ(form->StatusText(), "Тестирование завершено");
+  // A second test shows its own answer only: what failed now says so.
+  simulator->SurfaceRecorder().SetSelfTest(false, true, false, true, true);
+  form->Test();
+  EXPECT_EQ(form->StatusRow(1), "Ошибка !");
+  EXPECT_EQ(form->StatusRow(2), "Пройден");
+  EXPECT_EQ(form->StatusRow(3), "Ошибка !");
+  EXPECT_EQ(form->StatusRow(4), "Работает");
+  simulator->SurfaceRecorder().SetSelfTest(true, true, true, true, true);
 
   form->SetFieldText("edDepth", "12,5");
   form->SetDepth();
@@ -84,6 +93,7 @@ TEST_F(SurfaceRecorderWindow, ChoosingTheRecorderOpensItsWindowAndTheReadOutRuns
   EXPECT_EQ(answers->Errors.size(), 2u);
 
   form->ReadZeroPage();
+  EXPECT_EQ(form->StatusText(), "Нулевая страница прочитана");
   EXPECT_NE(form->FieldText("lbCount").toStdString().find("Количество замеров: "),
             std::string::npos);
   EXPECT_EQ(form->FieldText("edSpeedK"), "12.000");
