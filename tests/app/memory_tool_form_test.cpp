@@ -102,6 +102,18 @@ TEST_F(MemoryToolWindow, ChoosingTheMemoryToolOpensItsWindowAndTheWorkflowRuns) 
   EXPECT_EQ(pressure->Count(), 600);
   EXPECT_EQ(window->Sheet().FindTrack("TEMPERATURE")->Count(), 600);
   EXPECT_GT(pressure->Sample(599), pressure->Sample(0));  // on the way down
+  EXPECT_TRUE(answers->Warnings.empty());
+
+  // The grid edited after the launch (the pressure every 5 s): the read-out still
+  // reads the task the tool ran, and says the grid shows it otherwise.
+  form->EditCell(0, TTaskGrid::kPressure, "5");
+  form->ReadTrack();
+  EXPECT_EQ(answers->Errors.size(), 1u) << answers->Errors.back();
+  EXPECT_EQ(window->Sheet().FindTrack("PRESSURE")->Count(), 600);
+  ASSERT_EQ(answers->Warnings.size(), 1u);
+  EXPECT_EQ(answers->Warnings[0],
+            "Задание 1 прочитано по таблице прибора: в таблице на экране оно другое");
+  form->EditCell(0, TTaskGrid::kPressure, "1");
 
   QApplication::processEvents();
   Shot(*form, "memory_tool_form.png");

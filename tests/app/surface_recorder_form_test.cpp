@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "app/app_environment.h"
+#include "app/main_settings.h"
 #include "app/recorder_form.h"
 #include "app/time_to_depth_window.h"
 #include "app/tool_selection.h"
@@ -130,6 +131,17 @@ TEST_F(SurfaceRecorderWindow, ChoosingTheRecorderOpensItsWindowAndTheReadOutRuns
   QApplication::processEvents();
   EXPECT_EQ(window->SurfaceForm(), nullptr);
   EXPECT_TRUE(KeepAlive());  // given back
+}
+
+TEST_F(SurfaceRecorderWindow, TheRecorderClosesWithTheRecorderWindowOpen) {
+  window->Action("LoggerSelect")->trigger();
+  ASSERT_NE(window->SurfaceForm(), nullptr);
+  window->resize(1000, 640);
+  // As the program quits: every window is asked to close, the tool windows too.
+  QApplication::closeAllWindows();
+  window.reset();
+  QApplication::processEvents();
+  EXPECT_EQ(settings.GetInt(MainFormPath(AppMode::amRecorder), "Width", 0), 1000);
 }
 
 TEST(TimeToDepthWindow, BuildsTheDepthLogOfTwoFiles) {

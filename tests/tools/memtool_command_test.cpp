@@ -69,6 +69,20 @@ TEST(MemToolCommand, ProgramLaunchFastForwardAndReadOut) {
   EXPECT_NE(r.out.find("В приборе нет задания 3"), std::string::npos) << r.out;
 }
 
+TEST(MemToolCommand, ATaskNotRunIsNotReadOut) {
+  testing::TempDir root, out;
+  std::ofstream(out.File("tasks.txt")) << "1 " << LocalIn(60) << " " << LocalIn(70) << " 1 4 0 0\n";
+  auto r = Tool("tasks --write " + out.File("tasks.txt"), root);
+  ASSERT_EQ(r.code, 0) << r.out;
+  r = Tool("read 1 " + out.File("one.ls"), root);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Задание 1 не выполнено: читать нечего"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::ifstream(out.File("one.ls")).good());
+  // The task file's format is in the help (and so in the manual page).
+  r = testing::RunCommand(std::string(KEST_TOOL_PATH) + " help", true);
+  EXPECT_NE(r.out.find("MODE START END PRESSURE TEMPERATURE FLOW LOCATOR"), std::string::npos);
+}
+
 TEST(MemToolCommand, ABadTaskFileIsRefusedBeforeAnythingIsSent) {
   testing::TempDir root, out;
   std::ofstream(out.File("tasks.txt")) << "1 01.01.27-10:00 01.01.27-12:00 1 0 0 0\n"
