@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextCursor>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,7 @@
 #include "session/log_document.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "viewer/caption_fit.h"
 
 namespace kest {
 namespace {
@@ -104,6 +106,46 @@ TEST_F(OfficeWindows, CalculatorListsNamesOffersFunctionsAndComputes) {
   EXPECT_EQ(LoadFormulaFile(root.File("f.txt")), std::vector<std::string>{"GR := 1 / (GR - GR)"});
 }
 
+// A formula assigning to a dictionary curve the sheet lacks makes it; a name nothing
+// reads is noted in one box; a calculation that changes nothing is no change.
+TEST_F(OfficeWindows, CalculatorMakesADictionaryCurveAndInsertsChosenEntries) {
+  TLogSheet sheet;
+  Fill(sheet, 100, 10);
+  TCalcTracksWindow w(LogParameters(), *questions, env->Folders().Calc);
+  int changed = 0;
+  w.SetSheet(&sheet, [&] { ++changed; });
+  w.resize(760, 480);
+  w.show();
+  w.Editor()->setPlainText("NPHI := ");
+  w.Editor()->moveCursor(QTextCursor::End);
+  emit w.Functions()->itemDoubleClicked(w.Functions()->item(20));
+  EXPECT_EQ(w.Editor()->toPlainText().toStdString(), "NPHI := round()");
+  w.Editor()->setPlainText("NPHI := round(GR / 2)\nk := GR\ntmp := k\ntmp2 := 1");
+  w.Calculate();
+  EXPECT_TRUE(questions->Errors.empty()) << questions->Errors.front();
+  EXPECT_EQ(changed, 1);
+  const TLogParameter* nphi = LogParameters().FindByMnemonic("NPHI");
+  ASSERT_NE(nphi, nullptr);
+  const TLogTrack* made = sheet.FindTrack(nphi->Name);
+  ASSERT_NE(made, nullptr);
+  ASSERT_EQ(made->Count(), 10);
+  EXPECT_EQ(made->Sample(7), 4.0f);  // round(3.5) to even
+  EXPECT_EQ(made->Sample(9), 4.0f);
+  ASSERT_EQ(questions->Warnings.size(), 1u);
+  EXPECT_EQ(questions->Warnings[0],
+            "TMP — не кривая листа: значения не сохранены\n"
+            "TMP2 — не кривая листа: значения не сохранены");
+  bool listed = false;
+  for (int i = 0; i < w.Names()->topLevelItemCount(); ++i)
+    listed |= w.Names()->topLevelItem(i)->text(1) == "NPHI";
+  EXPECT_TRUE(listed);
+  Shot(w, "office_calculator_new_curve.png");
+
+  w.Editor()->setPlainText("GR := GR");
+  w.Calculate();
+  EXPECT_EQ(changed, 1);
+}
+
 TEST_F(OfficeWindows, CurveAddingShowsTheFileAndAddsTheCheckedCurve) {
   WriteLog(root.File("a.ls"), "");
   TLogSheet sheet;
@@ -122,6 +164,12 @@ TEST_F(OfficeWindows, CurveAddingShowsTheFileAndAddsTheCheckedCurve) {
   EXPECT_EQ(added, 1);
   ASSERT_NE(sheet.FindTrack("GK(A.LS)"), nullptr);
   EXPECT_EQ(questions->Warnings.back(), "Кривая Гамма-каротаж(a.ls) добавлена.");
+  // Its column is headed with its file, in a narrow column too.
+  auto chars = [](std::string_view text) {
+    return static_cast<int>(QString::fromUtf8(text).size());
+  };
+  EXPECT_EQ(FitCaption("GK(A.LS)", 0, 40, chars), "Гамма-каротаж(a.ls), мкР/ч");
+  EXPECT_EQ(FitCaption("GK(A.LS)", 0, 12, chars), "ГК(a.ls)");
 }
 
 TEST_F(OfficeWindows, PropertiesApplyAndReadOnly) {
@@ -163,7 +211,14 @@ TEST_F(OfficeWindows, BrowserListsExportsAndReports) {
   w.Logs()->topLevelItem(0)->setSelected(true);
   Shot(w, "office_research.png");
 
-  w.Export("LAS", false, root.File("out"));
+  // The question names the folder as it is; "No" copies nothing.
+  questions->Yes = false;
+  EXPECT_FALSE(w.ExportTo("LAS", false, root.File("lasout")));
+  EXPECT_EQ(questions->Asked.back(),
+            "Внимание!: Копировать выбранные файлы в " + root.File("lasout") + " ?");
+  EXPECT_FALSE(fs::exists(root.File("lasout")));
+  questions->Yes = true;
+  ASSERT_TRUE(w.ExportTo("LAS", false, root.File("out")));
   EXPECT_TRUE(fs::exists(root.File("out/Южное/12/Спуск 1.las")));
   const std::string pdf = w.Report(root.Path().string(), false);
   EXPECT_EQ(pdf, root.File("Справка по материалу.pdf"));
