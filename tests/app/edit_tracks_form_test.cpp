@@ -12,10 +12,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTextCursor>
 #include <QTreeWidget>
+#include <cmath>
 #include <filesystem>
 #include <limits>
 
@@ -269,7 +272,8 @@ TEST_F(EditTracksWindow, ActivationTakesTheCursorAndARemovedTrackIsShownAnew) {
 }
 
 // A curve made by the calculator shows on the tablet and makes the log modified; a
-// calculation that changes nothing leaves it as it was.
+// calculation that changes nothing leaves it as it was; a name nothing reads is noted
+// in one box; a double-click on a function inserts it at the cursor.
 TEST_F(EditTracksWindow, ACurveTheCalculatorMakesShowsOnTheTablet) {
   ASSERT_TRUE(editor->OpenFile(GkLog()));
   editor->resize(1000, 700);
@@ -281,15 +285,20 @@ TEST_F(EditTracksWindow, ACurveTheCalculatorMakesShowsOnTheTablet) {
   calc->Editor()->setPlainText("SP := SP");
   calc->Calculate();
   EXPECT_FALSE(editor->Document().Modified());
-  calc->Editor()->setPlainText("NPHI := GR * 2");
+  calc->Editor()->setPlainText("tmp := 1\ntmp2 := tmp\nNPHI := GR * 2 + ");
+  calc->Editor()->moveCursor(QTextCursor::End);
+  emit calc->Functions()->itemDoubleClicked(calc->Functions()->item(16));
+  ASSERT_TRUE(calc->Editor()->toPlainText().endsWith("NPHI := GR * 2 + pi"));
   calc->Calculate();
   EXPECT_TRUE(answers.Errors.empty());
   EXPECT_TRUE(editor->Document().Modified());
+  EXPECT_EQ(answers.Warnings,
+            std::vector<std::string>{"TMP2 — не кривая листа: значения не сохранены"});
   const std::string nphi = LogParameters().FindByMnemonic("NPHI")->Name;
   TTrackColumn* column = FindColumn(editor->Viewer()->RootColumn(), nphi);
   ASSERT_NE(column, nullptr);
   ASSERT_NE(column->Track(), nullptr);
-  EXPECT_FLOAT_EQ(column->Track()->Sample(4), 8);
+  EXPECT_FLOAT_EQ(column->Track()->Sample(4), static_cast<float>(4 * 2 + M_PI));
   EXPECT_EQ(column->Track()->Sample(25), kDefaultNullValue);
   editor->grab().save(QString(KEST_APP_OUT_DIR) + "/editor_calc_new_curve.png");
   calc->grab().save(QString(KEST_APP_OUT_DIR) + "/calc_new_curve.png");

@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextCursor>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -104,46 +103,6 @@ TEST_F(OfficeWindows, CalculatorListsNamesOffersFunctionsAndComputes) {
   w.close();
   EXPECT_EQ(questions->Asked.back(), "Сохранить: Имя файла");
   EXPECT_EQ(LoadFormulaFile(root.File("f.txt")), std::vector<std::string>{"GR := 1 / (GR - GR)"});
-}
-
-// A formula assigning to a dictionary curve the sheet lacks makes it; a name nothing
-// reads is noted in one box; a calculation that changes nothing is no change.
-TEST_F(OfficeWindows, CalculatorMakesADictionaryCurveAndInsertsChosenEntries) {
-  TLogSheet sheet;
-  Fill(sheet, 100, 10);
-  TCalcTracksWindow w(LogParameters(), *questions, env->Folders().Calc);
-  int changed = 0;
-  w.SetSheet(&sheet, [&] { ++changed; });
-  w.resize(760, 480);
-  w.show();
-  w.Editor()->setPlainText("NPHI := ");
-  w.Editor()->moveCursor(QTextCursor::End);
-  emit w.Functions()->itemDoubleClicked(w.Functions()->item(20));
-  EXPECT_EQ(w.Editor()->toPlainText().toStdString(), "NPHI := round()");
-  w.Editor()->setPlainText("NPHI := round(GR / 2)\nk := GR\ntmp := k\ntmp2 := 1");
-  w.Calculate();
-  EXPECT_TRUE(questions->Errors.empty()) << questions->Errors.front();
-  EXPECT_EQ(changed, 1);
-  const TLogParameter* nphi = LogParameters().FindByMnemonic("NPHI");
-  ASSERT_NE(nphi, nullptr);
-  const TLogTrack* made = sheet.FindTrack(nphi->Name);
-  ASSERT_NE(made, nullptr);
-  ASSERT_EQ(made->Count(), 10);
-  EXPECT_EQ(made->Sample(7), 4.0f);  // round(3.5) to even
-  EXPECT_EQ(made->Sample(9), 4.0f);
-  ASSERT_EQ(questions->Warnings.size(), 1u);
-  EXPECT_EQ(questions->Warnings[0],
-            "TMP — не кривая листа: значения не сохранены\n"
-            "TMP2 — не кривая листа: значения не сохранены");
-  bool listed = false;
-  for (int i = 0; i < w.Names()->topLevelItemCount(); ++i)
-    listed |= w.Names()->topLevelItem(i)->text(1) == "NPHI";
-  EXPECT_TRUE(listed);
-  Shot(w, "office_calculator_new_curve.png");
-
-  w.Editor()->setPlainText("GR := GR");
-  w.Calculate();
-  EXPECT_EQ(changed, 1);
 }
 
 TEST_F(OfficeWindows, CurveAddingShowsTheFileAndAddsTheCheckedCurve) {
