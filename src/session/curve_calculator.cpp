@@ -153,9 +153,9 @@ bool IsAssignedAt(std::string_view lower, const Name& n) {
   return TrimLeft(lower.substr(n.Offset + n.Text.size()), kControlOrSpace).starts_with(":=");
 }
 
-// Refuses, before anything runs, what would otherwise go unnoticed: a name that is
-// neither a word of the parser (functions, bound tracks, the variables the text
-// assigns) (it would read as NaN on every row), and an assignment to the argument.
+// Refuses, before anything runs, what would otherwise go unnoticed: a name the parser
+// does not know as a function, a bound track or a variable the text assigns (a typo
+// that would read as null on every row), and an assignment to the argument.
 void CheckNames(const std::vector<Line>& lines, const TExpressionParser& parser,
                 const std::set<std::string>& argument_names) {
   for (const Line& line : lines) {
@@ -396,9 +396,11 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
   std::vector<Direct> direct;
   std::vector<size_t> indirect;
   std::vector<double*> fresh;
+  std::vector<const double*> variables;
   std::vector<Output> outputs;
   for (size_t k = 0; k < bindings.size(); ++k) {
     const Binding& b = bindings[k];
+    if (b.What == Binding::Kind::Variable) variables.push_back(&slots[k]);
     if (b.What == Binding::Kind::NewTrack)
       fresh.push_back(&slots[k]);
     else if (b.What == Binding::Kind::Track && b.Row0 != nullptr)
@@ -415,15 +417,23 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
   // Rows go in blocks: each track's part of a block is copied in one sequential pass
   // (twenty tracks read row by row would stall on memory), then the rows are
   // evaluated from the copy, which stays in cache.
+  // A row whose slots hold no null at its start evaluates every line straight away;
+  // only a row with a null checks line by line what each reads.
   constexpr int64_t kBlock = 256;
   std::vector<double> block(direct.size() * kBlock);
+  std::vector<uint8_t> block_null(kBlock);
   const size_t width = direct.size();
+  const bool always_check = !indirect.empty() || !fresh.empty();
   for (int64_t b0 = 0; b0 < rows; b0 += kBlock) {
     const int64_t b1 = std::min(rows, b0 + kBlock);
+    std::fill(block_null.begin(), block_null.end(), uint8_t{0});
     for (size_t k = 0; k < width; ++k) {
       const float* from = direct[k].row0 + b0;
-      for (int64_t r = b0; r < b1; ++r)
-        block[static_cast<size_t>(r - b0) * width + k] = read(*from++);
+      for (int64_t r = b0; r < b1; ++r) {
+        const double v = read(*from++);
+        block[static_cast<size_t>(r - b0) * width + k] = v;
+        block_null[static_cast<size_t>(r - b0)] |= std::isnan(v);
+      }
     }
     for (int64_t r = b0; r < b1; ++r) {
       const double* row = block.data() + static_cast<size_t>(r - b0) * width;
@@ -434,8 +444,12 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
       }
       for (double* s : fresh) *s = kNaN;
       argument_slot = static_cast<double>(first + r * step) / 1000.0;
+      bool check = always_check || block_null[static_cast<size_t>(r - b0)] != 0;
+      for (const double* s : variables) check |= std::isnan(*s);
       size_t at = 0;
       try {
+        if (!check)
+          for (; at < plans.size(); ++at) parser->Evaluate(plans[at].Index);
         for (; at < plans.size(); ++at) {
           const LinePlan& plan = plans[at];
           bool reads_null = false;
