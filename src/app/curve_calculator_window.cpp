@@ -114,9 +114,11 @@ TCalcTracksWindow::TCalcTracksWindow(TLogParameters& parameters, WindowQuestions
   all->addLayout(buttons);
 }
 
-void TCalcTracksWindow::SetSheet(TLogSheet* sheet, std::function<void()> changed) {
+void TCalcTracksWindow::SetSheet(TLogSheet* sheet, std::function<void()> changed,
+                                 float null_value) {
   sheet_ = sheet;
   changed_ = std::move(changed);
+  null_value_ = null_value;
 }
 
 void TCalcTracksWindow::showEvent(QShowEvent* event) {
@@ -216,11 +218,15 @@ void TCalcTracksWindow::Calculate() {
   };
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    CalculateTracks(*sheet_, text, parameters_, names_, progress);
+    const CalcResult result =
+        CalculateTracks(*sheet_, text, parameters_, names_, progress, null_value_);
     QApplication::restoreOverrideCursor();
     progress_->reset();
     ShowNames();
-    if (changed_) changed_();
+    if (result.Changed && changed_) changed_();
+    std::string notices;
+    for (const std::string& n : result.Notices) notices += (notices.empty() ? "" : "\n") + n;
+    if (!notices.empty()) questions_.ShowWarning(notices);
   } catch (const std::exception& e) {
     QApplication::restoreOverrideCursor();
     progress_->reset();

@@ -27,8 +27,10 @@ class TCalcTracksWindow : public QDialog {
                     QWidget* parent = nullptr);
 
   // The sheet to work on, set each time the window is shown; `changed` runs after a
-  // calculation changed it (the editor repaints and marks the log modified).
-  void SetSheet(TLogSheet* sheet, std::function<void()> changed);
+  // calculation changed a track or made one (the editor shows the tracks anew and
+  // marks the log modified). Null results are written as `null_value`.
+  void SetSheet(TLogSheet* sheet, std::function<void()> changed,
+                float null_value = kDefaultNullValue);
   // Opens "Добавление кривой" (the hidden "Добавить").
   std::function<void()> OnAddCurve;
 
@@ -44,6 +46,10 @@ class TCalcTracksWindow : public QDialog {
   bool Save(bool ask_name);
   void Calculate();
   void OpenFile(const std::string& path);
+  // The names list's hidden actions on its current row: "Удалить" removes the
+  // track from the sheet, "Изменить" renames the mnemonic.
+  void DeleteName();
+  void RenameName();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -53,14 +59,13 @@ class TCalcTracksWindow : public QDialog {
   void UpdateNames();
   void ShowNames();
   void InsertText(const QString& text);
-  void DeleteName();
-  void RenameName();
 
   TLogParameters& parameters_;
   WindowQuestions& questions_;
   std::string calc_dir_;
   TLogSheet* sheet_ = nullptr;
   std::function<void()> changed_;
+  float null_value_ = kDefaultNullValue;
   CalcNameList names_;
   bool modified_ = false;
   std::string file_name_;

@@ -7,6 +7,7 @@
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "log/null_sample.h"
 #include "support/number_text.h"
 #include "support/undo_stack.h"
 
@@ -107,12 +108,20 @@ int EditTracks::TrackIndexOf(std::string_view parameter, const TLogTrack* prefer
 }
 
 void EditTracks::SetTrack(int index) {
-  track_ = index >= 0 && index < sheet_.Count() ? index : -1;
+  chosen_ = index >= 0 && index < sheet_.Count();
+  track_.reset();
+  if (chosen_) track_ = sheet_.Tracks(index)->weak_from_this();
   EndTyping();
 }
 
 TLogTrack* EditTracks::Track() const {
-  return track_ >= 0 && track_ < sheet_.Count() ? sheet_.Tracks(track_) : nullptr;
+  const std::shared_ptr<TLogTrack> t = track_.lock();
+  return t && sheet_.IndexOf(t.get()) >= 0 ? t.get() : nullptr;
+}
+
+int EditTracks::TrackIndex() const {
+  const TLogTrack* t = Track();
+  return t ? sheet_.IndexOf(t) : -1;
 }
 
 std::string EditTracks::Parameter() const {
@@ -159,10 +168,17 @@ std::optional<int32_t> EditTracks::SampleIndex() const {
 
 std::string EditTracks::ValueText() const {
   const auto i = SampleIndex();
-  return i ? FormatFixed(Track()->Sample(*i), 2) : std::string();
+  if (!i) return {};
+  const float v = Track()->Sample(*i);
+  return IsNullSample(v, null_value_) ? null_text_ : FormatFixed(v, 2);
 }
 
-bool EditTracks::IsNull() const { return HasSample() && ValueText() == null_text_; }
+bool EditTracks::IsNull() const {
+  const auto i = SampleIndex();
+  if (!i) return false;
+  const float v = Track()->Sample(*i);
+  return IsNullSample(v, null_value_) || FormatFixed(v, 2) == null_text_;
+}
 
 EditTracks::Entry EditTracks::EnterText(std::string_view text) {
   if (!HasSample()) return Entry::NoSample;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,9 +47,14 @@ class EditTracks {
   // The first track of `parameter`, else `preferred` when the sheet holds it (the
   // tablet's focused track), else 0; -1 for an empty sheet.
   int TrackIndexOf(std::string_view parameter, const TLogTrack* preferred = nullptr) const;
-  int TrackIndex() const { return track_; }
+  // The chosen track's place in the sheet now; -1 without one.
+  int TrackIndex() const;
   void SetTrack(int index);  // out of range: no track
+  // The chosen track itself, kept whatever moves around it; null once it left the
+  // sheet (removed elsewhere), so nothing is written into another track.
   TLogTrack* Track() const;
+  // A track was chosen and has left the sheet since.
+  bool TrackGone() const { return chosen_ && Track() == nullptr; }
   // The chosen track's mnemonic ("LastParams"), "" without one.
   std::string Parameter() const;
 
@@ -71,9 +77,9 @@ class EditTracks {
   // The chosen track's sample at the argument, or none.
   std::optional<int32_t> SampleIndex() const;
   bool HasSample() const { return SampleIndex().has_value(); }
-  // "%.2f" of the sample; "" without one.
+  // "%.2f" of the sample, the null value's for a missing one; "" without one.
   std::string ValueText() const;
-  // The shown value is the null value ("%.2f" of both equal).
+  // The sample is missing: the null value (or "%.2f" of both equal), or NaN.
   bool IsNull() const;
   const std::string& NullText() const { return null_text_; }  // "%.2f" of the null value
   float NullValue() const { return null_value_; }
@@ -94,7 +100,8 @@ class EditTracks {
   UndoStack& undo_;
   float null_value_ = -9999.99f;
   std::string null_text_;
-  int track_ = -1;
+  std::weak_ptr<TLogTrack> track_;
+  bool chosen_ = false;
   int32_t first_ = 0, last_ = 0;
   int32_t argument_ = 0;
   uint64_t session_ = 0;

@@ -82,13 +82,18 @@ TEditTracksForm::~TEditTracksForm() = default;
 void TEditTracksForm::Activate(std::string_view null_text) {
   TLogSheet* sheet = viewer_.Sheet();
   if (!sheet) return;
-  core_ = std::make_unique<EditTracks>(*sheet, undo_, null_text);
+  null_text_ = std::string(null_text);  // may view null_text_ itself
+  const TLogTrack* kept = core_ ? core_->Track() : nullptr;
+  core_ = std::make_unique<EditTracks>(*sheet, undo_, null_text_);
   loading_ = true;
   params_->clear();
   for (const std::string& name : core_->TrackNames()) params_->addItem(Q(name));
-  core_->SetTrack(core_->TrackIndexOf(
-      settings_.GetString(EditTracks::kSettingsPath, EditTracks::kLastParamsKey),
-      viewer_.FocusedTrack()));
+  const int kept_index = kept ? sheet->IndexOf(kept) : -1;
+  core_->SetTrack(kept_index >= 0
+                      ? kept_index
+                      : core_->TrackIndexOf(settings_.GetString(EditTracks::kSettingsPath,
+                                                                EditTracks::kLastParamsKey),
+                                            viewer_.FocusedTrack()));
   params_->setCurrentIndex(core_->TrackIndex());
   loading_ = false;
   core_->SetLimits(viewer_.SheetFirst(), viewer_.SheetLast());
@@ -111,6 +116,16 @@ void TEditTracksForm::Reload() {
 void TEditTracksForm::SaveSettings() {
   if (core_ && core_->Track())
     settings_.SetString(EditTracks::kSettingsPath, EditTracks::kLastParamsKey, core_->Parameter());
+}
+
+void TEditTracksForm::TracksChanged() {
+  if (core_ && isVisible()) Activate(null_text_);
+}
+
+bool TEditTracksForm::event(QEvent* event) {
+  // Back in the window after the cursor moved on the tablet: edit where it is now.
+  if (event->type() == QEvent::WindowActivate && core_) Activate(null_text_);
+  return QDialog::event(event);
 }
 
 void TEditTracksForm::hideEvent(QHideEvent* event) {

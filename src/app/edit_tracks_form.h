@@ -28,9 +28,13 @@ class TEditTracksForm : public QDialog {
   TEditTracksForm(TLogViewer& viewer, UndoStack& undo, Settings& settings, QWidget* parent);
   ~TEditTracksForm() override;
 
-  // Ready for the viewer's sheet: the tracks anew, the one chosen last time, the
-  // null box unticked and the argument at the viewer's cursor.
+  // Ready for the viewer's sheet: the tracks anew, the chosen one kept while the
+  // sheet holds it (else the one chosen last time), the argument at the viewer's
+  // cursor and the null box showing the sample there. Runs again each time the
+  // window becomes active.
   void Activate(std::string_view null_text);
+  // The sheet's tracks changed elsewhere (one removed, one made): shown anew.
+  void TracksChanged();
   // The fields anew from the sheet (after an undo or a redo).
   void Reload();
   // "LastParams" written.
@@ -49,6 +53,7 @@ class TEditTracksForm : public QDialog {
 
  protected:
   void hideEvent(QHideEvent* event) override;
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -71,6 +76,7 @@ class TEditTracksForm : public QDialog {
   QCheckBox* null_ = nullptr;
   QLabel* message_ = nullptr;
   QPushButton* close_ = nullptr;
+  std::string null_text_;
   bool marked_ = false;
   bool loading_ = false;
 };

@@ -118,8 +118,9 @@ void TEditorForm::SaveModeSettings() {
 
 void TEditorForm::DeferredStart(const std::string& file) {
   TMainForm::DeferredStart(file);
+  // A file that cannot be read (missing, a folder, damaged) is reported by name.
   std::error_code ec;
-  if (!file.empty() && fs::is_regular_file(file, ec)) OpenFile(fs::absolute(file).string());
+  if (!file.empty()) OpenFile(fs::absolute(file, ec).string());
 }
 
 bool TEditorForm::MayDropChanges() {

@@ -8,6 +8,7 @@
 #include "app/app_environment.h"
 #include "app/curve_add_window.h"
 #include "app/curve_calculator_window.h"
+#include "app/edit_tracks_form.h"
 #include "app/editor_form.h"
 #include "app/recorder.h"
 #include "app/recorder_form.h"
@@ -34,6 +35,7 @@ void TEditorForm::BuildOfficeMenu() {
     viewer_->SetViewTop(viewer_->SheetFirst());
     SheetEdited();
     UpdateActions();
+    if (EditTracksForm()) EditTracksForm()->TracksChanged();
   };
   auto add_curve = [this, changed] {
     TCurveAddWindow window(
@@ -43,7 +45,7 @@ void TEditorForm::BuildOfficeMenu() {
             : std::filesystem::path(document_->FileName()).parent_path().string(),
         this);
     window.OnAdded = changed;
-    window.exec();
+    questions_.Exec(window);
   };
   connect(AddAction(menu, "aCalc", "Калькулятор кривых"), &QAction::triggered, this,
           [this, changed, add_curve] {
@@ -52,7 +54,7 @@ void TEditorForm::BuildOfficeMenu() {
                   new TCalcTracksWindow(LogParameters(), questions_, env_.Folders().Calc, this);
               calc_window_->OnAddCurve = add_curve;
             }
-            calc_window_->SetSheet(&Sheet(), changed);
+            calc_window_->SetSheet(&Sheet(), changed, FileOptions().Las.NullValue);
             calc_window_->show();
             calc_window_->raise();
           });
@@ -61,13 +63,13 @@ void TEditorForm::BuildOfficeMenu() {
   connect(AddAction(menu, "aProperties", "Свойства..."), &QAction::triggered, this, [this] {
     TSheetPropertiesDialog dialog(env_.Folders().Data, questions_, this);
     dialog.SetSheet(&Sheet(), false);
-    dialog.exec();
-    if (dialog.Properties().Sheet() != nullptr) SheetEdited();
+    questions_.Exec(dialog);
+    if (dialog.SheetChanged()) SheetEdited();
   });
   connect(AddAction(menu, "aResearch", "Предыдущие записи..."), &QAction::triggered, this, [this] {
     TResearchBrowserWindow window(env_.Folders().ResearchBase, env_.Folders().Data, LogParameters(),
                                   env_.ResearchParameters(), questions_, FileOptions(), this);
-    window.exec();
+    questions_.Exec(window);
   });
   connect(AddAction(menu, "aTimeToDepth", "Привязка к глубине..."), &QAction::triggered, this,
           [this] {
@@ -82,12 +84,12 @@ void TRecorderForm::BuildOfficeActions(QMenu* menu) {
   connect(AddAction(menu, "aProperties", "Свойства..."), &QAction::triggered, this, [this] {
     TSheetPropertiesDialog dialog(env_.Folders().Data, questions_, this);
     dialog.SetSheet(&Sheet(), Session().Recording());
-    dialog.exec();
+    questions_.Exec(dialog);
   });
   connect(AddAction(menu, "aResearch", "Предыдущие записи..."), &QAction::triggered, this, [this] {
     TResearchBrowserWindow window(env_.Folders().ResearchBase, env_.Folders().Data, LogParameters(),
                                   env_.ResearchParameters(), questions_, FileOptions(), this);
-    window.exec();
+    questions_.Exec(window);
   });
 }
 

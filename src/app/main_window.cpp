@@ -464,7 +464,13 @@ std::string TMainForm::AskSaveName() {
   std::vector<std::string> formats;
   for (int i = 0; i < WriterFilers().Count(); ++i)
     formats.push_back(WriterFilers().Items(i).FormatName);
-  const std::string dir = DialogFolder("SaveDir");
+  // Beside the open file, else where the last save went.
+  std::string dir = DialogFolder("SaveDir");
+  if (const std::string open = TitleFile(); !open.empty()) {
+    std::error_code ec;
+    const fs::path folder = fs::path(open).parent_path();
+    if (fs::is_directory(folder, ec)) dir = folder.string();
+  }
   std::string proposal = Sheet().Comments().Value("Условия замера");
   while (!IsValidDescription(proposal)) {
     questions_.ShowWarning("Имя файла содержит недопустимые символы!");

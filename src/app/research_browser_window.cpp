@@ -308,11 +308,17 @@ void TResearchBrowserWindow::ExportMenu(const std::string& format) {
   if (chosen == nullptr) return;
   const QString dir = QFileDialog::getExistingDirectory(this, "Выберите каталог для сохранения");
   if (dir.isEmpty()) return;
-  if (!questions_.AskYesNo("Внимание!",
-                           "Копировать выбранные файлы в " + UpperCase(dir.toStdString()) + " ?"))
-    return;
-  Export(format, chosen == choose, dir.toStdString());
+  ExportTo(format, chosen == choose, dir.toStdString());
   (void)all;
+}
+
+bool TResearchBrowserWindow::ExportTo(const std::string& format, bool choose,
+                                      const std::string& destination) {
+  // The folder as it is: file names are case-sensitive here.
+  if (!questions_.AskYesNo("Внимание!", "Копировать выбранные файлы в " + destination + " ?"))
+    return false;
+  Export(format, choose, destination);
+  return true;
 }
 
 void TResearchBrowserWindow::Export(const std::string& format, bool choose,
@@ -324,7 +330,7 @@ void TResearchBrowserWindow::Export(const std::string& format, bool choose,
   if (choose) {
     host.ChooseCurves = [this](const TLogSheet& sheet, CurveChoice& choice) {
       TCurveChoiceDialog dialog(sheet, questions_, this);
-      dialog.exec();
+      questions_.Exec(dialog);
       choice = dialog.Choice();
       return true;
     };

@@ -63,6 +63,9 @@ class TResearchBrowserWindow : public QDialog {
   std::vector<std::string> SelectedLogs() const;
   // "Сохранить в LAS" / "Сохранить в LS" once the curve mode and folder are chosen.
   void Export(const std::string& format, bool choose, const std::string& destination);
+  // After "Копировать выбранные файлы в <folder> ?" answered Yes, Export; false when
+  // the answer was No.
+  bool ExportTo(const std::string& format, bool choose, const std::string& destination);
   // "Справка по материалу": writes the report as ODT and PDF into `folder`, returns
   // the PDF's path ("" on failure) and opens it when `open` is set.
   std::string Report(const std::string& folder, bool open);

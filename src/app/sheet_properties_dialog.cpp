@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/window_questions.h"
+#include "log/log_sheet.h"
 
 namespace kest {
 
@@ -95,7 +96,13 @@ QWidget* TSheetPropertiesDialog::Field(const std::string& key) const {
 void TSheetPropertiesDialog::SetSheet(TLogSheet* sheet, bool recording) {
   recording_ = recording;
   properties_.SetSheet(sheet, recording);
+  shown_params_ = sheet != nullptr ? sheet->Params().Text() : std::string();
   Fill();
+}
+
+bool TSheetPropertiesDialog::SheetChanged() const {
+  const TLogSheet* sheet = properties_.Sheet();
+  return sheet != nullptr && sheet->Params().Text() != shown_params_;
 }
 
 void TSheetPropertiesDialog::Fill() {

@@ -28,6 +28,9 @@ class TSheetPropertiesDialog : public QDialog {
   QWidget* Field(const std::string& key) const;
   QPushButton* ApplyButton() const { return apply_; }
   void Apply();
+  // An applied change left the sheet's description other than it was when it was set
+  // (closing with "Отмена", or applying the same values, changes nothing).
+  bool SheetChanged() const;
 
  private:
   void Fill();
@@ -39,6 +42,7 @@ class TSheetPropertiesDialog : public QDialog {
   QPushButton* apply_ = nullptr;
   bool filling_ = false;
   bool recording_ = false;
+  std::string shown_params_;
 };
 
 }  // namespace kest

@@ -124,7 +124,7 @@ int64_t ComponentReader::ReadLength() {
   int32_t length = ReadInt32();
   if (length < 0 || length > Remaining())
     Fail("длина " + std::to_string(length) + " больше оставшихся " + std::to_string(Remaining()) +
-         " bytes that remain");
+         " байт");
   return length;
 }
 

@@ -105,9 +105,11 @@ std::string CurveAdder::AddOne(const TLogTrack& source) {
   std::string file = std::filesystem::path(path_).filename().string();
   std::string name = UpperCase(base.Name + "(" + file + ")");
   std::string caption = base.Caption + "(" + file + ")";
+  // Column heads use the short caption: it names the file too.
+  std::string short_caption = base.ShortCaption.empty() ? "" : base.ShortCaption + "(" + file + ")";
   if (dictionary_.Find(name) == nullptr)
     dictionary_.Add(name, caption, base.Number, base.Format, base.Mnemonic, base.Units,
-                    base.ShortCaption);
+                    short_caption);
 
   const int32_t step = TargetStep();
   const bool resample = step != 0 && source.Step() != step;

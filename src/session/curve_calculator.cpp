@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -13,6 +14,8 @@
 #include "expr/expression_parser.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
+#include "log/log_track.h"
+#include "log/null_sample.h"
 #include "support/atomic_file.h"
 #include "support/code_page.h"
 #include "support/stream.h"
@@ -145,12 +148,16 @@ std::string AssignedName(std::string_view lower, const std::vector<Name>& names)
   return rest.starts_with(":=") ? first.Text : std::string();
 }
 
-// Refuses, before anything runs, what would otherwise go unnoticed: a name that is
-// neither a word of the parser (functions, bound tracks) nor assigned on an earlier
-// line (it would read as NaN on every row), and an assignment to the argument.
+// True when the name at `n` is the target of an assignment ("name := ...").
+bool IsAssignedAt(std::string_view lower, const Name& n) {
+  return TrimLeft(lower.substr(n.Offset + n.Text.size()), kControlOrSpace).starts_with(":=");
+}
+
+// Refuses, before anything runs, what would otherwise go unnoticed: a name the parser
+// does not know as a function, a bound track or a variable the text assigns (a typo
+// that would read as null on every row), and an assignment to the argument.
 void CheckNames(const std::vector<Line>& lines, const TExpressionParser& parser,
                 const std::set<std::string>& argument_names) {
-  std::set<std::string> assigned;
   for (const Line& line : lines) {
     std::string lower = LowerCase(line.Text);
     std::vector<Name> names = NamesOf(lower);
@@ -160,7 +167,7 @@ void CheckNames(const std::vector<Line>& lines, const TExpressionParser& parser,
               "аргумент листа \"" + UpperCase(target) + "\" изменять нельзя");
     for (size_t k = target.empty() ? 0 : 1; k < names.size(); ++k) {
       const Name& n = names[k];
-      if (parser.Words().Find(n.Text) != nullptr || assigned.count(n.Text)) continue;
+      if (parser.Words().Find(n.Text) != nullptr) continue;
       // A call: the compiler names an unknown function itself.
       if (TrimLeft(std::string_view(lower).substr(n.Offset + n.Text.size()), kControlOrSpace)
               .starts_with("("))
@@ -168,7 +175,6 @@ void CheckNames(const std::vector<Line>& lines, const TExpressionParser& parser,
       RaiseAt(line, n.Offset,
               "нет кривой с мнемоникой \"" + UpperCase(n.Text) + "\", и значение ей не присвоено");
     }
-    if (!target.empty()) assigned.insert(target);
   }
 }
 
@@ -210,12 +216,16 @@ std::string ArgumentText(TLogArgument argument, int64_t value) {
   return text;
 }
 
-// One bound track: where row r lies in it, and, for a track some line assigns to,
-// what the calculation made of it.
-struct Input {
-  std::string Name;  // lower-cased mnemonic
-  TLogTrack* Track = nullptr;
-  const float* Row0 = nullptr;  // sample of row 0 when the track lies on the row grid
+// One name the calculation binds to a slot of its own: a track of the sheet, a track
+// to be made from the dictionary, or a variable of the text; for what some line
+// assigns to, the values the rows made of it.
+struct Binding {
+  enum class Kind { Track, NewTrack, Variable };
+  std::string Name;  // lower case
+  Kind What = Kind::Track;
+  TLogTrack* Track = nullptr;            // Kind::Track
+  const TLogParameter* Entry = nullptr;  // Kind::NewTrack
+  const float* Row0 = nullptr;           // sample of row 0 when the track lies on the row grid
   bool Assigned = false;
   std::vector<float> Out;
 };
@@ -227,26 +237,38 @@ int64_t SampleIndex(const TLogTrack& t, int64_t argument) {
   return i < t.Count() ? i : -1;
 }
 
-// Names that some line assigns to with ":=", wherever in the line.
-std::set<std::string> AssignedNames(const std::vector<Line>& lines) {
-  std::set<std::string> assigned;
+// What the names of the text do: assigned to (anywhere in a line) and read.
+struct NameUse {
+  std::set<std::string> Assigned;
+  std::set<std::string> Read;
+};
+
+NameUse UseOf(const std::vector<Line>& lines) {
+  NameUse use;
   for (const Line& line : lines) {
     std::string lower = LowerCase(line.Text);
     for (const Name& n : NamesOf(lower))
-      if (TrimLeft(std::string_view(lower).substr(n.Offset + n.Text.size()), kControlOrSpace)
-              .starts_with(":="))
-        assigned.insert(n.Text);
+      (IsAssignedAt(lower, n) ? use.Assigned : use.Read).insert(n.Text);
   }
-  return assigned;
+  return use;
 }
 
+// One line as evaluated: the slots it reads and the slots it assigns. A line that
+// reads a null (NaN in its slot) is not evaluated: what it assigns becomes null.
+struct LinePlan {
+  int Index = -1;
+  std::vector<const double*> Reads;
+  std::vector<double*> Targets;
+};
+
 constexpr int64_t kProgressRows = 1 << 16;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
 CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
                            const TLogParameters& parameters, CalcNameList& names,
-                           const CalcProgress& progress) {
+                           const CalcProgress& progress, float null_value) {
   if (!sheet.HasRange()) throw ECurveCalcError(kSheetHasNoData);
   CalcResult result;
   if (Trim(text, kControlOrSpace).empty()) return result;
@@ -254,18 +276,25 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
   SheetLock lock(sheet);
   names.Update(sheet, parameters);
 
-  // Inputs: every listed mnemonic the text holds, whose track this sheet has.
-  std::string upper = UpperCase(text);
+  // Only the formulas count: a mnemonic in a "//" line binds nothing.
+  std::vector<Line> lines = SplitLines(text);
+  std::string code;
+  for (const Line& line : lines) code += UpperCase(line.Text) + "\n";
+  const NameUse use = UseOf(lines);
+
+  // Inputs: every listed mnemonic the formulas hold, whose track this sheet has.
   std::set<std::string> mnemonics;
   for (int i = 0; i < names.Count(); ++i) {
     std::string m = UpperCase(names[i].Mnemonic);
-    if (!m.empty() && upper.find(m) != std::string::npos) mnemonics.insert(m);
+    if (!m.empty() && code.find(m) != std::string::npos) mnemonics.insert(m);
   }
-  std::vector<Input> inputs;
+  std::vector<Binding> bindings;
+  std::set<std::string> bound;
   for (const std::string& m : mnemonics) {
     TLogTrack* t = TrackOfMnemonic(sheet, parameters, m);
     if (t == nullptr || t->Count() == 0) continue;
-    inputs.push_back({LowerCase(m), t, nullptr, false, {}});
+    bindings.push_back({LowerCase(m), Binding::Kind::Track, t, nullptr, nullptr, false, {}});
+    bound.insert(LowerCase(m));
     result.Inputs.push_back(m);
   }
 
@@ -273,12 +302,12 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
   int64_t step = sheet.SheetStep();
   if (step <= 0) step = 1;
   int64_t first = sheet.Start(), last = sheet.End();
-  if (!inputs.empty()) {
+  if (!bindings.empty()) {
     first = std::numeric_limits<int64_t>::min();
     last = std::numeric_limits<int64_t>::max();
-    for (const Input& in : inputs) {
-      first = std::max<int64_t>(first, in.Track->Origin());
-      last = std::min<int64_t>(last, in.Track->End());
+    for (const Binding& b : bindings) {
+      first = std::max<int64_t>(first, b.Track->Origin());
+      last = std::min<int64_t>(last, b.Track->End());
     }
   }
   int64_t rows = last < first ? 0 : (last - first) / step + 1;
@@ -290,37 +319,72 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
   if (const TLogParameter* p = parameters.Find(argument_parameter); p && !p->Mnemonic.empty())
     argument_names.insert(LowerCase(p->Mnemonic));
 
+  // Every other name assigned anywhere: a track the sheet lacks when the dictionary
+  // has the mnemonic, else a variable that keeps its value from line to line and row
+  // to row (null until first assigned). A variable nothing reads is noted: its
+  // values go nowhere.
+  for (const std::string& a : use.Assigned) {
+    if (bound.count(a) || argument_names.count(a)) continue;
+    const TLogParameter* entry = parameters.FindByMnemonic(a);
+    if (entry != nullptr) {
+      bindings.push_back({a, Binding::Kind::NewTrack, nullptr, entry, nullptr, true, {}});
+      continue;
+    }
+    bindings.push_back({a, Binding::Kind::Variable, nullptr, nullptr, nullptr, false, {}});
+    if (!use.Read.count(a))
+      result.Notices.push_back(UpperCase(a) + " — не кривая листа: значения не сохранены");
+  }
+
   // Bound tracks first: a depth track read from a file keeps its own samples.
   auto parser = std::make_unique<TExpressionParser>('.');
-  std::vector<double> slots(inputs.size() + 1, 0.0);
-  for (size_t k = 0; k < inputs.size(); ++k) parser->DefineVariable(inputs[k].Name, &slots[k]);
+  std::vector<double> slots(bindings.size() + 1, kNaN);
+  std::map<std::string, double*> slot_of;
+  for (size_t k = 0; k < bindings.size(); ++k) {
+    parser->DefineVariable(bindings[k].Name, &slots[k]);
+    slot_of.emplace(bindings[k].Name, &slots[k]);
+  }
   double& argument_slot = slots.back();
-  for (const std::string& a : argument_names) parser->DefineVariable(a, &argument_slot);
+  for (const std::string& a : argument_names) {
+    parser->DefineVariable(a, &argument_slot);
+    slot_of.emplace(a, &argument_slot);
+  }
 
-  std::vector<Line> lines = SplitLines(text);
   CheckNames(lines, *parser, argument_names);
+  std::vector<LinePlan> plans;
   for (Line& line : lines) {
     try {
       line.Index = parser->AddExpression(line.Text);
     } catch (const EExpressionError& e) {
       RaiseAt(line, ErrorOffset(LowerCase(line.Text), e.what()), e.what());
     }
+    if (line.Index < 0) continue;
+    LinePlan plan;
+    plan.Index = line.Index;
+    const std::string lower = LowerCase(line.Text);
+    for (const Name& n : NamesOf(lower)) {
+      auto it = slot_of.find(n.Text);
+      if (it == slot_of.end()) continue;
+      if (IsAssignedAt(lower, n))
+        plan.Targets.push_back(it->second);
+      else
+        plan.Reads.push_back(it->second);
+    }
+    plans.push_back(std::move(plan));
   }
-  std::vector<int> indices;
-  for (const Line& line : lines)
-    if (line.Index >= 0) indices.push_back(line.Index);
 
-  std::set<std::string> assigned = AssignedNames(lines);
-  for (Input& in : inputs) {
-    const TLogTrack& t = *in.Track;
-    if (t.Step() == step && (first - t.Origin()) % step == 0)
-      in.Row0 = t.Samples() + (first - t.Origin()) / step;
-    in.Assigned = assigned.count(in.Name) > 0;
-    if (in.Assigned) in.Out.resize(static_cast<size_t>(rows));
+  for (Binding& b : bindings) {
+    if (b.What == Binding::Kind::Track) {
+      const TLogTrack& t = *b.Track;
+      if (t.Step() == step && (first - t.Origin()) % step == 0)
+        b.Row0 = t.Samples() + (first - t.Origin()) / step;
+      b.Assigned = use.Assigned.count(b.Name) > 0;
+    }
+    if (b.Assigned) b.Out.resize(static_cast<size_t>(rows));
   }
 
   // Tracks on the row grid are read straight from their samples; the others (another
-  // step, off the grid) sample by sample.
+  // step, off the grid) sample by sample. A null sample reads as NaN. A track still
+  // to be made holds no value at the start of a row.
   struct Direct {
     const float* row0;
     double* slot;
@@ -331,67 +395,126 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
   };
   std::vector<Direct> direct;
   std::vector<size_t> indirect;
+  std::vector<double*> fresh;
+  std::vector<const double*> variables;
   std::vector<Output> outputs;
-  for (size_t k = 0; k < inputs.size(); ++k) {
-    if (inputs[k].Row0 != nullptr)
-      direct.push_back({inputs[k].Row0, &slots[k]});
-    else
+  for (size_t k = 0; k < bindings.size(); ++k) {
+    const Binding& b = bindings[k];
+    if (b.What == Binding::Kind::Variable) variables.push_back(&slots[k]);
+    if (b.What == Binding::Kind::NewTrack)
+      fresh.push_back(&slots[k]);
+    else if (b.What == Binding::Kind::Track && b.Row0 != nullptr)
+      direct.push_back({b.Row0, &slots[k]});
+    else if (b.What == Binding::Kind::Track)
       indirect.push_back(k);
-    if (inputs[k].Assigned) outputs.push_back({inputs[k].Out.data(), &slots[k]});
+    if (b.Assigned) outputs.push_back({bindings[k].Out.data(), &slots[k]});
   }
+  auto read = [null_value](float v) {
+    return IsNullSample(v, null_value) ? kNaN : static_cast<double>(v);
+  };
 
   // Evaluate; results are kept aside until every row succeeded.
-  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   // Rows go in blocks: each track's part of a block is copied in one sequential pass
   // (twenty tracks read row by row would stall on memory), then the rows are
   // evaluated from the copy, which stays in cache.
+  // A row whose slots hold no null at its start evaluates every line straight away;
+  // only a row with a null checks line by line what each reads.
   constexpr int64_t kBlock = 256;
   std::vector<double> block(direct.size() * kBlock);
+  std::vector<uint8_t> block_null(kBlock);
   const size_t width = direct.size();
+  const bool always_check = !indirect.empty() || !fresh.empty();
   for (int64_t b0 = 0; b0 < rows; b0 += kBlock) {
     const int64_t b1 = std::min(rows, b0 + kBlock);
+    std::fill(block_null.begin(), block_null.end(), uint8_t{0});
     for (size_t k = 0; k < width; ++k) {
       const float* from = direct[k].row0 + b0;
-      for (int64_t r = b0; r < b1; ++r) block[static_cast<size_t>(r - b0) * width + k] = *from++;
+      for (int64_t r = b0; r < b1; ++r) {
+        const double v = read(*from++);
+        block[static_cast<size_t>(r - b0) * width + k] = v;
+        block_null[static_cast<size_t>(r - b0)] |= std::isnan(v);
+      }
     }
     for (int64_t r = b0; r < b1; ++r) {
       const double* row = block.data() + static_cast<size_t>(r - b0) * width;
       for (size_t k = 0; k < width; ++k) *direct[k].slot = row[k];
       for (size_t k : indirect) {
-        int64_t i = SampleIndex(*inputs[k].Track, first + r * step);
-        slots[k] = i < 0 ? kNaN : inputs[k].Track->Sample(static_cast<int32_t>(i));
+        int64_t i = SampleIndex(*bindings[k].Track, first + r * step);
+        slots[k] = i < 0 ? kNaN : read(bindings[k].Track->Sample(static_cast<int32_t>(i)));
       }
+      for (double* s : fresh) *s = kNaN;
       argument_slot = static_cast<double>(first + r * step) / 1000.0;
+      bool check = always_check || block_null[static_cast<size_t>(r - b0)] != 0;
+      for (const double* s : variables) check |= std::isnan(*s);
       size_t at = 0;
       try {
-        for (; at < indices.size(); ++at) parser->Evaluate(indices[at]);
+        if (!check)
+          for (; at < plans.size(); ++at) parser->Evaluate(plans[at].Index);
+        for (; at < plans.size(); ++at) {
+          const LinePlan& plan = plans[at];
+          bool reads_null = false;
+          for (const double* s : plan.Reads) reads_null |= std::isnan(*s);
+          if (reads_null) {
+            for (double* s : plan.Targets) *s = kNaN;
+            continue;
+          }
+          parser->Evaluate(plan.Index);
+        }
       } catch (const EExpressionError& e) {
         const Line* line = nullptr;
         for (const Line& l : lines)
-          if (l.Index == indices[at]) line = &l;
+          if (l.Index == plans[at].Index) line = &l;
         RaiseAt(
             *line, FirstNonBlank(line->Text),
             std::string(e.what()) + " (" + ArgumentText(sheet.Argument(), first + r * step) + ")");
       }
-      for (const Output& o : outputs) o.out[r] = static_cast<float>(*o.slot);
+      for (const Output& o : outputs)
+        o.out[r] = std::isnan(*o.slot) ? null_value : static_cast<float>(*o.slot);
     }
     if (progress && b1 / kProgressRows != b0 / kProgressRows && !progress(b1, rows))
       throw ECurveCalcCancelled("Вычисление прервано.");
   }
   if (progress && !progress(rows, rows)) throw ECurveCalcCancelled("Вычисление прервано.");
 
-  // Every row succeeded: write back what changed.
-  for (Input& in : inputs) {
-    if (!in.Assigned) continue;
-    TLogTrack& t = *in.Track;
-    int64_t offset = in.Row0 != nullptr ? in.Row0 - t.Samples() : 0;
-    for (int64_t r = 0; r < rows; ++r) {
-      int64_t i = in.Row0 != nullptr ? offset + r : SampleIndex(t, first + r * step);
-      if (i < 0) continue;
-      float value = in.Out[static_cast<size_t>(r)];
-      float old = t.Sample(static_cast<int32_t>(i));
-      if (std::memcmp(&value, &old, sizeof value) != 0) t.SetSample(static_cast<int32_t>(i), value);
+  // Every row succeeded: write back what changed, make the new tracks (on the rows'
+  // grid, in the direction of the first input).
+  const TLogTrack* model = !bindings.empty() && bindings.front().What == Binding::Kind::Track
+                               ? bindings.front().Track
+                               : sheet.Tracks(0);
+  const bool ascending = model->Ascending();
+  for (Binding& b : bindings) {
+    if (!b.Assigned) continue;
+    if (b.What == Binding::Kind::NewTrack) {
+      if (rows == 0) continue;
+      TLogTrack* t = sheet.NewTrack(b.Entry->Name);
+      t->SetArgument(sheet.Argument());
+      t->SetStep(static_cast<int32_t>(step));
+      t->SetOrigin(static_cast<int32_t>(first));
+      t->SetAscending(ascending);
+      t->LoadSamples(b.Out.data(), static_cast<int32_t>(rows));
+      result.Created.push_back(UpperCase(b.Entry->Mnemonic));
+      result.Changed = true;
+      continue;
     }
+    TLogTrack& t = *b.Track;
+    int64_t offset = b.Row0 != nullptr ? b.Row0 - t.Samples() : 0;
+    for (int64_t r = 0; r < rows; ++r) {
+      int64_t i = b.Row0 != nullptr ? offset + r : SampleIndex(t, first + r * step);
+      if (i < 0) continue;
+      float value = b.Out[static_cast<size_t>(r)];
+      float old = t.Sample(static_cast<int32_t>(i));
+      // A null stays the null it was (NaN or the null value).
+      if (IsNullSample(value, null_value) && IsNullSample(old, null_value)) continue;
+      if (std::memcmp(&value, &old, sizeof value) != 0) {
+        t.SetSample(static_cast<int32_t>(i), value);
+        result.Changed = true;
+      }
+    }
+  }
+  if (!result.Created.empty()) {
+    sheet.UpdateRange();
+    sheet.MarkStructureChanged();
+    names.Update(sheet, parameters);
   }
   result.Rows = rows;
   return result;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "log/null_sample.h"
 #include "session/session_errors.h"
 
 namespace kest {
@@ -48,23 +49,32 @@ using CalcProgress = std::function<bool(int64_t done, int64_t total)>;
 
 struct CalcResult {
   int64_t Rows = 0;
-  std::vector<std::string> Inputs;  // the mnemonics bound, sorted
+  std::vector<std::string> Inputs;   // the mnemonics bound, sorted
+  std::vector<std::string> Created;  // the mnemonics of the tracks made, sorted
+  // "K — не кривая листа: значения не сохранены" for each name assigned that is
+  // neither a track nor read anywhere.
+  std::vector<std::string> Notices;
+  bool Changed = false;  // a sample differs or a track was made
 };
 
 // Runs the formula text (one expression per line; blank lines and "//" lines are
 // skipped; ":=" writes a value) row by row over the tracks of `sheet` whose
-// mnemonics occur in the text. Row r lies at the largest origin of those tracks
-// plus r sheet steps; every track is read and written at that argument. Results are
-// kept aside and written into the tracks only when every row succeeded, so a
-// failure leaves the sheet untouched. Holds the sheet's lock while it works.
+// mnemonics occur in the formulas. Row r lies at the largest origin of those tracks
+// plus r sheet steps; every track is read and written at that argument. Any other
+// name assigned somewhere is a track made on those rows when the dictionary has it
+// as a mnemonic, else a variable living through the calculation (null until first
+// assigned). A line that reads a null sample or variable is not evaluated: what it
+// assigns is null, written as `null_value`. Results are kept aside and written into
+// the tracks only when every row succeeded, so a failure leaves the sheet
+// untouched. Holds the sheet's lock while it works.
 //
 // Raises ECurveCalcError: "Лист не содержит данных." for a sheet without range;
 // "Строка L, позиция P: ..." for a line that does not compile, names something that
-// is neither a track's mnemonic nor assigned on an earlier line, assigns to the
-// sheet's argument, or faults on some row (the message names the row's argument).
+// is neither a track's mnemonic nor assigned anywhere, assigns to the sheet's
+// argument, or faults on some row (the message names the row's argument).
 CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
                            const TLogParameters& parameters, CalcNameList& names,
-                           const CalcProgress& progress = {});
+                           const CalcProgress& progress = {}, float null_value = kDefaultNullValue);
 
 // The calculator's function chooser: the text a double-click inserts and the
 // description shown when the entry is selected (51 entries).

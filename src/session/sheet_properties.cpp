@@ -120,9 +120,11 @@ std::string SheetProperties::StepText() const {
 
 bool SheetProperties::Apply() {
   if (ReadOnly()) return false;
+  bool differs = false;
   {
     SheetLock lock(*sheet_);
     StringList& params = sheet_->Params();
+    const std::string before = params.Text();
     for (const PropertyField& f : SheetPropertyFields()) {
       if (f.FieldKind == Kind::ReadOnlyText) continue;
       const std::string value(Trim(Value(f.Key), kControlOrSpace));
@@ -133,6 +135,7 @@ bool SheetProperties::Apply() {
         params.SetValue(f.Key, value);
       }
     }
+    differs = params.Text() != before;
   }
   changed_ = false;
   for (const char* key : {"goal", "oilfield"}) {
@@ -147,7 +150,7 @@ bool SheetProperties::Apply() {
     for (const std::string& v : list) text += v + "\r\n";
     WriteFileAtomically(data_dir_ + "/" + f.ListFile, text);
   }
-  return true;
+  return differs;
 }
 
 }  // namespace kest

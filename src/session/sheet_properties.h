@@ -53,8 +53,9 @@ class SheetProperties {
 
   // "Применить": writes every value into the sheet's Params (an empty value removes
   // its line), adds a new goal or oil field to its list and saves both lists; clears
-  // the changed mark. Does nothing without a sheet or on a read-only one (returns
-  // false). Raises EInOutError when a list cannot be saved (Params are written).
+  // the changed mark. True when the sheet's Params differ afterwards; nothing is done
+  // without a sheet or on a read-only one. Raises EInOutError when a list cannot be
+  // saved (Params are written).
   bool Apply();
 
  private:

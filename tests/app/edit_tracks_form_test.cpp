@@ -12,14 +12,23 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTextCursor>
+#include <QTreeWidget>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "app/app_environment.h"
+#include "app/curve_calculator_window.h"
 #include "app/editor_form.h"
+#include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "log/null_sample.h"
 #include "scripted_questions.h"
 #include "session/installation_folders.h"
 #include "session/log_document.h"
@@ -73,6 +82,23 @@ class EditTracksWindow : public ::testing::Test {
     doc.SaveAs(log, {});
   }
   TLogTrack& Gr() { return *editor->Sheet().FindTrack("GR"); }
+  // The same with the dictionary's GK (exchanged as GR) for GR; GK 25 missing as NaN,
+  // GK 27 as the null value.
+  std::string GkLog() {
+    LogDocument doc;
+    for (const char* name : {"GK", "SP"}) {
+      TLogTrack* t = doc.Sheet().NewTrack(name);
+      t->SetOrigin(1000);
+      t->SetStep(100);
+      for (int i = 0; i < 40; ++i) t->Append(static_cast<float>(i + (name[0] == 'S' ? 100 : 0)));
+    }
+    TLogTrack* gk = doc.Sheet().FindTrack("GK");
+    gk->SetSample(25, std::numeric_limits<float>::quiet_NaN());
+    gk->SetSample(27, kDefaultNullValue);
+    doc.Sheet().Update();
+    doc.SaveAs(root.File("gk.ls"), {});
+    return root.File("gk.ls");
+  }
   TEditTracksForm& Open() {
     editor->Action("EditTracks")->trigger();
     TEditTracksForm* form = editor->EditTracksForm();
@@ -188,6 +214,95 @@ TEST_F(EditTracksWindow, TheNullBoxWritesTheSettingAndTheChosenTrackIsRemembered
   EXPECT_EQ(again.Params()->currentText(), form.Params()->itemText(1));
   EXPECT_FALSE(again.Null()->isChecked());
   EXPECT_EQ(again.Args()->value(), 1500);
+}
+
+// Back in the window after the cursor moved on the tablet, the editor edits where the
+// cursor is now, its null box telling whether that sample is missing; after the
+// calculator removed the track being edited, the editor shows what remains.
+TEST_F(EditTracksWindow, ActivationTakesTheCursorAndARemovedTrackIsShownAnew) {
+  ASSERT_TRUE(editor->OpenFile(GkLog()));
+  editor->resize(1000, 700);
+  editor->show();
+  editor->Viewer()->SetCursorPos(1300);
+  TEditTracksForm& form = Open();
+  ASSERT_EQ(form.Params()->currentIndex(), 0);
+  form.Null()->setChecked(true);  // left ticked: coming back shows the sample as it is
+  struct {
+    int cursor;
+    bool null;
+    const char* text;
+  } cases[] = {{3500, true, "-9999.99"},
+               {3600, false, "26.00"},
+               {3700, true, "-9999.99"},
+               {2000, false, "10.00"}};
+  for (const auto& c : cases) {
+    editor->Viewer()->SetCursorPos(c.cursor);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&form, &activate);
+    EXPECT_EQ(form.Args()->value(), c.cursor);
+    EXPECT_EQ(form.Null()->isChecked(), c.null) << c.cursor;
+    EXPECT_EQ(form.Value()->isEnabled(), !c.null) << c.cursor;
+    EXPECT_EQ(form.Value()->text().toStdString(), c.text);
+  }
+  form.grab().save(QString(KEST_APP_OUT_DIR) + "/edit_tracks_cursor.png");
+  // Typed after coming back: written where the cursor is now.
+  form.Value()->selectAll();
+  Type(form.Value(), "8");
+  TLogTrack& sheet_gk = *editor->Sheet().FindTrack("GK");
+  EXPECT_FLOAT_EQ(sheet_gk.Sample(10), 8);
+  EXPECT_FLOAT_EQ(sheet_gk.Sample(3), 3);
+
+  // The calculator's "Удалить" on GK.
+  editor->Action("aCalc")->trigger();
+  // The window has no meta-object of its own: found by its object name.
+  auto* calc = static_cast<TCalcTracksWindow*>(editor->findChild<QDialog*>("TCalctracks"));
+  ASSERT_NE(calc, nullptr);
+  calc->Names()->setCurrentItem(calc->Names()->topLevelItem(0));
+  ASSERT_EQ(calc->Names()->currentItem()->text(1).toStdString(), "GR");
+  answers.Yes = true;
+  calc->DeleteName();
+  ASSERT_EQ(editor->Sheet().FindTrack("GK"), nullptr);
+  ASSERT_EQ(form.Params()->count(), 1);
+  form.Value()->selectAll();
+  Type(form.Value(), "5");
+  const TLogTrack& sp = *editor->Sheet().FindTrack("SP");
+  EXPECT_FLOAT_EQ(sp.Sample(10), 5);
+  EXPECT_FLOAT_EQ(sp.Sample(9), 109);
+  calc->close();
+}
+
+// A curve made by the calculator shows on the tablet and makes the log modified; a
+// calculation that changes nothing leaves it as it was; a name nothing reads is noted
+// in one box; a double-click on a function inserts it at the cursor.
+TEST_F(EditTracksWindow, ACurveTheCalculatorMakesShowsOnTheTablet) {
+  ASSERT_TRUE(editor->OpenFile(GkLog()));
+  editor->resize(1000, 700);
+  editor->show();
+  editor->Action("aCalc")->trigger();
+  // The window has no meta-object of its own: found by its object name.
+  auto* calc = static_cast<TCalcTracksWindow*>(editor->findChild<QDialog*>("TCalctracks"));
+  ASSERT_NE(calc, nullptr);
+  calc->Editor()->setPlainText("SP := SP");
+  calc->Calculate();
+  EXPECT_FALSE(editor->Document().Modified());
+  calc->Editor()->setPlainText("tmp := 1\ntmp2 := tmp\nNPHI := GR * 2 + ");
+  calc->Editor()->moveCursor(QTextCursor::End);
+  emit calc->Functions()->itemDoubleClicked(calc->Functions()->item(16));
+  ASSERT_TRUE(calc->Editor()->toPlainText().endsWith("NPHI := GR * 2 + pi"));
+  calc->Calculate();
+  EXPECT_TRUE(answers.Errors.empty());
+  EXPECT_TRUE(editor->Document().Modified());
+  EXPECT_EQ(answers.Warnings,
+            std::vector<std::string>{"TMP2 — не кривая листа: значения не сохранены"});
+  const std::string nphi = LogParameters().FindByMnemonic("NPHI")->Name;
+  TTrackColumn* column = FindColumn(editor->Viewer()->RootColumn(), nphi);
+  ASSERT_NE(column, nullptr);
+  ASSERT_NE(column->Track(), nullptr);
+  EXPECT_FLOAT_EQ(column->Track()->Sample(4), static_cast<float>(4 * 2 + M_PI));
+  EXPECT_EQ(column->Track()->Sample(25), kDefaultNullValue);
+  editor->grab().save(QString(KEST_APP_OUT_DIR) + "/editor_calc_new_curve.png");
+  calc->grab().save(QString(KEST_APP_OUT_DIR) + "/calc_new_curve.png");
+  calc->close();
 }
 
 TEST_F(EditTracksWindow, MarkersAtTheCursorAreUndoneAndAnEditedLogAsksBeforeClosing) {

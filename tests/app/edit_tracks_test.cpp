@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
@@ -83,6 +85,40 @@ TEST(EditTracks, TheNullValueTicksTheBoxAndIsWrittenAsTheSetting) {
   UndoStack undo;
   EditTracks other(f.sheet, undo, "not a number");  // the usual null value then
   EXPECT_EQ(other.NullText(), "-9999.99");
+
+  // A gap kept as NaN is missing too, and shows as the null value; so is the
+  // configured null value of another installation.
+  f.gr->SetSample(7, std::numeric_limits<float>::quiet_NaN());
+  f.gr->SetSample(8, -999.25f);
+  EditTracks las(f.sheet, undo, "-999.25");
+  las.SetLimits(f.sheet.Start(), f.sheet.End());
+  las.SetTrack(0);
+  for (int32_t argument : {1700, 1800}) {
+    las.SetArgument(argument);
+    EXPECT_TRUE(las.IsNull()) << argument;
+    EXPECT_EQ(las.ValueText(), "-999.25") << argument;
+  }
+}
+
+// The editor keeps the track it was given, not its place: once that track leaves
+// the sheet, nothing is written, least of all into the track that took its place.
+TEST(EditTracks, ATrackRemovedElsewhereIsNeverWrittenThroughAnother) {
+  Editing f;
+  TLogTrack* sp = f.sheet.NewTrack("SP");
+  sp->SetOrigin(1000);
+  sp->SetStep(100);
+  for (int i = 0; i < 30; ++i) sp->Append(100);
+  f.sheet.Update();
+  f.edit->SetTrack(0);
+  f.edit->SetArgument(1200);
+  ASSERT_EQ(f.edit->EnterText("7"), EditTracks::Entry::Written);
+  f.sheet.RemoveTrack(f.gr);
+  ASSERT_EQ(f.sheet.Tracks(0), sp);
+  EXPECT_TRUE(f.edit->TrackGone());
+  EXPECT_EQ(f.edit->TrackIndex(), -1);
+  EXPECT_EQ(f.edit->EnterText("5"), EditTracks::Entry::NoSample);
+  EXPECT_THROW(f.edit->WriteNull(), EEditTracksError);
+  for (int i = 0; i < 30; ++i) ASSERT_FLOAT_EQ(sp->Sample(i), 100) << i;
 }
 
 TEST(EditTracks, TypingWritesEachNumberLeavesHalfTypedTextAloneAndUndoesAsOne) {

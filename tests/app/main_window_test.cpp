@@ -10,6 +10,7 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -19,6 +20,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
 
 #include "app/app_environment.h"
 #include "app/editor_form.h"
@@ -26,6 +29,7 @@
 #include "app/logger_info_window.h"
 #include "app/recorder_dialogs.h"
 #include "app/recorder_form.h"
+#include "app/sheet_properties_dialog.h"
 #include "app/tool_string.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
@@ -554,6 +558,81 @@ TEST(EditorWindow, AFailedOpenKeepsTheOpenLogAndItsChanges) {
   EXPECT_EQ(e.answers.Errors.size(), 2u);
   editor.Idle();
   EXPECT_EQ(editor.windowTitle().toStdString(), "Редактор кривых - " + good + " *");
+}
+
+// A file named on the command line that cannot be read is reported by name; "Сохранить
+// как..." starts beside the open file; "Свойства" changes the log only when a change
+// is applied; the office dialogs are asked through the host.
+TEST(EditorWindow, OpeningSavingAndPropertiesAsTheUserExpects) {
+  EditorFixture e;
+  TEditorForm& editor = *e.window;
+  editor.DeferredStart("/missing/file.ls");
+  ASSERT_EQ(e.answers.Errors.size(), 1u);
+  EXPECT_NE(e.answers.Errors[0].find("/missing/file.ls"), std::string::npos) << e.answers.Errors[0];
+  EXPECT_TRUE(editor.Document().FileName().empty());
+
+  e.settings.SetString("Settings", "SaveDir", e.root.File("Logs"));
+  const std::string las_dir = std::string(KEST_SOURCE) + "/tests/data/las";
+  ASSERT_TRUE(editor.OpenFile(las_dir + "/sample_2.0.las"));
+  editor.Action("aSave")->trigger();  // cancelled
+  EXPECT_EQ(e.answers.Folders.back(), las_dir);
+
+  // Closed with "Отмена", then applied unchanged: not modified.
+  int shown = 0;
+  e.answers.OnExec = [&](QDialog& d) {
+    ++shown;
+    auto* dialog = dynamic_cast<TSheetPropertiesDialog*>(&d);
+    if (dialog != nullptr && shown == 2) dialog->Apply();
+    return QDialog::Rejected;
+  };
+  for (int i = 0; i < 2; ++i) {
+    editor.Action("aProperties")->trigger();
+    EXPECT_FALSE(editor.Document().Modified()) << i;
+  }
+  // A well typed and applied, then "Отмена": modified.
+  e.answers.OnExec = [&](QDialog& d) {
+    auto& dialog = dynamic_cast<TSheetPropertiesDialog&>(d);
+    auto* well = qobject_cast<QLineEdit*>(dialog.Field("well"));
+    well->setText("12-бис");
+    emit well->textEdited(well->text());
+    dialog.Apply();
+    return QDialog::Rejected;
+  };
+  editor.Action("aProperties")->trigger();
+  EXPECT_TRUE(editor.Document().Modified());
+  EXPECT_EQ(editor.Sheet().Params().Value("well"), "12-бис");
+
+  e.answers.OnExec = nullptr;
+  editor.Action("aResearch")->trigger();
+  editor.Action("aAddCurve")->trigger();
+  EXPECT_EQ(e.answers.Dialogs,
+            (std::vector<std::string>{"Свойства", "Свойства", "Свойства", "Предыдущие записи",
+                                      "Добавление кривой"}));
+}
+
+// Every "menu → item" the guide names for the editor's menus is an item of that menu.
+TEST(EditorWindow, TheGuideNamesMenuItemsAsTheProgramDoes) {
+  EditorFixture e;
+  std::ifstream in(std::string(KEST_SOURCE) + "/docs/guide/README.md");
+  const std::string guide((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(guide.empty());
+  std::map<std::string, std::vector<std::string>> menus;
+  for (QAction* top : e.window->menuBar()->actions())
+    if (top->menu())
+      for (QAction* item : top->menu()->actions())
+        menus[top->text().toStdString()].push_back(item->text().toStdString());
+  ASSERT_TRUE(menus.count("Правка"));
+  const std::regex pair("«(.+?)» → «(.+?)»");  // bytes: "»" is no single character
+  int checked = 0;
+  for (std::sregex_iterator it(guide.begin(), guide.end(), pair), end; it != end; ++it) {
+    auto menu = menus.find((*it)[1].str());
+    if (menu == menus.end()) continue;  // a menu of the recorder
+    const std::string item = (*it)[2].str();
+    EXPECT_NE(std::find(menu->second.begin(), menu->second.end(), item), menu->second.end())
+        << (*it)[0].str();
+    ++checked;
+  }
+  EXPECT_GE(checked, 5);
 }
 
 // Edits show in the title; closing or opening another file asks first, and

@@ -28,6 +28,7 @@
 #include "session/log_document.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "viewer/caption_fit.h"
 
 namespace kest {
 namespace {
@@ -122,6 +123,12 @@ TEST_F(OfficeWindows, CurveAddingShowsTheFileAndAddsTheCheckedCurve) {
   EXPECT_EQ(added, 1);
   ASSERT_NE(sheet.FindTrack("GK(A.LS)"), nullptr);
   EXPECT_EQ(questions->Warnings.back(), "Кривая Гамма-каротаж(a.ls) добавлена.");
+  // Its column is headed with its file, in a narrow column too.
+  auto chars = [](std::string_view text) {
+    return static_cast<int>(QString::fromUtf8(text).size());
+  };
+  EXPECT_EQ(FitCaption("GK(A.LS)", 0, 40, chars), "Гамма-каротаж(a.ls), мкР/ч");
+  EXPECT_EQ(FitCaption("GK(A.LS)", 0, 12, chars), "ГК(a.ls)");
 }
 
 TEST_F(OfficeWindows, PropertiesApplyAndReadOnly) {
@@ -163,7 +170,14 @@ TEST_F(OfficeWindows, BrowserListsExportsAndReports) {
   w.Logs()->topLevelItem(0)->setSelected(true);
   Shot(w, "office_research.png");
 
-  w.Export("LAS", false, root.File("out"));
+  // The question names the folder as it is; "No" copies nothing.
+  questions->Yes = false;
+  EXPECT_FALSE(w.ExportTo("LAS", false, root.File("lasout")));
+  EXPECT_EQ(questions->Asked.back(),
+            "Внимание!: Копировать выбранные файлы в " + root.File("lasout") + " ?");
+  EXPECT_FALSE(fs::exists(root.File("lasout")));
+  questions->Yes = true;
+  ASSERT_TRUE(w.ExportTo("LAS", false, root.File("out")));
   EXPECT_TRUE(fs::exists(root.File("out/Южное/12/Спуск 1.las")));
   const std::string pdf = w.Report(root.Path().string(), false);
   EXPECT_EQ(pdf, root.File("Справка по материалу.pdf"));

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -13,6 +15,7 @@
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "log/null_sample.h"
 #include "run_command.h"
 #include "session/log_document.h"
 #include "support/code_page.h"
@@ -125,7 +128,8 @@ TEST_F(CurveCalculator, MatchesAnIndependentComputation) {
     double r = g > 50 ? (g - 50) * 0.5 + std::log(n + 1) / std::log(2.0) : min(g, p) - max(n, 1);
     p = max(p, -3) + std::log(n * n + 1);
     n = std::nearbyint(n * 10) / 10;
-    res[i] = static_cast<float>(r);
+    // A formula that reads a null gives a null.
+    res[i] = std::isnan(g) ? kDefaultNullValue : static_cast<float>(r);
     ps[i] = static_cast<float>(p);
     ngk[i] = static_cast<float>(n);
   }
@@ -133,6 +137,82 @@ TEST_F(CurveCalculator, MatchesAnIndependentComputation) {
   EXPECT_TRUE(SameFloats(Samples("PS"), ps));
   EXPECT_TRUE(SameFloats(Samples("NGK"), ngk));
   EXPECT_TRUE(SameFloats(Samples("GK"), gk));  // read only: nulls stay nulls
+}
+
+// Names assigned anywhere are variables that live from line to line and row to row;
+// nulls (NaN or the program's null value) in give nulls out; a second calculation
+// starts afresh.
+TEST_F(CurveCalculator, VariablesCarryBetweenRowsAndNullsGiveNulls) {
+  constexpr int kRows = 300;
+  std::vector<float> gk;
+  for (int i = 0; i < kRows; ++i) {
+    float v = static_cast<float>((i * 37) % 101) * 0.5f;
+    if (i % 23 == 5) v = kNull;
+    if (i % 31 == 7) v = kDefaultNullValue;
+    gk.push_back(v);
+  }
+  Track("GK", 2000, gk);
+  Track("PS", 2000, std::vector<float>(kRows, 1.0f));
+  // The difference to the row before, read before the line that assigns it.
+  const char* text = "d := GK - prev\nprev := GK\nPS := d\n";
+  for (int run = 0; run < 2; ++run) {
+    CalcResult r = Run(text);
+    // The second time round nothing differs: the log is not changed.
+    EXPECT_EQ(r.Changed, run == 0);
+    EXPECT_TRUE(r.Notices.empty());
+    EXPECT_TRUE(r.Created.empty());
+    std::vector<float> ps = Samples("PS");
+    ASSERT_EQ(ps.size(), static_cast<size_t>(kRows));
+    for (int i = 0; i < kRows; ++i) {
+      const bool null = i == 0 || IsNullSample(gk[i]) || IsNullSample(gk[i - 1]);
+      const float expected = null ? kDefaultNullValue : gk[i] - gk[i - 1];
+      ASSERT_EQ(ps[i], expected) << "run " << run << " row " << i;
+    }
+  }
+  EXPECT_FALSE(Run("GK := GK").Changed);
+  // The nulls of GK stay as they were, NaN or the null value.
+  EXPECT_TRUE(SameFloats(Samples("GK"), gk));
+  // A name neither assigned nor a track's still fails with its place.
+  EXPECT_EQ(ErrorOf("PS := GK - prv\nprev := GK").rfind("Строка 1, позиция 12: нет кривой", 0), 0u);
+}
+
+// An assignment to a dictionary mnemonic the sheet lacks makes that track on the rows
+// of the inputs; a variable nothing reads is noted; a failing run makes nothing.
+TEST_F(CurveCalculator, AssignmentToADictionaryNameMakesTheTrack) {
+  Track("GK", 1000, {1, 2, 3, 4, 5});
+  Track("NGK", 1200, {10, 20, 30, 40}, 100);
+  EXPECT_EQ(ErrorOf("RES := GK * 2\nNGK := 1 / (GK - 3)").rfind("Строка 2", 0), 0u);
+  EXPECT_EQ(sheet_.FindTrack("RES"), nullptr);
+
+  CalcResult r = Run("RES := GK * 2 + NGK\nk := 5\nu := 1\nNGK := NGK + u");
+  EXPECT_EQ(r.Created, (std::vector<std::string>{"RES"}));
+  EXPECT_EQ(r.Notices, (std::vector<std::string>{"K — не кривая листа: значения не сохранены"}));
+  EXPECT_TRUE(r.Changed);
+  const TLogTrack* res = sheet_.FindTrack("RES");
+  ASSERT_NE(res, nullptr);
+  EXPECT_EQ(res->Origin(), 1200);
+  EXPECT_EQ(res->Step(), 100);
+  EXPECT_EQ(res->Argument(), sheet_.Argument());
+  EXPECT_EQ(Samples("RES"), (std::vector<float>{16, 28, 40}));
+  EXPECT_EQ(Samples("NGK"), (std::vector<float>{11, 21, 31, 40}));
+  // The names list offers the new track.
+  EXPECT_GE(names_.IndexOfCaption("Результат"), 0);
+  // Now a track like any other: assigned again, it changes in place.
+  r = Run("RES := RES + 1");
+  EXPECT_TRUE(r.Created.empty());
+  EXPECT_EQ(Samples("RES"), (std::vector<float>{17, 29, 41}));
+  EXPECT_EQ(sheet_.TrackCountOf("RES"), 1);
+}
+
+// Only the formulas bind tracks: a mnemonic in a "//" line neither narrows the rows
+// nor counts as an input.
+TEST_F(CurveCalculator, AMnemonicInACommentBindsNothing) {
+  Track("GK", 1000, {1, 2, 3, 4});
+  Track("NGK", 1200, {7});
+  CalcResult r = Run("// NGK is left alone\nGK := GK + 1");
+  EXPECT_EQ(r.Inputs, (std::vector<std::string>{"GK"}));
+  EXPECT_EQ(r.Rows, 4);
+  EXPECT_EQ(Samples("GK"), (std::vector<float>{2, 3, 4, 5}));
 }
 
 TEST_F(CurveCalculator, RowsLieOnTheCommonRangeByArgument) {
@@ -281,6 +361,69 @@ TEST(KestToolCalc, WritesTheRecomputedSheetInTheFormatOfOut) {
   EXPECT_NE(r.code, 0);
   EXPECT_NE(r.out.find("Деление на ноль"), std::string::npos) << r.out;
   EXPECT_FALSE(std::ifstream(dir.File("bad.ls")).good());
+}
+
+// kest-tool calc with a variable between rows and with a curve the dictionary has but
+// the log lacks (GR2 added to an installation's dictionary).
+TEST(KestToolCalc, DifferenceBetweenRowsAndANewCurve) {
+  testing::TempDir dir;
+  const char* source = std::getenv("KEST_SOURCE_DIR");
+  ASSERT_NE(source, nullptr) << "run through ctest";
+  std::filesystem::create_directories(dir.File("root/Data"));
+  {
+    std::ifstream in(std::string(source) + "/data/Data/log params");
+    std::string params((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t close = params.rfind(')');
+    ASSERT_NE(close, std::string::npos);
+    params.insert(close,
+                  " (GK2 \"Гамма-каротаж удвоенный\" \"ГК2\" \"мкР/ч\" \"GR2\" \"0.00\" 0)\n");
+    std::ofstream(dir.File("root/Data/log params")) << params;
+  }
+  std::vector<float> gr;
+  {
+    LogDocument doc;
+    TLogTrack* gk = doc.Sheet().NewTrack("GK");
+    TLogTrack* sp = doc.Sheet().NewTrack("SP");
+    for (TLogTrack* t : {gk, sp}) {
+      t->SetStep(100);
+      t->SetOrigin(100000);
+    }
+    for (int i = 0; i < 200; ++i) {
+      gr.push_back(i % 17 == 9 ? kDefaultNullValue : static_cast<float>((i * 13) % 29));
+      gk->Append(gr.back());
+      sp->Append(0);
+    }
+    doc.Sheet().UpdateRange();
+    doc.SaveAs(dir.File("in.ls"), {});
+  }
+  const std::string tool = std::string(KEST_TOOL_PATH) + " calc --root " + dir.File("root") + " ";
+  auto r = testing::RunCommand(tool + dir.File("in.ls") + " " + dir.File("d.ls") +
+                                   " -e 'd := GR - prev' -e 'prev := GR' -e 'SP := d'",
+                               true);
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out.find("created"), std::string::npos) << r.out;
+  LogDocument d;
+  d.Open(dir.File("d.ls"), {});
+  const TLogTrack& sp = *d.Sheet().FindTrack("SP");
+  ASSERT_EQ(sp.Count(), 200);
+  for (int i = 0; i < 200; ++i) {
+    const bool null = i == 0 || IsNullSample(gr[i]) || IsNullSample(gr[i - 1]);
+    ASSERT_EQ(sp.Sample(i), null ? kDefaultNullValue : gr[i] - gr[i - 1]) << i;
+  }
+
+  r = testing::RunCommand(
+      tool + dir.File("in.ls") + " " + dir.File("g.ls") + " -e 'GR2 := GR * 2' -e 'tmp := 1'",
+      true);
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_NE(r.out.find("created: GR2"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("TMP — не кривая листа: значения не сохранены"), std::string::npos) << r.out;
+  LogDocument g;
+  g.Open(dir.File("g.ls"), {});
+  const TLogTrack* gr2 = g.Sheet().FindTrack("GK2");
+  ASSERT_NE(gr2, nullptr);
+  ASSERT_EQ(gr2->Count(), 200);
+  for (int i = 0; i < 200; ++i)
+    ASSERT_EQ(gr2->Sample(i), IsNullSample(gr[i]) ? kDefaultNullValue : gr[i] * 2) << i;
 }
 
 }  // namespace

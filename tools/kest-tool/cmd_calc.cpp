@@ -43,11 +43,18 @@ int Calc(const std::vector<std::string>& argv) {
   LogDocument document;
   document.Open(positional[0], options);
   CalcNameList names;
-  CalcResult result = CalculateTracks(document.Sheet(), text, LogParameters(), names);
+  CalcResult result =
+      CalculateTracks(document.Sheet(), text, LogParameters(), names, {}, options.Las.NullValue);
   document.SaveAs(out, options);
-  std::string inputs;
-  for (const auto& m : result.Inputs) inputs += (inputs.empty() ? "" : " ") + m;
-  std::printf("rows: %lld, tracks: %s\n", static_cast<long long>(result.Rows), inputs.c_str());
+  auto joined = [](const std::vector<std::string>& items) {
+    std::string text;
+    for (const auto& m : items) text += (text.empty() ? "" : " ") + m;
+    return text;
+  };
+  std::printf("rows: %lld, tracks: %s\n", static_cast<long long>(result.Rows),
+              joined(result.Inputs).c_str());
+  if (!result.Created.empty()) std::printf("created: %s\n", joined(result.Created).c_str());
+  for (const auto& notice : result.Notices) std::printf("%s\n", notice.c_str());
   return 0;
 }
 
