@@ -41,54 +41,51 @@ std::string SingleInstanceLock::LockPath(const std::string& name) {
 }
 
 SingleInstanceLock::SingleInstanceLock(const std::string& name) : path_(LockPath(name)) {
-  int fd = RetryOnInterrupt(
-      [&] { return Sys().open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); });
-  if (fd < 0) {
+  UniqueFd fd(RetryOnInterrupt(
+      [&] { return Sys().open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); }));
+  if (!fd) {
     // Not another recorder: the lock itself cannot be made. Say so, or the caller's
     // "already running" would be the only trace.
     Diag().Error(WithSystemError("Cannot create lock file " + path_ + ": "));
     return;
   }
-  if (RetryOnInterrupt([&] { return Sys().flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+  if (RetryOnInterrupt([&] { return Sys().flock(fd.Get(), LOCK_EX | LOCK_NB); }) != 0) {
     if (errno != EWOULDBLOCK) Diag().Error(WithSystemError("Cannot lock " + path_ + ": "));
-    Sys().close(fd);
     return;
   }
-  fd_ = fd;
+  fd_ = std::move(fd);
 
   // Holding the lock, any socket file left there is a dead holder's.
   sockaddr_un a;
   const std::string socket_path = SocketPath(path_);
   if (!Address(socket_path, a)) return;
   ::unlink(socket_path.c_str());
-  int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (s < 0) return;
+  UniqueFd s(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  if (!s) return;
   const mode_t old_mask = ::umask(077);  // the owner's alone, as the lock
-  const bool bound = ::bind(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+  const bool bound = ::bind(s.Get(), reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
   ::umask(old_mask);
-  if (!bound || ::listen(s, 4) != 0) {
+  if (!bound || ::listen(s.Get(), 4) != 0) {
     Diag().Error(WithSystemError("Cannot listen on " + socket_path + ": "));
-    ::close(s);
     return;
   }
-  knock_fd_ = s;
+  knock_fd_ = std::move(s);
 }
 
 SingleInstanceLock::~SingleInstanceLock() {
-  if (knock_fd_ >= 0) {
-    ::close(knock_fd_);
+  if (knock_fd_) {
+    knock_fd_.Reset();
     ::unlink(SocketPath(path_).c_str());
   }
-  if (fd_ >= 0) Sys().close(fd_);
 }
 
 bool SingleInstanceLock::TakeKnocks() {
-  if (knock_fd_ < 0) return false;
+  if (!knock_fd_) return false;
   bool any = false;
   for (;;) {
-    int c = RetryOnInterrupt([&] { return ::accept4(knock_fd_, nullptr, nullptr, SOCK_CLOEXEC); });
-    if (c < 0) break;
-    ::close(c);
+    UniqueFd c(RetryOnInterrupt(
+        [&] { return ::accept4(knock_fd_.Get(), nullptr, nullptr, SOCK_CLOEXEC); }));
+    if (!c) break;
     any = true;
   }
   return any;
@@ -97,13 +94,11 @@ bool SingleInstanceLock::TakeKnocks() {
 bool SingleInstanceLock::Knock() const {
   sockaddr_un a;
   if (!Address(SocketPath(path_), a)) return false;
-  int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (s < 0) return false;
-  const bool ok = RetryOnInterrupt([&] {
-                    return ::connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a);
-                  }) == 0;
-  ::close(s);
-  return ok;
+  UniqueFd s(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!s) return false;
+  return RetryOnInterrupt([&] {
+           return ::connect(s.Get(), reinterpret_cast<const sockaddr*>(&a), sizeof a);
+         }) == 0;
 }
 
 }  // namespace kest

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "support/unique_fd.h"
+
 namespace kest {
 
 // Keeps a single recorder running: an exclusive lock on a file in
@@ -20,12 +22,12 @@ class SingleInstanceLock {
   SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
   // False when another process holds the lock.
-  bool Acquired() const { return fd_ >= 0; }
+  bool Acquired() const { return fd_.Valid(); }
   const std::string& Path() const { return path_; }
 
   // The holder's listening socket (non-blocking), -1 when it could not be made or the
   // lock is not held: readable when a second start knocked.
-  int KnockFd() const { return knock_fd_; }
+  int KnockFd() const { return knock_fd_.Get(); }
   // Takes every knock waiting; true when there was at least one.
   bool TakeKnocks();
   // A second start: asks the holder to show itself. False when nobody listens.
@@ -35,8 +37,8 @@ class SingleInstanceLock {
 
  private:
   std::string path_;
-  int fd_ = -1;
-  int knock_fd_ = -1;
+  UniqueFd fd_;
+  UniqueFd knock_fd_;
 };
 
 // What a second start says on stderr and in its box.

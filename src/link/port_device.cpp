@@ -18,6 +18,7 @@
 #include "support/diagnostic_log.h"
 #include "support/number_text.h"
 #include "support/system_calls.h"
+#include "support/unique_fd.h"
 
 namespace kest {
 
@@ -38,20 +39,19 @@ bool IsLoss(int error) { return error == EIO || error == ENXIO || error == ENODE
 // once and nothing more is logged: the port driver reports the loss.
 class PosixDevice : public PortDevice {
  public:
-  explicit PosixDevice(int fd) : fd_(fd) {}
-  ~PosixDevice() override { Sys().close(fd_); }
+  explicit PosixDevice(UniqueFd fd) : fd_(std::move(fd)) {}
 
   size_t Queued() override {
     if (lost_) return 0;
     int n = 0;
-    if (::ioctl(fd_, FIONREAD, &n) != 0) {
+    if (::ioctl(fd_.Get(), FIONREAD, &n) != 0) {
       Fail(errno, nullptr);
       return 0;
     }
     if (n > 0) return static_cast<size_t>(n);
     // A terminal that hung up (an unplugged adapter, the far side of a pseudo-
     // terminal closed) may still answer FIONREAD with 0; poll tells.
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{fd_.Get(), POLLIN, 0};
     if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
       ++faults_;
       lost_ = (p.revents & POLLNVAL) ? EBADF : EIO;
@@ -61,7 +61,7 @@ class PosixDevice : public PortDevice {
 
   size_t Read(void* buffer, size_t count) override {
     if (lost_) return 0;
-    ssize_t n = RetryOnInterrupt([&] { return Sys().read(fd_, buffer, count); });
+    ssize_t n = RetryOnInterrupt([&] { return Sys().read(fd_.Get(), buffer, count); });
     if (n < 0) {
       if (errno != EAGAIN) Fail(errno, nullptr);
       return 0;
@@ -72,9 +72,9 @@ class PosixDevice : public PortDevice {
   size_t Write(const void* buffer, size_t count) override {
     if (lost_) return 0;
     int waits = 0;
-    WriteOutcome out = WriteAll(fd_, buffer, count, [&] {
+    WriteOutcome out = WriteAll(fd_.Get(), buffer, count, [&] {
       if (waits++ >= 10) return false;
-      pollfd p{fd_, POLLOUT, 0};
+      pollfd p{fd_.Get(), POLLOUT, 0};
       ::poll(&p, 1, 20);  // the output queue drains at the line's pace
       return true;
     });
@@ -97,7 +97,7 @@ class PosixDevice : public PortDevice {
     Diag().Error(std::string(what ? what : "") + std::strerror(error));
   }
 
-  int fd_;
+  UniqueFd fd_;
   std::atomic<int> lost_{0};
   std::atomic<uint32_t> faults_{0};
 };
@@ -145,7 +145,8 @@ void UnregisterPortName(std::string_view name) {
 std::string PortDevicePath(const std::string& name) {
   std::string upper = UpperCase(name);
   if (upper.size() > 3 && upper.compare(0, 3, "COM") == 0) {
-    if (auto n = ParseInt(upper.substr(3)); n && *n >= 1) return "/dev/ttyS" + std::to_string(*n - 1);
+    if (auto n = ParseInt(upper.substr(3)); n && *n >= 1)
+      return "/dev/ttyS" + std::to_string(*n - 1);
   }
   return name;
 }
@@ -161,20 +162,20 @@ std::unique_ptr<PortDevice> OpenPortDevice(const std::string& name) {
   if (SameText(name, "Nul")) return std::make_unique<NullDevice>();
 
   std::string path = PortDevicePath(name);
-  int fd = RetryOnInterrupt(
-      [&] { return Sys().open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0); });
-  if (fd < 0) throw ELoggerError("Error opening " + name + " " + std::strerror(errno));
+  UniqueFd owned(RetryOnInterrupt(
+      [&] { return Sys().open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0); }));
+  const int fd = owned.Get();
+  if (!owned) throw ELoggerError("Error opening " + name + " " + std::strerror(errno));
   // Exclusive: a second open of the same device fails while we hold it (the lock
   // holds for every user; TIOCEXCL keeps out programs that do not lock).
   if (RetryOnInterrupt([&] { return Sys().flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
-    Sys().close(fd);
     throw ELoggerError("Error opening " + name + " " + std::strerror(EBUSY));
   }
   if (::isatty(fd)) {
     ::ioctl(fd, TIOCEXCL);
     ConfigureLine(fd);
   }
-  return std::make_unique<PosixDevice>(fd);
+  return std::make_unique<PosixDevice>(std::move(owned));
 }
 
 }  // namespace kest

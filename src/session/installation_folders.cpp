@@ -11,6 +11,7 @@
 
 #include "support/errors.h"
 #include "support/trim.h"
+#include "support/unique_fd.h"
 
 namespace kest {
 
@@ -76,9 +77,9 @@ std::string ChooseRoot(const std::string& system_settings_file) {
 // file is made because access() says yes to the superuser even on /proc.
 int WriteError(const std::string& folder) {
   std::string probe = folder + "/.kest-write-XXXXXX";
-  int fd = ::mkstemp(probe.data());
-  if (fd < 0) return errno;
-  ::close(fd);
+  UniqueFd fd(::mkstemp(probe.data()));
+  if (!fd) return errno;
+  fd.Reset();
   ::unlink(probe.c_str());
   return 0;
 }

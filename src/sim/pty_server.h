@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sim/tool_simulator.h"
+#include "support/unique_fd.h"
 
 namespace kest::sim {
 
@@ -26,7 +27,7 @@ class PtyServer {
 
  private:
   std::shared_ptr<ToolSimulator> simulator_;
-  int master_ = -1;
+  UniqueFd master_;
   std::string slave_path_;
 };
 

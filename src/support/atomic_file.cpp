@@ -10,6 +10,7 @@
 
 #include "support/errors.h"
 #include "support/system_calls.h"
+#include "support/unique_fd.h"
 
 namespace kest {
 
@@ -39,11 +40,11 @@ void Rename(const std::string& from, const std::string& to) {
 
 // Makes a rename into the folder of `target` survive a power cut.
 void SyncFolderOf(const std::string& target) {
-  int dir = RetryOnInterrupt(
-      [&] { return Sys().open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); });
-  if (dir < 0) return;  // a folder we may not read cannot be synced; the rename stands
-  int error = SyncDescriptor(dir);
-  Sys().close(dir);
+  UniqueFd dir(RetryOnInterrupt(
+      [&] { return Sys().open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
+  if (!dir) return;  // a folder we may not read cannot be synced; the rename stands
+  int error = SyncDescriptor(dir.Get());
+  dir.Reset();
   if (error) CannotWrite(target, error);
 }
 
@@ -53,18 +54,17 @@ AtomicFile::AtomicFile(const std::string& target) : target_(target) {
   std::vector<char> name(target.begin(), target.end());
   const char suffix[] = ".tmp-XXXXXX";
   name.insert(name.end(), suffix, suffix + sizeof suffix);
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) throw EInOutError(WithSystemError("Не удалось создать файл \"" + target + "\": "));
+  UniqueFd fd(::mkstemp(name.data()));
+  if (!fd) throw EInOutError(WithSystemError("Не удалось создать файл \"" + target + "\": "));
   temp_path_ = name.data();
-  ::fchmod(fd, 0644);  // mkstemp creates 0600; a log file is an ordinary document
+  ::fchmod(fd.Get(), 0644);  // mkstemp creates 0600; a log file is an ordinary document
   try {
     temp_ = std::make_unique<FileStream>(temp_path_, FileStream::Mode::Create);
   } catch (...) {
-    Sys().close(fd);
+    fd.Reset();
     ::unlink(temp_path_.c_str());
     throw;
   }
-  Sys().close(fd);
 }
 
 AtomicFile::~AtomicFile() {
@@ -89,10 +89,10 @@ void WriteFileAtomically(const std::string& target, const std::string& bytes) {
 }
 
 void RenameDurably(const std::string& from, const std::string& to) {
-  int fd = RetryOnInterrupt([&] { return Sys().open(from.c_str(), O_RDONLY | O_CLOEXEC, 0); });
-  if (fd < 0) CannotWrite(to, errno);
-  int error = SyncDescriptor(fd);
-  Sys().close(fd);
+  UniqueFd fd(RetryOnInterrupt([&] { return Sys().open(from.c_str(), O_RDONLY | O_CLOEXEC, 0); }));
+  if (!fd) CannotWrite(to, errno);
+  int error = SyncDescriptor(fd.Get());
+  fd.Reset();
   if (error) CannotWrite(to, error);
   Rename(from, to);
   SyncFolderOf(to);

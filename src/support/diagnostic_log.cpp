@@ -38,18 +38,18 @@ void DiagnosticLog::Open(const std::string& path, const std::string& program_pat
   std::lock_guard lock(mutex_);
   // Delete the old log unless another running instance still holds it (shared lock).
   bool fresh = true;
-  int old = RetryOnInterrupt([&] { return Sys().open(path.c_str(), O_RDWR | O_CLOEXEC, 0); });
-  if (old >= 0) {
-    if (Sys().flock(old, LOCK_EX | LOCK_NB) == 0)
+  if (UniqueFd old(
+          RetryOnInterrupt([&] { return Sys().open(path.c_str(), O_RDWR | O_CLOEXEC, 0); }));
+      old) {
+    if (Sys().flock(old.Get(), LOCK_EX | LOCK_NB) == 0)
       ::unlink(path.c_str());
     else
       fresh = false;
-    Sys().close(old);
   }
-  fd_ = RetryOnInterrupt(
-      [&] { return Sys().open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644); });
-  if (fd_ < 0) throw EDiagnosticLogError(WithSystemError("Could not create log file. "));
-  RetryOnInterrupt([&] { return Sys().flock(fd_, LOCK_SH); });
+  fd_.Reset(RetryOnInterrupt(
+      [&] { return Sys().open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644); }));
+  if (!fd_) throw EDiagnosticLogError(WithSystemError("Could not create log file. "));
+  RetryOnInterrupt([&] { return Sys().flock(fd_.Get(), LOCK_SH); });
   path_ = path;
   owner_ = fresh;
   if (owner_) {
@@ -63,19 +63,18 @@ void DiagnosticLog::Open(const std::string& path, const std::string& program_pat
 
 void DiagnosticLog::Close() {
   std::lock_guard lock(mutex_);
-  if (fd_ < 0) return;
+  if (!fd_) return;
   if (owner_) {
     WriteLine(kRule);
     WriteLine("Завершение работы программы");
     WriteLine(kRule);
   }
-  Sys().close(fd_);
-  fd_ = -1;
+  fd_.Reset();
 }
 
 bool DiagnosticLog::IsOpen() const {
   std::lock_guard lock(mutex_);
-  return fd_ >= 0;
+  return fd_.Valid();
 }
 
 std::string DiagnosticLog::Path() const {
@@ -95,7 +94,7 @@ std::string DiagnosticLog::TimeText() const {
 
 void DiagnosticLog::Write(Mark mark, std::string_view message) {
   std::lock_guard lock(mutex_);
-  if (fd_ < 0) return;
+  if (!fd_) return;
   std::string line = TimeText();
   line += ' ';
   line += tag_;
@@ -110,7 +109,7 @@ void DiagnosticLog::WriteLine(const std::string& line) {
   std::string bytes = line + "\r\n";
   // O_APPEND moves to the end of the file before every write. A failure (a full
   // disk) loses the entry: the log must never stop the program.
-  WriteAll(fd_, bytes.data(), bytes.size());
+  WriteAll(fd_.Get(), bytes.data(), bytes.size());
 }
 
 void DiagnosticLog::LogException(std::string_view source, int line, std::string_view message) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "support/errors.h"
+#include "support/unique_fd.h"
 
 namespace kest {
 
@@ -56,7 +57,7 @@ class DiagnosticLog {
   std::string TimeText() const;
 
   mutable std::mutex mutex_;
-  int fd_ = -1;
+  UniqueFd fd_;
   bool owner_ = false;  // this instance started the file: header written, footer due
   std::string path_;
   std::string tag_ = "----";

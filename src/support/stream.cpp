@@ -48,30 +48,27 @@ FileStream::FileStream(const std::string& path, Mode mode) : path_(path) {
       flags |= O_RDWR | O_CREAT | O_TRUNC;
       break;
   }
-  fd_ = RetryOnInterrupt([&] { return Sys().open(path.c_str(), flags, 0644); });
-  if (fd_ < 0) throw EInOutError(WithSystemError("Не удалось открыть файл \"" + path + "\": "));
+  fd_.Reset(RetryOnInterrupt([&] { return Sys().open(path.c_str(), flags, 0644); }));
+  if (!fd_) throw EInOutError(WithSystemError("Не удалось открыть файл \"" + path + "\": "));
   struct stat st {};
-  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) CloseAndThrow(EISDIR);
+  if (::fstat(fd_.Get(), &st) == 0 && S_ISDIR(st.st_mode)) CloseAndThrow(EISDIR);
   // Others may read while we read; nobody writes while we read or write.
   int lock = (mode == Mode::Read ? LOCK_SH : LOCK_EX) | LOCK_NB;
-  if (RetryOnInterrupt([&] { return Sys().flock(fd_, lock); }) != 0) CloseAndThrow(errno);
+  if (RetryOnInterrupt([&] { return Sys().flock(fd_.Get(), lock); }) != 0) CloseAndThrow(errno);
 }
 
 void FileStream::CloseAndThrow(int error) {
-  Sys().close(fd_);
-  fd_ = -1;
+  fd_.Reset();
   throw EInOutError(WithSystemError("Не удалось открыть файл \"" + path_ + "\": ", error));
 }
 
-FileStream::~FileStream() {
-  if (fd_ >= 0) Sys().close(fd_);
-}
+FileStream::~FileStream() = default;
 
 size_t FileStream::Read(void* buffer, size_t count) {
   size_t done = 0;
   auto* out = static_cast<char*>(buffer);
   while (done < count) {
-    ssize_t n = RetryOnInterrupt([&] { return Sys().read(fd_, out + done, count - done); });
+    ssize_t n = RetryOnInterrupt([&] { return Sys().read(fd_.Get(), out + done, count - done); });
     if (n < 0) throw EInOutError(WithSystemError("Ошибка чтения: "));
     if (n == 0) break;
     done += static_cast<size_t>(n);
@@ -80,31 +77,31 @@ size_t FileStream::Read(void* buffer, size_t count) {
 }
 
 void FileStream::Write(const void* buffer, size_t count) {
-  WriteOutcome out = WriteAll(fd_, buffer, count);
+  WriteOutcome out = WriteAll(fd_.Get(), buffer, count);
   if (out.error) throw EInOutError(WithSystemError("Ошибка записи: ", out.error));
 }
 
-int64_t FileStream::Position() const { return ::lseek(fd_, 0, SEEK_CUR); }
+int64_t FileStream::Position() const { return ::lseek(fd_.Get(), 0, SEEK_CUR); }
 
 void FileStream::Seek(int64_t position) {
-  if (::lseek(fd_, std::max<int64_t>(0, position), SEEK_SET) < 0)
+  if (::lseek(fd_.Get(), std::max<int64_t>(0, position), SEEK_SET) < 0)
     throw EInOutError(WithSystemError("Ошибка позиционирования: "));
 }
 
 int64_t FileStream::Size() const {
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) return 0;
+  if (::fstat(fd_.Get(), &st) != 0) return 0;
   return st.st_size;
 }
 
 void FileStream::Truncate(int64_t size) {
-  if (::ftruncate(fd_, std::max<int64_t>(0, size)) != 0)
+  if (::ftruncate(fd_.Get(), std::max<int64_t>(0, size)) != 0)
     throw EInOutError(WithSystemError("Ошибка записи: "));
 }
 
 void FileStream::Flush() {
   // EINVAL: a special file that cannot be synchronised; there is nothing to wait for.
-  if (RetryOnInterrupt([&] { return Sys().fsync(fd_); }) != 0 && errno != EINVAL)
+  if (RetryOnInterrupt([&] { return Sys().fsync(fd_.Get()); }) != 0 && errno != EINVAL)
     throw EInOutError(WithSystemError("Ошибка записи: "));
 }
 

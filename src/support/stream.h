@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/errors.h"
+#include "support/unique_fd.h"
 
 namespace kest {
 
@@ -72,7 +73,7 @@ class FileStream : public Stream {
   [[noreturn]] void CloseAndThrow(int error);
 
   std::string path_;
-  int fd_ = -1;
+  UniqueFd fd_;
 };
 
 // Whole-file helpers.

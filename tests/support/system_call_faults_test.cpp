@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "faulty_calls.h"
@@ -12,6 +13,7 @@
 #include "support/diagnostic_log.h"
 #include "support/errors.h"
 #include "support/stream.h"
+#include "support/system_calls.h"
 #include "temp_dir.h"
 
 namespace kest {
@@ -168,6 +170,51 @@ TEST(SystemCallFaults, DiagnosticLogWritesWholeLinesAndOutlivesAFailingDisk) {
   std::string text = Slurp(path);
   EXPECT_NE(text.find("\r\n12:34:56 ----   one\r\n12:34:56 ----   two\r\n"), std::string::npos);
   EXPECT_EQ(text.find("lost"), std::string::npos);
+}
+
+// Every descriptor the file code opens through the seam is closed through it exactly
+// once, on the error paths too: a folder opened as a file, a file another holder
+// locks, a commit on a failing disk, the diagnostic log reopened.
+TEST(SystemCallFaults, EveryDescriptorIsClosedOnceThroughTheSeam) {
+  std::set<int> open;
+  int closes_of_unknown = 0;
+  SystemCalls calls = Sys();
+  const SystemCalls inner = Sys();
+  calls.open = [&](const char* path, int flags, mode_t mode) {
+    int fd = inner.open(path, flags, mode);
+    if (fd >= 0) {
+      EXPECT_TRUE(open.insert(fd).second) << path;
+    }
+    return fd;
+  };
+  calls.close = [&](int fd) {
+    if (open.erase(fd) == 0) ++closes_of_unknown;  // mkstemp's descriptor, or a double close
+    return inner.close(fd);
+  };
+  testing::TempDir dir;
+  {
+    SystemCallOverride seam(calls);
+    EXPECT_NE(ErrorOf([&] { FileStream s(dir.Path(), FileStream::Mode::Read); }), "no error");
+    WriteFileAtomically(dir.File("a.ls"), "first");
+    {
+      FileStream holder(dir.File("a.ls"), FileStream::Mode::ReadWrite);
+      EXPECT_NE(ErrorOf([&] { FileStream s(dir.File("a.ls"), FileStream::Mode::Read); }),
+                "no error");
+    }
+    {
+      FaultyCalls faults("b.ls");
+      faults.Fail(FaultyCalls::kFsync, EIO);
+      EXPECT_NE(ErrorOf([&] { WriteFileAtomically(dir.File("b.ls"), "lost"); }), "no error");
+    }
+    RenameDurably(dir.File("a.ls"), dir.File("c.ls"));
+    DiagnosticLog log;
+    log.Open(dir.File("kest.log"), "p");
+    log.Close();
+    log.Open(dir.File("kest.log"), "p");
+  }
+  EXPECT_TRUE(open.empty()) << open.size() << " descriptors left open";
+  // The atomic files' own mkstemp descriptors (two) are the only ones not opened here.
+  EXPECT_EQ(closes_of_unknown, 2);
 }
 
 }  // namespace
