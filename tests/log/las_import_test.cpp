@@ -34,7 +34,7 @@ TEST_F(LasImportTest, TheIndexColumnIsNeverNull) {
   const TLogTrack* gk = sheet->Tracks(1);
   ASSERT_EQ(depth->Count(), 3);
   EXPECT_EQ(depth->Sample(1), 999.25f);
-  EXPECT_EQ(gk->Sample(1), 0.f);  // the curve's null still becomes 0
+  EXPECT_EQ(gk->Sample(1), options_.NullValue);  // the curve's NULL is a gap
   EXPECT_EQ(gk->Sample(2), 3.f);
 }
 
@@ -45,6 +45,7 @@ TEST_F(LasImportTest, HeaderNumbersOutsideTheirRangeAreRefused) {
   struct Case {
     std::string well;
     std::string outcome;
+    std::string data = {};  // rows other than the usual two
   } cases[] = {
       {strt + "STEP.M -4444444444444444444444444444440.1250:\n",
        "ELasFilerError: Шаг (STEP) вне диапазона аргумента: "
@@ -63,13 +64,15 @@ TEST_F(LasImportTest, HeaderNumbersOutsideTheirRangeAreRefused) {
       {"STRT.M x1 :\n" + step, "EConvertError: Недопустимое значение STRT: \"x1\" (строка 4)"},
       // The rows run on past the range's end.
       {"STRT.M 2147483.6 :\n" + step,
-       "ELasFilerError: Данные выходят за пределы диапазона аргумента"},
-      {strt + step + "NULL. 1e39 :\n",
-       "ELasFilerError: Значение NULL вне диапазона чисел: \"1e39\" (строка 6)"},
+       "ELasFilerError: Данные выходят за пределы диапазона аргумента",
+       "2147483.6 2\n2147484.1 3\n"},
+      {strt + step + "NULL. 1e39 :\n", "loaded"},  // told, and no value is taken for a gap
       {strt + step + "NULL. -3.4e38 :\n", "loaded"},
       {strt + step + "NULL. -999.25 :\nSTOP.M not a number :\n", "loaded"},  // STOP is not read
   };
-  for (const auto& c : cases) EXPECT_EQ(Outcome(WithWell(c.well)), c.outcome) << c.well;
+  for (const auto& c : cases)
+    EXPECT_EQ(Outcome(c.data.empty() ? WithWell(c.well) : WithWell(c.well, c.data)), c.outcome)
+        << c.well;
 }
 
 TEST_F(LasImportTest, Las12IsReadAs20WithTextItemsFromTheDescription) {
