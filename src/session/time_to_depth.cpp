@@ -71,12 +71,18 @@ class DepthCurve {
     double f = x - i;
     return Sample(i) * (1 - f) + Sample(i + 1) * f;
   }
-  // The depth at t is known: the records either side of it hold a depth.
+  // The depth at t, and the speed there, come from records that hold a depth: none
+  // of the records either side of t and of t -/+ the speed window is a gap.
   bool Known(double t) const {
     if (!Covers(t)) return false;
-    const int32_t n = depth_.Count();
-    auto i = std::min(static_cast<int32_t>(std::floor((t - t0_) / step_s_)), n - 1);
-    return !IsNullSample(Sample(i), null_) && (i + 1 >= n || !IsNullSample(Sample(i + 1), null_));
+    for (double u : {t - kSpeedWindowS, t, t + kSpeedWindowS}) {
+      const int32_t n = depth_.Count();
+      double x = std::clamp((u - t0_) / step_s_, 0.0, static_cast<double>(n - 1));
+      auto i = static_cast<int32_t>(std::floor(x));
+      if (IsNullSample(Sample(i), null_) || (i + 1 < n && IsNullSample(Sample(i + 1), null_)))
+        return false;
+    }
+    return true;
   }
   // Metres per hour, down positive.
   double Speed(double t) const {

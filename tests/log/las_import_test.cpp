@@ -175,3 +175,99 @@ TEST_F(LasImportTest, UnitsOfTheFileAreKeptAgainstTheInstallationTables) {
 
 }  // namespace
 }  // namespace kest
+
+namespace kest {
+namespace {
+
+// Damaged or odd files from other systems: each loads with a notice that names what
+// is wrong, and every row lands at the depth it was recorded at.
+TEST_F(LasImportTest, DamagedFilesAreToldAndNothingIsMisplaced) {
+  const float null = options_.NullValue;
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string notice;  // the one notice expected
+    int32_t origin, step;
+    std::vector<float> gr;  // the curve after the index, by ascending depth
+  };
+  auto las = [](const std::string& well, const std::string& index_units, const std::string& rows) {
+    return "~V\nVERS. 2.0 :\n~W\n" + well + "~C\nDEPT." + index_units + " :\nGR.MKR/H :\n~A\n" +
+           rows;
+  };
+  const std::string well = "STRT.M 100.0 :\nSTEP.M 0.1 :\nNULL. -999.25 :\n";
+  const Case cases[] = {
+      {"NULL is no number",
+       las("STRT.M 100.0 :\nSTEP.M 0.1 :\nNULL. none :\n", "M",
+           "100.0 1\n100.1 -999.25\n100.2 3\n"),
+       "Значение NULL \"none\" (строка 6) не является числом: пропуски в файле не распознаются, "
+       "значения прочитаны как записаны.",
+       100000,
+       100,
+       {1, -999.25f, 3}},
+      {"a value that is the program's null",
+       las(well, "M", "100.0 1\n100.1 -9999.99\n100.2 -999.25\n"),
+       "1 значений в файле (первое в строке 12) равны значению отсутствия данных программы "
+       "-9999.99, а NULL файла другой: они показаны как пропуски.",
+       100000,
+       100,
+       {1, null, null}},
+      {"nulls in the index column",
+       las(well, "M", "100.0 1\n-999.25 2\n100.2 3\n"),
+       "В колонке глубины 1 значений NULL (первое в строке данных 2): строки размещены по STRT + "
+       "n·STEP.",
+       100000,
+       100,
+       {1, 2, 3}},
+      {"a curve without any value",
+       las(well, "M", "100.0 -999.25\n100.1 -999.25\n"),
+       "Кривая \"GK\" не содержит ни одного значения (все NULL).",
+       100000,
+       100,
+       {null, null}},
+      {"an index on a grid of its own",
+       las(well, "M", "200.0 1\n200.1 2\n200.2 3\n"),
+       "Строка данных 1 (строка файла 11): глубина 200 не совпадает с STRT + 0·STEP = 100; строки "
+       "размещены по колонке глубины (начало 200, шаг 0.1).",
+       200000,
+       100,
+       {1, 2, 3}},
+      {"an index that repeats itself",
+       las("STRT.M 1670 :\nSTEP.M -0.125 :\nNULL. -999.25 :\n", "M",
+           "1670 1\n1669.875 2\n1669.75 3\n1670 4\n1669.875 5\n1669.75 6\n"),
+       "Строка данных 4 (строка файла 14): глубина 1670 не совпадает с STRT + 3·STEP = 1669.625; "
+       "строки размещены по значениям глубины с шагом STEP; 3 строк на уже встреченных значениях "
+       "заменили прежние.",
+       1669750,
+       125,
+       {6, 5, 4}},
+      {"depths in feet",
+       las("STRT.F 100 :\nSTEP.F 0.5 :\nNULL. -999.25 :\n", "F", "100 1\n100.5 2\n101 3\n"),
+       "Глубина в файле записана в футах (\"F\"): глубины, STRT, STOP и STEP переведены в метры "
+       "(шаг 0.1524 м взят как 0.152 м).",
+       30480,
+       152,
+       {1, 2, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    warnings_.clear();
+    std::unique_ptr<TLogSheet> sheet;
+    ASSERT_NO_THROW(sheet = Import(c.text));
+    EXPECT_EQ(warnings_, std::vector<std::string>{c.notice});
+    ASSERT_EQ(sheet->Count(), 2);
+    const TLogTrack* gr = sheet->Tracks(1);
+    EXPECT_EQ(gr->Origin(), c.origin);
+    EXPECT_EQ(gr->Step(), c.step);
+    std::vector<float> got(gr->Samples(), gr->Samples() + gr->Count());
+    EXPECT_EQ(got, c.gr);
+    // The depth curve holds each row's depth in metres (a missing one stays missing).
+    const TLogTrack* depth = sheet->Tracks(0);
+    for (int32_t i = 0; i < depth->Count(); ++i) {
+      if (depth->Sample(i) == null) continue;
+      EXPECT_NEAR(depth->Sample(i), depth->ArgumentOf(i) / 1000.0, 0.001);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kest
