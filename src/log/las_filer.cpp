@@ -313,7 +313,9 @@ class LasWriter {
     std::vector<const TLogTrack*> written;
     for (int i : own_)
       if (time_log_ || i >= 1) written.push_back(sheet_.Tracks(i));
-    int64_t rows = (int64_t{b_} - a_) / r_ + 1;
+    // Rows from one end of the data to the other; when the range is no whole number
+    // of steps, one row more takes the samples of the last part step.
+    int64_t rows = (int64_t{b_} - a_ + r_ - 1) / r_ + 1;
     // Rows are formatted straight into a buffer flushed every megabyte.
     constexpr size_t kFlush = 1 << 20;
     null_text_ = FormatFixed(options_.NullValue, 2);

@@ -150,6 +150,26 @@ std::string Compare(const TLogTrack& source, const TLogTrack& got,
   return out.str();
 }
 
+// Every sample of a track exported at step r lies in the step of some row, and that
+// row's value is at least the sample: nothing is left out at either end.
+std::string Covered(const TLogTrack& source, const TLogTrack& got, int32_t r, bool up) {
+  if (got.Count() == 0) return "  " + source.Parameter() + " has no rows\n";
+  for (int32_t i = 0; i < source.Count(); ++i) {
+    const float v = source.Sample(i);
+    if (IsNullSample(v)) continue;
+    const int64_t a = source.ArgumentOf(i);
+    // The row whose step holds a: the first row at or past it in the logging direction
+    // (rows run down from the top for a log recorded upwards).
+    int64_t k = up ? (int64_t{got.End()} - a + r - 1) / r : (a - got.Origin() + r - 1) / r;
+    int64_t x = up ? int64_t{got.End()} - k * r : got.Origin() + k * r;
+    float row = ValueAt(got, x);
+    if (IsNullSample(row) || row + 0.0005f + 1e-6f * std::fabs(v) < v)
+      return "  " + source.Parameter() + " at " + std::to_string(a) + " (" + Text(v) +
+             ") is in no row: the row at " + std::to_string(x) + " holds " + Text(row) + "\n";
+  }
+  return "";
+}
+
 // The program's files and tools around a temporary folder and a dictionary of the
 // curves the logs carry.
 struct PathKit {
@@ -303,6 +323,7 @@ std::string AllPaths(PathKit& f, const TLogSheet& source) {
           found += "  " + s.Parameter() + " has the step " + std::to_string(got->Step()) + "\n";
         found += Compare(
             s, *got, [&](int64_t x) { return PeakAt(s, x, r, up); }, false, path.las);
+        found += Covered(s, *got, r, up);
       } else {
         if (got->Step() != s.Step())
           found += "  " + s.Parameter() + " has the step " + std::to_string(got->Step()) + "\n";
