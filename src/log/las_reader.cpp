@@ -209,8 +209,8 @@ class LasReader {
       auto v = ParseFloat(h.Value);
       if (!v || !std::isfinite(*v) || std::fabs(*v) > std::numeric_limits<float>::max()) {
         notices_.push_back("Значение NULL \"" + h.Value + "\"" + AtLine() +
-                           " не является числом: пропуски в файле не распознаются, значения "
-                           "прочитаны как записаны.");
+                           (v ? " вне диапазона чисел" : " не является числом") +
+                           ": пропуски в файле не распознаются, значения прочитаны как записаны.");
         has_null_ = false;
       } else {
         null_ = static_cast<float>(*v);
