@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 STAMP := $(BUILD_DIR)/.setup-done
 
-.PHONY: all build configure setup run test bench clean format format-check \
+.PHONY: all build configure setup run test test-slow bench clean format format-check \
 	test-asan test-tsan fuzz-build fuzz-smoke fuzz package package-check guide-screenshots
 
 all: build
@@ -26,7 +26,11 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE slow
+
+# The tests labelled slow: many more generated logs through every data path.
+test-slow: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -L slow
 
 # The Debian package kest_VERSION_ARCH.deb in the build tree (CPack), and its check:
 # install into a temporary root, run the programs from there, remove.

@@ -12,6 +12,7 @@
 #include "log/log_errors.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
+#include "log/null_sample.h"
 #include "support/code_page.h"
 #include "support/diagnostic_log.h"
 #include "support/number_text.h"
@@ -90,19 +91,37 @@ std::string ParamValue(const TLogSheet& sheet, std::string_view key) {
   return i < 0 ? std::string() : sheet.Params().ValueFromIndex(i);
 }
 
-// The value of a track at argument x: the sample there within the first export
-// step of the logging direction, else the peak over the step just logged (the
-// samples behind x in that direction); the null value outside the track.
-float ValueAt(const TLogTrack& t, int64_t x, int32_t r, int32_t s, float null_value, bool up) {
-  if (t.Count() == 0 || x < t.Origin() || x > t.End()) return null_value;
-  int64_t index = (x - t.Origin()) / s;
-  int64_t travelled = up ? int64_t{t.End()} - x : x - t.Origin();
-  if (travelled <= r) return t.Sample(static_cast<int32_t>(index));
-  int64_t span = RoundHalfEven(static_cast<double>(r) / s);
-  int64_t from = up ? index : (x - t.Origin() - r) / s;
-  int64_t to = std::min<int64_t>(from + span, t.Count() - 1);
+// Floor and ceiling of a / b for b > 0.
+int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+// The value of a track at row argument x: the peak over the export step of r that
+// ends at the row in the logging direction, (x - r, x] downwards and [x, x + r)
+// upwards. Sample i stands for the step of s logged up to it, so the window holds
+// the sample whose step contains x and the round(r / s) - 1 logged before it (one
+// sample when r <= s). Null samples do not count; the null value when the window
+// holds none.
+float ValueAt(const TLogTrack& t, int64_t x, int64_t r, int64_t s, float null_value, bool up) {
+  const int64_t n = std::max<int64_t>(1, (2 * r + s) / (2 * s));
+  const int64_t offset = x - t.Origin();
+  int64_t from, to;
+  if (up) {
+    from = FloorDiv(offset, s);
+    to = from + n - 1;
+  } else {
+    to = CeilDiv(offset, s);
+    from = to - n + 1;
+  }
+  from = std::max<int64_t>(from, 0);
+  to = std::min<int64_t>(to, int64_t{t.Count()} - 1);
+  bool any = false;
   float peak = null_value;
-  for (int64_t i = from; i <= to; ++i) peak = std::max(peak, t.Sample(static_cast<int32_t>(i)));
+  for (int64_t i = from; i <= to; ++i) {
+    float v = t.Sample(static_cast<int32_t>(i));
+    if (IsNullSample(v, null_value)) continue;
+    if (!any || v > peak) peak = v;
+    any = true;
+  }
   return peak;
 }
 
@@ -294,10 +313,13 @@ class LasWriter {
     std::vector<const TLogTrack*> written;
     for (int i : own_)
       if (time_log_ || i >= 1) written.push_back(sheet_.Tracks(i));
-    int64_t rows = (int64_t{b_} - a_) / r_ + 1;
+    // Rows from one end of the data to the other; when the range is no whole number
+    // of steps, one row more takes the samples of the last part step.
+    int64_t rows = (int64_t{b_} - a_ + r_ - 1) / r_ + 1;
     // Rows are formatted straight into a buffer flushed every megabyte.
     constexpr size_t kFlush = 1 << 20;
-    const size_t row_room = 32 + 48 * (written.size() + 1);
+    null_text_ = FormatFixed(options_.NullValue, 2);
+    const size_t row_room = 32 + std::max<size_t>(48, null_text_.size() + 1) * (written.size() + 1);
     std::vector<char> out(kFlush + row_room);
     char* p = out.data();
     for (int64_t row = 0; row < rows; ++row) {
@@ -305,7 +327,13 @@ class LasWriter {
       p = PutLasArgument(p, x);
       *p++ = ' ';
       for (const TLogTrack* t : written) {
-        p = PutLasValue(p, ValueAt(*t, x, r_, s_, options_.NullValue, up_));
+        float v = ValueAt(*t, x, r_, s_, options_.NullValue, up_);
+        if (IsNullSample(v, options_.NullValue)) {
+          // The very text of the header's NULL, so that readers match it.
+          p = std::copy(null_text_.begin(), null_text_.end(), p);
+        } else {
+          p = PutLasValue(p, v);
+        }
         *p++ = ' ';
       }
       *p++ = '\r';
@@ -325,6 +353,7 @@ class LasWriter {
   TLogParameters& dictionary_;
   const ProgressCallback& progress_;
   std::string text_;
+  std::string null_text_;
   std::vector<int> own_;
   int32_t r_ = 10, s_ = 1;
   int32_t a_ = 0, b_ = 0;

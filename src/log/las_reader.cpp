@@ -1,9 +1,11 @@
 #include "log/las_reader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "log/log_errors.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
+#include "log/null_sample.h"
 #include "support/code_page.h"
 #include "support/diagnostic_log.h"
 #include "support/number_text.h"
@@ -152,13 +155,23 @@ class LasReader {
     return *v;
   }
 
-  // An argument in thousandths of the header's unit, inside the argument range.
-  int64_t HeaderArgument(const HeaderLine& h, const char* what) const {
-    double thousandths = HeaderNumber(h) * 1000;
+  // An argument in thousandths of a metre (second) from a header number in the
+  // file's unit, inside the argument range.
+  static int64_t Thousandths(double value, double factor, const char* what, const std::string& text,
+                             const std::string& at) {
+    double thousandths = value * factor * 1000;
     if (std::fabs(thousandths) > kArgumentLimit)
-      throw ELasFilerError(std::string(what) + " вне диапазона аргумента: \"" + h.Value + "\"" +
-                           AtLine());
+      throw ELasFilerError(std::string(what) + " вне диапазона аргумента: \"" + text + "\"" + at);
     return RoundHalfEven(thousandths);
+  }
+  struct Number {
+    double value = 0;
+    std::string text, at;
+  };
+  Number HeaderArgument(const HeaderLine& h, const char* what) const {
+    Number n{HeaderNumber(h), h.Value, AtLine()};
+    Thousandths(n.value, 1, what, n.text, n.at);
+    return n;
   }
 
   void Version(const std::string& line) {
@@ -185,15 +198,24 @@ class LasReader {
                                        [&](const char* l) { return SameText(h.Value, l); });
     const std::string& text = old_version_ && label ? h.Description : h.Value;
     if (upper == "STRT") {
-      start_ = HeaderArgument(h, "Начало записи (STRT)");
+      start_header_ = HeaderArgument(h, "Начало записи (STRT)");
+      start_units_ = h.Units;
+      SetGrid(1);
     } else if (upper == "STEP") {
-      step_ = static_cast<int32_t>(HeaderArgument(h, "Шаг (STEP)"));
+      step_header_ = HeaderArgument(h, "Шаг (STEP)");
+      SetGrid(1);
     } else if (upper == "NULL") {
-      double v = HeaderNumber(h);
-      if (std::fabs(v) > std::numeric_limits<float>::max())
-        throw ELasFilerError("Значение NULL вне диапазона чисел: \"" + h.Value + "\"" + AtLine());
-      null_ = static_cast<float>(v);
-      has_null_ = true;
+      // A NULL that is no number marks nothing: the values are read as they stand.
+      auto v = ParseFloat(h.Value);
+      if (!v || !std::isfinite(*v) || std::fabs(*v) > std::numeric_limits<float>::max()) {
+        notices_.push_back("Значение NULL \"" + h.Value + "\"" + AtLine() +
+                           (v ? " вне диапазона чисел" : " не является числом") +
+                           ": пропуски в файле не распознаются, значения прочитаны как записаны.");
+        has_null_ = false;
+      } else {
+        null_ = static_cast<float>(*v);
+        has_null_ = true;
+      }
     } else if (upper == "COMP") {
       company_ = text;
     } else if (upper == "SRVC") {
@@ -217,9 +239,20 @@ class LasReader {
         time_argument_ = true;
         return;  // the time column is the argument itself
       }
-      if (!h.Units.empty() && !SameUnits(h.Units, "м"))
-        notices_.push_back("Глубина в файле записана в единицах \"" + h.Units +
+      const std::string& units = h.Units.empty() ? start_units_ : h.Units;
+      if (IsFeet(units)) {
+        factor_ = kFootInMetres;
+        SetGrid(factor_);
+        notices_.push_back("Глубина в файле записана в футах (\"" + units +
+                           "\"): глубины, STRT, STOP и STEP переведены в метры" +
+                           (std::fabs(step_header_.value * factor_ * 1000 - step_) > 1e-6
+                                ? " (шаг " + FormatFixed(step_header_.value * factor_, 4) +
+                                      " м взят как " + FormatFixed(step_ / 1000.0, 3) + " м)."
+                                : "."));
+      } else if (!units.empty() && !SameUnits(units, "м")) {
+        notices_.push_back("Глубина в файле записана в единицах \"" + units +
                            "\": значения прочитаны как метры.");
+      }
       AddTrack(dictionary_.Get(ArgumentName(laDepth)));
       return;
     }
@@ -236,13 +269,23 @@ class LasReader {
     columns_.push_back(track);
   }
 
+  static bool IsFeet(const std::string& units) {
+    std::string u = UpperCase(units);
+    return u == "F" || u == "FT" || u == "FEET" || u == "FOOT";
+  }
+  // The grid in thousandths of a metre (second) from the header's numbers.
+  void SetGrid(double factor) {
+    start_ = Thousandths(start_header_.value, factor, "Начало записи (STRT)", start_header_.text,
+                         start_header_.at);
+    step_ = static_cast<int32_t>(
+        Thousandths(step_header_.value, factor, "Шаг (STEP)", step_header_.text, step_header_.at));
+  }
+
   void StartData() {
     if (!argument_known_) throw ELasFilerError("Раздел данных перед описанием кривых" + AtLine());
     values_.resize(columns_.size());
     skip_ = time_argument_ ? 1 : 0;
     width_ = columns_.size() + skip_;
-    // The index column of a depth log is data, never null.
-    null_from_ = time_argument_ ? 0 : 1;
   }
 
   // Fields are separated by runs of blanks or tabs. A row is one line, or for a
@@ -261,9 +304,21 @@ class LasReader {
       if (!ParseLasNumber(start, p, v))
         throw EConvertError("\"" + Decode(std::string_view(start, static_cast<size_t>(p - start))) +
                             "\" не является числом" + AtLine());
+      const bool index_null = field_ == 0 && Index(start, p, v);
       if (field_ >= skip_) {
         size_t column = field_ - skip_;
-        if (has_null_ && column >= null_from_ && v == null_) v = 0.0f;
+        if (index_null) {
+          v = options_.NullValue;  // the depth curve keeps no depth there
+        } else if (column > 0 || time_argument_) {
+          if (has_null_ && v == null_) {
+            v = options_.NullValue;
+          } else if (IsNullSample(v, options_.NullValue)) {
+            // A measurement that reads as the program's "no data".
+            if (taken_for_null_++ == 0) taken_for_null_at_ = line_number_;
+          }
+        } else if (factor_ != 1) {
+          v = static_cast<float>(v * factor_);
+        }
         values_[column].push_back(v);
       }
       ++field_;
@@ -277,6 +332,30 @@ class LasReader {
     }
   }
 
+  // Notes the row's index (depth or time) as the file writes it, checked against
+  // STRT + n * STEP. The file's NULL there, where it is not the row's own position,
+  // is a missing index (NaN): returns true.
+  bool Index(const char* begin, const char* end, float v) {
+    double x = v;
+    if (*begin != '+') std::from_chars(begin, end, x);
+    if (index_.empty()) index_.reserve(values_.empty() ? 0 : values_[0].capacity());
+    const double expected = start_header_.value + static_cast<double>(rows_) * step_header_.value;
+    const bool apart = std::fabs((x - expected) * factor_ * 1000) >= 1;
+    if (has_null_ && v == null_ && apart) {
+      if (index_nulls_++ == 0) index_null_row_ = rows_ + 1;
+      index_.push_back(std::nan(""));
+      return true;
+    }
+    if (apart && parted_row_ == 0) {
+      parted_row_ = rows_ + 1;
+      parted_line_ = line_number_;
+      parted_value_ = x;
+      parted_expected_ = expected;
+    }
+    index_.push_back(x);
+    return false;
+  }
+
   // Room for as many rows as lines like the first one fill the stream; never more
   // than the stream could hold at two bytes a value.
   void Reserve(size_t line_length) {
@@ -286,20 +365,144 @@ class LasReader {
     for (auto& v : values_) v.reserve(rows);
   }
 
+  // Places the rows. An index that keeps to STRT + n * STEP (or is missing) leaves
+  // them on that grid; one that parts from it is told, and the rows go where the
+  // index puts them: on its own grid when it is regular, else each at its index
+  // value on the grid of STEP (a position met again takes the later row).
+  void LoadTracks() {
+    if (rows_ == 0) return;
+    const char* what = time_argument_ ? "время" : "глубина";
+    if (index_nulls_ > 0 && parted_row_ == 0)
+      notices_.push_back("В колонке " + std::string(time_argument_ ? "времени" : "глубины") + " " +
+                         std::to_string(index_nulls_) + " значений NULL (первое в строке данных " +
+                         std::to_string(index_null_row_) + "): строки размещены по STRT + n·STEP.");
+    if (parted_row_ == 0) {
+      LoadOnGrid(start_, step_);
+    } else {
+      std::string notice = "Строка данных " + std::to_string(parted_row_) + " (строка файла " +
+                           std::to_string(parted_line_) + "): " + what + " " +
+                           FormatGeneral(parted_value_, 10) + " не совпадает с STRT + " +
+                           std::to_string(parted_row_ - 1) +
+                           "·STEP = " + FormatGeneral(parted_expected_, 10) + "; ";
+      if (auto grid = RegularIndex()) {
+        notice += "строки размещены по колонке " +
+                  std::string(time_argument_ ? "времени" : "глубины") + " (начало " +
+                  FormatGeneral(grid->first / 1000.0, 10) + ", шаг " +
+                  FormatGeneral(grid->second / 1000.0, 10) + ").";
+        for (TLogTrack* t : columns_) {
+          t->SetStep(grid->second < 0 ? -grid->second : grid->second);
+          t->SetAscending(grid->second > 0);
+        }
+        LoadOnGrid(grid->first, grid->second);
+      } else {
+        int64_t replaced = PlaceByIndex();
+        notice += "строки размещены по значениям " +
+                  std::string(time_argument_ ? "времени" : "глубины") + " с шагом STEP";
+        notice += replaced > 0 ? "; " + std::to_string(replaced) +
+                                     " строк на уже встреченных значениях заменили прежние."
+                               : ".";
+        LoadOnGrid(placed_start_, step_);
+      }
+      notices_.push_back(notice);
+    }
+    if (taken_for_null_ > 0)
+      notices_.push_back(std::to_string(taken_for_null_) + " значений в файле (первое в строке " +
+                         std::to_string(taken_for_null_at_) +
+                         ") равны значению отсутствия данных программы " +
+                         FormatGeneral(options_.NullValue, 7) +
+                         ", а NULL файла другой: они показаны как пропуски.");
+    for (TLogTrack* t : columns_) {
+      const int32_t n = t->Count();
+      int32_t nulls = 0;
+      for (int32_t i = 0; i < n; ++i) nulls += IsNullSample(t->Sample(i), options_.NullValue);
+      if (n > 0 && nulls == n)
+        notices_.push_back("Кривая \"" + t->Parameter() +
+                           "\" не содержит ни одного значения (все NULL).");
+    }
+  }
+
+  // The index in thousandths, from a value of the file's unit.
+  int64_t IndexThousandths(double x) const {
+    double t = x * factor_ * 1000;
+    if (!(std::fabs(t) <= kArgumentLimit))
+      throw ELasFilerError("Данные выходят за пределы диапазона аргумента");
+    return RoundHalfEven(t);
+  }
+
+  // The first argument and the step of an index that keeps one step of its own from
+  // its first row (missing values aside).
+  std::optional<std::pair<int64_t, int32_t>> RegularIndex() const {
+    if (index_.size() < 2 || std::isnan(index_[0]) || std::isnan(index_[1])) return std::nullopt;
+    const double d = index_[1] - index_[0];
+    const int64_t step = RoundHalfEven(d * factor_ * 1000);
+    if (step == 0 || std::fabs(static_cast<double>(step)) > kArgumentLimit) return std::nullopt;
+    for (size_t n = 2; n < index_.size(); ++n) {
+      if (std::isnan(index_[n])) continue;
+      if (std::fabs((index_[n] - index_[0] - static_cast<double>(n) * d) * factor_ * 1000) >= 1)
+        return std::nullopt;
+    }
+    return std::make_pair(IndexThousandths(index_[0]), static_cast<int32_t>(step));
+  }
+
+  // Lays the rows out at their index values on the grid of STEP (a missing index
+  // follows the row before); returns how many rows a later one replaced.
+  int64_t PlaceByIndex() {
+    size_t first = 0;
+    while (first < index_.size() && std::isnan(index_[first])) ++first;
+    const int64_t base = IndexThousandths(index_[first]);
+    std::vector<int64_t> slot(index_.size());
+    int64_t low = 0, high = 0;
+    for (size_t n = 0; n < index_.size(); ++n) {
+      if (n < first) {
+        slot[n] = static_cast<int64_t>(n) - static_cast<int64_t>(first);
+      } else if (std::isnan(index_[n])) {
+        slot[n] = slot[n - 1] + 1;
+      } else {
+        slot[n] = RoundHalfEven(static_cast<double>(IndexThousandths(index_[n]) - base) / step_);
+      }
+      low = std::min(low, slot[n]);
+      high = std::max(high, slot[n]);
+    }
+    const int64_t size = high - low + 1;
+    if (size > std::max<int64_t>(int64_t{1} << 24, rows_ * 16))
+      throw ELasFilerError("Значения колонки индекса разбросаны слишком широко для шага STEP");
+    placed_start_ = base + low * step_;
+    if (placed_start_ < std::numeric_limits<int32_t>::min() ||
+        placed_start_ + (size - 1) * step_ > std::numeric_limits<int32_t>::max() ||
+        placed_start_ + (size - 1) * step_ < std::numeric_limits<int32_t>::min())
+      throw ELasFilerError("Данные выходят за пределы диапазона аргумента");
+    int64_t replaced = 0;
+    std::vector<char> taken(static_cast<size_t>(size), 0);
+    for (size_t n = 0; n < index_.size(); ++n) {
+      char& t = taken[static_cast<size_t>(slot[n] - low)];
+      replaced += t;
+      t = 1;
+    }
+    for (auto& column : values_) {
+      std::vector<float> laid(static_cast<size_t>(size), options_.NullValue);
+      for (size_t n = 0; n < column.size(); ++n)
+        laid[static_cast<size_t>(slot[n] - low)] = column[n];
+      column.swap(laid);
+    }
+    rows_ = size;
+    return replaced;
+  }
+
   // Every column has a value in every row, so each track runs from the first row's
   // argument to the last one's; a track logged downwards (negative step) holds the
   // last row first.
-  void LoadTracks() {
-    if (rows_ == 0) return;
-    int64_t last = start_ + (rows_ - 1) * int64_t{step_};
-    if (last < std::numeric_limits<int32_t>::min() || last > std::numeric_limits<int32_t>::max())
+  void LoadOnGrid(int64_t first_argument, int32_t step) {
+    int64_t last = first_argument + (rows_ - 1) * int64_t{step};
+    if (first_argument < std::numeric_limits<int32_t>::min() ||
+        first_argument > std::numeric_limits<int32_t>::max() ||
+        last < std::numeric_limits<int32_t>::min() || last > std::numeric_limits<int32_t>::max())
       throw ELasFilerError("Данные выходят за пределы диапазона аргумента");
     auto count = static_cast<int32_t>(rows_);
     for (size_t c = 0; c < columns_.size(); ++c) {
       TLogTrack* t = columns_[c];
       std::vector<float>& v = values_[c];
-      t->SetOrigin(static_cast<int32_t>(std::min(start_, last)));
-      if (t->Ascending()) {
+      t->SetOrigin(static_cast<int32_t>(std::min(first_argument, last)));
+      if (step > 0) {
         t->LoadSamples(v.data(), count);
       } else {
         t->LoadSamples(count,
@@ -320,15 +523,25 @@ class LasReader {
   bool wrapped_ = false;
   bool old_version_ = false;
   int64_t line_number_ = 0;
-  int64_t start_ = 0;
+  int64_t start_ = 0;  // the grid in thousandths of a metre (second)
   int32_t step_ = 0;
+  Number start_header_, step_header_;  // as the file gives them
+  std::string start_units_;
+  double factor_ = 1;  // file unit to metres
+  static constexpr double kFootInMetres = 0.3048;
+  std::vector<double> index_;  // the index column, NaN where missing
+  int64_t index_nulls_ = 0, index_null_row_ = 0;
+  int64_t parted_row_ = 0, parted_line_ = 0;  // the first row off STRT + n * STEP
+  double parted_value_ = 0, parted_expected_ = 0;
+  int64_t placed_start_ = 0;
+  int64_t taken_for_null_ = 0, taken_for_null_at_ = 0;
   float null_ = 0;
   bool has_null_ = false;
   bool argument_known_ = false;
   bool time_argument_ = false;
   std::vector<TLogTrack*> columns_;
   std::vector<std::vector<float>> values_;
-  size_t skip_ = 0, width_ = 0, null_from_ = 0, field_ = 0;
+  size_t skip_ = 0, width_ = 0, field_ = 0;
   int64_t rows_ = 0;
   std::string company_, service_company_, party_, oilfield_;
 };

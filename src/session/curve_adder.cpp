@@ -8,6 +8,7 @@
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "log/null_sample.h"
 #include "session/log_document.h"
 #include "support/code_page.h"
 
@@ -26,6 +27,7 @@ void CurveAdder::Open(const std::string& path, const LogFileOptions& options) {
   file_ = std::make_unique<LogDocument>();
   loaded->Open(path, options);
   file_ = std::move(loaded);
+  null_value_ = options.Las.NullValue;
   path_ = path;
 }
 
@@ -114,7 +116,7 @@ std::string CurveAdder::AddOne(const TLogTrack& source) {
   const int32_t step = TargetStep();
   const bool resample = step != 0 && source.Step() != step;
   std::vector<float> samples =
-      resample ? ResampleTrack(source, step)
+      resample ? ResampleTrack(source, step, null_value_)
                : std::vector<float>(source.Samples(), source.Samples() + source.Count());
 
   SheetLock lock(target_);
@@ -139,7 +141,7 @@ std::string CurveAdder::AddOne(const TLogTrack& source) {
                   : "Кривая \"" + (e != nullptr ? e->Caption : base.Caption) + "\" добавлена.";
 }
 
-std::vector<float> ResampleTrack(const TLogTrack& source, int32_t step) {
+std::vector<float> ResampleTrack(const TLogTrack& source, int32_t step, float null_value) {
   std::vector<float> out;
   const int64_t s = source.Step(), count = source.Count();
   if (count == 0 || step <= 0) return out;
@@ -152,8 +154,10 @@ std::vector<float> ResampleTrack(const TLogTrack& source, int32_t step) {
     float a = source.Sample(static_cast<int32_t>(i));
     if (rest == 0 || i + 1 >= count) {
       out.push_back(a);
+    } else if (float b = source.Sample(static_cast<int32_t>(i + 1));
+               IsNullSample(a, null_value) || IsNullSample(b, null_value)) {
+      out.push_back(null_value);  // no line is drawn to or from a gap
     } else {
-      float b = source.Sample(static_cast<int32_t>(i + 1));
       double t = static_cast<double>(rest) / static_cast<double>(s);
       out.push_back(static_cast<float>(a + (b - a) * t));
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "log/log_argument.h"
+#include "log/null_sample.h"
 #include "session/session_errors.h"
 
 namespace kest {
@@ -66,13 +67,16 @@ class CurveAdder {
   TLogParameters& dictionary_;
   std::unique_ptr<LogDocument> file_;
   std::string path_;
+  float null_value_ = kDefaultNullValue;  // "NullValue" of the options the file was read with
   TLogTrack* last_added_ = nullptr;
 };
 
 // The samples of `source` on a grid of `step` from its origin: linear between
-// neighbouring samples (a NaN neighbour gives NaN off the sample itself), so a step
-// that is a whole multiple keeps every k-th sample and a finer one fills between.
-std::vector<float> ResampleTrack(const TLogTrack& source, int32_t step);
+// neighbouring samples (a null neighbour gives the null value off the sample
+// itself), so a step that is a whole multiple keeps every k-th sample and a finer
+// one fills between.
+std::vector<float> ResampleTrack(const TLogTrack& source, int32_t step,
+                                 float null_value = kDefaultNullValue);
 
 inline constexpr const char* kCurveAddFailed = "Ошибка при добавлении кривой.";
 

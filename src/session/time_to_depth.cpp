@@ -56,7 +56,8 @@ struct Series {
 // The cable depth against time from the surface log.
 class DepthCurve {
  public:
-  DepthCurve(const TLogTrack& depth, double base) : depth_(depth), base_(base) {
+  DepthCurve(const TLogTrack& depth, double base, float null_value)
+      : depth_(depth), base_(base), null_(null_value) {
     step_s_ = depth.Step() / 1000.0;
     t0_ = base_ + depth.Origin() / 1000.0;
     if (!depth.Ascending()) t0_ = base_ + depth.ArgumentOf(depth.Count() - 1) / 1000.0;
@@ -70,17 +71,31 @@ class DepthCurve {
     double f = x - i;
     return Sample(i) * (1 - f) + Sample(i + 1) * f;
   }
+  // The depth at t, and the speed there, come from records that hold a depth: none
+  // of the records either side of t and of t -/+ the speed window is a gap.
+  bool Known(double t) const {
+    if (!Covers(t)) return false;
+    for (double u : {t - kSpeedWindowS, t, t + kSpeedWindowS}) {
+      const int32_t n = depth_.Count();
+      double x = std::clamp((u - t0_) / step_s_, 0.0, static_cast<double>(n - 1));
+      auto i = static_cast<int32_t>(std::floor(x));
+      if (IsNullSample(Sample(i), null_) || (i + 1 < n && IsNullSample(Sample(i + 1), null_)))
+        return false;
+    }
+    return true;
+  }
   // Metres per hour, down positive.
   double Speed(double t) const {
     return (At(t + kSpeedWindowS) - At(t - kSpeedWindowS)) / (2 * kSpeedWindowS) * 3600;
   }
 
  private:
-  double Sample(int32_t i) const {
+  float Sample(int32_t i) const {
     return depth_.Ascending() ? depth_.Sample(i) : depth_.Sample(depth_.Count() - 1 - i);
   }
   const TLogTrack& depth_;
   double base_, step_s_ = 1, t0_ = 0;
+  float null_;
 };
 
 const TLogTrack& SurfaceDepth(const TLogSheet& surface) {
@@ -97,12 +112,13 @@ const TLogTrack* PressureOf(const TLogSheet& tool) {
   return tool.Count() > 0 ? tool.Tracks(0) : nullptr;
 }
 
-double Correlation(const Series& s, const DepthCurve& depth, double offset, size_t stride) {
+double Correlation(const Series& s, const DepthCurve& depth, double offset, size_t stride,
+                   float null_value) {
   double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
   for (int32_t i = 0; i < s.track->Count(); i += static_cast<int32_t>(stride)) {
     double t = s.Time(i) + offset;
     float x = s.track->Sample(i);
-    if (!depth.Covers(t) || !std::isfinite(x)) continue;
+    if (!depth.Known(t) || !std::isfinite(x) || IsNullSample(x, null_value)) continue;
     double y = depth.At(t);
     n += 1, sx += x, sy += y, sxx += double{x} * x, syy += y * y, sxy += x * y;
   }
@@ -116,20 +132,20 @@ double Correlation(const Series& s, const DepthCurve& depth, double offset, size
 }  // namespace
 
 double FindClockOffset(const TLogSheet& tool, const TLogSheet& surface, double search_s,
-                       double* correlation) {
+                       double* correlation, float null_value) {
   const TLogTrack& depth_track = SurfaceDepth(surface);
   const TLogTrack* pressure = PressureOf(tool);
   if (!pressure || pressure->Count() < 10)
     throw ESessionError("В журнале прибора нет кривой для поиска смещения часов");
   const bool dated = BothDated(tool, surface);
   Series s{pressure, dated ? DaySeconds(tool) : 0};
-  DepthCurve depth(depth_track, dated ? DaySeconds(surface) : 0);
+  DepthCurve depth(depth_track, dated ? DaySeconds(surface) : 0, null_value);
   const size_t stride =
       std::max<size_t>(1, static_cast<size_t>(pressure->Count()) / kCorrelationSamples);
   double best = 0, best_r = -2;
   auto scan = [&](double from, double to, double step) {
     for (double o = from; o <= to + step / 2; o += step) {
-      double r = Correlation(s, depth, o, stride);
+      double r = Correlation(s, depth, o, stride, null_value);
       if (r > best_r + 1e-12) best_r = r, best = o;
     }
   };
@@ -159,11 +175,12 @@ TimeToDepthResult BuildDepthLog(const TLogSheet& tool, const TLogSheet& surface,
   if (options.offset_s) {
     result.OffsetS = *options.offset_s;
   } else {
-    result.OffsetS = FindClockOffset(tool, surface, options.search_s, &result.Correlation);
+    result.OffsetS =
+        FindClockOffset(tool, surface, options.search_s, &result.Correlation, options.null_value);
     result.OffsetFound = true;
   }
   const bool dated = BothDated(tool, surface);
-  DepthCurve depth(depth_track, dated ? DaySeconds(surface) : 0);
+  DepthCurve depth(depth_track, dated ? DaySeconds(surface) : 0, options.null_value);
   const double tool_base = dated ? DaySeconds(tool) : 0;
   const double step_m = options.step_mm / 1000.0;
 
@@ -176,7 +193,7 @@ TimeToDepthResult BuildDepthLog(const TLogSheet& tool, const TLogSheet& surface,
     if (options.progress && i % 4096 == 0 && !options.progress(static_cast<int>(i * 50LL / rows)))
       throw ESessionError("Прервано");
     double t = tool_base + first.ArgumentOf(i) / 1000.0 + result.OffsetS;
-    if (!depth.Covers(t)) {
+    if (!depth.Known(t)) {
       ++result.Outside;
       continue;
     }
@@ -218,16 +235,21 @@ TimeToDepthResult BuildDepthLog(const TLogSheet& tool, const TLogSheet& surface,
       throw ESessionError("Прервано");
     std::vector<double> sum(static_cast<size_t>(out_rows), 0);
     std::vector<int32_t> count(static_cast<size_t>(out_rows), 0);
+    std::vector<char> missing(static_cast<size_t>(out_rows), 0);  // only nulls fell there
     for (int32_t i = 0; i < std::min(rows, src.Count()); ++i) {
       double d = at[static_cast<size_t>(i)];
       float x = src.Sample(i);
-      if (std::isnan(d) || !std::isfinite(x)) continue;
+      if (std::isnan(d)) continue;
       auto row = static_cast<int64_t>(std::llround(d / step_m)) - top_step;
       if (row < 0 || row >= out_rows) continue;
+      if (!std::isfinite(x) || IsNullSample(x, options.null_value)) {
+        missing[static_cast<size_t>(row)] = 1;
+        continue;
+      }
       sum[static_cast<size_t>(row)] += x;
       ++count[static_cast<size_t>(row)];
     }
-    std::vector<float> values(static_cast<size_t>(out_rows), 0);
+    std::vector<float> values(static_cast<size_t>(out_rows), options.null_value);
     int64_t last = -1;
     for (int64_t r = 0; r < out_rows; ++r) {
       auto ri = static_cast<size_t>(r);
@@ -235,6 +257,7 @@ TimeToDepthResult BuildDepthLog(const TLogSheet& tool, const TLogSheet& surface,
       values[ri] = static_cast<float>(sum[ri] / count[ri]);
       // Steps between two filled ones: a straight line.
       for (int64_t g = last + 1; last >= 0 && g < r; ++g) {
+        if (missing[static_cast<size_t>(g)]) continue;
         double f = static_cast<double>(g - last) / static_cast<double>(r - last);
         values[static_cast<size_t>(g)] =
             static_cast<float>(values[static_cast<size_t>(last)] * (1 - f) + values[ri] * f);

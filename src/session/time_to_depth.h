@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "log/null_sample.h"
+
 namespace kest {
 
 class TLogSheet;
@@ -24,6 +26,9 @@ struct TimeToDepthOptions {
   double still_m_per_h = 60;
   // How far either way the offset is looked for.
   double search_s = 3600;
+  // The program's null value ("NullValue"): such samples are missing, never averaged
+  // or interpolated; a step that only missing samples fell in stays missing.
+  float null_value = kDefaultNullValue;
   // Percent done; false cancels (ESessionError "Прервано").
   std::function<bool(int percent)> progress;
 };
@@ -58,6 +63,6 @@ TimeToDepthResult BuildDepthLog(const TLogSheet& tool, const TLogSheet& surface,
 // ESessionError when the logs do not meet in time, or when even the best offset
 // correlates less than 0.7 (the logs are not of one run): the offset must be given.
 double FindClockOffset(const TLogSheet& tool, const TLogSheet& surface, double search_s,
-                       double* correlation = nullptr);
+                       double* correlation = nullptr, float null_value = kDefaultNullValue);
 
 }  // namespace kest

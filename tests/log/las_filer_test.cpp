@@ -39,10 +39,11 @@ TEST_F(LasTest, DepthExportHeaderAndPeakRows) {
   EXPECT_EQ(lines[22], "GR  .мкР/ч" + std::string(28, ' ') + ": 0.00 m   2 Гамма-каротаж");
   auto data = DataLines(text);
   ASSERT_EQ(data.size(), 21u);
+  // Each row: the peak of the 10 samples of the step that ends there, (x - 10 cm, x].
   EXPECT_EQ(data[0], "1000.00 0 0 ");
-  EXPECT_EQ(data[1], "1000.10 10 -10 ");  // within the first step: the sample there
-  EXPECT_EQ(data[2], "1000.20 20 -10 ");  // later rows: peak of the 11 samples of the step
-  EXPECT_EQ(data[20], "1002.00 200 -190 ");
+  EXPECT_EQ(data[1], "1000.10 10 -1 ");
+  EXPECT_EQ(data[2], "1000.20 20 -11 ");
+  EXPECT_EQ(data[20], "1002.00 200 -191 ");
   EXPECT_NE(text.find("\r\n"), std::string::npos);
 
   // The organisation of the settings stands in only where the sheet names no one.
@@ -217,7 +218,7 @@ TEST_F(LasTest, RoundTripKeepsTracksAndWellSection) {
   EXPECT_EQ(back->Comments().Value("Версия программы"), "1.4.0");
 }
 
-TEST_F(LasTest, RoundTripOfATimeLogTurnsNullsIntoZero) {
+TEST_F(LasTest, RoundTripOfATimeLogKeepsItsGaps) {
   TLogSheet sheet;
   sheet.SetArgument(laTime);
   TLogTrack* u = sheet.NewTrack("U");
@@ -234,7 +235,7 @@ TEST_F(LasTest, RoundTripOfATimeLogTurnsNullsIntoZero) {
   ASSERT_EQ(back->Count(), 2);
   EXPECT_EQ(back->Tracks(0)->Parameter(), "U");
   EXPECT_EQ(back->Tracks(0)->Sample(3), 4.5f);
-  EXPECT_EQ(back->Tracks(1)->Sample(0), 0.f);  // was the null value
+  EXPECT_EQ(back->Tracks(1)->Sample(0), options_.NullValue);  // no data there, not 0
   EXPECT_EQ(back->Tracks(1)->Sample(1), 7.f);
 }
 
@@ -274,7 +275,7 @@ TEST_F(LasTest, SectionRules) {
           "единицах файла.",
           "Unknown section tag \"X\""}));
   ASSERT_EQ(sheet->Count(), 2);
-  EXPECT_EQ(sheet->Tracks(1)->Sample(0), 0.f);
+  EXPECT_EQ(sheet->Tracks(1)->Sample(0), options_.NullValue);  // the file's NULL
   EXPECT_EQ(sheet->Tracks(1)->Sample(1), 20.f);
   EXPECT_EQ(sheet->Tracks(1)->End(), 1500);
 }
@@ -359,7 +360,7 @@ TEST_F(LasTest, WrappedAndTabSeparatedFilesLoadAndLas3IsRefused) {
   ASSERT_NE(rhob, nullptr);
   EXPECT_FLOAT_EQ(rhob->Sample(1), 2692.7075f);
   EXPECT_FLOAT_EQ(rhob->Sample(0), 2712.646f);
-  EXPECT_EQ(wrapped->Tracks(1)->Sample(1), 0.f);  // DT -999.25 is the null value
+  EXPECT_EQ(wrapped->Tracks(1)->Sample(1), options_.NullValue);  // DT -999.25 is the file's NULL
   EXPECT_FLOAT_EQ(wrapped->Tracks(35)->Sample(0), 0.0f);
 
   // A wrapped row cut short at the end is refused.

@@ -34,7 +34,7 @@ TEST_F(LasImportTest, TheIndexColumnIsNeverNull) {
   const TLogTrack* gk = sheet->Tracks(1);
   ASSERT_EQ(depth->Count(), 3);
   EXPECT_EQ(depth->Sample(1), 999.25f);
-  EXPECT_EQ(gk->Sample(1), 0.f);  // the curve's null still becomes 0
+  EXPECT_EQ(gk->Sample(1), options_.NullValue);  // the curve's NULL is a gap
   EXPECT_EQ(gk->Sample(2), 3.f);
 }
 
@@ -45,6 +45,7 @@ TEST_F(LasImportTest, HeaderNumbersOutsideTheirRangeAreRefused) {
   struct Case {
     std::string well;
     std::string outcome;
+    std::string data = {};  // rows other than the usual two
   } cases[] = {
       {strt + "STEP.M -4444444444444444444444444444440.1250:\n",
        "ELasFilerError: Шаг (STEP) вне диапазона аргумента: "
@@ -63,13 +64,15 @@ TEST_F(LasImportTest, HeaderNumbersOutsideTheirRangeAreRefused) {
       {"STRT.M x1 :\n" + step, "EConvertError: Недопустимое значение STRT: \"x1\" (строка 4)"},
       // The rows run on past the range's end.
       {"STRT.M 2147483.6 :\n" + step,
-       "ELasFilerError: Данные выходят за пределы диапазона аргумента"},
-      {strt + step + "NULL. 1e39 :\n",
-       "ELasFilerError: Значение NULL вне диапазона чисел: \"1e39\" (строка 6)"},
+       "ELasFilerError: Данные выходят за пределы диапазона аргумента",
+       "2147483.6 2\n2147484.1 3\n"},
+      {strt + step + "NULL. 1e39 :\n", "loaded"},  // told, and no value is taken for a gap
       {strt + step + "NULL. -3.4e38 :\n", "loaded"},
       {strt + step + "NULL. -999.25 :\nSTOP.M not a number :\n", "loaded"},  // STOP is not read
   };
-  for (const auto& c : cases) EXPECT_EQ(Outcome(WithWell(c.well)), c.outcome) << c.well;
+  for (const auto& c : cases)
+    EXPECT_EQ(Outcome(c.data.empty() ? WithWell(c.well) : WithWell(c.well, c.data)), c.outcome)
+        << c.well;
 }
 
 TEST_F(LasImportTest, Las12IsReadAs20WithTextItemsFromTheDescription) {
@@ -168,6 +171,102 @@ TEST_F(LasImportTest, UnitsOfTheFileAreKeptAgainstTheInstallationTables) {
   warnings_.clear();
   ImportFile("sample_2.0.las");
   EXPECT_EQ(warnings_.size(), 2u);  // the unit notices of RHOB and NPHI stay per file
+}
+
+}  // namespace
+}  // namespace kest
+
+namespace kest {
+namespace {
+
+// Damaged or odd files from other systems: each loads with a notice that names what
+// is wrong, and every row lands at the depth it was recorded at.
+TEST_F(LasImportTest, DamagedFilesAreToldAndNothingIsMisplaced) {
+  const float null = options_.NullValue;
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string notice;  // the one notice expected
+    int32_t origin, step;
+    std::vector<float> gr;  // the curve after the index, by ascending depth
+  };
+  auto las = [](const std::string& well, const std::string& index_units, const std::string& rows) {
+    return "~V\nVERS. 2.0 :\n~W\n" + well + "~C\nDEPT." + index_units + " :\nGR.MKR/H :\n~A\n" +
+           rows;
+  };
+  const std::string well = "STRT.M 100.0 :\nSTEP.M 0.1 :\nNULL. -999.25 :\n";
+  const Case cases[] = {
+      {"NULL is no number",
+       las("STRT.M 100.0 :\nSTEP.M 0.1 :\nNULL. none :\n", "M",
+           "100.0 1\n100.1 -999.25\n100.2 3\n"),
+       "Значение NULL \"none\" (строка 6) не является числом: пропуски в файле не распознаются, "
+       "значения прочитаны как записаны.",
+       100000,
+       100,
+       {1, -999.25f, 3}},
+      {"a value that is the program's null",
+       las(well, "M", "100.0 1\n100.1 -9999.99\n100.2 -999.25\n"),
+       "1 значений в файле (первое в строке 12) равны значению отсутствия данных программы "
+       "-9999.99, а NULL файла другой: они показаны как пропуски.",
+       100000,
+       100,
+       {1, null, null}},
+      {"nulls in the index column",
+       las(well, "M", "100.0 1\n-999.25 2\n100.2 3\n"),
+       "В колонке глубины 1 значений NULL (первое в строке данных 2): строки размещены по STRT + "
+       "n·STEP.",
+       100000,
+       100,
+       {1, 2, 3}},
+      {"a curve without any value",
+       las(well, "M", "100.0 -999.25\n100.1 -999.25\n"),
+       "Кривая \"GK\" не содержит ни одного значения (все NULL).",
+       100000,
+       100,
+       {null, null}},
+      {"an index on a grid of its own",
+       las(well, "M", "200.0 1\n200.1 2\n200.2 3\n"),
+       "Строка данных 1 (строка файла 11): глубина 200 не совпадает с STRT + 0·STEP = 100; строки "
+       "размещены по колонке глубины (начало 200, шаг 0.1).",
+       200000,
+       100,
+       {1, 2, 3}},
+      {"an index that repeats itself",
+       las("STRT.M 1670 :\nSTEP.M -0.125 :\nNULL. -999.25 :\n", "M",
+           "1670 1\n1669.875 2\n1669.75 3\n1670 4\n1669.875 5\n1669.75 6\n"),
+       "Строка данных 4 (строка файла 14): глубина 1670 не совпадает с STRT + 3·STEP = 1669.625; "
+       "строки размещены по значениям глубины с шагом STEP; 3 строк на уже встреченных значениях "
+       "заменили прежние.",
+       1669750,
+       125,
+       {6, 5, 4}},
+      {"depths in feet",
+       las("STRT.F 100 :\nSTEP.F 0.5 :\nNULL. -999.25 :\n", "F", "100 1\n100.5 2\n101 3\n"),
+       "Глубина в файле записана в футах (\"F\"): глубины, STRT, STOP и STEP переведены в метры "
+       "(шаг 0.1524 м взят как 0.152 м).",
+       30480,
+       152,
+       {1, 2, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    warnings_.clear();
+    std::unique_ptr<TLogSheet> sheet;
+    ASSERT_NO_THROW(sheet = Import(c.text));
+    EXPECT_EQ(warnings_, std::vector<std::string>{c.notice});
+    ASSERT_EQ(sheet->Count(), 2);
+    const TLogTrack* gr = sheet->Tracks(1);
+    EXPECT_EQ(gr->Origin(), c.origin);
+    EXPECT_EQ(gr->Step(), c.step);
+    std::vector<float> got(gr->Samples(), gr->Samples() + gr->Count());
+    EXPECT_EQ(got, c.gr);
+    // The depth curve holds each row's depth in metres (a missing one stays missing).
+    const TLogTrack* depth = sheet->Tracks(0);
+    for (int32_t i = 0; i < depth->Count(); ++i) {
+      if (depth->Sample(i) == null) continue;
+      EXPECT_NEAR(depth->Sample(i), depth->ArgumentOf(i) / 1000.0, 0.001);
+    }
+  }
 }
 
 }  // namespace

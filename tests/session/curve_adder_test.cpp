@@ -108,6 +108,17 @@ TEST_F(AddingCurves, StepThatIsNoWholeMultipleInterpolatesByArgument) {
   EXPECT_EQ(ResampleTrack(source, 200), (std::vector<float>{0.f, 20.f, 40.f}));
 }
 
+// A gap is not a value to draw a line to: between a sample and a gap the finer
+// copy has gaps, the samples themselves stay.
+TEST_F(AddingCurves, ResamplingNeverInterpolatesTowardsAGap) {
+  TLogTrack source;
+  source.SetStep(100);
+  const float null = kDefaultNullValue;
+  for (float v : {10.f, null, 30.f, 40.f}) source.Append(v);
+  EXPECT_EQ(ResampleTrack(source, 50),
+            (std::vector<float>{10.f, null, null, null, 30.f, 35.f, 40.f}));
+}
+
 TEST_F(AddingCurves, FileOfTheOtherArgumentOffersNothing) {
   WriteLog(dir_.File("t.ls"), laTime, 100);
   Fill(sheet_, "SP", 0, 100, 3);

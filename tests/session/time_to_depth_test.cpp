@@ -8,6 +8,7 @@
 
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "log/null_sample.h"
 #include "session/session_errors.h"
 
 namespace kest {
@@ -84,6 +85,40 @@ TEST(TimeToDepth, RunsAreSeparatedAndValuesLandAtTheirDepth) {
       EXPECT_NEAR(g->Sample(i), 50 + 30 * std::sin(d / 7), 0.6) << d;
     }
   }
+}
+
+// Gaps of the tool's log (the null value) are never averaged into a depth step: a
+// step only gaps fell in stays a gap, every other step keeps the formation's value.
+// Times where the recorder's depth has a gap are not placed at all.
+TEST(TimeToDepth, GapsStayGapsAndAreNeverAveragedIn) {
+  TLogSheet surface, tool;
+  MakeSurface(surface, 240);
+  MakeTool(tool, 0, 230, 0);
+  TLogTrack* gr = tool.FindTrack("GR");
+  for (int i = 300; i < 400; ++i) gr->SetSample(i, kDefaultNullValue);  // 30 .. 40 m down
+  TLogTrack* depth = surface.FindTrack("DEPTH");
+  for (int i = 60; i < 65; ++i) depth->SetSample(i, kDefaultNullValue);  // 60 .. 65 m
+  TLogSheet out;
+  TimeToDepthOptions o;
+  o.offset_s = 0;
+  o.step_mm = 500;
+  BuildDepthLog(tool, surface, out, o);
+  const TLogTrack* g = out.FindTrack("GR");
+  ASSERT_NE(g, nullptr);
+  int gaps = 0;
+  for (int32_t i = 0; i < g->Count(); ++i) {
+    double d = g->ArgumentOf(i) / 1000.0;
+    if (IsNullSample(g->Sample(i))) {
+      ++gaps;
+      EXPECT_TRUE(d >= 29.9 && d <= 40.1) << d;
+      continue;
+    }
+    // Times within the speed window of the recorder's gap are not placed; the steps
+    // there are drawn across as any step no sample fell in.
+    if (d > 54 && d < 71) continue;
+    EXPECT_NEAR(g->Sample(i), 50 + 30 * std::sin(d / 7), 0.6) << d;
+  }
+  EXPECT_GE(gaps, 18);
 }
 
 TEST(TimeToDepth, TheClockOffsetIsFoundFromThePressure) {

@@ -5,13 +5,16 @@
 #include "log/log_sheet.h"
 #include "log/log_sheet_filer.h"
 #include "session/log_document.h"
-#include "tool_environment.h"
 #include "support/number_text.h"
+#include "tool_environment.h"
 
 namespace kest::tool {
 
-void LoadSheetFile(const std::string& path, const ToolEnvironment& env, LogDocument& document) {
-  document.Open(path, env.FileOptions());
+void LoadSheetFile(const std::string& path, const ToolEnvironment& env, LogDocument& document,
+                   float null_value) {
+  LogFileOptions options = env.FileOptions();
+  options.Las.NullValue = null_value;
+  document.Open(path, options);
   document.Sheet().Update();
 }
 
@@ -38,7 +41,7 @@ void WriteLines(JsonWriter& json, const StringList& lines) {
   json.EndArray();
 }
 
-void WriteTrack(JsonWriter& json, const TLogTrack& t, bool with_samples) {
+void WriteTrack(JsonWriter& json, const TLogTrack& t, bool with_samples, float null_value) {
   json.BeginObject();
   json.Key("parameter").String(t.Parameter());
   json.Key("instance").Int(t.Instance());
@@ -47,7 +50,12 @@ void WriteTrack(JsonWriter& json, const TLogTrack& t, bool with_samples) {
   json.Key("count").Int(t.Count());
   if (with_samples) {
     json.Key("samples").BeginArray();
-    for (int i = 0; i < t.Count(); ++i) json.Float(t.Sample(i));
+    for (int i = 0; i < t.Count(); ++i) {
+      if (IsNullSample(t.Sample(i), null_value))
+        json.Null();
+      else
+        json.Float(t.Sample(i));
+    }
     json.EndArray();
   }
   json.EndObject();
@@ -55,7 +63,8 @@ void WriteTrack(JsonWriter& json, const TLogTrack& t, bool with_samples) {
 
 }  // namespace
 
-std::string SheetJson(const TLogSheet& sheet, bool with_samples, const TLogTrack* only) {
+std::string SheetJson(const TLogSheet& sheet, bool with_samples, const TLogTrack* only,
+                      float null_value) {
   JsonWriter json;
   json.BeginObject();
   json.Key("argument").String(ArgumentIdentifier(sheet.Argument()));
@@ -67,7 +76,8 @@ std::string SheetJson(const TLogSheet& sheet, bool with_samples, const TLogTrack
   WriteLines(json, sheet.Comments());
   json.Key("tracks").BeginArray();
   for (int i = 0; i < sheet.Count(); ++i)
-    if (!only || sheet.Tracks(i) == only) WriteTrack(json, *sheet.Tracks(i), with_samples);
+    if (!only || sheet.Tracks(i) == only)
+      WriteTrack(json, *sheet.Tracks(i), with_samples, null_value);
   json.EndArray();
   json.EndObject();
   return json.Text() + "\n";
@@ -94,12 +104,15 @@ std::string SheetInfoText(const std::string& path, const TLogSheet& sheet) {
   return out;
 }
 
-std::string TrackDumpText(const TLogTrack& t) {
-  std::string out = "# " + t.Parameter() + "#" + std::to_string(t.Instance()) + " origin=" +
-                    std::to_string(t.Origin()) + " step=" + std::to_string(t.Step()) +
+std::string TrackDumpText(const TLogTrack& t, float null_value) {
+  std::string out = "# " + t.Parameter() + "#" + std::to_string(t.Instance()) +
+                    " origin=" + std::to_string(t.Origin()) + " step=" + std::to_string(t.Step()) +
                     " count=" + std::to_string(t.Count()) + "\n";
   for (int i = 0; i < t.Count(); ++i)
-    out += std::to_string(t.ArgumentOf(i)) + "\t" + FormatGeneral(t.Sample(i), 9) + "\n";
+    out += std::to_string(t.ArgumentOf(i)) + "\t" +
+           (IsNullSample(t.Sample(i), null_value) ? std::string("null")
+                                                  : FormatGeneral(t.Sample(i), 9)) +
+           "\n";
   return out;
 }
 
