@@ -26,7 +26,7 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE slow
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # The tests labelled slow: many more generated logs through every data path.
 test-slow: build
