@@ -141,6 +141,7 @@ TimeToDepthOptions TTimeToDepthWindow::Options() const {
   o.step_mm = static_cast<int32_t>(step_->value() * 10 + 0.5);
   o.run = run_->currentIndex() == 1 ? CableRun::Up : CableRun::Down;
   o.keep_stationary = keep_->isChecked();
+  o.null_value = file_options_.Las.NullValue;
   if (typed_->isChecked()) {
     std::string text = offset_->text().trimmed().replace(',', '.').toStdString();
     auto v = ParseFloat(text);

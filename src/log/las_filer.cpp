@@ -199,7 +199,7 @@ class LasWriter {
                                   {"NULL.      %36.2f : Отсутсвие значения", hvNull}};
     for (const auto& h : numbers) Line(FormatTemplateLine(h.text, nullptr, Number(h.value)));
     for (size_t i = 0; i < std::size(kDefaultParamKeys); ++i) {
-      std::string value = ParamValue(sheet_, kDefaultParamKeys[i]);
+      std::string value = HeaderParam(kDefaultParamKeys[i]);
       if (std::string_view(kDefaultParamKeys[i]) == "servicecompany") value = ServiceCompany();
       Line(FormatTemplateLine(kDefaultParamLines[i], &value, 0));
     }
@@ -239,7 +239,7 @@ class LasWriter {
       if (key->param) {
         std::string value = std::string_view(key->param) == "ServiceCompany"
                                 ? ServiceCompany()
-                                : ParamValue(sheet_, key->param);
+                                : HeaderParam(key->param);
         Line(FormatTemplateLine(line, &value, 0));
       } else {
         // The template's STRT/STOP are the sheet's range as it lies.
@@ -250,6 +250,14 @@ class LasWriter {
         Line(FormatTemplateLine(line, nullptr, v));
       }
     }
+  }
+
+  // A header parameter of the sheet; a recorded log without a date is dated by the
+  // start of its recording.
+  std::string HeaderParam(const char* key) const {
+    std::string value = ParamValue(sheet_, key);
+    if (value.empty() && std::string_view(key) == "date") value = ParamValue(sheet_, "StartTime");
+    return value;
   }
 
   // The sheet's service company (either spelling), else the organisation of the settings.

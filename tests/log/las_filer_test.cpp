@@ -51,6 +51,17 @@ TEST_F(LasTest, DepthExportHeaderAndPeakRows) {
   EXPECT_EQ(Lines(Export(sheet))[17], Header("SRVC.", "Партия 5", " : Исполнитель"));
   sheet.Params().SetValue("ServiceCompany", "");
   EXPECT_EQ(Lines(Export(sheet))[17], Header("SRVC.", "ООО Каротаж", " : Исполнитель"));
+
+  // A recorded log without a date of its own is dated by its recording's start.
+  auto date_line = [&] {
+    for (const auto& line : Lines(Export(sheet)))
+      if (line.rfind("DATE.", 0) == 0) return line;
+    return std::string("no DATE line");
+  };
+  sheet.Params().SetValue("StartTime", "09.12.2026");
+  EXPECT_NE(date_line().find("09.12.2026"), std::string::npos) << date_line();
+  sheet.Params().SetValue("date", "01.02.2026");
+  EXPECT_NE(date_line().find("01.02.2026"), std::string::npos) << date_line();
 }
 
 TEST_F(LasTest, FineStepExportsEveryRowAndNullsOutsideATrack) {

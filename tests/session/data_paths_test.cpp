@@ -20,6 +20,7 @@
 #include "log/log_sheet.h"
 #include "log/null_sample.h"
 #include "session/curve_adder.h"
+#include "session/curve_calculator.h"
 #include "session/log_document.h"
 #include "session_fixture.h"
 #include "sim/sim_port.h"
@@ -283,6 +284,16 @@ const Path kPaths[] = {
          t->SetParameter(s.Tracks(i)->Parameter());
        }
        back->UpdateRange();
+       return back;
+     },
+     nullptr, false},
+    {"the calculator's GR := GR",
+     [](PathKit& f, const TLogSheet& s) {
+       auto back = std::make_unique<TLogSheet>();
+       back->AssignLog(s);
+       back->UpdateRange();
+       CalcNameList names;
+       CalculateTracks(*back, "GR := GR", f.tables.Parameters(), names, {}, kNull);
        return back;
      },
      nullptr, false},

@@ -20,6 +20,7 @@ int TimeToDepth(const std::vector<std::string>& in) {
   std::string run = TakeOption(args, "--run");
   options.keep_stationary = TakeFlag(args, "--keep-stationary");
   ToolEnvironment env(args);
+  options.null_value = env.FileOptions().Las.NullValue;
   ExpectPositional(args, 3);
   if (!step.empty()) {
     auto cm = ParseFloat(step);
