@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "log/log_track.h"
 #include "support/diagnostic_log.h"
 #include "support/errors.h"
 #include "support/rounding.h"
@@ -196,6 +197,28 @@ void TLogViewerCore::SetDpi(int dpi) {
   ComputeViewSpan();
 }
 
+void TLogViewerCore::SetNullValue(float value) {
+  if (value == null_value_) return;
+  null_value_ = value;
+  RedrawAll();
+}
+
+bool TLogViewerCore::IsNull(float sample) const { return IsNullSample(sample, null_value_); }
+
+int32_t TLogViewerCore::PlacedOrigin(const TLogTrack& track) const {
+  return TrackPlacement ? TrackPlacement(track) : track.Origin();
+}
+
+int TLogViewerCore::CurvePenWidth(int screen_width) const {
+  if (!printing_) return screen_width;
+  return std::max(1, RoundHalfEven32(std::max(screen_width, 1) * dpi_ / 96.0));
+}
+
+int TLogViewerCore::GridPenWidth() const {
+  if (!printing_) return 1;
+  return std::max(1, RoundHalfEven32(dpi_ / 96.0 / 3));
+}
+
 void TLogViewerCore::SetShowCursor(bool show) {
   if (show == show_cursor_) return;
   show_cursor_ = true;
@@ -286,12 +309,16 @@ void TLogViewerCore::PageDown() {
   SetCursorPos(Trunc32(cursor_pos_ + static_cast<double>(view_span_)));
 }
 
+int32_t TLogViewerCore::ScrollStep() const {
+  return std::max<int32_t>(1, RoundHalfEven32(view_span_ / kScrollShare));
+}
+
 void TLogViewerCore::ScrollUp() {
-  if (sheet_first_ < view_top_) SetViewTop(view_top_ - 4 * LineStep());
+  if (sheet_first_ < view_top_) SetViewTop(view_top_ - ScrollStep());
 }
 
 void TLogViewerCore::ScrollDown() {
-  if (view_top_ < sheet_last_) SetViewTop(view_top_ + 4 * LineStep());
+  if (view_top_ < sheet_last_) SetViewTop(view_top_ + ScrollStep());
 }
 
 void TLogViewerCore::ZoomAt(int row, bool in) {

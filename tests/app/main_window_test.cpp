@@ -19,6 +19,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 
 #include "app/app_environment.h"
 #include "app/editor_form.h"
@@ -49,9 +51,11 @@
 #include "support/settings.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "viewer/graphics_column.h"
 #include "viewer/inspector_window.h"
 #include "viewer/log_viewer.h"
 #include "viewer/log_viewer_column.h"
+#include "viewer/recording_canvas.h"
 
 namespace kest {
 namespace {
@@ -215,6 +219,66 @@ TEST(RecorderWindow, AFreshInstallationRunsOnTheSimulatorWithTheRecordingKeys) {
   plugin->trigger();
   EXPECT_EQ(r.window->Sheet().Comments().Count(), comments);
   EXPECT_EQ(r.window->Sheet().Comments().Value("Сводка"), "");
+}
+
+// Live, the tablet draws each curve at its sensor's depth, as stop will place it:
+// every curve's picture is the same before and after the recording stops, and the
+// stored tracks get the origins the live tablet used.
+TEST(RecorderWindow, TheLiveTabletDrawsEachCurveWhereStopPutsIt) {
+  RecorderFixture r(1000);
+  r.PowerUp();
+  r.window->findChild<QAction*>("aStep10")->trigger();
+  r.window->Action("RecordDepthDown")->trigger();
+  const int32_t start = r.window->Session().LastDepth();
+  r.simulator->SetSpeed(36000);
+  ASSERT_TRUE(r.RunUntil([&] { return r.window->Session().LastDepth() >= start + 20000; }, 20000));
+  r.simulator->SetSpeed(0);
+  r.Run(200);
+
+  TLogViewer& viewer = *r.window->Viewer();
+  const int32_t top = start + 2000;
+  // What each curve column draws over the same stretch of the tablet.
+  auto pictures = [&] {
+    std::map<std::string, std::vector<std::vector<TPoint>>> out;
+    viewer.SetViewTop(top);
+    for (int i = 0; i < viewer.ColumnCount(); ++i) {
+      auto* column = dynamic_cast<TGraphicsColumn*>(viewer.Column(i));
+      if (!column || !column->Track()) continue;
+      RecordingCanvas canvas;
+      column->PaintData(canvas, top, top + static_cast<int32_t>(viewer.ViewSpan()));
+      out[column->Parameter() + "#" + std::to_string(column->Number())] = canvas.polylines;
+    }
+    return out;
+  };
+  const auto live = pictures();
+  std::map<const TLogTrack*, int32_t> live_origin;
+  for (int i = 0; i < r.window->Sheet().Count(); ++i) {
+    const TLogTrack* t = r.window->Sheet().Tracks(i);
+    live_origin[t] = viewer.PlacedOrigin(*t);
+  }
+
+  r.answers.Texts = {"Спуск"};
+  r.window->Action("RecordStop")->trigger();
+  r.window->WaitForSaves();
+  r.window->Idle();
+  const auto stopped = pictures();
+
+  ASSERT_GE(live.size(), 3u);
+  std::set<int32_t> origins;
+  for (const auto& [track, origin] : live_origin) {
+    EXPECT_EQ(track->Origin(), origin) << track->Parameter();
+    origins.insert(origin);
+  }
+  EXPECT_GE(origins.size(), 2u);  // the tool's sensors lie at different depths
+  // The log is dated by its recording (head line, LAS DATE, properties).
+  EXPECT_FALSE(r.window->Sheet().Params().Value("Date").empty());
+  EXPECT_EQ(r.window->Sheet().Params().Value("Date"),
+            r.window->Sheet().Params().Value("StartTime"));
+  for (const auto& [name, lines] : stopped) {
+    ASSERT_TRUE(live.count(name)) << name;
+    EXPECT_FALSE(lines.empty()) << name;
+    EXPECT_EQ(live.at(name), lines) << name << " moved when the recording stopped";
+  }
 }
 
 TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesItAsLas) {

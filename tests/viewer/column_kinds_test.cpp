@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "log/log_sheet.h"
 #include "support/errors.h"
 #include "test_viewer.h"
 #include "viewer/arg_column.h"
+#include "viewer/caption_fit.h"
 #include "viewer/graphics_column.h"
 #include "viewer/hue_column.h"
 #include "viewer/marker_column.h"
@@ -108,6 +112,37 @@ TEST(GraphicsColumn, AutoScaleFollowsTheLiveViewWithoutShrinkingOnAppendedBands)
   EXPECT_EQ(f.column->Scale(), 5);
 }
 
+// A header keeps its bounds ("0 … 50") at every width they fit in, narrow ones
+// included (a printed page's columns are narrower than the screen's): whole, inside
+// the cell, apart from the caption.
+TEST(GraphicsColumn, HeaderBoundsStayAtEveryWidthTheyFit) {
+  OneColumn<TGraphicsColumn> f({1});
+  f.column->SetScale(50);
+  for (int width = 30; width <= 300; width += 7) {
+    RecordingCanvas canvas;
+    const TRect cell{100, 0, 100 + width, 80};
+    f.column->PaintHeader(canvas, cell);
+    const RecordingCanvas::Text* low = nullptr;
+    const RecordingCanvas::Text* high = nullptr;
+    const RecordingCanvas::Text* caption = nullptr;
+    for (const auto& t : canvas.texts) {
+      EXPECT_GE(t.X, cell.Left) << t.Value << " at " << width;
+      EXPECT_LE(t.X + 6 * static_cast<int>(t.Value.size()), cell.Right)
+          << t.Value << " at " << width;
+      if (t.Value == "0" && !low) low = &t;
+      if (t.Value == "50") high = &t;
+      if (t.Value.find("GR") != std::string::npos) caption = &t;
+    }
+    if (width - 2 * 10 < 3 * 6 + 8) continue;  // "0" and "50" themselves do not fit
+    ASSERT_TRUE(low && high) << width;
+    EXPECT_LT(low->X, high->X);
+    if (caption && std::abs(caption->Y - low->Y) < 10) {  // one row: the caption between
+      EXPECT_GE(caption->X, low->X + 6);
+      EXPECT_LE(caption->X + 6 * static_cast<int>(caption->Value.size()), high->X);
+    }
+  }
+}
+
 // The scale values under the header line: four when each fits its fifth of the
 // cell, else the middle one, wherever the cell lies on the header panel.
 TEST(GraphicsColumn, HeaderScaleValuesAreWrittenOnlyWhenTheyFit) {
@@ -135,6 +170,82 @@ TEST(GraphicsColumn, FilterRestartsAtTheNullValue) {
   // 8 at x 90; the null value drops to the position of 0 (x 50); 2 restarts there.
   EXPECT_EQ(canvas.polylines[0], (std::vector<TPoint>{{90, 0}, {90, 10}, {50, 20}, {60, 30}}));
   EXPECT_THROW(f.column->SetFilterLen(-1), EAssertionFailed);
+}
+
+// Samples equal to the program's null value are missing: each run of present
+// samples is a line of its own, from its first sample's row to its last, and nothing
+// is drawn or written for a null (no line to the edge, no "-9 999.99"), whether
+// the samples are sparse, many to a pixel row, or filtered; a configured null
+// value is honoured the same way.
+TEST(GraphicsColumn, NullSamplesLeaveGapsInEveryDrawingPath) {
+  struct Case {
+    int32_t step;
+    int32_t filter;
+    float null_value;
+  };
+  for (Case c : {Case{200, 0, kDefaultNullValue}, Case{1, 0, kDefaultNullValue},
+                 Case{200, 3, kDefaultNullValue}, Case{200, 0, -999.25f}}) {
+    const int n = c.step == 1 ? 10000 : 50;
+    std::vector<bool> null(static_cast<size_t>(n), false);
+    const std::vector<int> gaps = c.step == 1 ? std::vector<int>{0, 1, 2500, 2501, 6000, n - 1}
+                                              : std::vector<int>{0, 7, 8, 20, 33, 49};
+    for (int g : gaps) null[static_cast<size_t>(g)] = true;
+    std::vector<float> values;
+    for (int i = 0; i < n; ++i)
+      values.push_back(null[static_cast<size_t>(i)] ? c.null_value : 1 + (i * 37 % 80) / 10.0f);
+    OneColumn<TGraphicsColumn> f(values, c.step);
+    f.viewer.SetNullValue(c.null_value);
+    f.viewer.SetEdgeLabels(elTop | elBottom);
+    f.column->SetFilterLen(c.filter);
+    const double ky = f.viewer.PixelsPerMm() / f.viewer.Scale();
+    auto row = [&](int i) { return static_cast<int>(std::lround(ky * i * c.step)); };
+    // The runs of present samples: [first, last].
+    std::vector<std::pair<int, int>> runs;
+    for (int i = 0; i < n; ++i) {
+      if (null[static_cast<size_t>(i)]) continue;
+      if (runs.empty() || runs.back().second != i - 1) runs.push_back({i, i});
+      runs.back().second = i;
+    }
+    RecordingCanvas canvas;
+    f.column->DrawSamples(canvas, *f.track, 0, n, 0);
+    SCOPED_TRACE("step " + std::to_string(c.step) + " filter " + std::to_string(c.filter));
+    ASSERT_EQ(canvas.polylines.size(), runs.size());
+    for (size_t k = 0; k < runs.size(); ++k) {
+      EXPECT_EQ(canvas.polylines[k].front().Y, row(runs[k].first));
+      EXPECT_EQ(canvas.polylines[k].back().Y, row(runs[k].second));
+      for (TPoint p : canvas.polylines[k]) EXPECT_TRUE(p.X > 0 && p.X < 100) << p.X;
+    }
+    EXPECT_TRUE(canvas.texts.empty());  // the edge samples are null: no labels
+    // The column's range is that of the present samples.
+    float lowest = 100;
+    for (int i = 0; i < n; ++i)
+      if (!null[static_cast<size_t>(i)]) lowest = std::min(lowest, values[static_cast<size_t>(i)]);
+    if (c.null_value == kDefaultNullValue) EXPECT_EQ(f.column->TrackMin(), lowest);
+  }
+}
+
+// Value labels are written whole inside their column, or not at all: at curve
+// crossings of either edge, at the top and bottom of the view, wide and narrow.
+TEST(GraphicsColumn, ValueLabelsAreNeverCutByTheColumnEdges) {
+  std::vector<float> values;
+  for (int i = 0; i < 60; ++i)
+    values.push_back(i % 3 == 0 ? 1037.3f : (i % 3 == 1 ? 221.798f : 3.5f + i % 7));
+  for (int width : {20, 40, 47, 60, 100}) {
+    OneColumn<TGraphicsColumn> f(values);
+    f.viewer.SetSheetPanelSize(width, 500);
+    f.viewer.LayoutColumns();
+    f.viewer.SetEdgeLabels(elTop | elBottom);
+    RecordingCanvas canvas = f.Draw();
+    ASSERT_FALSE(canvas.polylines.empty());
+    int written = 0;
+    for (const auto& t : canvas.texts) {
+      const int w = static_cast<int>(t.Value.size()) * 6;
+      EXPECT_GE(t.X, 0) << t.Value << " in " << width;
+      EXPECT_LE(t.X + w, width) << t.Value << " in " << width;
+      ++written;
+    }
+    if (width >= 60) EXPECT_GT(written, 10) << width;  // room enough: labels are kept
+  }
 }
 
 TEST(GraphicsColumn, ManySamplesPerRowKeepEverySpike) {
@@ -188,6 +299,75 @@ TEST(HueColumn, ValuesMapLinearlyOntoTheRamp) {
   const auto& ramp = SpectrumTable(spWhiteBlue);
   EXPECT_EQ(ramp[0], RGBColor(255, 255, 255));
   EXPECT_EQ(ramp[255], RGBColor(0, 0, 255));
+}
+
+// Depth labels and text-column values: whole inside the column or left out.
+TEST(ArgColumn, DepthAndTextLabelsAreNeverCut) {
+  for (int width : {20, 36, 50, 200}) {
+    TLogSheet sheet;
+    TLogTrack* track = sheet.NewTrack("GR");
+    track->SetOrigin(1760000);
+    track->SetStep(200);
+    for (int i = 0; i < 100; ++i) track->Append(i % 2 ? 1768.25f : kDefaultNullValue);
+    sheet.Update();
+    TestViewer viewer(2 * width, 500);
+    viewer.SetAppendMode(amIgnore);
+    viewer.SetSheet(&sheet);
+    auto* arg = viewer.NewColumn<TArgColumn>();
+    arg->AddChild(viewer.RootColumn());
+    auto* text = viewer.NewColumn<TTextColumn>();
+    text->InsertAfter(arg);
+    text->SetParameter("GR");
+    viewer.RaiseEvent(veColumns);
+    viewer.SetViewTop(1760000);
+    viewer.draw = true;
+    viewer.RedrawAll();
+    int depths = 0, values = 0;
+    for (const auto& t : viewer.canvas.texts) {
+      const int w = static_cast<int>(t.Value.size()) * 6;
+      const bool depth = t.X < width;
+      const int left = depth ? 0 : width;
+      EXPECT_GE(t.X, left) << t.Value << " in " << width;
+      EXPECT_LE(t.X + w, left + width) << t.Value << " in " << width;
+      EXPECT_EQ(t.Value.find("999.99"), std::string::npos);
+      (depth ? depths : values) += 1;
+    }
+    if (width >= 50) EXPECT_GT(depths, 0) << width;
+    if (width >= 200) EXPECT_GT(values, 0) << width;
+    viewer.SetSheet(nullptr);
+  }
+}
+
+// Where a label goes: beside its point, moved in from an edge, set smaller when it
+// is wider than the column, or left out; never crossing an edge.
+TEST(LabelPlacement, MovedInSetSmallerOrLeftOut) {
+  // A character is half the font's height wide.
+  const LabelMeasure measure = [](std::string_view t, int h) {
+    return static_cast<int>(t.size()) * h / 2;
+  };
+  auto place = [&](int x, bool centred, int width) {
+    return PlaceLabel("1037.3", x, centred, 4, width, 10, measure);  // 30 wide at 10
+  };
+  EXPECT_EQ(place(10, false, 100)->X, 14);  // right of the point
+  EXPECT_EQ(place(80, false, 100)->X, 46);  // too near the right edge: left of it
+  EXPECT_EQ(place(0, false, 31)->X, 0);     // neither side: moved in
+  EXPECT_EQ(place(50, true, 100)->X, 35);
+  EXPECT_EQ(place(2, true, 100)->X, 0);
+  EXPECT_EQ(place(2, true, 100)->FontHeight, 10);
+  const auto small = place(0, false, 24);  // set smaller: 8 high, 24 wide
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->FontHeight, 8);
+  EXPECT_EQ(small->X, 0);
+  EXPECT_FALSE(place(0, false, 17));  // would need less than three fifths
+  EXPECT_FALSE(PlaceLabel("", 0, false, 4, 100, 10, measure));
+  for (int width = 1; width < 60; ++width) {
+    for (int x = -5; x < width + 5; ++x) {
+      if (auto p = place(x, x % 2 == 0, width)) {
+        EXPECT_GE(p->X, 0);
+        EXPECT_LE(p->X + measure("1037.3", p->FontHeight), width);
+      }
+    }
+  }
 }
 
 TEST(ArgColumn, WritesMetresAndTimesOfDay) {

@@ -43,7 +43,7 @@ TEST(ViewerScale, ZoomStopsAtTheUserRange) {
 
 TEST(ViewerScale, RowsAndArgumentsRoundHalfToEven) {
   TestViewer v;
-  v.SetDpi(254);  // 10 pixels per millimetre: row = argument / 20 at 1:200
+  v.SetDpi(254);              // 10 pixels per millimetre: row = argument / 20 at 1:200
   EXPECT_EQ(v.RowOf(30), 2);  // 1.5
   EXPECT_EQ(v.RowOf(50), 2);  // 2.5
   EXPECT_EQ(v.RowOf(70), 4);  // 3.5
@@ -64,8 +64,10 @@ TEST(ViewerTree, DeletingAColumnFreesItsSubtreeAndRebalancesTheRest) {
   c->SetRelativeWidth(334);
   for (int i = 0; i < 3; ++i) {
     auto* child = v.NewColumn<TGraphicsColumn>();
-    if (i == 0) child->AddChild(b);
-    else child->InsertAfter(b->LastChild());
+    if (i == 0)
+      child->AddChild(b);
+    else
+      child->InsertAfter(b->LastChild());
   }
   EXPECT_EQ(v.ColumnCount(), 6);
   EXPECT_EQ(v.TreeDepth(), 2);
@@ -172,7 +174,7 @@ TEST(ViewerGeometry, SharesFillThePanelAndHeadersStackByLevel) {
   EXPECT_EQ(b->Width(), 333);
   EXPECT_EQ(c->Left() + c->Width(), 1000);
   EXPECT_EQ(c->Width(), 334);
-  EXPECT_EQ(v.HeaderPanelHeight(), 60);  // depth 2 at 96 dpi
+  EXPECT_EQ(v.HeaderPanelHeight(), 60);     // depth 2 at 96 dpi
   EXPECT_EQ(a->HeaderBounds().Bottom, 31);  // Round(8 mm + 0.5)
   EXPECT_EQ(child->HeaderBounds().Top, 31);
   EXPECT_EQ(child->HeaderBounds().Bottom, 60);
@@ -268,6 +270,28 @@ TEST(ViewerSheet, DiscreteScrollJumpsOnlyWhenTheEndLeavesTheView) {
   v.Refresh();
   EXPECT_EQ(v.ViewTop(), t->End() - span / 2);
   EXPECT_EQ(v.CursorPos(), t->End());
+}
+
+// A wheel notch moves a tenth of the visible height at every scale and panel size:
+// ten notches down and ten up go one screen and back.
+TEST(ViewerSheet, TenWheelNotchesMoveOneVisibleHeight) {
+  TLogSheet sheet;
+  AddDepthTrack(sheet, "GR", 2000000);  // 20 km at 1 cm
+  for (int32_t scale : {20, 100, 200, 1000}) {
+    for (int height : {378, 800}) {
+      TestViewer v(1000, height);
+      v.SetAppendMode(amIgnore);
+      v.SetScale(scale);
+      v.SetSheet(&sheet);
+      v.SetViewTop(500000);
+      const double span = v.ViewSpan();
+      for (int i = 0; i < 10; ++i) v.ScrollDown();
+      EXPECT_NEAR(v.ViewTop() - 500000, span, 10) << "1:" << scale << " at " << height;
+      for (int i = 0; i < 10; ++i) v.ScrollUp();
+      EXPECT_EQ(v.ViewTop(), 500000);
+      v.SetSheet(nullptr);
+    }
+  }
 }
 
 TEST(ViewerSheet, IgnoreModeKeepsViewAndCursorAndAppendsRepaintOnlyTheNewBand) {
