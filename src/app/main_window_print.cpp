@@ -57,11 +57,12 @@ RenderWarning TMainForm::PrintWarning() {
 void TMainForm::PrintSheet() {
   const std::string folder = env_.Folders().Headers;
   // The head line of the last print (this run's, else the stored one) is offered.
-  if (!viewer_->Params().Find("HeadLine") && !main_.HeadLine.empty()) {
-    const std::filesystem::path stored(main_.HeadLine);
+  const std::string last = settings_.GetString(kSettingsGroup, "HeadLine", main_.HeadLine);
+  if (!viewer_->Params().Find("HeadLine") && !last.empty()) {
+    const std::filesystem::path stored(last);
     viewer_->Params()
         .Ensure("HeadLine")
-        .SetString(stored.has_parent_path() ? main_.HeadLine
+        .SetString(stored.has_parent_path() ? last
                                             : (std::filesystem::path(folder) / stored).string());
   }
   TLogViewerPrintDialog dialog(viewer_.get(), folder, this);

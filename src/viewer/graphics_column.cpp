@@ -199,7 +199,12 @@ void TGraphicsColumn::PaintBackground(TCanvas& canvas, int first_row, int last_r
   const TPen major{psSolid, v.GridPenWidth(), mono ? clBlack : clGray};
   const TPen minor{psDot, v.GridPenWidth(), mono ? clBlack : clSilver};
   const int width = Width();
-  for (int i = 0; i <= 40; ++i) {
+  // Forty lines across; in a narrow column (a printed page's, one of many) only
+  // every second or fourth, so that lines stay at least a millimetre apart and the
+  // grid never turns into a wash over the curves.
+  int every = 1;
+  while (every < 4 && width / 40.0 * every < v.PixelsPerMm()) every *= 2;
+  for (int i = 0; i <= 40; i += every) {
     const int x = RoundHalfEven32(i * (width / 10.0) / 4);
     canvas.SetPen(i % 4 == 0 ? major : minor);
     canvas.Line(x, first_row, x, last_row + 1);
@@ -232,7 +237,9 @@ void TGraphicsColumn::ValueLabel(TCanvas& canvas, int64_t x, int64_t row, double
     int64_t ly = std::max<int64_t>(row - th, 0);
     const int height = Viewer() ? Viewer()->SheetPanelHeight() : 0;
     if (height > 0 && ly + th > height) ly = height - th;
-    canvas.TextOut(place->X, static_cast<int>(ly), text);
+    const int y = static_cast<int>(std::clamp<int64_t>(ly, INT32_MIN / 2, INT32_MAX / 2));
+    const TRect area{Left() + place->X, y, Left() + place->X + canvas.TextWidth(text), y + th};
+    if (!Viewer() || Viewer()->ClaimLabel(*this, area)) canvas.TextOut(place->X, y, text);
   }
   canvas.SetFont(label_font_);
 }

@@ -627,6 +627,7 @@ void TLogViewerCore::RedrawAll() {
     }
     for (TLogViewerColumn* c : order)
       PaintColumn(*canvas, c, [&] { c->PaintBackground(*canvas, 0, panel_height_); });
+    ForgetLabels();
     const int32_t last = RoundHalfEven32(view_top_ + static_cast<double>(view_span_) + 0.5);
     struct WholeView {
       bool& flag;
@@ -640,8 +641,22 @@ void TLogViewerCore::RedrawAll() {
   InvalidateRows(0, panel_height_);
 }
 
+bool TLogViewerCore::ClaimLabel(const TLogViewerColumn& column, const TRect& rect) {
+  // More labels than a panel can show readably: the rest are left out.
+  constexpr size_t kMostLabels = 4096;
+  if (labels_.size() >= kMostLabels) return false;
+  for (const auto& [owner, r] : labels_) {
+    if (owner != &column && rect.Left < r.Right && r.Left < rect.Right && rect.Top < r.Bottom &&
+        r.Top < rect.Bottom)
+      return false;
+  }
+  labels_.push_back({&column, rect});
+  return true;
+}
+
 void TLogViewerCore::RepaintRange(int32_t first_arg, int32_t last_arg) {
   if (printing_ || panel_width_ <= 0 || panel_height_ <= 0) return;
+  ForgetLabels();
   if (TCanvas* canvas = BeginSheetPaint()) {
     std::vector<TLogViewerColumn*> order;
     ColumnsInTreeOrder(root_->lson_, order);

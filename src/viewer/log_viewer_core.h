@@ -213,6 +213,11 @@ class TLogViewerCore {
   // A column changed a property while painting (auto-scale): it is announced and
   // redrawn by the next Refresh, not from inside the paint.
   void ColumnChangedWhilePainting(const TLogViewerColumn& column);
+  // Value labels written by the current paint pass, in sheet panel coordinates:
+  // true (and the place is taken) when `rect` covers none of another column's, so
+  // curves drawn over one another never write their values over each other.
+  bool ClaimLabel(const TLogViewerColumn& column, const TRect& rect);
+  void ForgetLabels() { labels_.clear(); }
   // The cursor line's band: its row +- half the pen width rounded up to even.
   TRect CursorBand(int row) const;
   // Mouse on the sheet panel (rows relative to its top).
@@ -320,6 +325,7 @@ class TLogViewerCore {
   TRect pending_;
   bool painting_whole_view_ = false;
   std::vector<std::string> changed_while_painting_;  // column names
+  std::vector<std::pair<const TLogViewerColumn*, TRect>> labels_;
   MouseMode mouse_mode_ = mmNone;
   int drag_start_row_ = 0;
   int32_t drag_start_top_ = 0;

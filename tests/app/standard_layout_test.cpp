@@ -63,14 +63,16 @@ TEST(StandardLayout, ManyCurvesShareColumnsOfAUsefulWidth) {
       EXPECT_GE(curve->Width(), 90) << curve->Parameter();
       if (!curve->TopLevel()) {  // over the whole of its column, in another colour
         EXPECT_EQ(curve->Width(), curve->Father()->Width());
-        EXPECT_NE(curve->Color(), curve->Father()->Color());
+        EXPECT_NE(curve->Color(), dynamic_cast<TGraphicsColumn&>(*curve->Father()).Color());
       }
     }
     ASSERT_EQ(shown.size(), static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
       EXPECT_EQ(shown[static_cast<size_t>(i)], "C" + std::to_string(i));
     EXPECT_LE(top_level, 8);
-    if (count <= 8) EXPECT_EQ(top_level, count);
+    if (count <= 8) {
+      EXPECT_EQ(top_level, count);
+    }
     EXPECT_LE(viewer.TreeDepth(), (count + 7) / 8);
     EXPECT_GE(depth_column, 60);  // " 1768.25 " at 4 mm on screen
     viewer.SetSheet(nullptr);

@@ -40,6 +40,7 @@ struct OneColumn {
     viewer.RaiseEvent(veColumns);
   }
   RecordingCanvas Draw() {
+    viewer.ForgetLabels();
     RecordingCanvas canvas;
     column->DrawSamples(canvas, *track, 0, track->Count(), 0);
     return canvas;
@@ -246,6 +247,87 @@ TEST(GraphicsColumn, ValueLabelsAreNeverCutByTheColumnEdges) {
     }
     if (width >= 60) EXPECT_GT(written, 10) << width;  // room enough: labels are kept
   }
+}
+
+// On paper a curve keeps its screen look scaled to the printer and the grid stays
+// thinner than it, its lines at least a millimetre apart even in a narrow column;
+// on screen both are the pens' own widths.
+TEST(GraphicsColumn, PrintedGridIsThinnerThanTheCurvesAndNeverAWash) {
+  for (int dpi : {96, 150, 300, 600}) {
+    for (int width : {60, 150, 400}) {
+      SCOPED_TRACE(std::to_string(dpi) + " dpi, " + std::to_string(width) + " pixels");
+      OneColumn<TGraphicsColumn> f({1, 5, 9, 5});
+      f.viewer.SetDpi(dpi);
+      f.viewer.SetPrinting(dpi != 96);
+      f.viewer.SetSheetPanelSize(width, 500);
+      f.viewer.LayoutColumns();
+      RecordingCanvas grid;
+      f.column->PaintBackground(grid, 0, 499);
+      std::vector<int> xs;
+      for (const auto& seg : grid.segments) {
+        if (seg.From.X == seg.To.X && seg.From.X < width) xs.push_back(seg.From.X);
+        if (dpi != 96) EXPECT_EQ(seg.Width, f.viewer.GridPenWidth());
+      }
+      ASSERT_GE(xs.size(), 10u);  // at least the major lines
+      for (size_t i = 1; i < xs.size(); ++i)
+        EXPECT_GE(xs[i] - xs[i - 1], std::min<int>(std::floor(f.viewer.PixelsPerMm()), width / 10))
+            << xs[i];
+      RecordingCanvas curve = f.Draw();
+      if (dpi == 96) {
+        EXPECT_EQ(curve.pen.Width, f.column->Pen().Width);
+      } else {
+        EXPECT_GT(curve.pen.Width, f.viewer.GridPenWidth());
+        EXPECT_EQ(curve.pen.Width, std::lround(f.column->Pen().Width * dpi / 96.0));
+      }
+    }
+  }
+}
+
+// Curves drawn over one another in a column never write their values over each
+// other: a label that would cover another curve's is left out.
+TEST(GraphicsColumn, OverlaidCurvesDoNotWriteLabelsOverEachOther) {
+  TLogSheet sheet;
+  for (const char* name : {"GR", "NK", "SP"}) {
+    TLogTrack* t = sheet.NewTrack(name);
+    t->SetStep(200);
+    for (int i = 0; i < 40; ++i) t->Append(name[0] == 'S' ? 1.0f : 5.0f + i % 2);
+  }
+  sheet.Update();
+  TestViewer viewer(100, 500);
+  viewer.SetDpi(254);
+  viewer.SetAppendMode(amIgnore);
+  viewer.SetEdgeLabels(elTop | elBottom);
+  viewer.SetSheet(&sheet);
+  TLogViewerColumn* father = viewer.RootColumn();
+  for (const char* name : {"GR", "NK", "SP"}) {
+    auto* curve = viewer.NewColumn<TGraphicsColumn>();
+    curve->AddChild(father);
+    curve->SetParameter(name);
+    father = curve;
+  }
+  viewer.RaiseEvent(veColumns);
+  viewer.draw = true;
+  for (int pass = 0; pass < 2; ++pass) {  // a second whole redraw writes them again
+    viewer.canvas.texts.clear();
+    viewer.RedrawAll();
+    // GR and NK start at the same value and place: one label; SP's stands apart.
+    std::vector<std::string> top;
+    for (const auto& t : viewer.canvas.texts)
+      if (t.Y == 0) top.push_back(t.Value);
+    EXPECT_EQ(top, (std::vector<std::string>{"5", "1"}));
+    // Each curve crosses no edge here: every label left is an edge label.
+    for (size_t i = 0; i < viewer.canvas.texts.size(); ++i) {
+      const auto& a = viewer.canvas.texts[i];
+      for (size_t j = i + 1; j < viewer.canvas.texts.size(); ++j) {
+        const auto& b = viewer.canvas.texts[j];
+        const bool apart = a.X + 6 * static_cast<int>(a.Value.size()) <= b.X ||
+                           b.X + 6 * static_cast<int>(b.Value.size()) <= a.X || a.Y + 10 <= b.Y ||
+                           b.Y + 10 <= a.Y;
+        EXPECT_TRUE(apart) << a.Value << " over " << b.Value;
+      }
+    }
+  }
+  viewer.SetSheet(nullptr);
 }
 
 TEST(GraphicsColumn, ManySamplesPerRowKeepEverySpike) {
