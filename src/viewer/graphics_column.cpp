@@ -238,7 +238,10 @@ void TGraphicsColumn::ValueLabel(TCanvas& canvas, int64_t x, int64_t row, double
     const int height = Viewer() ? Viewer()->SheetPanelHeight() : 0;
     if (height > 0 && ly + th > height) ly = height - th;
     const int y = static_cast<int>(std::clamp<int64_t>(ly, INT32_MIN / 2, INT32_MAX / 2));
-    const TRect area{Left() + place->X, y, Left() + place->X + canvas.TextWidth(text), y + th};
+    // A space's width around it: two values side by side would read as one number.
+    const int gap = std::max(1, th / 4);
+    const TRect area{Left() + place->X - gap, y, Left() + place->X + canvas.TextWidth(text) + gap,
+                     y + th};
     if (!Viewer() || Viewer()->ClaimLabel(*this, area)) canvas.TextOut(place->X, y, text);
   }
   canvas.SetFont(label_font_);
