@@ -660,13 +660,30 @@ void TLogViewerCore::RepaintRange(int32_t first_arg, int32_t last_arg) {
   if (TCanvas* canvas = BeginSheetPaint()) {
     std::vector<TLogViewerColumn*> order;
     ColumnsInTreeOrder(root_->lson_, order);
+    struct Appended {
+      bool& flag;
+      explicit Appended(bool& f) : flag(f) { flag = true; }
+      ~Appended() { flag = false; }
+    } appended(painting_appended_);
     for (TLogViewerColumn* c : order)
       PaintColumn(*canvas, c, [&] { c->PaintData(*canvas, first_arg, last_arg); });
     EndSheetPaint();
   }
-  InvalidateRows(
-      RoundHalfEven32((first_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) - 1,
-      RoundHalfEven32((last_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) + 1);
+  // Placed tracks drew the new rows away from the band: their rows are shown too.
+  int64_t low = 0, high = 0;
+  if (TrackPlacement && sheet_) {
+    for (int i = 0; i < sheet_->Count(); ++i) {
+      const TLogTrack& t = *sheet_->Tracks(i);
+      const int64_t shift = int64_t{PlacedOrigin(t)} - t.Origin();
+      low = std::min(low, shift);
+      high = std::max(high, shift);
+    }
+  }
+  auto row = [&](double argument) {
+    return RoundHalfEven32((argument - view_top_) / scale_ * pixels_per_mm_);
+  };
+  InvalidateRows(row(static_cast<double>(first_arg) + low) - 1,
+                 row(static_cast<double>(last_arg) + high) + 1);
 }
 
 void TLogViewerCore::InvalidateRows(int first_row, int last_row) {

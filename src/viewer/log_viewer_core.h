@@ -210,6 +210,9 @@ class TLogViewerCore {
   const TRect& PendingInvalidation() const { return pending_; }
   // True while RedrawAll paints the data of the whole view (not an appended band).
   bool PaintingWholeView() const { return painting_whole_view_; }
+  // True while RepaintRange paints rows just appended: its band is of the sheet's
+  // rows, which a placed track draws elsewhere (PlacedOrigin).
+  bool PaintingAppendedRows() const { return painting_appended_; }
   // A column changed a property while painting (auto-scale): it is announced and
   // redrawn by the next Refresh, not from inside the paint.
   void ColumnChangedWhilePainting(const TLogViewerColumn& column);
@@ -324,6 +327,7 @@ class TLogViewerCore {
   int cursor_row_ = 0;
   TRect pending_;
   bool painting_whole_view_ = false;
+  bool painting_appended_ = false;
   std::vector<std::string> changed_while_painting_;  // column names
   std::vector<std::pair<const TLogViewerColumn*, TRect>> labels_;
   MouseMode mouse_mode_ = mmNone;

@@ -89,15 +89,18 @@ void TTrackColumn::PaintData(TCanvas& canvas, int32_t first_arg, int32_t last_ar
   if (!track || !Viewer()) return;
   const int64_t step = track->Step();
   const int64_t origin = Viewer()->PlacedOrigin(*track);
-  const int64_t first =
-      std::max<int64_t>(Trunc((static_cast<double>(first_arg) - origin) / step), 0);
+  // Rows just appended are a band of the sheet's rows: a placed track draws its
+  // samples of those rows at its own place.
+  const double shift = Viewer()->PaintingAppendedRows() ? origin - track->Origin() : 0.0;
+  const double band_first = first_arg + shift, band_last = last_arg + shift;
+  const int64_t first = std::max<int64_t>(Trunc((band_first - origin) / step), 0);
   const int64_t offset = step * first + origin - Viewer()->ViewTop();
-  const int64_t count = std::min<int64_t>(
-      Trunc((static_cast<double>(last_arg) - first_arg) / step) + 2, track->Count() - first);
+  const int64_t count =
+      std::min<int64_t>(Trunc((band_last - band_first) / step) + 2, track->Count() - first);
   if (count < 2) return;
   // A band wholly outside the view draws nothing (labels would be pulled into it).
-  if (last_arg < Viewer()->ViewTop() ||
-      first_arg > Viewer()->ViewTop() + static_cast<double>(Viewer()->ViewSpan()))
+  if (band_last < Viewer()->ViewTop() ||
+      band_first > Viewer()->ViewTop() + static_cast<double>(Viewer()->ViewSpan()))
     return;
   DrawSamples(canvas, *track, static_cast<int32_t>(first), static_cast<int32_t>(count), offset);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -314,6 +316,65 @@ TEST(ViewerSheet, IgnoreModeKeepsViewAndCursorAndAppendsRepaintOnlyTheNewBand) {
   const TRect band = v.window_invalidations[0];
   EXPECT_LE(band.Height(), 6);
   EXPECT_NEAR(band.Top, v.RowOf(990), 2);
+}
+
+// Rows appended one at a time to tracks placed away from their origin (a live
+// recording's sensor offsets, above and below) are drawn where a whole redraw draws
+// them, and the window is told about the rows they went to.
+TEST(ViewerSheet, AppendedRowsOfPlacedTracksAreDrawnAtTheirPlace) {
+  TLogSheet sheet;
+  std::vector<TLogTrack*> tracks;
+  for (const char* name : {"GR", "NK", "SP"}) {
+    tracks.push_back(sheet.NewTrack(name));
+    tracks.back()->SetStep(100);
+  }
+  sheet.Update();
+  const std::map<std::string, int32_t> shift{{"GR", 0}, {"NK", 1700}, {"SP", -900}};
+  TestViewer v(300, 400);  // 1:200 at 96 dpi: about 21 m in view
+  v.SetAppendMode(amIgnore);
+  v.TrackPlacement = [&](const TLogTrack& t) { return t.Origin() + shift.at(t.Parameter()); };
+  v.SetSheet(&sheet);
+  std::vector<TGraphicsColumn*> columns;
+  for (TLogTrack* t : tracks) {
+    auto* g = v.NewColumn<TGraphicsColumn>();
+    if (columns.empty()) {
+      g->AddChild(v.RootColumn());
+    } else {
+      g->InsertAfter(columns.back());
+    }
+    g->SetParameter(t->Parameter());
+    columns.push_back(g);
+  }
+  v.RaiseEvent(veColumns);
+  v.SetViewTop(-2000);
+  v.draw = true;
+  v.RedrawAll();
+  v.canvas.polylines.clear();
+  v.window_invalidations.clear();
+  for (int i = 0; i < 120; ++i) {
+    for (TLogTrack* t : tracks) t->Append(static_cast<float>((i * 7) % 10));
+    sheet.Update();
+    v.Refresh();
+  }
+  std::set<std::pair<int, int>> appended, invalidated_rows;
+  for (const auto& line : v.canvas.polylines)
+    for (TPoint p : line) appended.insert({p.X, p.Y});
+  for (const TRect& r : v.window_invalidations)
+    for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, 400); ++y)
+      invalidated_rows.insert({0, y});
+  v.canvas.polylines.clear();
+  v.RedrawAll();
+  int checked = 0;
+  for (const auto& line : v.canvas.polylines) {
+    for (TPoint p : line) {
+      if (p.Y <= 1 || p.Y >= 398) continue;  // where the view cuts a line
+      EXPECT_TRUE(appended.count({p.X, p.Y})) << p.X << "," << p.Y << " not drawn live";
+      EXPECT_TRUE(invalidated_rows.count({0, p.Y})) << "row " << p.Y << " never shown";
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 300);
+  v.SetSheet(nullptr);
 }
 
 TEST(ViewerSheet, RefreshSkipsWhileTheSheetIsLockedAndNoSheetMeansAnEmptyRange) {
