@@ -215,8 +215,6 @@ void RecordingSession::StartRecording(uint8_t mode) {
   SheetLock lock(lsSave);
   BindTracks();
   lsSave.Params().SetValue("StartTime", SheetDate(today));
-  // The log's date (head line, LAS DATE, properties) is the recording's.
-  lsSave.Params().SetValue("Date", SheetDate(today));
   lsSave.Params().SetValue("Прибор", tool);
   lsSave.Comments().SetValue("Версия программы", KEST_VERSION_TEXT);
   lsSave.Comments().SetValue("Прибор", tool);

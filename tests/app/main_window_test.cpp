@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTableWidget>
 #include <QThread>
 #include <QToolBar>
 #include <chrono>
@@ -270,10 +271,6 @@ TEST(RecorderWindow, TheLiveTabletDrawsEachCurveWhereStopPutsIt) {
     origins.insert(origin);
   }
   EXPECT_GE(origins.size(), 2u);  // the tool's sensors lie at different depths
-  // The log is dated by its recording (head line, LAS DATE, properties).
-  EXPECT_FALSE(r.window->Sheet().Params().Value("Date").empty());
-  EXPECT_EQ(r.window->Sheet().Params().Value("Date"),
-            r.window->Sheet().Params().Value("StartTime"));
   for (const auto& [name, lines] : stopped) {
     ASSERT_TRUE(live.count(name)) << name;
     EXPECT_FALSE(lines.empty()) << name;
@@ -713,6 +710,29 @@ TEST(EditorWindow, TheInspectorShowsTheFocusedColumn) {
   EXPECT_NE(std::find(rows.begin(), rows.end(), "Дифференциал"), rows.end());
   for (QToolBar* bar : editor.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly))
     EXPECT_NE(bar, editor.Inspector()->ToolBar());
+
+  // A colour picked in the inspector is an edit of the log: marked modified and
+  // taken back by "Отменить".
+  EXPECT_FALSE(editor.Document().Modified());
+  const std::string name = curve->Name();
+  auto colour = [&] {
+    return dynamic_cast<TGraphicsColumn&>(*editor.Viewer()->FindColumn(name)).Color();
+  };
+  const TColor before = colour();
+  const int row = static_cast<int>(std::find(rows.begin(), rows.end(), "Цвет") - rows.begin());
+  editor.Inspector()->Grid()->setCurrentCell(row, 1);
+  QComboBox* pick = editor.Inspector()->ShownEditor();
+  ASSERT_NE(pick, nullptr);
+  const int other = pick->currentIndex() == 3 ? 4 : 3;
+  emit pick->activated(other);
+  EXPECT_NE(colour(), before);
+  EXPECT_TRUE(editor.Document().Modified());
+  ASSERT_TRUE(editor.Action("aUndo")->isEnabled());
+  editor.Action("aUndo")->trigger();
+  EXPECT_EQ(colour(), before);
+  editor.Action("aRedo")->trigger();
+  EXPECT_NE(colour(), before);
+  editor.Document().SetModified(false);  // closing would ask
   editor.close();
 }
 
