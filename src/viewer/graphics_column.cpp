@@ -128,20 +128,26 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
       std::min(rect.Top + RoundHalfEven32(12 * ppm),
                std::max(rect.Bottom - rect.Bottom / 2, caption_top + canvas.TextHeight("0") + 1));
   int line_left = inner.Left + 2, line_right = inner.Right - 2;
+  int bounds_top = rect.Bottom, bounds_bottom = rect.Bottom;  // the bounds' rows, when low
   if (caption.empty()) {
     // A narrow column (a printed page's, or one of many): the caption takes the
     // whole width and the bounds go to the ends of the sample line, smaller.
     PaintCaption(canvas, inner, number, Color());
+    const int caption_bottom = caption_top + canvas.TextHeight("0");
+    // Under the caption, in what is left of the cell (at most the values' 3 mm).
     TFont small = font;
-    small.Height = RoundHalfEven32(3 * ppm + 0.5);
+    small.Height = std::min(RoundHalfEven32(3 * ppm + 0.5), rect.Bottom - caption_bottom);
     canvas.SetFont(small);
     const int slw = canvas.TextWidth(left_label), srw = canvas.TextWidth(right_label);
-    if (slw + srw + 8 <= inner.Width()) {
-      const int y = line_row - canvas.TextHeight("0") / 2;
+    if (small.Height >= 2 * ppm && slw + srw + 8 <= inner.Width()) {
+      const int y =
+          std::clamp(line_row - small.Height / 2, caption_bottom, rect.Bottom - small.Height);
       canvas.TextOut(inner.Left, y, left_label);
       canvas.TextOut(inner.Right - srw, y, right_label);
       line_left = inner.Left + slw + 2;
       line_right = inner.Right - srw - 2;
+      bounds_top = y;
+      bounds_bottom = y + small.Height;
     }
     canvas.SetFont(font);
   } else {
@@ -176,17 +182,24 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   for (int k = 1; k <= 4; ++k)
     widest = std::max(widest, canvas.TextWidth(FormatValue(v(2 * k), 2, 2, true)));
   const int text_height = canvas.TextHeight("0");
+  // Bounds at the ends of the sample line leave the values the room between them.
+  const bool bounds_low = rect.Bottom - text_height < bounds_bottom && bounds_top < rect.Bottom;
+  const int free_left = bounds_low ? line_left : rect.Left;
+  const int free_right = bounds_low ? line_right : rect.Right;
+  auto free = [&](int x, const std::string& text) {
+    return x >= free_left && x + canvas.TextWidth(text) <= free_right;
+  };
   if (widest + canvas.TextWidth("  ") < width / 5 &&
       4 * widest + canvas.TextWidth("     ") < inner.Width() - 4) {
     for (int k = 1; k <= 4; ++k) {
       const std::string text = FormatValue(v(2 * k), 2, 2, true);
       const int x = inner.Left + RoundHalfEven32(k * width / 5.0) - canvas.TextWidth(text) / 2 - 5;
-      canvas.TextOut(x, rect.Bottom - text_height, text);
+      if (free(x, text)) canvas.TextOut(x, rect.Bottom - text_height, text);
     }
   } else if (canvas.TextWidth(FormatValue(v(5), 0, 0) + "  ") < inner.Width() - 4) {
     const std::string text = FormatValue(v(5), 2, 2, true);
-    canvas.TextOut(rect.Left + (width - canvas.TextWidth(text)) / 2, rect.Bottom - text_height,
-                   text);
+    const int x = rect.Left + (width - canvas.TextWidth(text)) / 2;
+    if (free(x, text)) canvas.TextOut(x, rect.Bottom - text_height, text);
   }
   canvas.SetFont(font);
 }

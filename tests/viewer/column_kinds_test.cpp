@@ -113,33 +113,70 @@ TEST(GraphicsColumn, AutoScaleFollowsTheLiveViewWithoutShrinkingOnAppendedBands)
   EXPECT_EQ(f.column->Scale(), 5);
 }
 
+// Text metrics that follow the font: a character is 0.55 of the height wide. Every
+// text written is kept with its box.
+class ScaledCanvas : public RecordingCanvas {
+ public:
+  struct Box {
+    TRect Rect;
+    std::string Value;
+  };
+  std::vector<Box> boxes;
+  void SetFont(const TFont& f) override { height_ = f.Height; }
+  int TextWidth(std::string_view t) override {
+    return static_cast<int>(std::lround(0.55 * height_ * static_cast<double>(t.size())));
+  }
+  int TextHeight(std::string_view) override { return height_; }
+  void TextOut(int x, int y, std::string_view t) override {
+    boxes.push_back({{x, y, x + TextWidth(t), y + height_}, std::string(t)});
+  }
+
+ private:
+  int height_ = 10;
+};
+
 // A header keeps its bounds ("0 … 50") at every width they fit in, narrow ones
-// included (a printed page's columns are narrower than the screen's): whole, inside
-// the cell, apart from the caption.
+// included (a printed page's columns are narrower than the screen's), on screen and
+// at a printer's resolution: whole, inside the cell, and clear of the caption and
+// the scale values.
 TEST(GraphicsColumn, HeaderBoundsStayAtEveryWidthTheyFit) {
   OneColumn<TGraphicsColumn> f({1});
-  f.column->SetScale(50);
-  for (int width = 30; width <= 300; width += 7) {
-    RecordingCanvas canvas;
-    const TRect cell{100, 0, 100 + width, 80};
-    f.column->PaintHeader(canvas, cell);
-    const RecordingCanvas::Text* low = nullptr;
-    const RecordingCanvas::Text* high = nullptr;
-    const RecordingCanvas::Text* caption = nullptr;
-    for (const auto& t : canvas.texts) {
-      EXPECT_GE(t.X, cell.Left) << t.Value << " at " << width;
-      EXPECT_LE(t.X + 6 * static_cast<int>(t.Value.size()), cell.Right)
-          << t.Value << " at " << width;
-      if (t.Value == "0" && !low) low = &t;
-      if (t.Value == "50") high = &t;
-      if (t.Value.find("GR") != std::string::npos) caption = &t;
-    }
-    if (width - 2 * 10 < 3 * 6 + 8) continue;  // "0" and "50" themselves do not fit
-    ASSERT_TRUE(low && high) << width;
-    EXPECT_LT(low->X, high->X);
-    if (caption && std::abs(caption->Y - low->Y) < 10) {  // one row: the caption between
-      EXPECT_GE(caption->X, low->X + 6);
-      EXPECT_LE(caption->X + 6 * static_cast<int>(caption->Value.size()), high->X);
+  for (int dpi : {96, 300}) {
+    f.viewer.SetDpi(dpi);
+    const int height = static_cast<int>(std::lround(8 * f.viewer.PixelsPerMm()));
+    for (int width = height / 2; width <= height * 5; width += 3) {
+      const bool wide = width % 2 == 0;
+      f.column->SetScale(wide ? 5000 : 50);
+      const std::string high_text = wide ? "5000" : "50";
+      ScaledCanvas canvas;
+      const TRect cell{100, 0, 100 + width, height};
+      f.column->PaintHeader(canvas, cell);
+      const ScaledCanvas::Box* low = nullptr;
+      const ScaledCanvas::Box* high = nullptr;
+      for (const auto& b : canvas.boxes) {
+        EXPECT_GE(b.Rect.Left, cell.Left) << b.Value << " at " << width;
+        EXPECT_LE(b.Rect.Right, cell.Right) << b.Value << " at " << width;
+        if (b.Value == "0" && !low) low = &b;
+        if (b.Value == high_text) high = &b;
+      }
+      for (const ScaledCanvas::Box* bound : {low, high}) {
+        if (!bound) continue;
+        for (const auto& other : canvas.boxes) {
+          if (&other == bound) continue;
+          const TRect& a = bound->Rect;
+          const TRect& b = other.Rect;
+          const bool apart =
+              a.Right <= b.Left || b.Right <= a.Left || a.Bottom <= b.Top || b.Bottom <= a.Top;
+          EXPECT_TRUE(apart) << bound->Value << " under " << other.Value << " at " << width << ", "
+                             << dpi << " dpi";
+        }
+      }
+      // Room for the two bounds in the small font, with a gap, inside the margins.
+      const double small = 3 * f.viewer.PixelsPerMm();
+      const int margin = static_cast<int>(std::lround(f.viewer.PixelsPerMm() + 0.5));
+      if (width - 2 * margin < 0.55 * (small + 1) * (1 + high_text.size()) + 8) continue;
+      ASSERT_TRUE(low && high) << width << " at " << dpi << " dpi";
+      EXPECT_LT(low->Rect.Right, high->Rect.Left);
     }
   }
 }
