@@ -80,6 +80,7 @@ void TMainForm::FinishConstruction() {
   SetHints();
   UpdateTitle();
   LoadSettings();
+  ApplyNullValue();
   if (!main_.DefaultLayout.empty()) LoadLayoutFile(main_.DefaultLayout);
   FillLayoutsMenu();
   LoadPlugIns();
@@ -274,8 +275,10 @@ void TMainForm::DeferredStart(const std::string&) {
   inspector_ = std::make_unique<TLogViewerInspector>(this, mode_ == AppMode::amEditor);
   inspector_->SetViewer(viewer_.get());
   viewer_tools_->Action(ViewerCommand::ShowInspector)->SetInspector(inspector_.get());
+  // A column's look changed in the inspector is an edit of the log: undoable, and
+  // closing asks to save it.
   inspector_->OnColumnsChanged = [this](std::string before, std::string text) {
-    ColumnsChanged(std::move(before), std::move(text));
+    Try([&] { undo_.Push(ColumnsChange(*viewer_, std::move(before), std::move(text), true)); });
   };
 }
 
@@ -447,7 +450,16 @@ LogFileOptions TMainForm::FileOptions() const {
 
 void TMainForm::SetupDialog() {
   TSetupDialog dialog(settings_, env_.Folders().Logs, this);
-  if (questions_.Exec(dialog) == QDialog::Accepted) SetupApplied();
+  if (questions_.Exec(dialog) != QDialog::Accepted) return;
+  ApplyNullValue();
+  SetupApplied();
+}
+
+void TMainForm::ApplyNullValue() {
+  SetupValues values;
+  values.Load(settings_);
+  if (auto null_value = ParseFloat(values.NullValue))
+    viewer_->SetNullValue(static_cast<float>(*null_value));
 }
 
 // ---------------------------------------------------------------------------------

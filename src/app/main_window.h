@@ -110,6 +110,8 @@ class TMainForm : public QMainWindow {
   virtual TLogger* PlugInLogger() { return nullptr; }
   virtual void BeforePlugIn() {}
   virtual void SetupApplied() {}
+  // The tablet learns the program's null value ("NullValue") to draw gaps there.
+  void ApplyNullValue();
   // The user changed the sheet's data (a track moved, samples edited).
   virtual void SheetEdited() {}
   // Something records into the sheet: it may not be edited by hand.

@@ -10,11 +10,13 @@
 #include <filesystem>
 
 #include "app/app_environment.h"
+#include "app/main_settings.h"
 #include "app/main_window.h"
 #include "app/window_questions.h"
 #include "log/log_sheet.h"
 #include "session/installation_folders.h"
 #include "support/diagnostic_log.h"
+#include "support/settings.h"
 #include "viewer/headline.h"
 #include "viewer/log_viewer.h"
 #include "viewer/print_device.h"
@@ -54,8 +56,19 @@ RenderWarning TMainForm::PrintWarning() {
 
 void TMainForm::PrintSheet() {
   const std::string folder = env_.Folders().Headers;
+  // The head line of the last print (this run's, else the stored one) is offered.
+  const std::string last = settings_.GetString(kSettingsGroup, "HeadLine", main_.HeadLine);
+  if (!viewer_->Params().Find("HeadLine") && !last.empty()) {
+    const std::filesystem::path stored(last);
+    viewer_->Params()
+        .Ensure("HeadLine")
+        .SetString(stored.has_parent_path() ? last
+                                            : (std::filesystem::path(folder) / stored).string());
+  }
   TLogViewerPrintDialog dialog(viewer_.get(), folder, this);
   if (questions_.Exec(dialog) != QDialog::Accepted) return;
+  main_.HeadLine = PrintSettings::From(viewer_->Params()).HeadLine;
+  settings_.SetString(kSettingsGroup, "HeadLine", main_.HeadLine);
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName("KEST sheet");
   printer.setCreator("KEST");

@@ -86,6 +86,7 @@ TRecorderForm::TRecorderForm(AppEnvironment& env, Settings& settings, Clock& clo
   recorder_ = std::make_unique<Recorder>(*logger_host_, clock, settings, env.Folders(),
                                          env.Classes(), *ui_host_);
   viewer_->SetSheet(&recorder_->Sheet());
+  viewer_->TrackPlacement = [this](const TLogTrack& t) { return Session().SensorOrigin(t); };
   BuildMenus();
   statusBar()->installEventFilter(this);
   FinishConstruction();
@@ -104,6 +105,7 @@ TRecorderForm::~TRecorderForm() {
   info_window_.reset();
   top_panel_.reset();
   viewer_->SetSheet(nullptr);  // the sheet goes with the recorder, before the viewer
+  viewer_->TrackPlacement = nullptr;
   // The recorder may still report while it shuts down: nothing of the window answers.
   ui_host_->SetPanel = nullptr;
   ui_host_->LabelShown = nullptr;

@@ -1,5 +1,8 @@
 #include "app/standard_layout.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "viewer/graphics_column.h"
@@ -13,31 +16,51 @@ namespace {
 constexpr TColor kCurveColors[] = {RGBColor(200, 0, 0),   RGBColor(0, 0, 200),
                                    RGBColor(0, 130, 0),   RGBColor(160, 0, 160),
                                    RGBColor(200, 110, 0), RGBColor(0, 130, 150)};
+constexpr int kCurveShare = 200;
 
-// A scale column, then a graphics column per track but the argument's own.
+// Past this many curve columns the curves share columns.
+constexpr int kMostCurveColumns = 8;
+
+// A scale column, then a graphics column per track but the argument's own. A file
+// of many curves (a LAS of dozens) gets at most kMostCurveColumns columns, each
+// holding its share of the curves one over the other (one header row each), so
+// that every column stays wide enough to read a curve in; the scale column keeps
+// room for whole depths.
 void AddStandardColumns(TLogViewerCore& viewer, const TLogSheet& sheet) {
   viewer.ClearColumns();
-  auto* arg = viewer.NewColumn<TArgColumn>();
-  arg->AddChild(viewer.RootColumn());
-  arg->SetRelativeWidth(110);
-  TLogViewerColumn* last = arg;
   // No curve of time; the depth is a curve only in a time log, where it is data (a
   // memory run's or the surface recorder's read-out) and not the scale.
   const bool depth_is_data = sheet.Argument() == laTime;
-  int shown = 0;
+  std::vector<const TLogTrack*> curves;
   for (int i = 0; i < sheet.Count(); ++i) {
-    const TLogTrack* track = sheet.Tracks(i);
-    const std::string& name = track->Parameter();
+    const std::string& name = sheet.Tracks(i)->Parameter();
     if (name == "TIME" || (name == "DEPTH" && !depth_is_data)) continue;
+    curves.push_back(sheet.Tracks(i));
+  }
+  const int count = static_cast<int>(curves.size());
+  const int per_column = std::max(1, (count + kMostCurveColumns - 1) / kMostCurveColumns);
+  const int columns = (count + per_column - 1) / per_column;
+
+  auto* arg = viewer.NewColumn<TArgColumn>();
+  arg->AddChild(viewer.RootColumn());
+  arg->SetRelativeWidth(std::max(110, columns * kCurveShare / 10));
+  TLogViewerColumn* last_column = arg;
+  TLogViewerColumn* previous = arg;
+  for (int i = 0; i < count; ++i) {
     auto* curve = viewer.NewColumn<TGraphicsColumn>();
-    curve->InsertAfter(last);
-    curve->SetRelativeWidth(200);
-    curve->SetParameter(name);
-    curve->SetNumber(track->Instance());
-    curve->SetColor(kCurveColors[shown % std::size(kCurveColors)]);
+    if (i % per_column == 0) {
+      curve->InsertAfter(last_column);
+      curve->SetRelativeWidth(kCurveShare);
+      last_column = curve;
+    } else {
+      curve->AddChild(previous);  // over the curve before it, the whole width
+      curve->SetRelativeWidth(1000);
+    }
+    curve->SetParameter(curves[static_cast<size_t>(i)]->Parameter());
+    curve->SetNumber(curves[static_cast<size_t>(i)]->Instance());
+    curve->SetColor(kCurveColors[static_cast<size_t>(i) % std::size(kCurveColors)]);
     curve->SetAutoScale(true);
-    last = curve;
-    ++shown;
+    previous = curve;
   }
 }
 

@@ -7,7 +7,8 @@ class TLogViewerCore;
 
 // The layout shown when no layout file is chosen: the argument scale, then one
 // auto-scaled curve column per track of `sheet` (the argument tracks "DEPTH" and
-// "TIME" excepted), in the sheet's order, each in a colour of its own.
+// "TIME" excepted), in the sheet's order, each in a colour of its own. More curves
+// than eight share at most eight columns, several curves one over the other.
 void BuildStandardLayout(TLogViewerCore& viewer, const TLogSheet& sheet);
 
 }  // namespace kest

@@ -252,12 +252,22 @@ void RecordingSession::StopRecording(uint8_t old_mode) {
   // Each curve moves to the depth of its sensor's measuring point.
   SheetLock lock(lsSave);
   if (lsSave.Count() == 0) return;
-  int32_t base = lsSave.Tracks(0)->Origin();
-  for (const Recorded& r : recorded_) {
-    int32_t step = r.track->Step();
-    r.track->SetOrigin(r.channel->Offset / step * step + base);
-  }
+  const int32_t base = lsSave.Tracks(0)->Origin();
+  for (const Recorded& r : recorded_) r.track->SetOrigin(OffsetOrigin(r, base));
   lsSave.UpdateRange();
+}
+
+int32_t RecordingSession::OffsetOrigin(const Recorded& r, int32_t base) {
+  const int32_t step = r.track->Step();
+  return step == 0 ? base : r.channel->Offset / step * step + base;
+}
+
+int32_t RecordingSession::SensorOrigin(const TLogTrack& track) const {
+  if ((record_mode_ == rmDepthDown || record_mode_ == rmDepthUp) && lsSave.Count() > 0) {
+    for (const Recorded& r : recorded_)
+      if (r.track == &track) return OffsetOrigin(r, lsSave.Tracks(0)->Origin());
+  }
+  return track.Origin();
 }
 
 // ---------------------------------------------------------------------------------

@@ -73,6 +73,10 @@ class RecordingSession {
   void SetRecordMode(uint8_t mode);
   uint8_t RecordMode() const { return record_mode_; }
   bool Recording() const { return record_mode_ != rmStop; }
+  // Where `track`'s first row lies in depth: during a depth recording the origin
+  // stop will give it (its sensor's offset applied), otherwise its own origin. The
+  // tablet draws with it, so a curve stays where it is when the recording stops.
+  int32_t SensorOrigin(const TLogTrack& track) const;
   // Stops and, as "SaveFiles" says, saves the recording. Returns the path of the
   // file being saved, empty when none.
   std::string Stop();
@@ -140,6 +144,9 @@ class RecordingSession {
     TLogTrack* track;
     TLoggerChannel* channel;
   };
+  // The origin a recorded track takes at stop: its channel's offset in whole steps
+  // from `base` (the first track's origin).
+  static int32_t OffsetOrigin(const Recorded& r, int32_t base);
 
   void ChangeMode(uint8_t mode, bool keep_crash_file);
   void ReportSaves(const std::list<BackgroundSave::Result>& ended);

@@ -84,6 +84,9 @@ void SheetProperties::SetSheet(TLogSheet* sheet, bool recording) {
     if (f.ListFile != nullptr) lists_[f.Key] = ReadValueList(data_dir_ + "/" + f.ListFile);
     values_[f.Key] = sheet != nullptr ? sheet->Params().Value(f.Key) : std::string();
   }
+  // A recorded log is dated by its recording's start.
+  if (sheet != nullptr && values_["Date"].empty())
+    values_["Date"] = sheet->Params().Value("StartTime");
   changed_ = false;
 }
 

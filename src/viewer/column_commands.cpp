@@ -16,11 +16,12 @@ namespace {
 
 class ColumnsChangeCommand : public UndoCommand {
  public:
-  ColumnsChangeCommand(TLogViewerCore& viewer, std::string before, std::string text)
+  ColumnsChangeCommand(TLogViewerCore& viewer, std::string before, std::string text, bool marks_log)
       : viewer_(viewer),
         before_(std::move(before)),
         after_(LayoutSnapshot(viewer)),
-        text_(std::move(text)) {}
+        text_(std::move(text)),
+        marks_log_(marks_log) {}
 
   // The change is made when the command is pushed: only a redo loads it.
   void Do() override {
@@ -29,7 +30,7 @@ class ColumnsChangeCommand : public UndoCommand {
   }
   void Undo() override { Load(before_); }
   std::string Text() const override { return text_; }
-  bool ChangesSheet() const override { return false; }
+  bool ChangesSheet() const override { return marks_log_; }
 
  private:
   void Load(const std::string& layout) {
@@ -41,14 +42,16 @@ class ColumnsChangeCommand : public UndoCommand {
   std::string before_;
   std::string after_;
   std::string text_;
+  bool marks_log_;
   bool done_once_ = false;
 };
 
 }  // namespace
 
 std::unique_ptr<UndoCommand> ColumnsChange(TLogViewerCore& viewer, std::string before,
-                                           std::string text) {
-  return std::make_unique<ColumnsChangeCommand>(viewer, std::move(before), std::move(text));
+                                           std::string text, bool marks_log) {
+  return std::make_unique<ColumnsChangeCommand>(viewer, std::move(before), std::move(text),
+                                                marks_log);
 }
 
 }  // namespace kest

@@ -6,6 +6,25 @@
 
 namespace kest {
 
+TFixedEdit::TFixedEdit(QWidget* parent) : QLineEdit(parent) {
+  connect(this, &QLineEdit::textChanged, this, [this] {
+    if (!property("invalid").toBool()) return;
+    setProperty("invalid", false);
+    setStyleSheet(QString());
+  });
+}
+
+bool TFixedEdit::Valid() const {
+  return FixedEditValue(text().trimmed().toStdString()).has_value();
+}
+
+void TFixedEdit::Mark() {
+  setProperty("invalid", true);
+  setStyleSheet("background-color: #ffc8c8;");
+  setFocus();
+  selectAll();
+}
+
 double TFixedEdit::Value() const {
   return FixedEditValue(text().trimmed().toStdString()).value_or(0.0);
 }

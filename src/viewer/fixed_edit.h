@@ -11,9 +11,13 @@ namespace kest {
 // An empty text or "-" reads as 0.
 class TFixedEdit : public QLineEdit {
  public:
-  explicit TFixedEdit(QWidget* parent = nullptr) : QLineEdit(parent) {}
+  explicit TFixedEdit(QWidget* parent = nullptr);
 
   double Value() const;
+  // Whether the text reads as a number (a pasted text may not). Mark() shows the
+  // field as wrong until its text changes.
+  bool Valid() const;
+  void Mark();
   void SetValue(double value);
   QString DisplayFormat = "0.0#";
   bool AllowPoint = true;

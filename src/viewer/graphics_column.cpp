@@ -9,6 +9,7 @@
 #include "support/rounding.h"
 #include "support/singles.h"
 #include "viewer/canvas.h"
+#include "viewer/caption_fit.h"
 #include "viewer/log_viewer_core.h"
 #include "viewer/scale_list.h"
 #include "viewer/value_format.h"
@@ -122,8 +123,33 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   const int caption_top = CaptionTop(rect);
   std::string caption = middle >= 1 ? Caption(canvas, number, middle) : std::string();
   canvas.SetFont(font);
+  // Under the caption, so that the sample line never strikes it through.
+  const int line_row =
+      std::min(rect.Top + RoundHalfEven32(12 * ppm),
+               std::max(rect.Bottom - rect.Bottom / 2, caption_top + canvas.TextHeight("0") + 1));
+  int line_left = inner.Left + 2, line_right = inner.Right - 2;
+  int bounds_top = rect.Bottom, bounds_bottom = rect.Bottom;  // the bounds' rows, when low
   if (caption.empty()) {
+    // A narrow column (a printed page's, or one of many): the caption takes the
+    // whole width and the bounds go to the ends of the sample line, smaller.
     PaintCaption(canvas, inner, number, Color());
+    const int caption_bottom = caption_top + canvas.TextHeight("0");
+    // Under the caption, in what is left of the cell (at most the values' 3 mm).
+    TFont small = font;
+    small.Height = std::min(RoundHalfEven32(3 * ppm + 0.5), rect.Bottom - caption_bottom);
+    canvas.SetFont(small);
+    const int slw = canvas.TextWidth(left_label), srw = canvas.TextWidth(right_label);
+    if (small.Height >= 2 * ppm && slw + srw + 8 <= inner.Width()) {
+      const int y =
+          std::clamp(line_row - small.Height / 2, caption_bottom, rect.Bottom - small.Height);
+      canvas.TextOut(inner.Left, y, left_label);
+      canvas.TextOut(inner.Right - srw, y, right_label);
+      line_left = inner.Left + slw + 2;
+      line_right = inner.Right - srw - 2;
+      bounds_top = y;
+      bounds_bottom = y + small.Height;
+    }
+    canvas.SetFont(font);
   } else {
     canvas.TextOut(inner.Left + 4, caption_top - 5, left_label);
     canvas.TextOut(inner.Right - 4 - rw, caption_top - 5, right_label);
@@ -134,11 +160,7 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   TPen sample = pen_;
   sample.Color = Color();
   canvas.SetPen(sample);
-  // Under the caption, so that the sample line never strikes it through.
-  const int line_row =
-      std::min(rect.Top + RoundHalfEven32(12 * ppm),
-               std::max(rect.Bottom - rect.Bottom / 2, caption_top + canvas.TextHeight("0") + 1));
-  canvas.Line(inner.Left + 2, line_row, inner.Right - 2, line_row);
+  if (line_right > line_left) canvas.Line(line_left, line_row, line_right, line_row);
 
   canvas.SetPen({psSolid, 1, clBlack});
   const int width = rect.Width();
@@ -160,17 +182,24 @@ void TGraphicsColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   for (int k = 1; k <= 4; ++k)
     widest = std::max(widest, canvas.TextWidth(FormatValue(v(2 * k), 2, 2, true)));
   const int text_height = canvas.TextHeight("0");
+  // Bounds at the ends of the sample line leave the values the room between them.
+  const bool bounds_low = rect.Bottom - text_height < bounds_bottom && bounds_top < rect.Bottom;
+  const int free_left = bounds_low ? line_left : rect.Left;
+  const int free_right = bounds_low ? line_right : rect.Right;
+  auto free = [&](int x, const std::string& text) {
+    return x >= free_left && x + canvas.TextWidth(text) <= free_right;
+  };
   if (widest + canvas.TextWidth("  ") < width / 5 &&
       4 * widest + canvas.TextWidth("     ") < inner.Width() - 4) {
     for (int k = 1; k <= 4; ++k) {
       const std::string text = FormatValue(v(2 * k), 2, 2, true);
       const int x = inner.Left + RoundHalfEven32(k * width / 5.0) - canvas.TextWidth(text) / 2 - 5;
-      canvas.TextOut(x, rect.Bottom - text_height, text);
+      if (free(x, text)) canvas.TextOut(x, rect.Bottom - text_height, text);
     }
   } else if (canvas.TextWidth(FormatValue(v(5), 0, 0) + "  ") < inner.Width() - 4) {
     const std::string text = FormatValue(v(5), 2, 2, true);
-    canvas.TextOut(rect.Left + (width - canvas.TextWidth(text)) / 2, rect.Bottom - text_height,
-                   text);
+    const int x = rect.Left + (width - canvas.TextWidth(text)) / 2;
+    if (free(x, text)) canvas.TextOut(x, rect.Bottom - text_height, text);
   }
   canvas.SetFont(font);
 }
@@ -180,10 +209,15 @@ void TGraphicsColumn::PaintBackground(TCanvas& canvas, int first_row, int last_r
   if (!TopLevel() || !show_grid_ || !Viewer()) return;
   const TLogViewerCore& v = *Viewer();
   const bool mono = v.Printing() && v.Monochrome();
-  const TPen major{psSolid, 1, mono ? clBlack : clGray};
-  const TPen minor{psDot, 1, mono ? clBlack : clSilver};
+  const TPen major{psSolid, v.GridPenWidth(), mono ? clBlack : clGray};
+  const TPen minor{psDot, v.GridPenWidth(), mono ? clBlack : clSilver};
   const int width = Width();
-  for (int i = 0; i <= 40; ++i) {
+  // Forty lines across; in a narrow column (a printed page's, one of many) only
+  // every second or fourth, so that lines stay at least a millimetre apart and the
+  // grid never turns into a wash over the curves.
+  int every = 1;
+  while (every < 4 && width / 40.0 * every < v.PixelsPerMm()) every *= 2;
+  for (int i = 0; i <= 40; i += every) {
     const int x = RoundHalfEven32(i * (width / 10.0) / 4);
     canvas.SetPen(i % 4 == 0 ? major : minor);
     canvas.Line(x, first_row, x, last_row + 1);
@@ -201,13 +235,29 @@ void TGraphicsColumn::PaintBackground(TCanvas& canvas, int first_row, int last_r
 
 void TGraphicsColumn::ValueLabel(TCanvas& canvas, int64_t x, int64_t row, double value) {
   const std::string text = FormatValue(value, 0, 3);
-  const int tw = canvas.TextWidth(text);
-  const int th = canvas.TextHeight(text);
-  const int64_t lx = x + tw + 4 < Width() ? x + 4 : x - tw - 4;
-  int64_t ly = std::max<int64_t>(row - th, 0);
-  const int height = Viewer() ? Viewer()->SheetPanelHeight() : 0;
-  if (height > 0 && ly + th > height) ly = height - th;
-  canvas.TextOut(static_cast<int>(lx), static_cast<int>(ly), text);
+  TFont font = label_font_;
+  const auto place =
+      PlaceLabel(text, static_cast<int>(std::clamp<int64_t>(x, 0, Width())), false, 4, Width(),
+                 label_font_.Height, [&](std::string_view t, int height) {
+                   font.Height = height;
+                   canvas.SetFont(font);
+                   return canvas.TextWidth(t);
+                 });
+  font.Height = place ? place->FontHeight : label_font_.Height;
+  canvas.SetFont(font);
+  if (place) {
+    const int th = canvas.TextHeight(text);
+    int64_t ly = std::max<int64_t>(row - th, 0);
+    const int height = Viewer() ? Viewer()->SheetPanelHeight() : 0;
+    if (height > 0 && ly + th > height) ly = height - th;
+    const int y = static_cast<int>(std::clamp<int64_t>(ly, INT32_MIN / 2, INT32_MAX / 2));
+    // A space's width around it: two values side by side would read as one number.
+    const int gap = std::max(1, th / 4);
+    const TRect area{Left() + place->X - gap, y, Left() + place->X + canvas.TextWidth(text) + gap,
+                     y + th};
+    if (!Viewer() || Viewer()->ClaimLabel(*this, area)) canvas.TextOut(place->X, y, text);
+  }
+  canvas.SetFont(label_font_);
 }
 
 void TGraphicsColumn::AddWrapped(TCanvas& canvas, int64_t a, int32_t b, double value) {
@@ -298,67 +348,100 @@ void TGraphicsColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32
   points_.Clear();
   TPen pen = pen_;
   pen.Color = Color();
+  pen.Width = v.CurvePenWidth(pen_.Width);
   canvas.SetPen(pen);
   label_font_.Height = RoundHalfEven32(v.PixelsPerMm() * 3.5 + 0.5);
   label_font_.Color = Color();
   canvas.SetFont(label_font_);
-  last_x_ = raw_x(s[0]);
-  last_y_ = RoundHalfEven32(offset * ky);
+  auto missing = [&](int64_t i) { return v.IsNull(s[i]); };
 
+  // A missing sample has no value to write: its edge label is left out.
   auto edge_x = [&](double value) { return Mod(Trunc((value - base) * kx), w); };
-  if ((v.EdgeLabels() & elTop) && (first == 0 || offset < 1))
+  if ((v.EdgeLabels() & elTop) && (first == 0 || offset < 1) && !missing(0))
     ValueLabel(canvas, edge_x(s[0]), Trunc(ky * std::max<int64_t>(offset, 0)), s[0]);
-  const int64_t end_arg = track.Origin() + static_cast<int64_t>(first + n) * step;
+  const int64_t end_arg = v.PlacedOrigin(track) + static_cast<int64_t>(first + n) * step;
   // The track's end is labelled by full redraws only: a band appended during
   // recording would otherwise leave a trail of end labels down the column.
   const bool track_end = first + n == track.Count() && (offset <= 0 || first == 0);
-  if ((v.EdgeLabels() & elBottom) &&
+  if ((v.EdgeLabels() & elBottom) && !missing(n - 1) &&
       (track_end || end_arg >= v.ViewTop() + static_cast<double>(v.ViewSpan())))
     ValueLabel(canvas, edge_x(s[n - 1]), Trunc(ky * (end_arg - v.ViewTop())), s[n - 1]);
 
+  // Each run of present samples is a line of its own: a missing sample leaves a gap.
+  auto start_line = [&](int64_t i, int64_t x) {
+    points_.Flush(canvas);
+    points_.Clear();
+    last_x_ = x;
+    last_y_ = row_of(i);
+  };
   double largest = -9999.99;
   if (filter_len_ < 1) {
     const int rows = std::abs(row_of(n - 1) - row_of(0)) + 1;
-    if (n <= 4 * rows || ky <= 0) {
-      for (int32_t i = 0; i < n; ++i) {
-        largest = std::max(largest, static_cast<double>(s[i]));
-        AddWrapped(canvas, raw_x(s[i]), row_of(i), s[i]);
-      }
-    } else {
-      // Many samples per pixel row: each row keeps its first, lowest, highest and
-      // last value, in the order they occur, so every spike is still drawn.
-      int64_t i = 0;
-      while (i < n) {
-        const int32_t r = row_of(i);
-        int64_t j = static_cast<int64_t>(std::floor(((r + 0.5) / ky - offset) / step)) + 1;
-        j = std::clamp<int64_t>(j, i + 1, n);
-        while (j < n && row_of(j) == r) ++j;
-        while (j > i + 1 && row_of(j - 1) != r) --j;
-        int64_t lo = i, hi = i;
-        FirstMinMax(s, i, j, lo, hi);
-        largest = std::max(largest, static_cast<double>(s[hi]));
-        int64_t picks[4] = {i, std::min(lo, hi), std::max(lo, hi), j - 1};
-        int64_t previous = -1;
-        for (int64_t k : picks) {
-          if (k == previous) continue;
-          AddWrapped(canvas, raw_x(s[k]), r, s[k]);
-          previous = k;
+    const bool dense = n > 4 * rows && ky > 0;
+    int64_t a = 0;
+    while (a < n) {
+      while (a < n && missing(a)) ++a;
+      int64_t b = a;
+      while (b < n && !missing(b)) ++b;
+      if (a == b) break;
+      start_line(a, raw_x(s[a]));
+      if (!dense) {
+        for (int64_t i = a; i < b; ++i) {
+          largest = std::max(largest, static_cast<double>(s[i]));
+          AddWrapped(canvas, raw_x(s[i]), row_of(i), s[i]);
         }
-        i = j;
+      } else {
+        // Many samples per pixel row: each row keeps its first, lowest, highest and
+        // last value, in the order they occur, so every spike is still drawn.
+        int64_t i = a;
+        while (i < b) {
+          const int32_t r = row_of(i);
+          int64_t j = static_cast<int64_t>(std::floor(((r + 0.5) / ky - offset) / step)) + 1;
+          j = std::clamp<int64_t>(j, i + 1, b);
+          while (j < b && row_of(j) == r) ++j;
+          while (j > i + 1 && row_of(j - 1) != r) --j;
+          int64_t lo = i, hi = i;
+          FirstMinMax(s, i, j, lo, hi);
+          largest = std::max(largest, static_cast<double>(s[hi]));
+          int64_t picks[4] = {i, std::min(lo, hi), std::max(lo, hi), j - 1};
+          int64_t previous = -1;
+          for (int64_t k : picks) {
+            if (k == previous) continue;
+            AddWrapped(canvas, raw_x(s[k]), r, s[k]);
+            previous = k;
+          }
+          i = j;
+        }
       }
+      a = b;
     }
   } else {
     TSingles ring(filter_len_);
-    for (int64_t k = std::max<int64_t>(first - filter_len_, 0); k < first; ++k)
-      ring.Push(static_cast<float>(RoundHalfEven(kx * track.Samples()[k])));
+    const float* all = track.Samples();
+    for (int64_t k = std::max<int64_t>(first - filter_len_, 0); k < first; ++k) {
+      if (v.IsNull(all[k])) {
+        ring.Clear();
+      } else {
+        ring.Push(static_cast<float>(RoundHalfEven(kx * all[k])));
+      }
+    }
+    bool drawing = false;
     for (int32_t i = 0; i < n; ++i) {
+      if (missing(i)) {
+        ring.Clear();
+        drawing = false;
+        continue;
+      }
       largest = std::max(largest, static_cast<double>(s[i]));
       if (RoundHalfEven(static_cast<double>(s[i]) * 100) == -9999) {
         ring.Clear();
       } else {
         ring.Push(static_cast<float>(RoundHalfEven(kx * s[i])));
       }
-      AddWrapped(canvas, RoundHalfEven(ring.Average() - kx * base), row_of(i), s[i]);
+      const int64_t x = RoundHalfEven(ring.Average() - kx * base);
+      if (!drawing) start_line(i, x);
+      drawing = true;
+      AddWrapped(canvas, x, row_of(i), s[i]);
     }
   }
 

@@ -117,7 +117,10 @@ class Filler {
 
   std::string SheetValue(const std::string& name) const {
     int index = sheet_.IndexOfName(name);
-    if (index >= 0) return sheet_.ValueFromIndex(index);
+    if (index >= 0 && !sheet_.ValueFromIndex(index).empty()) return sheet_.ValueFromIndex(index);
+    // A recorded log knows its date as the recording's start.
+    if (SameText(name, "DATE")) return sheet_.Value("StartTime");
+    if (index >= 0) return std::string();
     return name.find('[') != kNone ? name : std::string();
   }
 

@@ -18,8 +18,8 @@ struct Ramp {
   TColor To;
 };
 const Ramp kRamps[] = {
-    {RGBColor(0, 0, 255), RGBColor(254, 0, 0)},   {RGBColor(255, 0, 0), RGBColor(0, 0, 254)},
-    {RGBColor(0, 255, 0), RGBColor(254, 0, 0)},   {RGBColor(255, 0, 0), RGBColor(0, 254, 0)},
+    {RGBColor(0, 0, 255), RGBColor(254, 0, 0)},     {RGBColor(255, 0, 0), RGBColor(0, 0, 254)},
+    {RGBColor(0, 255, 0), RGBColor(254, 0, 0)},     {RGBColor(255, 0, 0), RGBColor(0, 254, 0)},
     {RGBColor(255, 255, 255), RGBColor(0, 0, 255)}, {RGBColor(255, 255, 255), RGBColor(255, 0, 0)},
     {RGBColor(255, 255, 255), RGBColor(0, 255, 0)}, {RGBColor(255, 255, 0), RGBColor(255, 0, 0)},
 };
@@ -94,7 +94,8 @@ void THueColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32_t fi
   float previous_value = s[0];
   for (int32_t i = 0; i < n; ++i) {
     const int row = row_of(i);
-    if (row != previous_row) {
+    // A missing sample has no colour: the bands it bounds stay empty.
+    if (row != previous_row && !v.IsNull(s[i]) && !v.IsNull(previous_value)) {
       const TColor top = table[static_cast<size_t>(RampIndex(previous_value))];
       const TColor bottom = table[static_cast<size_t>(RampIndex(s[i]))];
       if (std::abs(row - previous_row) < 2) {

@@ -7,6 +7,7 @@
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "viewer/column_class_list.h"
+#include "viewer/column_commands.h"
 #include "viewer/graphics_column.h"
 #include "viewer/log_viewer_core.h"
 #include "viewer/scale_list.h"
@@ -476,24 +477,39 @@ int TInspectorModel::CheckedKind() const {
   return -1;
 }
 
-void TInspectorModel::ChangeKind(std::string_view class_name) {
-  if (busy_ || !column_ || !Viewer() || class_name == column_->ClassName()) return;
-  TLogViewerColumn* old = column_;
-  // The old column is freed inside: forget it before anything is delivered.
-  rows_.clear();
-  column_ = nullptr;
-  TLogViewerColumn* replaced = Viewer()->ReplaceColumnClass(old, class_name);
-  if (!replaced) {
-    ShowColumn(old);
+template <typename Change>
+void TInspectorModel::Recorded(std::string text, Change change) {
+  TLogViewerCore* viewer = Viewer();
+  if (!viewer || !OnColumnsChanged) {
+    change();
     return;
   }
-  Viewer()->RaiseEvent(veColumns);
-  ShowColumn(replaced);
+  std::string before = LayoutSnapshot(*viewer);
+  change();
+  if (LayoutSnapshot(*viewer) != before) OnColumnsChanged(std::move(before), std::move(text));
+}
+
+void TInspectorModel::ChangeKind(std::string_view class_name) {
+  if (busy_ || !column_ || !Viewer() || class_name == column_->ClassName()) return;
+  Recorded("Вид колонки", [&] {
+    TLogViewerColumn* old = column_;
+    // The old column is freed inside: forget it before anything is delivered.
+    rows_.clear();
+    column_ = nullptr;
+    TLogViewerColumn* replaced = Viewer()->ReplaceColumnClass(old, class_name);
+    if (!replaced) {
+      ShowColumn(old);
+      return;
+    }
+    Viewer()->RaiseEvent(veColumns);
+    ShowColumn(replaced);
+  });
 }
 
 void TInspectorModel::Choose(int row, int index) {
   if (busy_ || row < 0 || row >= RowCount()) return;
-  rows_[static_cast<size_t>(row)]->Choose(index);
+  TPropertyViewer& viewer_row = *rows_[static_cast<size_t>(row)];
+  Recorded(viewer_row.Caption(), [&] { viewer_row.Choose(index); });
   if (OnValuesChanged) OnValuesChanged();
 }
 

@@ -126,6 +126,10 @@ class TInspectorModel {
 
   std::function<void()> OnRowsChanged;    // rows rebuilt, kind buttons changed
   std::function<void()> OnValuesChanged;  // every row must reload from the column
+  // Told after a kind button or a row changed the tablet, with its layout before
+  // the change and what changed ("Вид колонки" or the row's caption), so that the
+  // window records it for "Отменить". A refused or no-op change tells nothing.
+  std::function<void(std::string before, std::string text)> OnColumnsChanged;
 
  private:
   class ViewerLink;
@@ -133,6 +137,9 @@ class TInspectorModel {
   void ViewerChanged(TLogViewerEvents events);
   void ColumnChanged(TLogViewerColumn* column);
   bool ColumnAlive() const;
+  // Runs `change` and tells OnColumnsChanged when the layout differs afterwards.
+  template <typename Change>
+  void Recorded(std::string text, Change change);
 
   bool editor_mode_;
   TLogViewerColumn* column_ = nullptr;

@@ -210,11 +210,7 @@ TLogViewerInspector::TLogViewerInspector(QWidget* parent, bool editor_mode)
     kinds_->addAction(a);
     const std::string name = c.Name;
     connect(a, &QAction::triggered, this, [this, name] {
-      TLogViewerCore* viewer = model_.Viewer();
-      std::string before = viewer ? LayoutSnapshot(*viewer) : std::string();
       model_.ChangeKind(name);
-      if (viewer && OnColumnsChanged && LayoutSnapshot(*viewer) != before)
-        OnColumnsChanged(std::move(before), "Вид колонки");
       UpdateKinds();  // a refused change leaves the old kind pressed
     });
   }
@@ -252,12 +248,16 @@ TLogViewerInspector::TLogViewerInspector(QWidget* parent, bool editor_mode)
 
   model_.OnRowsChanged = [this] { RebuildRows(); };
   model_.OnValuesChanged = [this] { RefreshValues(); };
+  model_.OnColumnsChanged = [this](std::string before, std::string text) {
+    if (OnColumnsChanged) OnColumnsChanged(std::move(before), std::move(text));
+  };
   RebuildRows();
 }
 
 TLogViewerInspector::~TLogViewerInspector() {
   model_.OnRowsChanged = nullptr;
   model_.OnValuesChanged = nullptr;
+  model_.OnColumnsChanged = nullptr;
   Detach();
 }
 

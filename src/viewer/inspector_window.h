@@ -32,8 +32,8 @@ class TLogViewerInspector : public QWidget {
   void SetViewer(TLogViewer* viewer);
   TLogViewer* Viewer() const { return viewer_; }
   void ShowColumn(TLogViewerColumn* column);
-  // Told when a kind button remade the focused column, with the layout before it
-  // (the window records it for "Отменить").
+  // Told when a kind button or a property row changed the tablet, with the layout
+  // before it (the window records it for "Отменить").
   std::function<void(std::string before, std::string text)> OnColumnsChanged;
 
   const TInspectorModel& Model() const { return model_; }

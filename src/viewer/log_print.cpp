@@ -184,6 +184,7 @@ void TLogPrint::DrawSheetSlice(TCanvas& canvas, const PageSlice& s, int64_t from
   // One row more on each side: the segments that cross the band's edges.
   const int32_t first_arg = v.ArgumentAt(r0 - 1);
   const int32_t last_arg = v.ArgumentAt(r1 + 1);
+  v.ForgetLabels();
   for (TLogViewerColumn* c : order)
     v.PaintColumn(canvas, c, [&] { c->PaintData(canvas, first_arg, last_arg); });
   canvas.Restore();

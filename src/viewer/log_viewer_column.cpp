@@ -118,7 +118,7 @@ void TLogViewerColumn::PaintBackground(TCanvas& canvas, int first_row, int last_
   if (TopLevel() || !Overlay()) canvas.FillRect({0, first_row, width_, last_row + 1}, clWhite);
   const int64_t step = static_cast<int64_t>(v.Scale()) * 20;
   if (step > 0) {
-    canvas.SetPen({psSolid, 1, v.Printing() && v.Monochrome() ? clBlack : clGray});
+    canvas.SetPen({psSolid, v.GridPenWidth(), v.Printing() && v.Monochrome() ? clBlack : clGray});
     for (int64_t pos = (v.ViewTop() / step) * step - v.ViewTop(); pos < v.ViewSpan(); pos += step) {
       int row = RoundHalfEven32(static_cast<double>(pos) / v.Scale() * v.PixelsPerMm());
       if (row < first_row - 1) continue;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "log/log_track.h"
 #include "support/diagnostic_log.h"
 #include "support/errors.h"
 #include "support/rounding.h"
@@ -196,6 +197,28 @@ void TLogViewerCore::SetDpi(int dpi) {
   ComputeViewSpan();
 }
 
+void TLogViewerCore::SetNullValue(float value) {
+  if (value == null_value_) return;
+  null_value_ = value;
+  RedrawAll();
+}
+
+bool TLogViewerCore::IsNull(float sample) const { return IsNullSample(sample, null_value_); }
+
+int32_t TLogViewerCore::PlacedOrigin(const TLogTrack& track) const {
+  return TrackPlacement ? TrackPlacement(track) : track.Origin();
+}
+
+int TLogViewerCore::CurvePenWidth(int screen_width) const {
+  if (!printing_) return screen_width;
+  return std::max(1, RoundHalfEven32(std::max(screen_width, 1) * dpi_ / 96.0));
+}
+
+int TLogViewerCore::GridPenWidth() const {
+  if (!printing_) return 1;
+  return std::max(1, RoundHalfEven32(dpi_ / 96.0 / 3));
+}
+
 void TLogViewerCore::SetShowCursor(bool show) {
   if (show == show_cursor_) return;
   show_cursor_ = true;
@@ -286,12 +309,16 @@ void TLogViewerCore::PageDown() {
   SetCursorPos(Trunc32(cursor_pos_ + static_cast<double>(view_span_)));
 }
 
+int32_t TLogViewerCore::ScrollStep() const {
+  return std::max<int32_t>(1, RoundHalfEven32(view_span_ / kScrollShare));
+}
+
 void TLogViewerCore::ScrollUp() {
-  if (sheet_first_ < view_top_) SetViewTop(view_top_ - 4 * LineStep());
+  if (sheet_first_ < view_top_) SetViewTop(view_top_ - ScrollStep());
 }
 
 void TLogViewerCore::ScrollDown() {
-  if (view_top_ < sheet_last_) SetViewTop(view_top_ + 4 * LineStep());
+  if (view_top_ < sheet_last_) SetViewTop(view_top_ + ScrollStep());
 }
 
 void TLogViewerCore::ZoomAt(int row, bool in) {
@@ -600,6 +627,7 @@ void TLogViewerCore::RedrawAll() {
     }
     for (TLogViewerColumn* c : order)
       PaintColumn(*canvas, c, [&] { c->PaintBackground(*canvas, 0, panel_height_); });
+    ForgetLabels();
     const int32_t last = RoundHalfEven32(view_top_ + static_cast<double>(view_span_) + 0.5);
     struct WholeView {
       bool& flag;
@@ -613,18 +641,49 @@ void TLogViewerCore::RedrawAll() {
   InvalidateRows(0, panel_height_);
 }
 
+bool TLogViewerCore::ClaimLabel(const TLogViewerColumn& column, const TRect& rect) {
+  // More labels than a panel can show readably: the rest are left out.
+  constexpr size_t kMostLabels = 4096;
+  if (labels_.size() >= kMostLabels) return false;
+  for (const auto& [owner, r] : labels_) {
+    if (owner != &column && rect.Left < r.Right && r.Left < rect.Right && rect.Top < r.Bottom &&
+        r.Top < rect.Bottom)
+      return false;
+  }
+  labels_.push_back({&column, rect});
+  return true;
+}
+
 void TLogViewerCore::RepaintRange(int32_t first_arg, int32_t last_arg) {
   if (printing_ || panel_width_ <= 0 || panel_height_ <= 0) return;
+  ForgetLabels();
   if (TCanvas* canvas = BeginSheetPaint()) {
     std::vector<TLogViewerColumn*> order;
     ColumnsInTreeOrder(root_->lson_, order);
+    struct Appended {
+      bool& flag;
+      explicit Appended(bool& f) : flag(f) { flag = true; }
+      ~Appended() { flag = false; }
+    } appended(painting_appended_);
     for (TLogViewerColumn* c : order)
       PaintColumn(*canvas, c, [&] { c->PaintData(*canvas, first_arg, last_arg); });
     EndSheetPaint();
   }
-  InvalidateRows(
-      RoundHalfEven32((first_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) - 1,
-      RoundHalfEven32((last_arg - static_cast<double>(view_top_)) / scale_ * pixels_per_mm_) + 1);
+  // Placed tracks drew the new rows away from the band: their rows are shown too.
+  int64_t low = 0, high = 0;
+  if (TrackPlacement && sheet_) {
+    for (int i = 0; i < sheet_->Count(); ++i) {
+      const TLogTrack& t = *sheet_->Tracks(i);
+      const int64_t shift = int64_t{PlacedOrigin(t)} - t.Origin();
+      low = std::min(low, shift);
+      high = std::max(high, shift);
+    }
+  }
+  auto row = [&](double argument) {
+    return RoundHalfEven32((argument - view_top_) / scale_ * pixels_per_mm_);
+  };
+  InvalidateRows(row(static_cast<double>(first_arg) + low) - 1,
+                 row(static_cast<double>(last_arg) + high) + 1);
 }
 
 void TLogViewerCore::InvalidateRows(int first_row, int last_row) {

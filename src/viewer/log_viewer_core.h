@@ -9,6 +9,7 @@
 
 #include "log/log_argument.h"
 #include "log/log_sheet.h"
+#include "log/null_sample.h"
 #include "log/param_list.h"
 #include "viewer/log_viewer_column.h"
 #include "viewer/viewer_links.h"
@@ -89,9 +90,25 @@ class TLogViewerCore {
   bool Printing() const { return printing_; }
   void SetPrinting(bool printing) { printing_ = printing; }
   bool Monochrome() const { return monochrome_; }
+  // Line widths in device pixels. On screen a curve's pen is its own width; on paper
+  // it is that width scaled from the screen's 96 dpi, so a curve looks as it does
+  // on screen. Grid lines are one pixel on screen and a third of a curve's scale on
+  // paper (at least one pixel): always thinner than the curves.
+  int CurvePenWidth(int screen_width) const;
+  int GridPenWidth() const;
   void SetMonochrome(bool monochrome) { monochrome_ = monochrome; }
   TParamList& Params() { return params_; }
   std::string Name() const { return "LogViewer"; }
+  // The program's null value: a sample equal to it is missing and drawn as a gap.
+  float NullValue() const { return null_value_; }
+  void SetNullValue(float value);
+  bool IsNull(float sample) const;
+
+  // Where a track's sample 0 is drawn. Without a placement it is the track's own
+  // origin; a running recording places each track at its sensor's depth while the
+  // stored rows keep their recording origin.
+  std::function<int32_t(const TLogTrack&)> TrackPlacement;
+  int32_t PlacedOrigin(const TLogTrack& track) const;
 
   // --- Mapping between arguments and sheet panel rows -----------------------
   int RowOf(double argument) const;
@@ -109,6 +126,9 @@ class TLogViewerCore {
   void LineDown();
   void PageUp();
   void PageDown();
+  // One wheel notch: the same part of the visible height at every scale.
+  static constexpr int kScrollShare = 10;
+  int32_t ScrollStep() const;
   void ScrollUp();
   void ScrollDown();
   // Zooms in or out keeping the argument at sheet panel row `row` on that row.
@@ -190,9 +210,17 @@ class TLogViewerCore {
   const TRect& PendingInvalidation() const { return pending_; }
   // True while RedrawAll paints the data of the whole view (not an appended band).
   bool PaintingWholeView() const { return painting_whole_view_; }
+  // True while RepaintRange paints rows just appended: its band is of the sheet's
+  // rows, which a placed track draws elsewhere (PlacedOrigin).
+  bool PaintingAppendedRows() const { return painting_appended_; }
   // A column changed a property while painting (auto-scale): it is announced and
   // redrawn by the next Refresh, not from inside the paint.
   void ColumnChangedWhilePainting(const TLogViewerColumn& column);
+  // Value labels written by the current paint pass, in sheet panel coordinates:
+  // true (and the place is taken) when `rect` covers none of another column's, so
+  // curves drawn over one another never write their values over each other.
+  bool ClaimLabel(const TLogViewerColumn& column, const TRect& rect);
+  void ForgetLabels() { labels_.clear(); }
   // The cursor line's band: its row +- half the pen width rounded up to even.
   TRect CursorBand(int row) const;
   // Mouse on the sheet panel (rows relative to its top).
@@ -274,6 +302,7 @@ class TLogViewerCore {
   bool printing_ = false;
   bool monochrome_ = false;
   TParamList params_;
+  float null_value_ = kDefaultNullValue;
 
   // Columns.
   std::unique_ptr<TPersistentColumn> root_;
@@ -298,7 +327,9 @@ class TLogViewerCore {
   int cursor_row_ = 0;
   TRect pending_;
   bool painting_whole_view_ = false;
+  bool painting_appended_ = false;
   std::vector<std::string> changed_while_painting_;  // column names
+  std::vector<std::pair<const TLogViewerColumn*, TRect>> labels_;
   MouseMode mouse_mode_ = mmNone;
   int drag_start_row_ = 0;
   int32_t drag_start_top_ = 0;

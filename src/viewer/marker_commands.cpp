@@ -63,7 +63,9 @@ int FindMarkerNear(const TTrackColumn& column, int32_t argument, int32_t reach) 
   int64_t best_distance = int64_t{reach} + 1;
   const std::vector<TVisualGadget>& markers = column.Markers();
   for (size_t i = 0; i < markers.size(); ++i) {
-    const int64_t at = int64_t{track->Origin()} + int64_t{markers[i].Index} * track->Step();
+    const int64_t origin =
+        column.Viewer() ? column.Viewer()->PlacedOrigin(*track) : track->Origin();
+    const int64_t at = origin + int64_t{markers[i].Index} * track->Step();
     const int64_t distance = std::llabs(at - argument);
     if (distance < best_distance) {
       best = static_cast<int>(i);

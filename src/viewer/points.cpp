@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "viewer/canvas.h"
+#include "viewer/caption_fit.h"
 
 namespace kest {
 
@@ -43,13 +44,24 @@ void TTextPoints::Add(int32_t x, int32_t y, std::string text) {
   if (!Full()) items_[static_cast<size_t>(count_++)] = {x, y, std::move(text)};
 }
 
-void TTextPoints::Draw(TCanvas& canvas) {
+void TTextPoints::Draw(TCanvas& canvas, const TFont& font, int width) {
+  TFont sized = font;
+  auto measure = [&](std::string_view text, int height) {
+    sized.Height = height;
+    canvas.SetFont(sized);
+    return canvas.TextWidth(text);
+  };
   for (int i = 0; i < count_; ++i) {
     const Item& item = items_[static_cast<size_t>(i)];
     canvas.Line(2, item.Y, 4, item.Y);
+    const auto place = PlaceLabel(item.Text, item.X, false, 0, width, font.Height, measure);
+    if (!place) continue;
+    sized.Height = place->FontHeight;
+    canvas.SetFont(sized);
     int h = canvas.TextHeight(item.Text);
-    canvas.TextOut(item.X, item.Y - h / 2, item.Text);
+    canvas.TextOut(place->X, item.Y - h / 2, item.Text);
   }
+  canvas.SetFont(font);
 }
 
 }  // namespace kest

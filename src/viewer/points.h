@@ -21,7 +21,7 @@ class TPoints {
   // last point, so long bands never lose samples.
   void Add(TCanvas& canvas, int32_t x, int32_t y);
   void Add(int32_t x, int32_t y);  // without a canvas to flush to (tests)
-  void Flush(TCanvas& canvas);      // one polyline when there are at least two points
+  void Flush(TCanvas& canvas);     // one polyline when there are at least two points
   void Clear() { count_ = 0; }
   int Count() const { return count_; }
   int Capacity() const { return static_cast<int>(points_.size()); }
@@ -39,7 +39,9 @@ class TTextPoints {
 
   bool Full() const { return count_ >= static_cast<int>(items_.size()); }
   void Add(int32_t x, int32_t y, std::string text);
-  void Draw(TCanvas& canvas);
+  // Writes the labels in `font`, each whole inside a column `width` pixels wide
+  // (moved in, set smaller or left out; see PlaceLabel).
+  void Draw(TCanvas& canvas, const TFont& font, int width);
   void Clear() { count_ = 0; }
   int Count() const { return count_; }
   // The last label added (kept across Clear).

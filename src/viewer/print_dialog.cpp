@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "log/log_sheet.h"
 #include "support/assert.h"
@@ -158,6 +159,16 @@ PrintSettings TLogViewerPrintDialog::Settings() const {
 }
 
 void TLogViewerPrintDialog::accept() {
+  // A field that is no number is never read as 0 (a range from 0 would print the
+  // whole log): it is marked and the dialog stays.
+  std::vector<TFixedEdit*> fields{left_margin_, right_margin_};
+  if (range_->isChecked()) fields.insert(fields.begin(), {range_top_, range_bottom_});
+  for (TFixedEdit* field : fields) {
+    if (!field->Valid()) {
+      field->Mark();
+      return;
+    }
+  }
   const PrintSettings s = Settings();
   s.Store(viewer_.Params());
   // An emptied head-line field prints without one (the stored name is gone).

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "support/rounding.h"
 
@@ -83,17 +85,21 @@ PagePlan PlanPages(int64_t page_rows, int64_t head_line_rows, int64_t header_row
 bool FixedEditAccepts(std::string_view text, size_t caret, char key, bool allow_point,
                       bool allow_minus) {
   if (key >= '0' && key <= '9') return true;
-  if (key == '.') return allow_point && text.find('.') == std::string_view::npos;
+  if (key == '.' || key == ',')
+    return allow_point && text.find_first_of(".,") == std::string_view::npos;
   if (key == '-') return allow_minus && caret == 0 && text.find('-') == std::string_view::npos;
   return false;
 }
 
 std::optional<double> FixedEditValue(std::string_view text) {
   if (text.empty() || text == "-") return 0.0;
+  // A comma is the decimal separator as much as the point is ("1234,5" pasted).
+  std::string number(text);
+  if (const size_t comma = number.find(','); comma != std::string::npos) number[comma] = '.';
   double value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end) return std::nullopt;
+  const char* end = number.data() + number.size();
+  auto [ptr, ec] = std::from_chars(number.data(), end, value);
+  if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 

@@ -60,13 +60,13 @@ PagePlan PlanPages(int64_t page_rows, int64_t head_line_rows, int64_t header_row
                    int64_t sheet_rows, const PrintRange& range);
 
 // The numeric fields of the print dialog: whether `key` may be typed into `text`
-// with the caret at `caret`. Digits always; the decimal point when `allow_point`
-// and the text has none; "-" when `allow_minus`, the caret is at 0 and the text
+// with the caret at `caret`. Digits always; the decimal point or comma when
+// `allow_point` and the text has neither; "-" when `allow_minus`, the caret is at 0 and the text
 // has none. (Backspace is handled by the widget.)
 bool FixedEditAccepts(std::string_view text, size_t caret, char key, bool allow_point,
                       bool allow_minus);
-// The value of such a field: "" and "-" read as 0, otherwise the number ("."
-// as the separator); text that is no number reads as nullopt.
+// The value of such a field: "" and "-" read as 0, otherwise the number ("." or
+// "," as the separator); text that is no number reads as nullopt.
 std::optional<double> FixedEditValue(std::string_view text);
 
 // `value` through a display format of the "0.0#" kind: the digits after the point

@@ -36,14 +36,15 @@ void TTextColumn::DrawSamples(TCanvas& canvas, const TLogTrack& track, int32_t f
   for (int32_t i = 0; i < n; ++i) {
     const int row = RoundHalfEven32((offset + static_cast<double>(i) * track.Step()) / v.Scale() *
                                     v.PixelsPerMm());
+    if (v.IsNull(s[i])) continue;  // no value: no label
     if (std::abs(static_cast<int64_t>(row) - labels_.LastY()) <= height) continue;
     if (labels_.Full()) {
-      labels_.Draw(canvas);
+      labels_.Draw(canvas, font, Width());
       labels_.Clear();
     }
     labels_.Add(x, row, " " + FormatValue(s[i], 2, 2) + " ");
   }
-  labels_.Draw(canvas);
+  labels_.Draw(canvas, font, Width());
 }
 
 void TTextColumn::WriteProperties(ComponentWriter& out) const {
@@ -116,7 +117,17 @@ void TArgColumn::PaintBackground(TCanvas& canvas, int first_row, int last_row) {
     if (row + 2 + font.Height < first_row) continue;
     if (row + 2 > last_row) break;
     const std::string text = ArgumentText(arg, time);
-    canvas.TextOut((Width() - canvas.TextWidth(text)) / 2, row + 2, text);
+    TFont sized = font;
+    const auto place = PlaceLabel(text, Width() / 2, true, 0, Width(), font.Height,
+                                  [&](std::string_view t, int height) {
+                                    sized.Height = height;
+                                    canvas.SetFont(sized);
+                                    return canvas.TextWidth(t);
+                                  });
+    if (!place) continue;  // a cut depth would read as another depth
+    sized.Height = place->FontHeight;
+    canvas.SetFont(sized);
+    canvas.TextOut(place->X, row + 2, text);
   }
 }
 

@@ -6,6 +6,7 @@
 #include "log/component_writer.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "log/null_sample.h"
 #include "support/rounding.h"
 #include "viewer/canvas.h"
 #include "viewer/caption_fit.h"
@@ -38,10 +39,19 @@ void TTrackColumn::SetNumber(int32_t number) {
 void TTrackColumn::ScanRange() {
   auto track = track_.lock();
   if (!track || track->Count() == 0) return;
+  const float null_value = Viewer() ? Viewer()->NullValue() : kDefaultNullValue;
   const float* s = track->Samples();
-  auto [lo, hi] = std::minmax_element(s, s + track->Count());
-  track_min_ = *lo;
-  track_max_ = *hi;
+  float lo = 0, hi = 0;
+  bool any = false;
+  for (int32_t i = 0; i < track->Count(); ++i) {
+    if (IsNullSample(s[i], null_value)) continue;
+    lo = any ? std::min(lo, s[i]) : s[i];
+    hi = any ? std::max(hi, s[i]) : s[i];
+    any = true;
+  }
+  if (!any) return;
+  track_min_ = lo;
+  track_max_ = hi;
 }
 
 void TTrackColumn::LinkTrack() {
@@ -60,9 +70,9 @@ void TTrackColumn::LinkTrack() {
 
 void TTrackColumn::AddMarker(int32_t argument, uint8_t kind) {
   auto track = track_.lock();
-  if (!track) return;
-  const int32_t index =
-      RoundHalfEven32((static_cast<double>(argument) - track->Origin()) / track->Step());
+  if (!track || !Viewer()) return;
+  const int32_t index = RoundHalfEven32(
+      (static_cast<double>(argument) - Viewer()->PlacedOrigin(*track)) / track->Step());
   markers_.push_back({index, kind});
   if (sorted_) {
     for (size_t i = 0; i < markers_.size(); ++i) {
@@ -78,15 +88,19 @@ void TTrackColumn::PaintData(TCanvas& canvas, int32_t first_arg, int32_t last_ar
   auto track = track_.lock();
   if (!track || !Viewer()) return;
   const int64_t step = track->Step();
-  const int64_t first =
-      std::max<int64_t>(Trunc((static_cast<double>(first_arg) - track->Origin()) / step), 0);
-  const int64_t offset = step * first + track->Origin() - Viewer()->ViewTop();
-  const int64_t count = std::min<int64_t>(
-      Trunc((static_cast<double>(last_arg) - first_arg) / step) + 2, track->Count() - first);
+  const int64_t origin = Viewer()->PlacedOrigin(*track);
+  // Rows just appended are a band of the sheet's rows: a placed track draws its
+  // samples of those rows at its own place.
+  const double shift = Viewer()->PaintingAppendedRows() ? origin - track->Origin() : 0.0;
+  const double band_first = first_arg + shift, band_last = last_arg + shift;
+  const int64_t first = std::max<int64_t>(Trunc((band_first - origin) / step), 0);
+  const int64_t offset = step * first + origin - Viewer()->ViewTop();
+  const int64_t count =
+      std::min<int64_t>(Trunc((band_last - band_first) / step) + 2, track->Count() - first);
   if (count < 2) return;
   // A band wholly outside the view draws nothing (labels would be pulled into it).
-  if (last_arg < Viewer()->ViewTop() ||
-      first_arg > Viewer()->ViewTop() + static_cast<double>(Viewer()->ViewSpan()))
+  if (band_last < Viewer()->ViewTop() ||
+      band_first > Viewer()->ViewTop() + static_cast<double>(Viewer()->ViewSpan()))
     return;
   DrawSamples(canvas, *track, static_cast<int32_t>(first), static_cast<int32_t>(count), offset);
 }

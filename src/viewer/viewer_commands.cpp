@@ -168,8 +168,10 @@ std::string CursorDescription(const TLogViewerCore& viewer) {
   const auto* column = dynamic_cast<const TTrackColumn*>(viewer.FocusedColumn());
   const TLogTrack* track = column ? column->Track() : nullptr;
   if (track && track->Step() > 0) {
-    const double index = std::trunc((static_cast<double>(arg) - track->Origin()) / track->Step());
-    if (index >= 0 && index < track->Count())
+    const double index =
+        std::trunc((static_cast<double>(arg) - viewer.PlacedOrigin(*track)) / track->Step());
+    if (index >= 0 && index < track->Count() &&
+        !viewer.IsNull(track->Sample(static_cast<int32_t>(index))))
       text += "  " + column->Parameter() + " = " +
               FormatValue(track->Sample(static_cast<int32_t>(index)), 0, 3);
   }

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTableWidget>
 #include <QThread>
 #include <QToolBar>
 #include <chrono>
@@ -22,6 +23,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 
 #include "app/app_environment.h"
 #include "app/editor_form.h"
@@ -53,9 +55,11 @@
 #include "support/settings.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "viewer/graphics_column.h"
 #include "viewer/inspector_window.h"
 #include "viewer/log_viewer.h"
 #include "viewer/log_viewer_column.h"
+#include "viewer/recording_canvas.h"
 
 namespace kest {
 namespace {
@@ -219,6 +223,62 @@ TEST(RecorderWindow, AFreshInstallationRunsOnTheSimulatorWithTheRecordingKeys) {
   plugin->trigger();
   EXPECT_EQ(r.window->Sheet().Comments().Count(), comments);
   EXPECT_EQ(r.window->Sheet().Comments().Value("Сводка"), "");
+}
+
+// Live, the tablet draws each curve at its sensor's depth, as stop will place it:
+// every curve's picture is the same before and after the recording stops, and the
+// stored tracks get the origins the live tablet used.
+TEST(RecorderWindow, TheLiveTabletDrawsEachCurveWhereStopPutsIt) {
+  RecorderFixture r(1000);
+  r.PowerUp();
+  r.window->findChild<QAction*>("aStep10")->trigger();
+  r.window->Action("RecordDepthDown")->trigger();
+  const int32_t start = r.window->Session().LastDepth();
+  r.simulator->SetSpeed(36000);
+  ASSERT_TRUE(r.RunUntil([&] { return r.window->Session().LastDepth() >= start + 20000; }, 20000));
+  r.simulator->SetSpeed(0);
+  r.Run(200);
+
+  TLogViewer& viewer = *r.window->Viewer();
+  const int32_t top = start + 2000;
+  // What each curve column draws over the same stretch of the tablet.
+  auto pictures = [&] {
+    std::map<std::string, std::vector<std::vector<TPoint>>> out;
+    viewer.SetViewTop(top);
+    for (int i = 0; i < viewer.ColumnCount(); ++i) {
+      auto* column = dynamic_cast<TGraphicsColumn*>(viewer.Column(i));
+      if (!column || !column->Track()) continue;
+      RecordingCanvas canvas;
+      column->PaintData(canvas, top, top + static_cast<int32_t>(viewer.ViewSpan()));
+      out[column->Parameter() + "#" + std::to_string(column->Number())] = canvas.polylines;
+    }
+    return out;
+  };
+  const auto live = pictures();
+  std::map<const TLogTrack*, int32_t> live_origin;
+  for (int i = 0; i < r.window->Sheet().Count(); ++i) {
+    const TLogTrack* t = r.window->Sheet().Tracks(i);
+    live_origin[t] = viewer.PlacedOrigin(*t);
+  }
+
+  r.answers.Texts = {"Спуск"};
+  r.window->Action("RecordStop")->trigger();
+  r.window->WaitForSaves();
+  r.window->Idle();
+  const auto stopped = pictures();
+
+  ASSERT_GE(live.size(), 3u);
+  std::set<int32_t> origins;
+  for (const auto& [track, origin] : live_origin) {
+    EXPECT_EQ(track->Origin(), origin) << track->Parameter();
+    origins.insert(origin);
+  }
+  EXPECT_GE(origins.size(), 2u);  // the tool's sensors lie at different depths
+  for (const auto& [name, lines] : stopped) {
+    ASSERT_TRUE(live.count(name)) << name;
+    EXPECT_FALSE(lines.empty()) << name;
+    EXPECT_EQ(live.at(name), lines) << name << " moved when the recording stopped";
+  }
 }
 
 TEST(RecorderWindow, LogsDownFiftyMetresSavesAndTheEditorReopensTheFileAndSavesItAsLas) {
@@ -728,6 +788,29 @@ TEST(EditorWindow, TheInspectorShowsTheFocusedColumn) {
   EXPECT_NE(std::find(rows.begin(), rows.end(), "Дифференциал"), rows.end());
   for (QToolBar* bar : editor.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly))
     EXPECT_NE(bar, editor.Inspector()->ToolBar());
+
+  // A colour picked in the inspector is an edit of the log: marked modified and
+  // taken back by "Отменить".
+  EXPECT_FALSE(editor.Document().Modified());
+  const std::string name = curve->Name();
+  auto colour = [&] {
+    return dynamic_cast<TGraphicsColumn&>(*editor.Viewer()->FindColumn(name)).Color();
+  };
+  const TColor before = colour();
+  const int row = static_cast<int>(std::find(rows.begin(), rows.end(), "Цвет") - rows.begin());
+  editor.Inspector()->Grid()->setCurrentCell(row, 1);
+  QComboBox* pick = editor.Inspector()->ShownEditor();
+  ASSERT_NE(pick, nullptr);
+  const int other = pick->currentIndex() == 3 ? 4 : 3;
+  emit pick->activated(other);
+  EXPECT_NE(colour(), before);
+  EXPECT_TRUE(editor.Document().Modified());
+  ASSERT_TRUE(editor.Action("aUndo")->isEnabled());
+  editor.Action("aUndo")->trigger();
+  EXPECT_EQ(colour(), before);
+  editor.Action("aRedo")->trigger();
+  EXPECT_NE(colour(), before);
+  editor.Document().SetModified(false);  // closing would ask
   editor.close();
 }
 

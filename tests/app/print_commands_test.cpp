@@ -89,6 +89,30 @@ TEST_F(PrintCommands, PrintGoesThroughBothDialogsToAPdfFile) {
   EXPECT_FALSE(fs::exists(pdf));
 }
 
+// The head line chosen in "Печать" is offered again at the next print, also by the
+// next run of the program.
+TEST_F(PrintCommands, TheChosenHeadLineIsOfferedAgain) {
+  const std::string las = std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las";
+  std::vector<std::string> offered;
+  answers.OnExec = [&](QDialog& dialog) {
+    if (auto* d = dynamic_cast<TLogViewerPrintDialog*>(&dialog)) {
+      offered.push_back(d->HeaderEdit()->text().toStdString());
+      if (offered.size() == 1) d->HeaderEdit()->setText("DEPTH.RTF");
+      d->accept();
+      return int(QDialog::Accepted);
+    }
+    return int(QDialog::Rejected);  // the printer choice: nothing is printed
+  };
+  ASSERT_TRUE(editor->OpenFile(las));
+  editor->Action("aPrint")->trigger();
+  editor->Action("aPrint")->trigger();
+  editor.reset();
+  editor = std::make_unique<TEditorForm>(*env, settings, answers);
+  ASSERT_TRUE(editor->OpenFile(las));
+  editor->Action("aPrint")->trigger();
+  EXPECT_EQ(offered, (std::vector<std::string>{"", "DEPTH.RTF", "DEPTH.RTF"}));
+}
+
 TEST_F(PrintCommands, PreviewOffersTheHeadLinesAndGivesTheTabletBack) {
   // A log from the field, 137 m of nine curves (the user guide shows this picture).
   ASSERT_TRUE(editor->OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/6038187_v1.2.las"));

@@ -11,6 +11,7 @@
 #include "log/log_track.h"
 #include "viewer/graphics_column.h"
 #include "viewer/log_viewer_core.h"
+#include "viewer/text_column.h"
 
 namespace kest {
 namespace {
@@ -34,6 +35,48 @@ TEST(StandardLayout, TheDepthOfATimeLogIsACurve) {
   // A surface recorder's read-out is a time log whose depth is data.
   EXPECT_EQ(Curves(laTime), (std::vector<std::string>{"DEPTH", "TENSION"}));
   EXPECT_EQ(Curves(laDepth), (std::vector<std::string>{"TENSION"}));
+}
+
+// A file of many curves opens readably: every curve once, in at most eight columns
+// a curve can be read in, several curves to a column one over the other, and a
+// scale column wide enough for whole depths; a few curves keep a column each.
+TEST(StandardLayout, ManyCurvesShareColumnsOfAUsefulWidth) {
+  for (int count : {3, 8, 9, 36, 61}) {
+    SCOPED_TRACE(std::to_string(count) + " curves");
+    TLogSheet sheet;
+    sheet.NewTrack("DEPTH");
+    for (int i = 0; i < count; ++i) sheet.NewTrack("C" + std::to_string(i));
+    TLogViewerCore viewer;
+    viewer.SetSheetPanelSize(1000, 600);
+    viewer.SetSheet(&sheet);
+    BuildStandardLayout(viewer, sheet);
+    std::vector<std::string> shown;
+    int top_level = 0;
+    int depth_column = 0;
+    for (int i = 0; i < viewer.ColumnCount(); ++i) {
+      TLogViewerColumn* c = viewer.Column(i);
+      if (dynamic_cast<TArgColumn*>(c)) depth_column = c->Width();
+      auto* curve = dynamic_cast<TGraphicsColumn*>(c);
+      if (!curve) continue;
+      shown.push_back(curve->Parameter());
+      top_level += curve->TopLevel();
+      EXPECT_GE(curve->Width(), 90) << curve->Parameter();
+      if (!curve->TopLevel()) {  // over the whole of its column, in another colour
+        EXPECT_EQ(curve->Width(), curve->Father()->Width());
+        EXPECT_NE(curve->Color(), dynamic_cast<TGraphicsColumn&>(*curve->Father()).Color());
+      }
+    }
+    ASSERT_EQ(shown.size(), static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+      EXPECT_EQ(shown[static_cast<size_t>(i)], "C" + std::to_string(i));
+    EXPECT_LE(top_level, 8);
+    if (count <= 8) {
+      EXPECT_EQ(top_level, count);
+    }
+    EXPECT_LE(viewer.TreeDepth(), (count + 7) / 8);
+    EXPECT_GE(depth_column, 60);  // " 1768.25 " at 4 mm on screen
+    viewer.SetSheet(nullptr);
+  }
 }
 
 }  // namespace

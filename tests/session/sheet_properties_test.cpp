@@ -56,6 +56,22 @@ TEST_F(SheetPropertiesTest, ApplyWritesValuesAndAnEmptyOneRemovesItsLine) {
   EXPECT_EQ(sheet_.Params().Value("company"), "ООО \"Нефть\"");
 }
 
+// A recorded log knows its date as its recording's start: "Дата" shows it, and an
+// applied change writes it; a date of the log's own is kept.
+TEST_F(SheetPropertiesTest, ARecordedLogIsDatedByItsStart) {
+  sheet_.Params().SetValue("StartTime", "09.12.2026");
+  SheetProperties p(dir_.Path().string());
+  p.SetSheet(&sheet_);
+  EXPECT_EQ(p.Value("Date"), "09.12.2026");
+  EXPECT_FALSE(p.Changed());
+  p.SetValue("party", "8");
+  EXPECT_TRUE(p.Apply());
+  EXPECT_EQ(sheet_.Params().Value("Date"), "09.12.2026");
+  sheet_.Params().SetValue("Date", "01.02.2024");
+  p.SetSheet(&sheet_);
+  EXPECT_EQ(p.Value("Date"), "01.02.2024");
+}
+
 TEST_F(SheetPropertiesTest, NewGoalAndOilFieldAreOfferedNextTime) {
   SheetProperties p(dir_.Path().string());
   p.SetSheet(&sheet_);

@@ -1,3 +1,5 @@
+#include "viewer/headline.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,7 +9,6 @@
 #include "log/research_parameters.h"
 #include "support/string_list.h"
 #include "temp_dir.h"
-#include "viewer/headline.h"
 #include "viewer/rtf_reader.h"
 
 namespace kest {
@@ -30,12 +31,15 @@ class HeadLine : public ::testing::Test {
     return path;
   }
   RtfDocument Fill(const std::string& rtf) { return FillHeadLine(ReadRtf(rtf), sheet_, research_); }
-  std::string FillText(const std::string& line) { return Para(Fill("{\\rtf1 " + line + "}"), 0).Text(); }
+  std::string FillText(const std::string& line) {
+    return Para(Fill("{\\rtf1 " + line + "}"), 0).Text();
+  }
 
   TWLisp lisp_;
   testing::TempDir dir_;
   TResearchParameters research_;
-  StringList sheet_{"well=1234", "oilfield=Самотлорское", "long=123456789", "odd=x]y[", "lt=<well>"};
+  StringList sheet_{"well=1234", "oilfield=Самотлорское", "long=123456789", "odd=x]y[",
+                    "lt=<well>"};
 };
 
 TEST_F(HeadLine, ValuesTakeTheFormatOfTheirPlaceholders) {
@@ -80,7 +84,8 @@ TEST_F(HeadLine, UnknownResearchParameterFails) {
 }
 
 TEST_F(HeadLine, TableCellsAreFilled) {
-  RtfDocument doc = Fill("{\\rtf1\\trowd\\cellx1000\\cellx2000\\intbl <[WELL]>\\cell <WELL>\\cell\\row}");
+  RtfDocument doc =
+      Fill("{\\rtf1\\trowd\\cellx1000\\cellx2000\\intbl <[WELL]>\\cell <WELL>\\cell\\row}");
   const auto& row = std::get<RtfTable>(doc.Blocks.at(0)).Rows.at(0);
   EXPECT_EQ(row.Cells.at(0).Paragraphs.at(0).Text(), "Скважина");
   EXPECT_EQ(row.Cells.at(1).Paragraphs.at(0).Text(), "1234");
@@ -103,14 +108,23 @@ TEST_F(HeadLine, LoadNeedsTheParameterFileInAnyCase) {
 
 TEST_F(HeadLine, TemplatesOfAFolderSortedAnyCase) {
   for (const char* name : {"b.RTF", "a.rtf", "Z.Rtf", "c.txt", "rtf"}) Write(name, "");
-  EXPECT_EQ(HeadLineTemplates(dir_.Path().string()), (std::vector<std::string>{"Z.Rtf", "a.rtf", "b.RTF"}));
+  EXPECT_EQ(HeadLineTemplates(dir_.Path().string()),
+            (std::vector<std::string>{"Z.Rtf", "a.rtf", "b.RTF"}));
   EXPECT_TRUE(HeadLineTemplates(dir_.File("none")).empty());
 }
 
 TEST_F(HeadLine, ShippedTemplatesFillEveryPlaceholder) {
-  StringList sheet{"oilfield=Самотлорское", "well=1234", "wellgroup=12", "date=01.02.2024",
-                   "company=Заказчик", "servicecompany=ГИС", "party=7", "operator=Иванов",
-                   "goal=ГК", "Прибор=ГК №1", "StartTime=01.02.2024 10:00:00",
+  StringList sheet{"oilfield=Самотлорское",
+                   "well=1234",
+                   "wellgroup=12",
+                   "date=01.02.2024",
+                   "company=Заказчик",
+                   "servicecompany=ГИС",
+                   "party=7",
+                   "operator=Иванов",
+                   "goal=ГК",
+                   "Прибор=ГК №1",
+                   "StartTime=01.02.2024 10:00:00",
                    "StopTime=01.02.2024 11:00:00"};
   const std::string folder = std::string(KEST_DATA_ROOT) + "/Data/HeadLine";
   EXPECT_EQ(HeadLineTemplates(folder), (std::vector<std::string>{"DEPTH.RTF", "TIME.RTF"}));
@@ -128,6 +142,28 @@ TEST_F(HeadLine, ShippedTemplatesFillEveryPlaceholder) {
   }
 }
 
+// "Дата" of a recorded log, which knows only when its recording started, is that
+// start date; a log's own date is kept.
+TEST_F(HeadLine, ARecordedLogIsDatedByItsStart) {
+  const std::string folder = std::string(KEST_DATA_ROOT) + "/Data/HeadLine";
+  auto date_of = [&](const std::string& name, const StringList& sheet) {
+    RtfDocument doc = LoadHeadLine(folder + "/" + name, sheet);
+    for (const auto& row : std::get<RtfTable>(doc.Blocks.at(2)).Rows)
+      for (size_t i = 0; i + 1 < row.Cells.size(); ++i)
+        if (row.Cells[i].Paragraphs.at(0).Text() == "Дата")
+          return row.Cells[i + 1].Paragraphs.at(0).Text();
+    return std::string("no Дата");
+  };
+  for (const std::string& name : HeadLineTemplates(folder)) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(date_of(name, {"well=1", "StartTime=09.12.2026", "StopTime=10.12.2026"}),
+              "09.12.2026");
+    EXPECT_EQ(date_of(name, {"date=", "StartTime=09.12.2026"}), "09.12.2026");
+    EXPECT_EQ(date_of(name, {"StartTime=09.12.2026", "Date=01.02.2024"}), "01.02.2024");
+  }
+  EXPECT_EQ(FillText("<DATE>|"), "      |");  // neither: blank, as any absent value
+}
+
 TEST(HeadLineHeight, TwoAndAHalfTimesTheLinesCharacterHeights) {
   // 12 pt and 16 pt lines at 96 ppi: 2.5 x 28 x 96 / 72 = 93.3.
   RtfDocument doc = ReadRtf("{\\rtf1 a\\par\\fs32 b {\\fs20 c}\\par}");
@@ -136,8 +172,8 @@ TEST(HeadLineHeight, TwoAndAHalfTimesTheLinesCharacterHeights) {
   // A \line starts a line; an empty paragraph counts at its mark's size.
   EXPECT_EQ(HeadLineHeight(ReadRtf("{\\rtf1 a\\line b\\par\\fs48\\par}"), 72), 2 * 30 + 60);
   // A table row counts as its tallest cell: 10 pt beside 10 + 10 pt.
-  RtfDocument table = ReadRtf(
-      "{\\rtf1\\fs20\\trowd\\cellx100\\cellx200\\intbl a\\cell b\\par c\\cell\\row}");
+  RtfDocument table =
+      ReadRtf("{\\rtf1\\fs20\\trowd\\cellx100\\cellx200\\intbl a\\cell b\\par c\\cell\\row}");
   EXPECT_EQ(HeadLineHeight(table, 72), 50);
   EXPECT_EQ(HeadLineHeight(RtfDocument{}, 96), 0);
 }

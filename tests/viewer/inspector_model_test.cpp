@@ -4,8 +4,10 @@
 
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
+#include "support/undo_stack.h"
 #include "test_viewer.h"
 #include "viewer/column_class_list.h"
+#include "viewer/column_commands.h"
 #include "viewer/graphics_column.h"
 #include "viewer/hue_column.h"
 #include "viewer/marker_column.h"
@@ -212,6 +214,44 @@ TEST(InspectorEditing, TextColumnIndentIsAnnounced) {
   t.Choose("Отступ", "15");
   EXPECT_EQ(static_cast<TTextColumn*>(t.child)->LeftPos(), 15);
   EXPECT_EQ(spy.changed, std::vector<TLogViewerColumn*>{t.child});
+}
+
+// Every change the inspector makes (a bound, a colour, the kind) reaches the undo
+// stack as an edit of the log; taking them back in turn restores each step, doing
+// them again returns to the end; refused and unchanged picks record nothing.
+TEST(InspectorEditing, EachChangeIsAnUndoableEditOfTheLog) {
+  Inspected t;
+  UndoStack undo;
+  std::vector<std::string> edits;
+  undo.OnChanged = [&](const UndoCommand& c) {
+    if (c.ChangesSheet()) edits.push_back(c.Text());
+  };
+  t.model.OnColumnsChanged = [&](std::string before, std::string text) {
+    undo.Push(ColumnsChange(t.viewer, std::move(before), std::move(text), true));
+  };
+  const std::string name = t.column->Name();
+  std::vector<std::string> layouts{LayoutSnapshot(t.viewer)};
+  t.Choose("Верхняя граница", "50");
+  layouts.push_back(LayoutSnapshot(t.viewer));
+  t.Choose("Нижняя граница", "50");   // refused: above the upper bound is not allowed
+  t.Choose("Верхняя граница", "50");  // no change
+  t.model.Choose(t.RowIndex("Цвет"), 3);
+  layouts.push_back(LayoutSnapshot(t.viewer));
+  t.model.ChangeKind("TTextColumn");
+  layouts.push_back(LayoutSnapshot(t.viewer));
+  EXPECT_EQ(edits, (Strings{"Верхняя граница", "Цвет", "Вид колонки"}));
+  ASSERT_EQ(undo.Count(), 3u);
+  for (size_t i = layouts.size() - 1; i > 0; --i) {
+    undo.Undo();
+    EXPECT_EQ(LayoutSnapshot(t.viewer), layouts[i - 1]) << i;
+  }
+  auto* restored = dynamic_cast<TGraphicsColumn*>(t.viewer.FindColumn(name));
+  ASSERT_NE(restored, nullptr);
+  EXPECT_EQ(restored->Scale(), 10);
+  while (undo.CanRedo()) undo.Redo();
+  ASSERT_EQ(t.viewer.ColumnCount(), 2);
+  EXPECT_STREQ(t.viewer.RootColumn()->LSon()->ClassName(), "TTextColumn");
+  EXPECT_EQ(edits.size(), 9u);  // three done, undone and redone: each an edit
 }
 
 TEST(InspectorKinds, TextButtonReplacesTheGraphicsColumnInPlace) {

@@ -105,6 +105,28 @@ TEST(PrintDialog, WithoutTheRangeTheWholeSheetIsStored) {
   EXPECT_THROW(TLogViewerPrintDialog(nullptr, "/nowhere"), EAssertionFailed);
 }
 
+// Pasted ranges: "1234,5" is 1234.5; a text that is no number keeps the dialog open
+// with the field marked, and nothing is stored (no print of the whole log).
+TEST(PrintDialog, PastedRangesReadBothSeparatorsAndRefuseLetters) {
+  Sheet s;
+  TLogViewerPrintDialog dialog(&s.viewer, "/nowhere");
+  dialog.RangeBox()->setChecked(true);
+  dialog.RangeTop()->setText("1236,5");
+  dialog.RangeBottom()->setText("124O");  // a letter O
+  dialog.accept();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(dialog.RangeBottom()->property("invalid").toBool());
+  EXPECT_FALSE(dialog.RangeTop()->property("invalid").toBool());
+  EXPECT_EQ(s.viewer.Params().Find("Print.Range.Top"), nullptr);
+
+  dialog.RangeBottom()->setText("1240");
+  EXPECT_FALSE(dialog.RangeBottom()->property("invalid").toBool());
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(PrintSettings::From(s.viewer.Params()).Top, 1236500);
+  EXPECT_EQ(PrintSettings::From(s.viewer.Params()).Bottom, 1240000);
+}
+
 // A time log shows minutes.seconds and stores milliseconds.
 TEST(PrintDialog, TimeRangesInMinutesDotSeconds) {
   Sheet s(laTime, 750000, 1000, 600);  // 12 min 30 s ... 22 min 29 s

@@ -100,7 +100,13 @@ TEST(PrintDialogFields, TypingFilterAndReadingRules) {
   EXPECT_EQ(FixedEditValue(""), 0.0);
   EXPECT_EQ(FixedEditValue("-"), 0.0);
   EXPECT_EQ(FixedEditValue("1234.5"), 1234.5);
-  EXPECT_EQ(FixedEditValue("12,5"), std::nullopt);
+  // A pasted text: both decimal separators read alike; anything else is no number
+  // (never 0, which would print from the top of the log).
+  EXPECT_EQ(FixedEditValue("1234,5"), 1234.5);
+  EXPECT_TRUE(FixedEditAccepts("12", 2, ',', true, false));
+  EXPECT_FALSE(FixedEditAccepts("1.2", 3, ',', true, false));
+  for (const char* bad : {"12a4", "1,2,3", "1.2.3", "1e999", "нет", "1 2"})
+    EXPECT_EQ(FixedEditValue(bad), std::nullopt) << bad;
 }
 
 TEST(PrintDialogFields, DisplayFormatsKeepTheMarkedDigits) {

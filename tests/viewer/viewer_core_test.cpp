@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -43,7 +45,7 @@ TEST(ViewerScale, ZoomStopsAtTheUserRange) {
 
 TEST(ViewerScale, RowsAndArgumentsRoundHalfToEven) {
   TestViewer v;
-  v.SetDpi(254);  // 10 pixels per millimetre: row = argument / 20 at 1:200
+  v.SetDpi(254);              // 10 pixels per millimetre: row = argument / 20 at 1:200
   EXPECT_EQ(v.RowOf(30), 2);  // 1.5
   EXPECT_EQ(v.RowOf(50), 2);  // 2.5
   EXPECT_EQ(v.RowOf(70), 4);  // 3.5
@@ -64,8 +66,10 @@ TEST(ViewerTree, DeletingAColumnFreesItsSubtreeAndRebalancesTheRest) {
   c->SetRelativeWidth(334);
   for (int i = 0; i < 3; ++i) {
     auto* child = v.NewColumn<TGraphicsColumn>();
-    if (i == 0) child->AddChild(b);
-    else child->InsertAfter(b->LastChild());
+    if (i == 0)
+      child->AddChild(b);
+    else
+      child->InsertAfter(b->LastChild());
   }
   EXPECT_EQ(v.ColumnCount(), 6);
   EXPECT_EQ(v.TreeDepth(), 2);
@@ -172,7 +176,7 @@ TEST(ViewerGeometry, SharesFillThePanelAndHeadersStackByLevel) {
   EXPECT_EQ(b->Width(), 333);
   EXPECT_EQ(c->Left() + c->Width(), 1000);
   EXPECT_EQ(c->Width(), 334);
-  EXPECT_EQ(v.HeaderPanelHeight(), 60);  // depth 2 at 96 dpi
+  EXPECT_EQ(v.HeaderPanelHeight(), 60);     // depth 2 at 96 dpi
   EXPECT_EQ(a->HeaderBounds().Bottom, 31);  // Round(8 mm + 0.5)
   EXPECT_EQ(child->HeaderBounds().Top, 31);
   EXPECT_EQ(child->HeaderBounds().Bottom, 60);
@@ -270,6 +274,28 @@ TEST(ViewerSheet, DiscreteScrollJumpsOnlyWhenTheEndLeavesTheView) {
   EXPECT_EQ(v.CursorPos(), t->End());
 }
 
+// A wheel notch moves a tenth of the visible height at every scale and panel size:
+// ten notches down and ten up go one screen and back.
+TEST(ViewerSheet, TenWheelNotchesMoveOneVisibleHeight) {
+  TLogSheet sheet;
+  AddDepthTrack(sheet, "GR", 2000000);  // 20 km at 1 cm
+  for (int32_t scale : {20, 100, 200, 1000}) {
+    for (int height : {378, 800}) {
+      TestViewer v(1000, height);
+      v.SetAppendMode(amIgnore);
+      v.SetScale(scale);
+      v.SetSheet(&sheet);
+      v.SetViewTop(500000);
+      const double span = v.ViewSpan();
+      for (int i = 0; i < 10; ++i) v.ScrollDown();
+      EXPECT_NEAR(v.ViewTop() - 500000, span, 10) << "1:" << scale << " at " << height;
+      for (int i = 0; i < 10; ++i) v.ScrollUp();
+      EXPECT_EQ(v.ViewTop(), 500000);
+      v.SetSheet(nullptr);
+    }
+  }
+}
+
 TEST(ViewerSheet, IgnoreModeKeepsViewAndCursorAndAppendsRepaintOnlyTheNewBand) {
   TLogSheet sheet;
   TLogTrack* t = AddDepthTrack(sheet, "GR", 100);
@@ -290,6 +316,65 @@ TEST(ViewerSheet, IgnoreModeKeepsViewAndCursorAndAppendsRepaintOnlyTheNewBand) {
   const TRect band = v.window_invalidations[0];
   EXPECT_LE(band.Height(), 6);
   EXPECT_NEAR(band.Top, v.RowOf(990), 2);
+}
+
+// Rows appended one at a time to tracks placed away from their origin (a live
+// recording's sensor offsets, above and below) are drawn where a whole redraw draws
+// them, and the window is told about the rows they went to.
+TEST(ViewerSheet, AppendedRowsOfPlacedTracksAreDrawnAtTheirPlace) {
+  TLogSheet sheet;
+  std::vector<TLogTrack*> tracks;
+  for (const char* name : {"GR", "NK", "SP"}) {
+    tracks.push_back(sheet.NewTrack(name));
+    tracks.back()->SetStep(100);
+  }
+  sheet.Update();
+  const std::map<std::string, int32_t> shift{{"GR", 0}, {"NK", 1700}, {"SP", -900}};
+  TestViewer v(300, 400);  // 1:200 at 96 dpi: about 21 m in view
+  v.SetAppendMode(amIgnore);
+  v.TrackPlacement = [&](const TLogTrack& t) { return t.Origin() + shift.at(t.Parameter()); };
+  v.SetSheet(&sheet);
+  std::vector<TGraphicsColumn*> columns;
+  for (TLogTrack* t : tracks) {
+    auto* g = v.NewColumn<TGraphicsColumn>();
+    if (columns.empty()) {
+      g->AddChild(v.RootColumn());
+    } else {
+      g->InsertAfter(columns.back());
+    }
+    g->SetParameter(t->Parameter());
+    columns.push_back(g);
+  }
+  v.RaiseEvent(veColumns);
+  v.SetViewTop(-2000);
+  v.draw = true;
+  v.RedrawAll();
+  v.canvas.polylines.clear();
+  v.window_invalidations.clear();
+  for (int i = 0; i < 120; ++i) {
+    for (TLogTrack* t : tracks) t->Append(static_cast<float>((i * 7) % 10));
+    sheet.Update();
+    v.Refresh();
+  }
+  std::set<std::pair<int, int>> appended, invalidated_rows;
+  for (const auto& line : v.canvas.polylines)
+    for (TPoint p : line) appended.insert({p.X, p.Y});
+  for (const TRect& r : v.window_invalidations)
+    for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, 400); ++y)
+      invalidated_rows.insert({0, y});
+  v.canvas.polylines.clear();
+  v.RedrawAll();
+  int checked = 0;
+  for (const auto& line : v.canvas.polylines) {
+    for (TPoint p : line) {
+      if (p.Y <= 1 || p.Y >= 398) continue;  // where the view cuts a line
+      EXPECT_TRUE(appended.count({p.X, p.Y})) << p.X << "," << p.Y << " not drawn live";
+      EXPECT_TRUE(invalidated_rows.count({0, p.Y})) << "row " << p.Y << " never shown";
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 300);
+  v.SetSheet(nullptr);
 }
 
 TEST(ViewerSheet, RefreshSkipsWhileTheSheetIsLockedAndNoSheetMeansAnEmptyRange) {
