@@ -122,7 +122,9 @@ std::string SheetProperties::StepText() const {
 }
 
 bool SheetProperties::Apply() {
-  if (ReadOnly()) return false;
+  // Nothing typed: nothing to store (the date shown from the recording's start is
+  // not a change of the log).
+  if (ReadOnly() || !changed_) return false;
   bool differs = false;
   {
     SheetLock lock(*sheet_);

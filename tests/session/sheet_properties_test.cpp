@@ -64,6 +64,8 @@ TEST_F(SheetPropertiesTest, ARecordedLogIsDatedByItsStart) {
   p.SetSheet(&sheet_);
   EXPECT_EQ(p.Value("Date"), "09.12.2026");
   EXPECT_FALSE(p.Changed());
+  EXPECT_FALSE(p.Apply()) << "OK without a change changes nothing";
+  EXPECT_EQ(sheet_.Params().Value("Date"), "");
   p.SetValue("party", "8");
   EXPECT_TRUE(p.Apply());
   EXPECT_EQ(sheet_.Params().Value("Date"), "09.12.2026");
