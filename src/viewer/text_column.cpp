@@ -73,10 +73,16 @@ void TArgColumn::SetFont(const TFont& font) {
 std::string TArgColumn::ArgumentText(int64_t argument, bool time) {
   char buffer[64];
   if (time) {
+    // A clock: past midnight it starts again at 00:00:00, the days gone by in front
+    // ("+1д 00:10:00"), never "24:10:00".
+    if (argument < 0) return "-" + ArgumentText(-argument, true);
     const int64_t seconds = argument / 1000;
-    std::snprintf(buffer, sizeof buffer, "%.2lld:%.2lld:%.2lld",
-                  static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
-                  static_cast<long long>(seconds % 60));
+    const int64_t days = seconds / 86400;
+    const int64_t of_day = seconds % 86400;
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld",
+                  static_cast<long long>(of_day / 3600), static_cast<long long>(of_day / 60 % 60),
+                  static_cast<long long>(of_day % 60));
+    if (days > 0) return "+" + std::to_string(days) + "д " + buffer;
     return buffer;
   }
   const double metres = argument / 1000.0;
@@ -86,9 +92,15 @@ std::string TArgColumn::ArgumentText(int64_t argument, bool time) {
 
 void TArgColumn::PaintHeader(TCanvas& canvas, const TRect& rect) {
   if (!Viewer()) return;
-  const char* name = ArgumentName(Viewer()->ArgumentKind());
-  const std::string text =
-      FitCaption(name, 0, rect.Width(), [&](std::string_view t) { return canvas.TextWidth(t); });
+  const auto width = [&](std::string_view t) { return canvas.TextWidth(t); };
+  // The time column shows clock times (hh:mm:ss), not seconds: its caption says so.
+  std::string text;
+  if (Viewer()->ArgumentKind() == laTime) {
+    for (const char* candidate : {"Время, ч:м:с", "Время"})
+      if (text.empty() && width(candidate) <= rect.Width()) text = candidate;
+  } else {
+    text = FitCaption(ArgumentName(Viewer()->ArgumentKind()), 0, rect.Width(), width);
+  }
   if (text.empty()) return;
   TFont font;
   font.Height = RoundHalfEven32(4 * Viewer()->PixelsPerMm() + 0.5);

@@ -476,6 +476,10 @@ TEST(LabelPlacement, MovedInSetSmallerOrLeftOut) {
 
 TEST(ArgColumn, WritesMetresAndTimesOfDay) {
   EXPECT_EQ(TArgColumn::ArgumentText(3723000, true), "01:02:03");
+  // A clock goes on past midnight with the day in front, never to "25:35:00".
+  EXPECT_EQ(TArgColumn::ArgumentText(86399000, true), "23:59:59");
+  EXPECT_EQ(TArgColumn::ArgumentText((25 * 3600 + 35 * 60) * 1000, true), "+1д 01:35:00");
+  EXPECT_EQ(TArgColumn::ArgumentText(-2000, true), "-00:00:02");
   EXPECT_EQ(TArgColumn::ArgumentText(-1500, false), " (1.5) ");
   EXPECT_EQ(TArgColumn::ArgumentText(1250000, false), " 1250 ");
   EXPECT_EQ(FormatValue(1234567.891, 2, 2, true), "1 234 567.89");
