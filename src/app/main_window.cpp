@@ -363,7 +363,10 @@ void TMainForm::LoadLayoutFile(const std::string& name) {
 }
 
 void TMainForm::RelinkLayout() {
-  if (current_layout_.empty()) BuildStandardLayout(*viewer_, Sheet());
+  if (current_layout_.empty())
+    BuildStandardLayout(*viewer_, Sheet());
+  else
+    AddColumnsForUnshownTracks(*viewer_, Sheet());
   viewer_->RelinkTracks();
 }
 

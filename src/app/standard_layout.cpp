@@ -8,6 +8,7 @@
 #include "viewer/graphics_column.h"
 #include "viewer/log_viewer_core.h"
 #include "viewer/text_column.h"
+#include "viewer/track_column.h"
 
 namespace kest {
 
@@ -21,6 +22,8 @@ constexpr int kCurveShare = 200;
 // Past this many curve columns the curves share columns.
 constexpr int kMostCurveColumns = 8;
 
+std::vector<const TLogTrack*> Curves(const TLogSheet& sheet);
+
 // A scale column, then a graphics column per track but the argument's own. A file
 // of many curves (a LAS of dozens) gets at most kMostCurveColumns columns, each
 // holding its share of the curves one over the other (one header row each), so
@@ -28,15 +31,7 @@ constexpr int kMostCurveColumns = 8;
 // room for whole depths.
 void AddStandardColumns(TLogViewerCore& viewer, const TLogSheet& sheet) {
   viewer.ClearColumns();
-  // No curve of time; the depth is a curve only in a time log, where it is data (a
-  // memory run's or the surface recorder's read-out) and not the scale.
-  const bool depth_is_data = sheet.Argument() == laTime;
-  std::vector<const TLogTrack*> curves;
-  for (int i = 0; i < sheet.Count(); ++i) {
-    const std::string& name = sheet.Tracks(i)->Parameter();
-    if (name == "TIME" || (name == "DEPTH" && !depth_is_data)) continue;
-    curves.push_back(sheet.Tracks(i));
-  }
+  const std::vector<const TLogTrack*> curves = Curves(sheet);
   const int count = static_cast<int>(curves.size());
   const int per_column = std::max(1, (count + kMostCurveColumns - 1) / kMostCurveColumns);
   const int columns = (count + per_column - 1) / per_column;
@@ -64,7 +59,55 @@ void AddStandardColumns(TLogViewerCore& viewer, const TLogSheet& sheet) {
   }
 }
 
+// The curves of the sheet, in its order: every track but the argument's own.
+std::vector<const TLogTrack*> Curves(const TLogSheet& sheet) {
+  // No curve of time; the depth is a curve only in a time log, where it is data (a
+  // memory run's or the surface recorder's read-out) and not the scale.
+  const bool depth_is_data = sheet.Argument() == laTime;
+  std::vector<const TLogTrack*> curves;
+  for (int i = 0; i < sheet.Count(); ++i) {
+    const std::string& name = sheet.Tracks(i)->Parameter();
+    if (name == "TIME" || (name == "DEPTH" && !depth_is_data)) continue;
+    curves.push_back(sheet.Tracks(i));
+  }
+  return curves;
+}
+
 }  // namespace
+
+int AddColumnsForUnshownTracks(TLogViewerCore& viewer, const TLogSheet& sheet) {
+  std::vector<const TLogTrack*> missing;
+  for (const TLogTrack* track : Curves(sheet)) {
+    bool shown = false;
+    for (int i = 0; i < viewer.ColumnCount() && !shown; ++i) {
+      const auto* column = dynamic_cast<const TTrackColumn*>(viewer.Column(i));
+      shown = column && column->Parameter() == track->Parameter() &&
+              column->Number() == track->Instance();
+    }
+    if (!shown) missing.push_back(track);
+  }
+  if (missing.empty()) return 0;
+  {
+    TLogViewerCore::UpdateGuard update(viewer);
+    TLogViewerColumn* last = viewer.RootColumn()->LastChild();
+    size_t color = static_cast<size_t>(viewer.ColumnCount());
+    for (const TLogTrack* track : missing) {
+      auto* curve = viewer.NewColumn<TGraphicsColumn>();
+      if (last)
+        curve->InsertAfter(last);
+      else
+        curve->AddChild(viewer.RootColumn());
+      curve->SetRelativeWidth(kCurveShare);
+      curve->SetParameter(track->Parameter());
+      curve->SetNumber(track->Instance());
+      curve->SetColor(kCurveColors[color++ % std::size(kCurveColors)]);
+      curve->SetAutoScale(true);
+      last = curve;
+    }
+  }
+  viewer.RaiseEvent(veColumns);
+  return static_cast<int>(missing.size());
+}
 
 void BuildStandardLayout(TLogViewerCore& viewer, const TLogSheet& sheet) {
   {

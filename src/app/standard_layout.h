@@ -11,4 +11,9 @@ class TLogViewerCore;
 // than eight share at most eight columns, several curves one over the other.
 void BuildStandardLayout(TLogViewerCore& viewer, const TLogSheet& sheet);
 
+// A layout from a file shows the tracks it names; a track the sheet gained since (made
+// by the calculator, added from another file) gets a graphics column of its own at
+// the right. Returns how many columns were added.
+int AddColumnsForUnshownTracks(TLogViewerCore& viewer, const TLogSheet& sheet);
+
 }  // namespace kest

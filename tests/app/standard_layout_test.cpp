@@ -79,5 +79,27 @@ TEST(StandardLayout, ManyCurvesShareColumnsOfAUsefulWidth) {
   }
 }
 
+// A layout loaded from a file names its tracks; tracks the sheet gains later (a curve
+// the calculator made, one added from another file) get a column each, once.
+TEST(StandardLayout, TracksALayoutFileLacksGetAColumnOnce) {
+  TLogSheet sheet;
+  sheet.SetArgument(laDepth);
+  for (const char* name : {"DEPTH", "GK", "NK"}) sheet.NewTrack(name);
+  TLogViewerCore viewer;
+  viewer.SetSheet(&sheet);
+  BuildStandardLayout(viewer, sheet);  // stands in for a layout file showing GK and NK
+  EXPECT_EQ(AddColumnsForUnshownTracks(viewer, sheet), 0);
+  sheet.NewTrack("GK");  // a second GK: shown by instance
+  sheet.NewTrack("GR2");
+  EXPECT_EQ(AddColumnsForUnshownTracks(viewer, sheet), 2);
+  EXPECT_EQ(AddColumnsForUnshownTracks(viewer, sheet), 0);
+  std::vector<std::string> shown;
+  for (int i = 0; i < viewer.ColumnCount(); ++i)
+    if (auto* curve = dynamic_cast<TGraphicsColumn*>(viewer.Column(i)))
+      shown.push_back(curve->Parameter() + "#" + std::to_string(curve->Number()));
+  EXPECT_EQ(shown, (std::vector<std::string>{"GK#0", "NK#0", "GK#1", "GR2#0"}));
+  viewer.SetSheet(nullptr);
+}
+
 }  // namespace
 }  // namespace kest
