@@ -1,4 +1,4 @@
-#include "app/app_environment.h"
+#include "app/core/app_environment.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "app/edit_tracks.h"
+#include "app/core/edit_tracks.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/logger_info_model.h"
+#include "app/core/logger_info_model.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,7 +15,7 @@
 #include "support/clock.h"
 #include "support/number_text.h"
 #include "support/settings.h"
-#include "viewer/value_format.h"
+#include "viewer/core/value_format.h"
 
 namespace kest {
 

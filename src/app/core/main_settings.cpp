@@ -1,4 +1,4 @@
-#include "app/main_settings.h"
+#include "app/core/main_settings.h"
 
 #include "support/number_text.h"
 #include "support/settings.h"

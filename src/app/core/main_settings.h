@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "app/command_line.h"
+#include "app/core/command_line.h"
 
 namespace kest {
 

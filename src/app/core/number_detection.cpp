@@ -1,4 +1,4 @@
-#include "app/number_detection.h"
+#include "app/core/number_detection.h"
 
 #include <algorithm>
 

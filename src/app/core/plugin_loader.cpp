@@ -1,4 +1,4 @@
-#include "app/plugin_loader.h"
+#include "app/core/plugin_loader.h"
 
 #include <dlfcn.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/plugin_api.h"
+#include "app/core/plugin_api.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "app/port_list.h"
+#include "app/core/port_list.h"
 
 #include <algorithm>
 #include <filesystem>

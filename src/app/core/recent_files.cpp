@@ -1,4 +1,4 @@
-#include "app/recent_files.h"
+#include "app/core/recent_files.h"
 
 #include <algorithm>
 #include <filesystem>

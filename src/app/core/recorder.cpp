@@ -1,8 +1,8 @@
-#include "app/recorder.h"
+#include "app/core/recorder.h"
 
-#include "app/main_settings.h"
-#include "app/recorder_tools.h"
-#include "app/tool_string.h"
+#include "app/core/main_settings.h"
+#include "app/core/recorder_tools.h"
+#include "app/core/tool_string.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
 #include "link/logger_port_driver.h"

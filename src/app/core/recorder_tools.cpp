@@ -1,4 +1,4 @@
-#include "app/recorder_tools.h"
+#include "app/core/recorder_tools.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
-#include "app/setup_values.h"
+#include "app/core/setup_values.h"
 
 #include <algorithm>
 
-#include "app/main_settings.h"
+#include "app/core/main_settings.h"
 #include "session/installation_folders.h"
 #include "session/log_document.h"
 #include "support/diagnostic_log.h"

@@ -1,10 +1,10 @@
-#include "app/standard_layout.h"
+#include "app/core/standard_layout.h"
 
 #include "log/log_sheet.h"
 #include "log/log_track.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/text_column.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/text_column.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "app/tool_selection.h"
+#include "app/core/tool_selection.h"
 
 #include "link/module_classes.h"
 #include "link/module_defs.h"

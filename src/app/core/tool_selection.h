@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tool_string.h"
+#include "app/core/tool_string.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "app/tool_string.h"
+#include "app/core/tool_string.h"
 
 #include "link/logger.h"
 #include "link/logger_module.h"

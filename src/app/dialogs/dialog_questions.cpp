@@ -1,4 +1,4 @@
-#include "app/dialog_questions.h"
+#include "app/dialogs/dialog_questions.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -8,11 +8,11 @@
 #include <QMessageBox>
 #include <QSpinBox>
 
-#include "app/app_environment.h"
-#include "app/recorder_dialogs.h"
-#include "app/research_params_dialog.h"
-#include "app/tool_selection_dialog.h"
-#include "app/wav_player.h"
+#include "app/core/app_environment.h"
+#include "app/dialogs/recorder_dialogs.h"
+#include "app/dialogs/research_params_dialog.h"
+#include "app/dialogs/tool_selection_dialog.h"
+#include "app/dialogs/wav_player.h"
 
 namespace kest {
 

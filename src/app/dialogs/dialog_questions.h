@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 
 class QWidget;
 

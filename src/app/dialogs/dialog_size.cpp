@@ -1,4 +1,4 @@
-#include "app/dialog_size.h"
+#include "app/dialogs/dialog_size.h"
 
 #include <QApplication>
 #include <QFontDatabase>

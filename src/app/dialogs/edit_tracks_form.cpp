@@ -1,4 +1,4 @@
-#include "app/edit_tracks_form.h"
+#include "app/dialogs/edit_tracks_form.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,7 +14,7 @@
 
 #include "log/log_sheet.h"
 #include "support/settings.h"
-#include "viewer/log_viewer.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/edit_tracks.h"
+#include "app/core/edit_tracks.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "app/logger_detection_window.h"
+#include "app/dialogs/logger_detection_window.h"
 
 #include "support/clock.h"
 
@@ -10,7 +10,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/dialog_size.h"
+#include "app/dialogs/dialog_size.h"
 #include "support/settings.h"
 
 namespace kest {

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/number_detection.h"
+#include "app/core/number_detection.h"
 
 class QCheckBox;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "app/recorder_dialogs.h"
+#include "app/dialogs/recorder_dialogs.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/dialog_size.h"
+#include "app/dialogs/dialog_size.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
 #include "link/logger_data_source.h"

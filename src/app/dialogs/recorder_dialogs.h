@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/recorder_tools.h"
+#include "app/core/recorder_tools.h"
 
 class QCheckBox;
 class QDoubleSpinBox;

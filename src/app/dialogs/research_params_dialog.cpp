@@ -1,11 +1,11 @@
-#include "app/research_params_dialog.h"
+#include "app/dialogs/research_params_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +18,7 @@
 
 #include <filesystem>
 
-#include "app/dialog_size.h"
+#include "app/dialogs/dialog_size.h"
 #include "log/research_parameters.h"
 #include "session/research.h"
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/research_params_form.h"
+#include "app/core/research_params_form.h"
 
 class QComboBox;
 class QPushButton;

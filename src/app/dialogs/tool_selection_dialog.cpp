@@ -1,4 +1,4 @@
-#include "app/tool_selection_dialog.h"
+#include "app/dialogs/tool_selection_dialog.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -13,8 +13,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/dialog_size.h"
-#include "app/logger_detection_window.h"
+#include "app/dialogs/dialog_size.h"
+#include "app/dialogs/logger_detection_window.h"
 #include "link/logger.h"
 #include "link/logger_module.h"
 #include "link/module_classes.h"

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "app/tool_selection.h"
+#include "app/core/tool_selection.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "app/wav_player.h"
+#include "app/dialogs/wav_player.h"
 
 #include <filesystem>
 

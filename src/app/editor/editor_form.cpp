@@ -1,4 +1,4 @@
-#include "app/editor_form.h"
+#include "app/editor/editor_form.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -8,15 +8,15 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/app_environment.h"
-#include "app/window_questions.h"
-#include "app/window_session_host.h"
+#include "app/core/app_environment.h"
+#include "app/dialogs/window_questions.h"
+#include "app/main_window/window_session_host.h"
 #include "log/log_sheet.h"
 #include "log/log_sheet_filer.h"
 #include "session/log_document.h"
 #include "support/diagnostic_log.h"
 #include "support/settings.h"
-#include "viewer/log_viewer.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/main_window.h"
-#include "app/recent_files.h"
+#include "app/core/recent_files.h"
+#include "app/main_window/main_window.h"
 
 class QProgressBar;
 

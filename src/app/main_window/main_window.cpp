@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "app/main_window/main_window.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -17,12 +17,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/app_environment.h"
-#include "app/setup_dialog.h"
-#include "app/setup_values.h"
-#include "app/standard_layout.h"
-#include "app/window_questions.h"
-#include "app/window_session_host.h"
+#include "app/core/app_environment.h"
+#include "app/core/setup_values.h"
+#include "app/core/standard_layout.h"
+#include "app/dialogs/window_questions.h"
+#include "app/main_window/setup_dialog.h"
+#include "app/main_window/window_session_host.h"
 #include "log/log_sheet.h"
 #include "log/log_sheet_filer.h"
 #include "log/log_track.h"
@@ -33,12 +33,12 @@
 #include "support/rounding.h"
 #include "support/settings.h"
 #include "support/stream.h"
-#include "viewer/column_commands.h"
-#include "viewer/inspector_window.h"
-#include "viewer/log_viewer.h"
-#include "viewer/track_column.h"
-#include "viewer/viewer_actions.h"
-#include "viewer/viewer_commands.h"
+#include "viewer/core/column_commands.h"
+#include "viewer/core/track_column.h"
+#include "viewer/core/viewer_commands.h"
+#include "viewer/widgets/inspector_window.h"
+#include "viewer/widgets/log_viewer.h"
+#include "viewer/widgets/viewer_actions.h"
 
 #ifndef KEST_VERSION_TEXT
 #define KEST_VERSION_TEXT "0.0.0"

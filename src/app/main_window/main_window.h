@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/main_settings.h"
-#include "app/plugin_loader.h"
+#include "app/core/command_line.h"
+#include "app/core/main_settings.h"
+#include "app/core/plugin_loader.h"
 #include "support/undo_stack.h"
-#include "viewer/print_output.h"
+#include "viewer/widgets/print_output.h"
 
 class QAction;
 class QComboBox;

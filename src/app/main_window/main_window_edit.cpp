@@ -4,15 +4,15 @@
 #include <QMenuBar>
 #include <algorithm>
 
-#include "app/edit_tracks_form.h"
-#include "app/main_window.h"
-#include "app/setup_values.h"
+#include "app/core/setup_values.h"
+#include "app/dialogs/edit_tracks_form.h"
+#include "app/main_window/main_window.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "support/rounding.h"
-#include "viewer/log_viewer.h"
-#include "viewer/marker_commands.h"
-#include "viewer/track_column.h"
+#include "viewer/core/marker_commands.h"
+#include "viewer/core/track_column.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

@@ -9,17 +9,17 @@
 #include <QProgressDialog>
 #include <filesystem>
 
-#include "app/app_environment.h"
-#include "app/main_window.h"
-#include "app/window_questions.h"
+#include "app/core/app_environment.h"
+#include "app/dialogs/window_questions.h"
+#include "app/main_window/main_window.h"
 #include "log/log_sheet.h"
 #include "session/installation_folders.h"
 #include "support/diagnostic_log.h"
-#include "viewer/headline.h"
-#include "viewer/log_viewer.h"
-#include "viewer/print_device.h"
-#include "viewer/print_dialog.h"
-#include "viewer/print_preview.h"
+#include "viewer/core/headline.h"
+#include "viewer/widgets/log_viewer.h"
+#include "viewer/widgets/print_device.h"
+#include "viewer/widgets/print_dialog.h"
+#include "viewer/widgets/print_preview.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "app/setup_dialog.h"
+#include "app/main_window/setup_dialog.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -13,7 +13,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/dialog_size.h"
+#include "app/dialogs/dialog_size.h"
 #include "support/settings.h"
 
 namespace kest {

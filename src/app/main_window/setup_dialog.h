@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "app/setup_values.h"
+#include "app/core/setup_values.h"
 
 class QButtonGroup;
 class QComboBox;

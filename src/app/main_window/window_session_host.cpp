@@ -1,6 +1,6 @@
-#include "app/window_session_host.h"
+#include "app/main_window/window_session_host.h"
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 
 #include <filesystem>
 

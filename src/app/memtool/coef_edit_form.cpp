@@ -1,4 +1,4 @@
-#include "app/coef_edit_form.h"
+#include "app/memtool/coef_edit_form.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -8,7 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 #include "memtool/calibration_fit.h"
 #include "memtool/calibration_record.h"
 

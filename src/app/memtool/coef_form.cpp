@@ -1,4 +1,4 @@
-#include "app/coef_form.h"
+#include "app/memtool/coef_form.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,8 +15,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/coef_edit_form.h"
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
+#include "app/memtool/coef_edit_form.h"
 #include "memtool/calibration_grids.h"
 #include "memtool/coefficient_file.h"
 #include "memtool/coefficient_upload.h"

@@ -1,4 +1,4 @@
-#include "app/memory_status_window.h"
+#include "app/memtool/memory_status_window.h"
 
 #include <QHeaderView>
 #include <QTabWidget>

@@ -1,4 +1,4 @@
-#include "app/memory_tool_form.h"
+#include "app/memtool/memory_tool_form.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/coef_form.h"
-#include "app/memory_status_window.h"
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
+#include "app/memtool/coef_form.h"
+#include "app/memtool/memory_status_window.h"
 #include "link/logger.h"
 #include "log/log_sheet.h"
 #include "memtool/logger_memory_link.h"

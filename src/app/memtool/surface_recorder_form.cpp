@@ -1,4 +1,4 @@
-#include "app/surface_recorder_form.h"
+#include "app/memtool/surface_recorder_form.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,7 +17,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 #include "link/logger.h"
 #include "log/log_sheet.h"
 #include "memtool/logger_memory_link.h"

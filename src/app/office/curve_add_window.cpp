@@ -1,4 +1,4 @@
-#include "app/curve_add_window.h"
+#include "app/office/curve_add_window.h"
 
 #include <QFileSystemModel>
 #include <QGroupBox>
@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 #include "session/curve_adder.h"
 
 namespace kest {

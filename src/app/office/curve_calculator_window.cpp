@@ -1,4 +1,4 @@
-#include "app/curve_calculator_window.h"
+#include "app/office/curve_calculator_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"

@@ -5,23 +5,23 @@
 #include <QMenuBar>
 #include <filesystem>
 
-#include "app/app_environment.h"
-#include "app/curve_add_window.h"
-#include "app/curve_calculator_window.h"
-#include "app/edit_tracks_form.h"
-#include "app/editor_form.h"
-#include "app/recorder.h"
-#include "app/recorder_form.h"
-#include "app/research_browser_window.h"
-#include "app/sheet_properties_dialog.h"
-#include "app/time_to_depth_window.h"
-#include "app/window_questions.h"
+#include "app/core/app_environment.h"
+#include "app/core/recorder.h"
+#include "app/dialogs/edit_tracks_form.h"
+#include "app/dialogs/window_questions.h"
+#include "app/editor/editor_form.h"
+#include "app/office/curve_add_window.h"
+#include "app/office/curve_calculator_window.h"
+#include "app/office/research_browser_window.h"
+#include "app/office/sheet_properties_dialog.h"
+#include "app/office/time_to_depth_window.h"
+#include "app/recorder/recorder_form.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "session/installation_folders.h"
 #include "session/log_document.h"
 #include "session/recording_session.h"
-#include "viewer/log_viewer.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

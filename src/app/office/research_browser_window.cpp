@@ -1,4 +1,4 @@
-#include "app/research_browser_window.h"
+#include "app/office/research_browser_window.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -23,7 +23,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"

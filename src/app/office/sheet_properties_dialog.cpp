@@ -1,4 +1,4 @@
-#include "app/sheet_properties_dialog.h"
+#include "app/office/sheet_properties_dialog.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -10,7 +10,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 #include "log/log_sheet.h"
 
 namespace kest {

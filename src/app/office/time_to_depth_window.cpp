@@ -1,4 +1,4 @@
-#include "app/time_to_depth_window.h"
+#include "app/office/time_to_depth_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/window_questions.h"
+#include "app/dialogs/window_questions.h"
 #include "log/log_sheet.h"
 #include "session/session_errors.h"
 #include "support/errors.h"

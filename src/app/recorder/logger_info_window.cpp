@@ -1,4 +1,4 @@
-#include "app/logger_info_window.h"
+#include "app/recorder/logger_info_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/dialog_size.h"
+#include "app/dialogs/dialog_size.h"
 #include "link/logger.h"
 #include "support/clock.h"
 #include "support/settings.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/logger_info_model.h"
+#include "app/core/logger_info_model.h"
 
 class QAction;
 class QActionGroup;

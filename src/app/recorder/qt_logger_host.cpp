@@ -1,4 +1,4 @@
-#include "app/qt_logger_host.h"
+#include "app/recorder/qt_logger_host.h"
 
 #include <QCoreApplication>
 #include <QThread>

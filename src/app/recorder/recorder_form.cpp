@@ -1,4 +1,4 @@
-#include "app/recorder_form.h"
+#include "app/recorder/recorder_form.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -15,17 +15,17 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/app_environment.h"
-#include "app/logger_info_window.h"
-#include "app/memory_tool_form.h"
-#include "app/port_list.h"
-#include "app/qt_logger_host.h"
-#include "app/recorder.h"
-#include "app/recorder_dialogs.h"
-#include "app/setup_values.h"
-#include "app/surface_recorder_form.h"
-#include "app/window_questions.h"
-#include "app/window_session_host.h"
+#include "app/core/app_environment.h"
+#include "app/core/port_list.h"
+#include "app/core/recorder.h"
+#include "app/core/setup_values.h"
+#include "app/dialogs/recorder_dialogs.h"
+#include "app/dialogs/window_questions.h"
+#include "app/main_window/window_session_host.h"
+#include "app/memtool/memory_tool_form.h"
+#include "app/memtool/surface_recorder_form.h"
+#include "app/recorder/logger_info_window.h"
+#include "app/recorder/qt_logger_host.h"
 #include "link/logger.h"
 #include "memtool/logger_memory_link.h"
 #include "session/journal.h"
@@ -36,7 +36,7 @@
 #include "support/number_text.h"
 #include "support/settings.h"
 #include "support/stream.h"
-#include "viewer/log_viewer.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

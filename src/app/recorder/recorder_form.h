@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/main_window.h"
+#include "app/main_window/main_window.h"
 
 class QActionGroup;
 

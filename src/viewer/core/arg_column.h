@@ -1,2 +1,2 @@
 #pragma once
-#include "viewer/text_column.h"
+#include "viewer/core/text_column.h"

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "viewer/viewer_types.h"
+#include "viewer/core/viewer_types.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/caption_fit.h"
+#include "viewer/core/caption_fit.h"
 
 #include <vector>
 

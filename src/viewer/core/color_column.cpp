@@ -1,8 +1,8 @@
-#include "viewer/color_column.h"
+#include "viewer/core/color_column.h"
 
 #include "log/component_writer.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/viewer_layout.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/viewer_layout.h"
 
 namespace kest {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "viewer/log_viewer_column.h"
+#include "viewer/core/log_viewer_column.h"
 
 namespace kest {
 

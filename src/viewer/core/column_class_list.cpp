@@ -1,10 +1,10 @@
-#include "viewer/column_class_list.h"
+#include "viewer/core/column_class_list.h"
 
-#include "viewer/arg_column.h"
-#include "viewer/graphics_column.h"
-#include "viewer/hue_column.h"
-#include "viewer/marker_column.h"
-#include "viewer/text_column.h"
+#include "viewer/core/arg_column.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/hue_column.h"
+#include "viewer/core/marker_column.h"
+#include "viewer/core/text_column.h"
 
 namespace kest {
 

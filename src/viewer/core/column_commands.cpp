@@ -1,8 +1,8 @@
-#include "viewer/column_commands.h"
+#include "viewer/core/column_commands.h"
 
 #include "support/stream.h"
 #include "support/undo_stack.h"
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/log_viewer_core.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/graphics_column.h"
+#include "viewer/core/graphics_column.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,11 +8,11 @@
 #include "log/log_track.h"
 #include "support/rounding.h"
 #include "support/singles.h"
-#include "viewer/canvas.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/scale_list.h"
-#include "viewer/value_format.h"
-#include "viewer/viewer_layout.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/scale_list.h"
+#include "viewer/core/value_format.h"
+#include "viewer/core/viewer_layout.h"
 
 namespace kest {
 

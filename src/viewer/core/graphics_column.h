@@ -1,7 +1,7 @@
 #pragma once
 
-#include "viewer/points.h"
-#include "viewer/track_column.h"
+#include "viewer/core/points.h"
+#include "viewer/core/track_column.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/headline.h"
+#include "viewer/core/headline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +10,8 @@
 #include "support/code_page.h"
 #include "support/stream.h"
 #include "support/string_list.h"
-#include "viewer/rtf_reader.h"
-#include "viewer/viewer_types.h"
+#include "viewer/core/rtf_reader.h"
+#include "viewer/core/viewer_types.h"
 
 namespace kest {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/rtf_document.h"
+#include "viewer/core/rtf_document.h"
 
 namespace kest {
 

@@ -1,13 +1,13 @@
-#include "viewer/hue_column.h"
+#include "viewer/core/hue_column.h"
 
 #include <cmath>
 
 #include "log/component_writer.h"
 #include "log/log_track.h"
 #include "support/rounding.h"
-#include "viewer/canvas.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/viewer_layout.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/viewer_layout.h"
 
 namespace kest {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "viewer/track_column.h"
+#include "viewer/core/track_column.h"
 
 namespace kest {
 

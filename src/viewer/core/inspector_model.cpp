@@ -1,4 +1,4 @@
-#include "viewer/inspector_model.h"
+#include "viewer/core/inspector_model.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -6,12 +6,12 @@
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
-#include "viewer/column_class_list.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/scale_list.h"
-#include "viewer/text_column.h"
-#include "viewer/value_format.h"
+#include "viewer/core/column_class_list.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/scale_list.h"
+#include "viewer/core/text_column.h"
+#include "viewer/core/value_format.h"
 
 namespace kest {
 

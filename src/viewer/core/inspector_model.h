@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "viewer/hue_column.h"
-#include "viewer/viewer_links.h"
-#include "viewer/viewer_types.h"
+#include "viewer/core/hue_column.h"
+#include "viewer/core/viewer_links.h"
+#include "viewer/core/viewer_types.h"
 
 namespace kest {
 

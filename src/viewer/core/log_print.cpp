@@ -1,4 +1,4 @@
-#include "viewer/log_print.h"
+#include "viewer/core/log_print.h"
 
 #include <algorithm>
 #include <vector>
@@ -7,8 +7,8 @@
 #include "log/param_list.h"
 #include "support/diagnostic_log.h"
 #include "support/rounding.h"
-#include "viewer/canvas.h"
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/log_viewer_core.h"
 
 namespace kest {
 

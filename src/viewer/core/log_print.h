@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "viewer/print_plan.h"
+#include "viewer/core/print_plan.h"
 
 namespace kest {
 

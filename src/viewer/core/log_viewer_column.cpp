@@ -1,4 +1,4 @@
-#include "viewer/log_viewer_column.h"
+#include "viewer/core/log_viewer_column.h"
 
 #include <algorithm>
 #include <vector>
@@ -7,9 +7,9 @@
 #include "support/assert.h"
 #include "support/errors.h"
 #include "support/rounding.h"
-#include "viewer/canvas.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/viewer_layout.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/viewer_layout.h"
 
 namespace kest {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/viewer_types.h"
+#include "viewer/core/viewer_types.h"
 
 namespace kest {
 

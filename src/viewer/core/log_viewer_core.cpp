@@ -1,4 +1,4 @@
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/log_viewer_core.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,10 +7,10 @@
 #include "support/diagnostic_log.h"
 #include "support/errors.h"
 #include "support/rounding.h"
-#include "viewer/canvas.h"
-#include "viewer/column_class_list.h"
-#include "viewer/scale_list.h"
-#include "viewer/track_column.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/column_class_list.h"
+#include "viewer/core/scale_list.h"
+#include "viewer/core/track_column.h"
 
 namespace kest {
 

@@ -10,9 +10,9 @@
 #include "log/log_argument.h"
 #include "log/log_sheet.h"
 #include "log/param_list.h"
-#include "viewer/log_viewer_column.h"
-#include "viewer/viewer_links.h"
-#include "viewer/viewer_types.h"
+#include "viewer/core/log_viewer_column.h"
+#include "viewer/core/viewer_links.h"
+#include "viewer/core/viewer_types.h"
 
 namespace kest {
 

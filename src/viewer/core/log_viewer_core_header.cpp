@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "support/rounding.h"
-#include "viewer/canvas.h"
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/log_viewer_core.h"
 
 namespace kest {
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "support/rounding.h"
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/log_viewer_core.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/marker_commands.h"
+#include "viewer/core/marker_commands.h"
 
 #include <cstdlib>
 #include <string>
@@ -6,9 +6,9 @@
 
 #include "log/log_track.h"
 #include "support/undo_stack.h"
-#include "viewer/log_viewer_column.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/track_column.h"
+#include "viewer/core/log_viewer_column.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/track_column.h"
 
 namespace kest {
 

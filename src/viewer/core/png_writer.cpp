@@ -1,4 +1,4 @@
-#include "viewer/png_writer.h"
+#include "viewer/core/png_writer.h"
 
 #include <zlib.h>
 

@@ -1,8 +1,8 @@
-#include "viewer/points.h"
+#include "viewer/core/points.h"
 
 #include <limits>
 
-#include "viewer/canvas.h"
+#include "viewer/core/canvas.h"
 
 namespace kest {
 

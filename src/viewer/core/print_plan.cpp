@@ -1,4 +1,4 @@
-#include "viewer/print_plan.h"
+#include "viewer/core/print_plan.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "viewer/rtf_reader.h"
+#include "viewer/core/rtf_reader.h"
 
 #include <algorithm>
 #include <array>

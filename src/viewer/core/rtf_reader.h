@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "viewer/rtf_document.h"
-#include "viewer/viewer_types.h"
+#include "viewer/core/rtf_document.h"
+#include "viewer/core/viewer_types.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/scale_list.h"
+#include "viewer/core/scale_list.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "viewer/text_column.h"
+#include "viewer/core/text_column.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,11 +7,11 @@
 #include "log/log_parameters.h"
 #include "log/log_track.h"
 #include "support/rounding.h"
-#include "viewer/canvas.h"
-#include "viewer/caption_fit.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/value_format.h"
-#include "viewer/viewer_layout.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/caption_fit.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/value_format.h"
+#include "viewer/core/viewer_layout.h"
 
 namespace kest {
 

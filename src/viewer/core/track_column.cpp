@@ -1,4 +1,4 @@
-#include "viewer/track_column.h"
+#include "viewer/core/track_column.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "support/rounding.h"
-#include "viewer/canvas.h"
-#include "viewer/caption_fit.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/viewer_layout.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/caption_fit.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/viewer_layout.h"
 
 namespace kest {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/color_column.h"
+#include "viewer/core/color_column.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/value_format.h"
+#include "viewer/core/value_format.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,15 +1,15 @@
-#include "viewer/viewer_commands.h"
+#include "viewer/core/viewer_commands.h"
 
 #include <cmath>
 #include <cstdio>
 
 #include "log/log_track.h"
-#include "viewer/arg_column.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/scale_list.h"
-#include "viewer/track_column.h"
-#include "viewer/value_format.h"
+#include "viewer/core/arg_column.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/scale_list.h"
+#include "viewer/core/track_column.h"
+#include "viewer/core/value_format.h"
 
 namespace kest {
 

@@ -4,7 +4,7 @@
 //     "TGraphicsColumn" "Column_0"  Father=RootColumn RLink=Column_2 ... 0  0
 //     ...                      (every column but the root, depth first)
 //   0
-#include "viewer/viewer_layout.h"
+#include "viewer/core/viewer_layout.h"
 
 #include <map>
 #include <set>
@@ -12,7 +12,7 @@
 #include "log/component_reader.h"
 #include "log/component_writer.h"
 #include "support/diagnostic_log.h"
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/log_viewer_core.h"
 
 namespace kest {
 

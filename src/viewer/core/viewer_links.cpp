@@ -1,6 +1,6 @@
-#include "viewer/viewer_links.h"
+#include "viewer/core/viewer_links.h"
 
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/log_viewer_core.h"
 
 namespace kest {
 

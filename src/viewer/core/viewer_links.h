@@ -1,6 +1,6 @@
 #pragma once
 
-#include "viewer/viewer_types.h"
+#include "viewer/core/viewer_types.h"
 
 namespace kest {
 

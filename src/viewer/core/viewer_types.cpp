@@ -1,4 +1,4 @@
-#include "viewer/viewer_types.h"
+#include "viewer/core/viewer_types.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "viewer/column_glyphs.h"
+#include "viewer/widgets/column_glyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>

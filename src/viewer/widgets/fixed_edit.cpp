@@ -1,8 +1,8 @@
-#include "viewer/fixed_edit.h"
+#include "viewer/widgets/fixed_edit.h"
 
 #include <QKeyEvent>
 
-#include "viewer/print_plan.h"
+#include "viewer/core/print_plan.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/inspector_window.h"
+#include "viewer/widgets/inspector_window.h"
 
 #include <QAbstractItemView>
 #include <QActionGroup>
@@ -16,10 +16,10 @@
 #include <QVBoxLayout>
 
 #include "support/diagnostic_log.h"
-#include "viewer/column_class_list.h"
-#include "viewer/column_commands.h"
-#include "viewer/column_glyphs.h"
-#include "viewer/log_viewer.h"
+#include "viewer/core/column_class_list.h"
+#include "viewer/core/column_commands.h"
+#include "viewer/widgets/column_glyphs.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

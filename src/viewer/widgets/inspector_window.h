@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/inspector_model.h"
+#include "viewer/core/inspector_model.h"
 
 class QActionGroup;
 class QComboBox;

@@ -1,12 +1,12 @@
-#include "viewer/log_viewer.h"
+#include "viewer/widgets/log_viewer.h"
 
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QWheelEvent>
 
-#include "viewer/log_viewer_header_panel.h"
-#include "viewer/log_viewer_scroll_bar.h"
-#include "viewer/log_viewer_sheet_panel.h"
+#include "viewer/widgets/log_viewer_header_panel.h"
+#include "viewer/widgets/log_viewer_scroll_bar.h"
+#include "viewer/widgets/log_viewer_sheet_panel.h"
 
 namespace kest {
 

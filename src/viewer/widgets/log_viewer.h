@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/log_viewer_core.h"
 
 class QImage;
 

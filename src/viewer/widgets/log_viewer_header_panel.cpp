@@ -1,11 +1,11 @@
-#include "viewer/log_viewer_header_panel.h"
+#include "viewer/widgets/log_viewer_header_panel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "viewer/log_viewer.h"
-#include "viewer/qt_canvas.h"
+#include "viewer/widgets/log_viewer.h"
+#include "viewer/widgets/qt_canvas.h"
 
 namespace kest {
 

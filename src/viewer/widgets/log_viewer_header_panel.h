@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "viewer/viewer_links.h"
+#include "viewer/core/viewer_links.h"
 
 namespace kest {
 

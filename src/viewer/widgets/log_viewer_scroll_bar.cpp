@@ -1,7 +1,7 @@
-#include "viewer/log_viewer_scroll_bar.h"
+#include "viewer/widgets/log_viewer_scroll_bar.h"
 
 #include "support/rounding.h"
-#include "viewer/log_viewer.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/log_viewer_sheet_panel.h"
+#include "viewer/widgets/log_viewer_sheet_panel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -6,7 +6,7 @@
 #include <QRandomGenerator>
 
 #include "support/rounding.h"
-#include "viewer/log_viewer.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "viewer/qt_canvas.h"
+#include "viewer/widgets/qt_canvas.h"
 
 namespace kest {
 

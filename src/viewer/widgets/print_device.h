@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "viewer/print_output.h"
+#include "viewer/widgets/print_output.h"
 
 class QPagedPaintDevice;
 class QPaintDevice;

@@ -1,4 +1,4 @@
-#include "viewer/print_dialog.h"
+#include "viewer/widgets/print_dialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -16,10 +16,10 @@
 
 #include "log/log_sheet.h"
 #include "support/assert.h"
-#include "viewer/fixed_edit.h"
-#include "viewer/headline.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/print_plan.h"
+#include "viewer/core/headline.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/print_plan.h"
+#include "viewer/widgets/fixed_edit.h"
 
 namespace kest {
 

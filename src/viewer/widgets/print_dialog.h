@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "viewer/log_print.h"
+#include "viewer/core/log_print.h"
 
 class QCheckBox;
 class QLineEdit;

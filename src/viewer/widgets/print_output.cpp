@@ -18,12 +18,12 @@
 #include "support/atomic_file.h"
 #include "support/diagnostic_log.h"
 #include "support/string_list.h"
-#include "viewer/headline.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/png_writer.h"
-#include "viewer/print_device.h"
-#include "viewer/qt_canvas.h"
-#include "viewer/rtf_text_document.h"
+#include "viewer/core/headline.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/png_writer.h"
+#include "viewer/widgets/print_device.h"
+#include "viewer/widgets/qt_canvas.h"
+#include "viewer/widgets/rtf_text_document.h"
 
 namespace kest {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "support/errors.h"
-#include "viewer/log_print.h"
+#include "viewer/core/log_print.h"
 
 namespace kest {
 

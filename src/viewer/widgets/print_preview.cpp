@@ -1,4 +1,4 @@
-#include "viewer/print_preview.h"
+#include "viewer/widgets/print_preview.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -13,9 +13,9 @@
 #include <cmath>
 
 #include "log/log_sheet.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/print_device.h"
-#include "viewer/qt_canvas.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/widgets/print_device.h"
+#include "viewer/widgets/qt_canvas.h"
 
 namespace kest {
 

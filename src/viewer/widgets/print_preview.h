@@ -4,7 +4,7 @@
 #include <QImage>
 #include <memory>
 
-#include "viewer/print_output.h"
+#include "viewer/widgets/print_output.h"
 
 class QAction;
 class QScrollArea;

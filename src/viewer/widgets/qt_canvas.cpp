@@ -1,4 +1,4 @@
-#include "viewer/qt_canvas.h"
+#include "viewer/widgets/qt_canvas.h"
 
 #include <QFontMetrics>
 #include <QImage>

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QPainter>
 
-#include "viewer/canvas.h"
+#include "viewer/core/canvas.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "viewer/rtf_text_document.h"
+#include "viewer/widgets/rtf_text_document.h"
 
 #include <QString>
 #include <QTextBlockFormat>

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "viewer/rtf_document.h"
+#include "viewer/core/rtf_document.h"
 
 class QTextDocument;
 

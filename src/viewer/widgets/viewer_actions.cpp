@@ -1,12 +1,12 @@
-#include "viewer/viewer_actions.h"
+#include "viewer/widgets/viewer_actions.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolBar>
 
 #include "support/diagnostic_log.h"
-#include "viewer/column_commands.h"
-#include "viewer/log_viewer.h"
+#include "viewer/core/column_commands.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "viewer/viewer_commands.h"
-#include "viewer/viewer_links.h"
+#include "viewer/core/viewer_commands.h"
+#include "viewer/core/viewer_links.h"
 
 class QToolBar;
 

@@ -1,12 +1,12 @@
-#include "app/logger_info_model.h"
+#include "app/core/logger_info_model.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
 
-#include "app/app_environment.h"
-#include "app/tool_string.h"
+#include "app/core/app_environment.h"
+#include "app/core/tool_string.h"
 #include "fake_clock.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"

@@ -1,8 +1,8 @@
-#include "app/main_settings.h"
+#include "app/core/main_settings.h"
 
 #include <gtest/gtest.h>
 
-#include "app/setup_values.h"
+#include "app/core/setup_values.h"
 #include "support/settings.h"
 
 namespace kest {

@@ -1,4 +1,4 @@
-#include "app/plugin_loader.h"
+#include "app/core/plugin_loader.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // The recorder's core without a window: what its actions may do, ports with
 // rollback, test signals and the research, all read from State() as the window
 // reads it.
-#include "app/recorder.h"
+#include "app/core/recorder.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_environment.h"
+#include "app/core/app_environment.h"
 #include "fake_clock.h"
 #include "link/logger.h"
 #include "link/logger_host.h"

@@ -1,11 +1,11 @@
-#include "app/recorder_tools.h"
+#include "app/core/recorder_tools.h"
 
 #include <cmath>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
-#include "app/app_environment.h"
+#include "app/core/app_environment.h"
 #include "fake_clock.h"
 #include "link/logger.h"
 #include "link/logger_host.h"

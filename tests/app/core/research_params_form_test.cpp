@@ -1,4 +1,4 @@
-#include "app/research_params_form.h"
+#include "app/core/research_params_form.h"
 
 #include <filesystem>
 #include <fstream>

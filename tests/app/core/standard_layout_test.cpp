@@ -1,6 +1,6 @@
 // The layout a sheet gets when no layout file is loaded: the argument as the scale
 // and a curve for every track but time and, in a depth log, depth.
-#include "app/standard_layout.h"
+#include "app/core/standard_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 
 #include "log/log_sheet.h"
 #include "log/log_track.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/log_viewer_core.h"
 
 namespace kest {
 namespace {

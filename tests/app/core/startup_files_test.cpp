@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/port_list.h"
-#include "app/recent_files.h"
-#include "app/single_instance.h"
+#include "app/core/port_list.h"
+#include "app/core/recent_files.h"
+#include "app/core/single_instance.h"
 #include "support/settings.h"
 #include "temp_dir.h"
 

@@ -1,10 +1,10 @@
-#include "app/tool_selection.h"
+#include "app/core/tool_selection.h"
 
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
-#include "app/app_environment.h"
+#include "app/core/app_environment.h"
 #include "fake_clock.h"
 #include "link/logger.h"
 #include "link/logger_host.h"

@@ -1,5 +1,5 @@
 // Windows sized to their titles, offscreen.
-#include "app/dialog_size.h"
+#include "app/dialogs/dialog_size.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/app_environment.h"
-#include "app/recorder_dialogs.h"
-#include "app/research_params_dialog.h"
-#include "app/setup_dialog.h"
+#include "app/core/app_environment.h"
+#include "app/dialogs/recorder_dialogs.h"
+#include "app/dialogs/research_params_dialog.h"
+#include "app/main_window/setup_dialog.h"
 #include "session/installation_folders.h"
 #include "support/settings.h"
 #include "support/string_list.h"

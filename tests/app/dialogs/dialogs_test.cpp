@@ -13,13 +13,13 @@
 #include <chrono>
 #include <filesystem>
 
-#include "app/app_environment.h"
-#include "app/dialog_questions.h"
-#include "app/logger_detection_window.h"
-#include "app/research_params_dialog.h"
-#include "app/setup_dialog.h"
-#include "app/tool_selection_dialog.h"
-#include "app/tool_string.h"
+#include "app/core/app_environment.h"
+#include "app/core/tool_string.h"
+#include "app/dialogs/dialog_questions.h"
+#include "app/dialogs/logger_detection_window.h"
+#include "app/dialogs/research_params_dialog.h"
+#include "app/dialogs/tool_selection_dialog.h"
+#include "app/main_window/setup_dialog.h"
 #include "fake_clock.h"
 #include "link/logger.h"
 #include "link/logger_host.h"
@@ -280,7 +280,7 @@ TEST_F(Detecting, ANumberWithoutADefinitionPowersTheToolDownAndEndsTheDetection)
 #include <QAction>
 #include <QTableWidget>
 
-#include "app/logger_info_window.h"
+#include "app/recorder/logger_info_window.h"
 
 namespace kest {
 namespace {

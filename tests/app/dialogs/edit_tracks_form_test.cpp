@@ -1,6 +1,6 @@
 // The data editor and the "Правка" menu of the curve editor, used as an operator
 // would: open a log, correct samples, undo and redo, put markers, save and reopen.
-#include "app/edit_tracks_form.h"
+#include "app/dialogs/edit_tracks_form.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +22,9 @@
 #include <filesystem>
 #include <limits>
 
-#include "app/app_environment.h"
-#include "app/curve_calculator_window.h"
-#include "app/editor_form.h"
+#include "app/core/app_environment.h"
+#include "app/editor/editor_form.h"
+#include "app/office/curve_calculator_window.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
@@ -34,8 +34,8 @@
 #include "session/log_document.h"
 #include "support/settings.h"
 #include "temp_dir.h"
-#include "viewer/log_viewer.h"
-#include "viewer/track_column.h"
+#include "viewer/core/track_column.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 namespace {

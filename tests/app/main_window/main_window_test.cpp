@@ -23,14 +23,14 @@
 #include <map>
 #include <regex>
 
-#include "app/app_environment.h"
-#include "app/editor_form.h"
+#include "app/core/app_environment.h"
+#include "app/core/tool_string.h"
+#include "app/dialogs/recorder_dialogs.h"
+#include "app/editor/editor_form.h"
 #include "app/kest_application.h"
-#include "app/logger_info_window.h"
-#include "app/recorder_dialogs.h"
-#include "app/recorder_form.h"
-#include "app/sheet_properties_dialog.h"
-#include "app/tool_string.h"
+#include "app/office/sheet_properties_dialog.h"
+#include "app/recorder/logger_info_window.h"
+#include "app/recorder/recorder_form.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
 #include "link/logger_sensor.h"
@@ -53,9 +53,9 @@
 #include "support/settings.h"
 #include "support/stream.h"
 #include "temp_dir.h"
-#include "viewer/inspector_window.h"
-#include "viewer/log_viewer.h"
-#include "viewer/log_viewer_column.h"
+#include "viewer/core/log_viewer_column.h"
+#include "viewer/widgets/inspector_window.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 namespace {

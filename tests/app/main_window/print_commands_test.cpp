@@ -9,17 +9,17 @@
 #include <QRadioButton>
 #include <filesystem>
 
-#include "app/app_environment.h"
-#include "app/editor_form.h"
+#include "app/core/app_environment.h"
+#include "app/editor/editor_form.h"
 #include "log/log_sheet.h"
 #include "run_command.h"
 #include "scripted_questions.h"
 #include "session/installation_folders.h"
 #include "support/settings.h"
 #include "temp_dir.h"
-#include "viewer/log_viewer.h"
-#include "viewer/print_dialog.h"
-#include "viewer/print_preview.h"
+#include "viewer/widgets/log_viewer.h"
+#include "viewer/widgets/print_dialog.h"
+#include "viewer/widgets/print_preview.h"
 
 namespace kest {
 namespace {

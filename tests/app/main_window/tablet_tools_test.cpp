@@ -10,18 +10,18 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
-#include "app/app_environment.h"
-#include "app/editor_form.h"
+#include "app/core/app_environment.h"
+#include "app/editor/editor_form.h"
 #include "log/log_sheet.h"
 #include "scripted_questions.h"
 #include "session/installation_folders.h"
 #include "support/settings.h"
 #include "temp_dir.h"
-#include "viewer/inspector_window.h"
-#include "viewer/log_viewer.h"
-#include "viewer/log_viewer_sheet_panel.h"
-#include "viewer/print_output.h"
-#include "viewer/viewer_actions.h"
+#include "viewer/widgets/inspector_window.h"
+#include "viewer/widgets/log_viewer.h"
+#include "viewer/widgets/log_viewer_sheet_panel.h"
+#include "viewer/widgets/print_output.h"
+#include "viewer/widgets/viewer_actions.h"
 
 namespace kest {
 namespace {

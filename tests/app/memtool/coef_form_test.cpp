@@ -1,6 +1,6 @@
 // The calibration windows on the memory tool's window, the simulator and scripted
 // answers: reading the tool, the unit table, cells, files, measurements, upload.
-#include "app/coef_form.h"
+#include "app/memtool/coef_form.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_environment.h"
-#include "app/coef_edit_form.h"
-#include "app/memory_tool_form.h"
-#include "app/recorder_form.h"
-#include "app/tool_selection.h"
+#include "app/core/app_environment.h"
+#include "app/core/tool_selection.h"
+#include "app/memtool/coef_edit_form.h"
+#include "app/memtool/memory_tool_form.h"
+#include "app/recorder/recorder_form.h"
 #include "memtool/calibration_record.h"
 #include "memtool/coefficient_file.h"
 #include "memtool/memory_tool.h"

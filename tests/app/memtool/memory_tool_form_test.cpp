@@ -1,5 +1,5 @@
 // The memory tool's windows on the recorder, on the simulator and a fake clock.
-#include "app/memory_tool_form.h"
+#include "app/memtool/memory_tool_form.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include <ctime>
 #include <filesystem>
 
-#include "app/app_environment.h"
-#include "app/coef_form.h"
-#include "app/main_settings.h"
-#include "app/memory_status_window.h"
-#include "app/recorder_form.h"
-#include "app/tool_selection.h"
+#include "app/core/app_environment.h"
+#include "app/core/main_settings.h"
+#include "app/core/tool_selection.h"
+#include "app/memtool/coef_form.h"
+#include "app/memtool/memory_status_window.h"
+#include "app/recorder/recorder_form.h"
 #include "link/logger.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"

@@ -1,6 +1,6 @@
 // The surface recorder's window on the recorder, on the simulator and a fake clock;
 // the editor's time-to-depth window on two logs.
-#include "app/surface_recorder_form.h"
+#include "app/memtool/surface_recorder_form.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/app_environment.h"
-#include "app/main_settings.h"
-#include "app/recorder_form.h"
-#include "app/time_to_depth_window.h"
-#include "app/tool_selection.h"
+#include "app/core/app_environment.h"
+#include "app/core/main_settings.h"
+#include "app/core/tool_selection.h"
+#include "app/office/time_to_depth_window.h"
+#include "app/recorder/recorder_form.h"
 #include "link/logger.h"
 #include "link/logger_module.h"
 #include "log/log_sheet.h"

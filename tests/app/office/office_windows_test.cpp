@@ -15,11 +15,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_environment.h"
-#include "app/curve_add_window.h"
-#include "app/curve_calculator_window.h"
-#include "app/research_browser_window.h"
-#include "app/sheet_properties_dialog.h"
+#include "app/core/app_environment.h"
+#include "app/office/curve_add_window.h"
+#include "app/office/curve_calculator_window.h"
+#include "app/office/research_browser_window.h"
+#include "app/office/sheet_properties_dialog.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
@@ -28,7 +28,7 @@
 #include "session/log_document.h"
 #include "support/settings.h"
 #include "temp_dir.h"
-#include "viewer/caption_fit.h"
+#include "viewer/core/caption_fit.h"
 
 namespace kest {
 namespace {

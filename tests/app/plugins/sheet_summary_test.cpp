@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <set>
 
-#include "app/plugin_loader.h"
+#include "app/core/plugin_loader.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 

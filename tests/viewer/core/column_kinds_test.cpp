@@ -3,13 +3,13 @@
 #include "log/log_sheet.h"
 #include "support/errors.h"
 #include "test_viewer.h"
-#include "viewer/arg_column.h"
-#include "viewer/graphics_column.h"
-#include "viewer/hue_column.h"
-#include "viewer/marker_column.h"
-#include "viewer/scale_list.h"
-#include "viewer/text_column.h"
-#include "viewer/value_format.h"
+#include "viewer/core/arg_column.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/hue_column.h"
+#include "viewer/core/marker_column.h"
+#include "viewer/core/scale_list.h"
+#include "viewer/core/text_column.h"
+#include "viewer/core/value_format.h"
 
 namespace kest {
 namespace {

@@ -7,8 +7,8 @@
 #include "log/research_parameters.h"
 #include "support/string_list.h"
 #include "temp_dir.h"
-#include "viewer/headline.h"
-#include "viewer/rtf_reader.h"
+#include "viewer/core/headline.h"
+#include "viewer/core/rtf_reader.h"
 
 namespace kest {
 namespace {

@@ -1,15 +1,15 @@
-#include "viewer/inspector_model.h"
+#include "viewer/core/inspector_model.h"
 
 #include <gtest/gtest.h>
 
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "test_viewer.h"
-#include "viewer/column_class_list.h"
-#include "viewer/graphics_column.h"
-#include "viewer/hue_column.h"
-#include "viewer/marker_column.h"
-#include "viewer/text_column.h"
+#include "viewer/core/column_class_list.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/hue_column.h"
+#include "viewer/core/marker_column.h"
+#include "viewer/core/text_column.h"
 
 namespace kest {
 namespace {

@@ -1,4 +1,4 @@
-#include "viewer/log_print.h"
+#include "viewer/core/log_print.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include "log/param_list.h"
 #include "support/errors.h"
 #include "test_viewer.h"
-#include "viewer/arg_column.h"
-#include "viewer/graphics_column.h"
+#include "viewer/core/arg_column.h"
+#include "viewer/core/graphics_column.h"
 
 namespace kest {
 namespace {

@@ -1,4 +1,4 @@
-#include "viewer/marker_commands.h"
+#include "viewer/core/marker_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include "log/log_track.h"
 #include "support/undo_stack.h"
 #include "test_viewer.h"
-#include "viewer/graphics_column.h"
+#include "viewer/core/graphics_column.h"
 
 namespace kest {
 namespace {

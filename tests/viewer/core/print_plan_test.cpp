@@ -1,6 +1,6 @@
 // The geometry of a printed log: the range on major grid lines, rows, pages and
 // chunks, and the print dialog's field rules.
-#include "viewer/print_plan.h"
+#include "viewer/core/print_plan.h"
 
 #include <gtest/gtest.h>
 

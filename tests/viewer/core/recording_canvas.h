@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/canvas.h"
+#include "viewer/core/canvas.h"
 
 namespace kest {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "support/stream.h"
-#include "viewer/rtf_reader.h"
+#include "viewer/core/rtf_reader.h"
 
 namespace kest {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "recording_canvas.h"
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/log_viewer_core.h"
 
 namespace kest {
 

@@ -1,11 +1,11 @@
-#include "viewer/viewer_commands.h"
+#include "viewer/core/viewer_commands.h"
 
 #include <gtest/gtest.h>
 
 #include "support/errors.h"
 #include "test_viewer.h"
-#include "viewer/graphics_column.h"
-#include "viewer/scale_list.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/scale_list.h"
 
 namespace kest {
 namespace {

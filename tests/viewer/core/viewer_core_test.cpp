@@ -7,8 +7,8 @@
 #include "log/log_sheet.h"
 #include "support/errors.h"
 #include "test_viewer.h"
-#include "viewer/graphics_column.h"
-#include "viewer/scale_list.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/scale_list.h"
 
 namespace kest {
 namespace {

@@ -5,10 +5,10 @@
 #include "log/component_writer.h"
 #include "support/stream.h"
 #include "test_viewer.h"
-#include "viewer/arg_column.h"
-#include "viewer/graphics_column.h"
-#include "viewer/hue_column.h"
-#include "viewer/text_column.h"
+#include "viewer/core/arg_column.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/hue_column.h"
+#include "viewer/core/text_column.h"
 
 namespace kest {
 namespace {

@@ -1,4 +1,4 @@
-#include "viewer/inspector_window.h"
+#include "viewer/widgets/inspector_window.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <QToolBar>
 
 #include "log/log_sheet.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 namespace {

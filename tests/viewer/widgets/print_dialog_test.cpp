@@ -1,4 +1,4 @@
-#include "viewer/print_dialog.h"
+#include "viewer/widgets/print_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +17,12 @@
 #include "log/param_list.h"
 #include "support/errors.h"
 #include "temp_dir.h"
-#include "viewer/arg_column.h"
-#include "viewer/fixed_edit.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/print_output.h"
-#include "viewer/print_preview.h"
+#include "viewer/core/arg_column.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/widgets/fixed_edit.h"
+#include "viewer/widgets/print_output.h"
+#include "viewer/widgets/print_preview.h"
 
 namespace kest {
 namespace {

@@ -1,4 +1,4 @@
-#include "viewer/print_output.h"
+#include "viewer/widgets/print_output.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +14,11 @@
 #include "support/errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
-#include "viewer/arg_column.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/png_writer.h"
-#include "viewer/print_device.h"
+#include "viewer/core/arg_column.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/png_writer.h"
+#include "viewer/widgets/print_device.h"
 
 namespace kest {
 namespace {

@@ -10,8 +10,8 @@
 #include <QTextTable>
 
 #include "support/stream.h"
-#include "viewer/rtf_reader.h"
-#include "viewer/rtf_text_document.h"
+#include "viewer/core/rtf_reader.h"
+#include "viewer/widgets/rtf_text_document.h"
 
 namespace kest {
 namespace {
