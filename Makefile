@@ -93,8 +93,8 @@ fuzz: fuzz-build
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-# Fails when a tracked C++ file differs from .clang-format; changes nothing.
-# FORMAT_SINCE=REV checks only the files added or changed since REV (CI does so).
+# Fails when a tracked C++ file differs from .clang-format; changes nothing (CI runs it).
+# FORMAT_SINCE=REV checks only the files added or changed since REV.
 FORMAT_SINCE ?=
 format-check: $(STAMP)
 	./scripts/check-format $(if $(FORMAT_SINCE),--since $(FORMAT_SINCE))
