@@ -9,9 +9,9 @@
 
 #include "bench_line.h"
 #include "log/log_sheet.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer.h"
-#include "viewer/log_viewer_sheet_panel.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/widgets/log_viewer.h"
+#include "viewer/widgets/log_viewer_sheet_panel.h"
 
 using namespace kest;
 

@@ -11,9 +11,9 @@
 
 #include "bench_line.h"
 #include "log/log_sheet.h"
-#include "viewer/graphics_column.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/print_output.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/widgets/print_output.h"
 
 using namespace kest;
 

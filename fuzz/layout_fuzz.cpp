@@ -4,7 +4,7 @@
 // names, which are given afresh on loading.)
 #include "fuzz_common.h"
 #include "support/stream.h"
-#include "viewer/log_viewer_core.h"
+#include "viewer/core/log_viewer_core.h"
 
 using namespace kest;
 

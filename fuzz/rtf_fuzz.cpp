@@ -11,8 +11,8 @@
 #include "log/research_parameters.h"
 #include "support/code_page.h"
 #include "support/string_list.h"
-#include "viewer/headline.h"
-#include "viewer/rtf_reader.h"
+#include "viewer/core/headline.h"
+#include "viewer/core/rtf_reader.h"
 
 using namespace kest;
 

@@ -11,14 +11,14 @@
 #include "log/las_filer.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
+#include "log/lzhuf_encoder.h"
 #include "log/param_list.h"
 #include "log/tmp_filer.h"
-#include "log/lzhuf_encoder.h"
 #include "support/stream.h"
-#include "viewer/graphics_column.h"
-#include "viewer/hue_column.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/text_column.h"
+#include "viewer/core/graphics_column.h"
+#include "viewer/core/hue_column.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/text_column.h"
 
 using namespace kest;
 namespace fs = std::filesystem;

@@ -115,6 +115,8 @@ class MemoryToolSimulator {
   void Emit(std::array<uint8_t, 6> packet);
   void PassThroughPacket();
   int64_t ToolMs(int64_t clock_ms) const;
+  // The local wall clock as the tool counts time (milliseconds since 2000).
+  static int64_t WallMs();
   static size_t CommandLength(const std::vector<uint8_t>& pending);
 
   MemoryToolSimSettings settings_;

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/command_line.h"
+#include "app/core/command_line.h"
 #include "app/kest_application.h"
 #include "support/assert.h"
 #include "support/errors.h"

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "app/app_environment.h"
-#include "app/recorder_form.h"
-#include "app/tool_selection.h"
+#include "app/core/app_environment.h"
+#include "app/core/tool_selection.h"
+#include "app/recorder/recorder_form.h"
 #include "scripted_questions.h"
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"

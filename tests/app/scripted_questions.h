@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_environment.h"
-#include "app/tool_selection.h"
-#include "app/tool_string.h"
-#include "app/window_questions.h"
+#include "app/core/app_environment.h"
+#include "app/core/tool_selection.h"
+#include "app/core/tool_string.h"
+#include "app/dialogs/window_questions.h"
 #include "log/log_sheet_filer.h"
 #include "support/settings.h"
 

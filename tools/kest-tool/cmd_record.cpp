@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/recorder.h"
+#include "app/core/recorder.h"
 #include "command.h"
 #include "link/logger.h"
 #include "link/logger_host.h"

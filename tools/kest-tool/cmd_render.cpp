@@ -6,18 +6,18 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/standard_layout.h"
+#include "app/core/standard_layout.h"
 #include "command.h"
 #include "log/log_sheet.h"
 #include "session/log_document.h"
 #include "support/number_text.h"
 #include "support/stream.h"
 #include "tool_environment.h"
-#include "viewer/canvas.h"
-#include "viewer/log_viewer_core.h"
-#include "viewer/print_output.h"
-#include "viewer/scale_list.h"
-#include "viewer/track_column.h"
+#include "viewer/core/canvas.h"
+#include "viewer/core/log_viewer_core.h"
+#include "viewer/core/scale_list.h"
+#include "viewer/core/track_column.h"
+#include "viewer/widgets/print_output.h"
 
 namespace kest::tool {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/plugin_api.h"
+#include "app/core/plugin_api.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 

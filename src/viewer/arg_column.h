@@ -1,2 +1,0 @@
-#pragma once
-#include "viewer/text_column.h"

@@ -1,0 +1,2 @@
+#pragma once
+#include "viewer/core/text_column.h"
