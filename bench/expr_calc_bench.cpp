@@ -77,7 +77,8 @@ int main() {
   std::printf("(checksum %.6g)\n", checksum);
   namespace b = kest::bench;
   std::string size = b::Format("%d rows x 3 formulas", kRows);
-  b::Line("expr: lookup by text + evaluate", size, b::Format("%.2f M rows/s", kRows / with_lookup / 1e6));
+  b::Line("expr: lookup by text + evaluate", size,
+          b::Format("%.2f M rows/s", kRows / with_lookup / 1e6));
   b::Line("expr: evaluate by index", size, b::Format("%.2f M rows/s", kRows / cached / 1e6));
   return 0;
 }

@@ -16,8 +16,9 @@ int main() {
   const int kPackets = 2'000'000;
   stream.reserve(kPackets * 6);
   for (int i = 0; i < kPackets; ++i) {
-    uint8_t p[6] = {static_cast<uint8_t>(0x10 + i % 16), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()),
-                    static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), 0};
+    uint8_t p[6] = {static_cast<uint8_t>(0x10 + i % 16), static_cast<uint8_t>(rng()),
+                    static_cast<uint8_t>(rng()),         static_cast<uint8_t>(rng()),
+                    static_cast<uint8_t>(rng()),         0};
     p[5] = static_cast<uint8_t>(0x100 - ((p[0] + p[1] + p[2] + p[3] + p[4]) & 0xFF));
     for (auto& b : p)
       if (rng() % 100 == 0) b ^= 0x5A;
@@ -30,11 +31,13 @@ int main() {
     for (kest::TPacket p; driver.GetPacket(p);) ++delivered;
   }
   double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("parser: %d packets (%zu bytes, 1%% corrupted) in %.3f s: %.2f M packets/s, %.1f MB/s\n",
-              kPackets, stream.size(), s, kPackets / s / 1e6, stream.size() / s / 1e6);
-  std::printf("delivered %lld packets; at 960 packets/s the parser uses %.4f%% of one core\n", delivered,
-              960.0 / (kPackets / s) * 100.0);
-  kest::bench::Line("link: packet parser, 1% corrupted", kest::bench::Format("%d packets", kPackets),
+  std::printf(
+      "parser: %d packets (%zu bytes, 1%% corrupted) in %.3f s: %.2f M packets/s, %.1f MB/s\n",
+      kPackets, stream.size(), s, kPackets / s / 1e6, stream.size() / s / 1e6);
+  std::printf("delivered %lld packets; at 960 packets/s the parser uses %.4f%% of one core\n",
+              delivered, 960.0 / (kPackets / s) * 100.0);
+  kest::bench::Line("link: packet parser, 1% corrupted",
+                    kest::bench::Format("%d packets", kPackets),
                     kest::bench::Format("%.1f MB/s", stream.size() / s / 1e6));
   return 0;
 }

@@ -65,7 +65,8 @@ int main() {
   std::printf("64 formulas per 25 ms step:    %12.4f %% of one core\n", core_share);
   std::printf("(checksum %g)\n", sink);
   namespace b = kest::bench;
-  b::Line("lisp: evaluate (+ 1.5 (* 0.98 x))", "1 formula", b::Format("%.2f M evals/s", per_second / 1e6));
+  b::Line("lisp: evaluate (+ 1.5 (* 0.98 x))", "1 formula",
+          b::Format("%.2f M evals/s", per_second / 1e6));
   b::Line("lisp: read + evaluate", b::Format("%d formulas", kParseRuns),
           b::Format("%.2f M/s", parse_per_second / 1e6));
   return 0;

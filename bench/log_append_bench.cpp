@@ -8,7 +8,9 @@
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 void Run(int tracks, int rows, bool ascending, bool lock_per_row) {
   kest::TLogSheet sheet;
@@ -26,14 +28,16 @@ void Run(int tracks, int rows, bool ascending, bool lock_per_row) {
   if (!lock_per_row) sheet.Unlock();
   double s = Seconds(std::chrono::steady_clock::now() - start);
   double samples = double(tracks) * rows;
-  std::printf("%3d tracks x %9d rows %-10s %-14s %7.3f s  %6.2f M rows/s  %7.1f M samples/s  %6.0f MB/s\n",
-              tracks, rows, ascending ? "ascending" : "descending",
-              lock_per_row ? "lock per row" : "one lock", s, rows / s / 1e6, samples / s / 1e6,
-              samples * 4 / s / 1e6);
-  kest::bench::Line(kest::bench::Format("log: append %s, %s", ascending ? "ascending" : "descending",
-                                        lock_per_row ? "lock per row" : "one lock"),
-                    kest::bench::Format("%d tracks x %d rows", tracks, rows),
-                    kest::bench::Format("%.1f M samples/s", samples / s / 1e6));
+  std::printf(
+      "%3d tracks x %9d rows %-10s %-14s %7.3f s  %6.2f M rows/s  %7.1f M samples/s  %6.0f MB/s\n",
+      tracks, rows, ascending ? "ascending" : "descending",
+      lock_per_row ? "lock per row" : "one lock", s, rows / s / 1e6, samples / s / 1e6,
+      samples * 4 / s / 1e6);
+  kest::bench::Line(
+      kest::bench::Format("log: append %s, %s", ascending ? "ascending" : "descending",
+                          lock_per_row ? "lock per row" : "one lock"),
+      kest::bench::Format("%d tracks x %d rows", tracks, rows),
+      kest::bench::Format("%.1f M samples/s", samples / s / 1e6));
 }
 
 }  // namespace
@@ -50,8 +54,8 @@ int main() {
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < n; ++i) block[i] = static_cast<float>(i);
   double s = Seconds(std::chrono::steady_clock::now() - start);
-  std::printf("plain stores into one preallocated block: %7.1f M samples/s (checksum %g)\n", n / s / 1e6,
-              double(block[n / 2]));
+  std::printf("plain stores into one preallocated block: %7.1f M samples/s (checksum %g)\n",
+              n / s / 1e6, double(block[n / 2]));
   delete[] block;
   return 0;
 }

@@ -1,11 +1,10 @@
 // Redraw cost of the tablet: a 1000-pixel sheet panel with 8 graphics columns over
 // 8 tracks of 1,000,000 samples, at 1:200 and 1:120000, and one appended row
 // during recording.
+#include <QApplication>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-
-#include <QApplication>
 
 #include "bench_line.h"
 #include "log/log_sheet.h"
@@ -36,7 +35,8 @@ int main(int argc, char** argv) {
     tracks[k]->SetStep(100);
     std::vector<float> values(kSamples);
     for (int i = 0; i < kSamples; ++i)
-      values[i] = static_cast<float>(50 + 30 * std::sin(i / (37.0 + k)) + (static_cast<int64_t>(i) * 7919 % 23));
+      values[i] = static_cast<float>(50 + 30 * std::sin(i / (37.0 + k)) +
+                                     (static_cast<int64_t>(i) * 7919 % 23));
     tracks[k]->LoadSamples(values.data(), kSamples);
   }
   sheet.Update();
@@ -46,8 +46,10 @@ int main(int argc, char** argv) {
   TLogViewerColumn* previous = nullptr;
   for (int k = 0; k < kTracks; ++k) {
     auto* g = viewer.NewColumn<TGraphicsColumn>();
-    if (previous) g->InsertAfter(previous);
-    else g->AddChild(viewer.RootColumn());
+    if (previous)
+      g->InsertAfter(previous);
+    else
+      g->AddChild(viewer.RootColumn());
     g->SetRelativeWidth(125);
     g->SetScale(150);  // the curves stay inside their columns (no wrap labels)
     previous = g;
@@ -80,6 +82,7 @@ int main(int argc, char** argv) {
         viewer.Refresh();
       },
       200);
-  bench::Line("viewer appended row", "8 tracks of 1M samples, 1:200", bench::Format("%.3f ms", append));
+  bench::Line("viewer appended row", "8 tracks of 1M samples, 1:200",
+              bench::Format("%.3f ms", append));
   return 0;
 }

@@ -10,9 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Guarded([&] {
     std::vector<uint8_t> out = LzhufDecode(in);
     // The declared length is bounded by what the input could produce.
-    fuzz::Require(static_cast<int64_t>(out.size()) <=
-                      kLzhufMaxRatio * static_cast<int64_t>(size) + 64,
-                  "output bounded by the input");
+    fuzz::Require(
+        static_cast<int64_t>(out.size()) <= kLzhufMaxRatio * static_cast<int64_t>(size) + 64,
+        "output bounded by the input");
   });
   return 0;
 }

@@ -64,8 +64,9 @@ bool ValidText(const RtfDocument& doc) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const StringList sheet{"WELL=1234", "OILFIELD=Самотлорское", "LONG=" + std::string(40, 'x'),
-                                "ODD=a]b[", "NESTED=<WELL>[WELL]", "Прибор=ГК №1"};
+  static const StringList sheet{
+      "WELL=1234", "OILFIELD=Самотлорское", "LONG=" + std::string(40, 'x'),
+      "ODD=a]b[",  "NESTED=<WELL>[WELL]",   "Прибор=ГК №1"};
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   RtfDocument doc;
   if (!fuzz::Guarded([&] { doc = ReadRtf(bytes); })) return 0;

@@ -30,7 +30,8 @@ fs::path g_root;
 void Put(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
   fs::create_directories(g_root / target);
   std::ofstream out(g_root / target / name, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 void Put(const std::string& target, const std::string& name, const std::string& text) {
@@ -133,8 +134,8 @@ void WriteTextSeeds() {
   i = 0;
   for (const char* f : formulas) Put("expr", "f" + std::to_string(i++), f);
 
-  std::vector<uint8_t> packets = {0xFF, 4, 0x05, 1, 2, 3, 4, 0xF1, 0x92, 0x93,
-                                  0x05, 1, 2, 3, 4, 0xF0, 0x05, 0, 0, 0, 0, 0xFB};
+  std::vector<uint8_t> packets = {0xFF, 4, 0x05, 1, 2,    3,    4, 0xF1, 0x92, 0x93, 0x05,
+                                  1,    2, 3,    4, 0xF0, 0x05, 0, 0,    0,    0,    0xFB};
   Put("packet", "p0", packets);
 }
 

@@ -15,10 +15,12 @@ QString KeyPath(std::string_view path, std::string_view key) {
 }  // namespace
 
 QtSettings::QtSettings()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Velmora", "KEST-1.4")) {}
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Velmora",
+                                            "KEST-1.4")) {}
 
 QtSettings::QtSettings(const std::string& ini_file)
-    : settings_(std::make_unique<QSettings>(QString::fromStdString(ini_file), QSettings::IniFormat)) {}
+    : settings_(
+          std::make_unique<QSettings>(QString::fromStdString(ini_file), QSettings::IniFormat)) {}
 
 QtSettings::~QtSettings() = default;
 
@@ -29,10 +31,13 @@ std::optional<std::string> QtSettings::Value(std::string_view path, std::string_
 }
 
 void QtSettings::SetValue(std::string_view path, std::string_view key, std::string_view value) {
-  settings_->setValue(KeyPath(path, key), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+  settings_->setValue(KeyPath(path, key),
+                      QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
-void QtSettings::Remove(std::string_view path, std::string_view key) { settings_->remove(KeyPath(path, key)); }
+void QtSettings::Remove(std::string_view path, std::string_view key) {
+  settings_->remove(KeyPath(path, key));
+}
 
 std::vector<std::string> QtSettings::Keys(std::string_view path) const {
   settings_->beginGroup(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));

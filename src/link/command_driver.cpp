@@ -67,7 +67,8 @@ bool TCommandDriver::SendCommand(uint8_t byte) {
     Diag().Error("Ошибка передачи команды " + Hex(byte));
     throw EAbort("Ошибка передачи команды " + Hex(byte));
   }
-  WaitUntil(sent + kAckTimeoutMs, [](const TCommandDriver& d) { return d.ack_sensor_->Value != 0; });
+  WaitUntil(sent + kAckTimeoutMs,
+            [](const TCommandDriver& d) { return d.ack_sensor_->Value != 0; });
   if (ack_sensor_->Value != 0) return true;
   Diag().Error("Нет подтверждения команды " + Hex(byte));
   return false;

@@ -56,7 +56,9 @@ class TLogger : public LoggerCore {
   TLoggerSensors& Sensors() override { return sensors_; }
   TLoggerChannels& Channels() override { return channels_; }
   int ModuleCount() const override { return static_cast<int>(modules_.size()); }
-  TLoggerModule* Modules(int index) const override { return modules_[static_cast<size_t>(index)].get(); }
+  TLoggerModule* Modules(int index) const override {
+    return modules_[static_cast<size_t>(index)].get();
+  }
   void Notify(TLoggerNotifyKind kind, TLoggerPayload payload = {}) override;
   void BeginUpdate() override { ++update_count_; }
   // An EndUpdate without BeginUpdate fails with "Extra EndUpdate".

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <variant>
 #include <vector>
 
@@ -16,14 +16,15 @@ class TLoggerSensors;
 
 // What the logger tells its observers.
 enum class TLoggerNotifyKind : uint8_t {
-  lnLayoutChange = 0,  // a sensor, channel or module was added or removed; power set
-  lnSensorChange = 1,  // payload: the sensor
-  lnChannelChange = 2, // payload: the channel
-  lnModuleChange = 3,  // payload: the module (added, or its alive flag changed)
-  lnStateChange = 4,   // initialised state changed or a power value was sent
+  lnLayoutChange = 0,   // a sensor, channel or module was added or removed; power set
+  lnSensorChange = 1,   // payload: the sensor
+  lnChannelChange = 2,  // payload: the channel
+  lnModuleChange = 3,   // payload: the module (added, or its alive flag changed)
+  lnStateChange = 4,    // initialised state changed or a power value was sent
 };
 // None when a batch of changes is delivered at the end of an update bracket.
-using TLoggerPayload = std::variant<std::monostate, TLoggerSensor*, TLoggerChannel*, TLoggerModule*>;
+using TLoggerPayload =
+    std::variant<std::monostate, TLoggerSensor*, TLoggerChannel*, TLoggerModule*>;
 
 // The side of the logger that device modules, channels and data sources need: its
 // sensor and channel lists, its modules, the running sums that module loading keeps,
@@ -50,7 +51,9 @@ class LoggerCore {
   virtual void BeginUpdate() = 0;
   virtual void EndUpdate() = 0;
   // The change handler of every channel of this logger: raises lnChannelChange.
-  void ChannelChanged(TLoggerChannel& channel) { Notify(TLoggerNotifyKind::lnChannelChange, &channel); }
+  void ChannelChanged(TLoggerChannel& channel) {
+    Notify(TLoggerNotifyKind::lnChannelChange, &channel);
+  }
 
   // Running sums kept while modules are loaded (see LoadClass).
   int32_t Power = 0;         // sum of the loaded modules' power values

@@ -69,22 +69,27 @@ void TLoggerDataSource::Notify(TLoggerNotifyKind kind, TLoggerPayload payload) {
       if (OnLayoutChange) OnLayoutChange(*this);
       break;
     case TLoggerNotifyKind::lnSensorChange: {
-      auto* sensor = std::holds_alternative<TLoggerSensor*>(payload) ? std::get<TLoggerSensor*>(payload) : nullptr;
+      auto* sensor = std::holds_alternative<TLoggerSensor*>(payload)
+                         ? std::get<TLoggerSensor*>(payload)
+                         : nullptr;
       ForEachLink([sensor](TGenericLoggerLink* link) {
         if (link->Active()) link->SensorChanged(sensor);
       });
       break;
     }
     case TLoggerNotifyKind::lnChannelChange: {
-      auto* channel =
-          std::holds_alternative<TLoggerChannel*>(payload) ? std::get<TLoggerChannel*>(payload) : nullptr;
+      auto* channel = std::holds_alternative<TLoggerChannel*>(payload)
+                          ? std::get<TLoggerChannel*>(payload)
+                          : nullptr;
       ForEachLink([channel](TGenericLoggerLink* link) {
         if (link->Active()) link->ChannelChanged(channel);
       });
       break;
     }
     case TLoggerNotifyKind::lnModuleChange: {
-      auto* module = std::holds_alternative<TLoggerModule*>(payload) ? std::get<TLoggerModule*>(payload) : nullptr;
+      auto* module = std::holds_alternative<TLoggerModule*>(payload)
+                         ? std::get<TLoggerModule*>(payload)
+                         : nullptr;
       if (OnModuleChange) OnModuleChange(*this, module);
       break;
     }

@@ -36,7 +36,8 @@ void HeadlessHost::ProcessMessages() {
 bool HeadlessHost::WaitAndProcess(int timeout_ms) {
   {
     std::unique_lock lock(mutex_);
-    if (!changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return !queue_.empty(); }))
+    if (!changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                           [&] { return !queue_.empty(); }))
       return false;
   }
   ProcessMessages();

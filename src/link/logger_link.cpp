@@ -24,7 +24,9 @@ void TGenericLoggerLink::DataSourceGone() {
   UpdateActive();
 }
 
-LoggerCore* TGenericLoggerLink::Logger() const { return data_source_ ? data_source_->Logger() : nullptr; }
+LoggerCore* TGenericLoggerLink::Logger() const {
+  return data_source_ ? data_source_->Logger() : nullptr;
+}
 
 void TGenericLoggerLink::UpdateActive() {
   bool active = data_source_ && data_source_->Active();
@@ -46,7 +48,8 @@ void TLoggerSensorLink::SetSensorNumber(int32_t number) {
 
 void TLoggerSensorLink::Resolve() {
   sensor_ = nullptr;
-  if (Active() && !sensor_name_.empty()) sensor_ = Logger()->Sensors().Get(sensor_name_, sensor_number_);
+  if (Active() && !sensor_name_.empty())
+    sensor_ = Logger()->Sensors().Get(sensor_name_, sensor_number_);
 }
 
 void TLoggerSensorLink::SensorChanged(TLoggerSensor* sensor) {

@@ -16,10 +16,10 @@ class TLoggerModule {
   virtual ~TLoggerModule() = default;
 
   bool Alive = false;
-  std::string Name;         // class name
+  std::string Name;  // class name
   std::string DisplayName;
   int32_t Current = 0;
-  int32_t Number = 0;       // 0 until a definition is applied
+  int32_t Number = 0;  // 0 until a definition is applied
   uint8_t Kind = 0;
 
   // Called by the sensor driver for each packet group that reached the module.

@@ -20,7 +20,8 @@ void TLoggerPacketDriver::DetachID(uint8_t id) {
 }
 
 void TLoggerPacketDriver::Put(uint8_t id, int value16) {
-  packets_.Put({id, static_cast<uint8_t>((value16 >> 8) & 0xFF), static_cast<uint8_t>(value16 & 0xFF), 0, 0, 0});
+  packets_.Put({id, static_cast<uint8_t>((value16 >> 8) & 0xFF),
+                static_cast<uint8_t>(value16 & 0xFF), 0, 0, 0});
 }
 
 void TLoggerPacketDriver::Tick() {

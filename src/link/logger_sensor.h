@@ -74,7 +74,8 @@ class TLoggerDriverSensor : public TLoggerSensor {
 // The kinds of sensor a module may declare, by handler name (upper-cased, sorted,
 // no duplicates).
 using SensorFactory = std::function<std::unique_ptr<TLoggerDriverSensor>()>;
-void RegisterSensorKind(std::string_view handler, SensorFactory factory);  // duplicate: ELoggerError
+void RegisterSensorKind(std::string_view handler,
+                        SensorFactory factory);  // duplicate: ELoggerError
 std::vector<std::string> SensorKindNames();
 // An assertion failure "Cant find sensor with \"<name>\" handler" for an unknown name.
 std::unique_ptr<TLoggerDriverSensor> CreateSensor(std::string_view handler);

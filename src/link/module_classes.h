@@ -31,19 +31,19 @@ uint8_t StrToModuleKind(std::string_view name);
 // One module class file: what a module declares (kind, size, power value, init
 // command) and, in its Form, the sensors and channels it brings.
 struct TModuleClass {
-  std::string Extends;    // parent class name, or empty
-  NodeRef Form;           // the whole file
-  std::string Name;       // upper case
+  std::string Extends;  // parent class name, or empty
+  NodeRef Form;         // the whole file
+  std::string Name;     // upper case
   std::string DisplayName;
-  int32_t Current = 0;    // power value
-  int32_t Command = 0;    // initialisation command byte
-  int32_t Length = 0;     // length along the string
+  int32_t Current = 0;  // power value
+  int32_t Command = 0;  // initialisation command byte
+  int32_t Length = 0;   // length along the string
   uint8_t Kind = mkSystem;
   bool Selectable = true;
   bool AutoNumber = false;
-  bool Expand = false;    // a main module with a tool string below it
-  std::string FileName;   // full path
-  int32_t FileTime = 0;   // seconds since 1970 of the file's last change
+  bool Expand = false;   // a main module with a tool string below it
+  std::string FileName;  // full path
+  int32_t FileTime = 0;  // seconds since 1970 of the file's last change
 };
 
 // A file that could not be loaded during a directory scan.
@@ -56,9 +56,10 @@ struct TModuleLoadFailure {
 // order. Names starting with "." are skipped, and files starting with "~" (folders
 // starting with "~" too when `skip_tilde_folders`). A file whose load raises is
 // logged as "Error loading file \"%s\"\n%s", reported through `report` and skipped.
-void ScanModuleDirectory(const std::string& directory, bool skip_tilde_folders,
-                         const std::function<void(const std::string& path, int32_t file_time)>& load,
-                         const std::function<void(const TModuleLoadFailure&)>& report);
+void ScanModuleDirectory(
+    const std::string& directory, bool skip_tilde_folders,
+    const std::function<void(const std::string& path, int32_t file_time)>& load,
+    const std::function<void(const TModuleLoadFailure&)>& report);
 
 // The module classes of the classes folder, sorted by name. One exists at a time
 // (reach it through ModuleClasses()); it owns the classes.

@@ -37,7 +37,8 @@ bool TPacketBuffer::Get(TPacket& packet) {
 
 bool TPacketBuffer::WaitDataReady(int timeout_ms) {
   std::unique_lock lock(mutex_);
-  bool signalled = ready_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return data_ready_; });
+  bool signalled =
+      ready_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return data_ready_; });
   data_ready_ = false;
   return signalled;
 }

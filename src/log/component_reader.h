@@ -32,13 +32,13 @@ class ComponentReader {
   ValueTag NextValue();  // the next value's tag, not consumed
 
   // Values. Each checks the tag and raises on a value of another type.
-  int32_t ReadInteger();       // tags 2, 3, 4
-  double ReadFloat();          // tag 5, or an integer
-  std::string ReadString();    // tags 6, 12, 18, 20
-  std::string ReadIdent();     // tag 7
-  bool ReadBoolean();          // tags 8, 9
+  int32_t ReadInteger();               // tags 2, 3, 4
+  double ReadFloat();                  // tag 5, or an integer
+  std::string ReadString();            // tags 6, 12, 18, 20
+  std::string ReadIdent();             // tag 7
+  bool ReadBoolean();                  // tags 8, 9
   std::vector<std::string> ReadSet();  // tag 11
-  void ReadListBegin();        // tag 1; the values follow up to EndOfList
+  void ReadListBegin();                // tag 1; the values follow up to EndOfList
   // Skips one value of any known type, lists included.
   void SkipValue();
 

@@ -7,17 +7,23 @@ namespace kest {
 
 const char* ArgumentName(TLogArgument argument) {
   switch (argument) {
-    case laDepth: return "DEPTH";
-    case laTime: return "TIME";
-    default: return "NONE";
+    case laDepth:
+      return "DEPTH";
+    case laTime:
+      return "TIME";
+    default:
+      return "NONE";
   }
 }
 
 const char* ArgumentIdentifier(TLogArgument argument) {
   switch (argument) {
-    case laDepth: return "laDepth";
-    case laTime: return "laTime";
-    default: return "laNone";
+    case laDepth:
+      return "laDepth";
+    case laTime:
+      return "laTime";
+    default:
+      return "laNone";
   }
 }
 

@@ -64,8 +64,8 @@ void TLogSheet::UpdateRange() {
     start_ = end_ = 0;
     return;
   }
-  bool all_foreign = std::all_of(tracks_.begin(), tracks_.end(),
-                                 [](const auto& t) { return t->Foreign(); });
+  bool all_foreign =
+      std::all_of(tracks_.begin(), tracks_.end(), [](const auto& t) { return t->Foreign(); });
   bool first = true;
   for (const auto& track : tracks_) {
     if (track->Foreign() && !all_foreign) continue;
@@ -172,15 +172,15 @@ void TLogSheet::CheckNotEmpty() const {
 bool TLogSheet::IsStepUniform() const {
   CheckNotEmpty();
   int32_t step = tracks_.front()->Step();
-  return std::all_of(tracks_.begin(), tracks_.end(), [&](const auto& t) { return t->Step() == step; });
+  return std::all_of(tracks_.begin(), tracks_.end(),
+                     [&](const auto& t) { return t->Step() == step; });
 }
 
 bool TLogSheet::IsAligned() const {
   CheckNotEmpty();
   int32_t step = tracks_.front()->Step();
-  return std::all_of(tracks_.begin(), tracks_.end(), [&](const auto& t) {
-    return t->Step() == step && t->Origin() % step == 0;
-  });
+  return std::all_of(tracks_.begin(), tracks_.end(),
+                     [&](const auto& t) { return t->Step() == step && t->Origin() % step == 0; });
 }
 
 int32_t TLogSheet::SheetStep() const {
@@ -247,7 +247,8 @@ void TLogSheet::SaveToFile(const std::string& file_name, std::string_view ext) {
   file.Commit();
 }
 
-void TLogSheet::AppendCrashFile(const std::string& file_name, int32_t from, int32_t factor, int32_t to) {
+void TLogSheet::AppendCrashFile(const std::string& file_name, int32_t from, int32_t factor,
+                                int32_t to) {
   SheetLock lock(*this);
   TTMPFiler::AppendRows(file_name, *this, from, factor, to);
 }

@@ -19,7 +19,9 @@ void TLogSheetFiler::ProgressOf(int64_t position, int64_t size) {
   if (size > 0) Progress(static_cast<int>(position * 100 / size));
 }
 
-void TLogSheetFilers::Register(TLogSheetFilerClass filer_class) { items_.push_back(std::move(filer_class)); }
+void TLogSheetFilers::Register(TLogSheetFilerClass filer_class) {
+  items_.push_back(std::move(filer_class));
+}
 
 const TLogSheetFilerClass* TLogSheetFilers::Lookup(std::string_view name) const {
   std::string_view bare = name;

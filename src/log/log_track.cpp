@@ -175,7 +175,8 @@ void TLogTrack::SetCapacity(int32_t n) {
     }
   }
   capacity_ = n;
-  data_ = capacity_ == 0 ? nullptr : (differential_ && derived_ ? derived_.get() : measured_.get()) + front_;
+  data_ = capacity_ == 0 ? nullptr
+                         : (differential_ && derived_ ? derived_.get() : measured_.get()) + front_;
   if (count_ > capacity_) {
     count_ = capacity_;
     RecomputeEnd();

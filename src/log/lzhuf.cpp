@@ -11,12 +11,12 @@ namespace kest {
 
 namespace {
 
-constexpr int kRing = 4096;        // N
-constexpr int kLongest = 60;       // F
-constexpr int kThreshold = 2;      // matches this short are literals
+constexpr int kRing = 4096;                            // N
+constexpr int kLongest = 60;                           // F
+constexpr int kThreshold = 2;                          // matches this short are literals
 constexpr int kSymbols = 256 - kThreshold + kLongest;  // N_CHAR, 314
-constexpr int kTable = 2 * kSymbols - 1;                // T, 627
-constexpr int kRoot = kTable - 1;                       // R, 626
+constexpr int kTable = 2 * kSymbols - 1;               // T, 627
+constexpr int kRoot = kTable - 1;                      // R, 626
 constexpr unsigned kMaxFreq = 0x8000;
 
 // Decoding tables of the position's upper 6 bits: for each value of the next input
@@ -133,7 +133,7 @@ class HuffmanTree {
 
   std::array<unsigned, kTable + 1> freq_{};
   std::array<int, kTable + kSymbols> prnt_{};  // parents; [T..T+N_CHAR) locate the leaves
-  std::array<int, kTable> son_{};               // children son[], son[]+1
+  std::array<int, kTable> son_{};              // children son[], son[]+1
 };
 
 // Bits of the source, most significant first; zeros past its end.

@@ -13,11 +13,11 @@ KEST_DECLARE_ERROR(EResearchParametersError, EKestError);
 // How one research parameter (oil field, well, contractor, ...) is shown and
 // whether it must be filled in when a research starts.
 struct TResearchParameter {
-  std::string Name;         // the key values are stored under
+  std::string Name;  // the key values are stored under
   std::string DisplayName;
-  std::string ListFile;     // file of selectable values; empty when none
+  std::string ListFile;  // file of selectable values; empty when none
   bool Additional = false;
-  bool Selectable = true;   // offered in the research parameters dialog
+  bool Selectable = true;  // offered in the research parameters dialog
   bool Mandatory = false;
 };
 

@@ -56,12 +56,23 @@ class TmpReader {
       int part = in_.ReadByte();
       try {
         switch (part) {
-          case 'T': ReadArgument(); break;
-          case 'C': ReadCurves(); break;
-          case 'I': ReadGrid(); break;
-          case 'A': ReadRows(); break;
-          case '~': in_.Skip(-1); break;  // the next part may start right here
-          default: break;
+          case 'T':
+            ReadArgument();
+            break;
+          case 'C':
+            ReadCurves();
+            break;
+          case 'I':
+            ReadGrid();
+            break;
+          case 'A':
+            ReadRows();
+            break;
+          case '~':
+            in_.Skip(-1);
+            break;  // the next part may start right here
+          default:
+            break;
         }
       } catch (const EKestError&) {
         // A damaged part ends here; the scan goes on with what follows.
@@ -109,7 +120,8 @@ class TmpReader {
     std::vector<uint8_t> steps(4 * n), origins(4 * n);
     if (in_.Read(steps.data(), steps.size()) != steps.size()) throw ETMPFilerError(kFileDamaged);
     in_.Skip(2);
-    if (in_.Read(origins.data(), origins.size()) != origins.size()) throw ETMPFilerError(kFileDamaged);
+    if (in_.Read(origins.data(), origins.size()) != origins.size())
+      throw ETMPFilerError(kFileDamaged);
     for (size_t i = 0; i < n; ++i) {
       columns_[i]->SetStep(GetInt32(&steps[4 * i]));
       columns_[i]->SetOrigin(GetInt32(&origins[4 * i]));
@@ -174,7 +186,8 @@ void TTMPFiler::AppendRows(const std::string& file_name, TLogSheet& sheet, int32
   std::string header;
   if (start == 0) {
     header = "TMP01";
-    if (sheet.Argument() == laTime) header += std::string(kCrLf) + "~T" + kCrLf + ArgumentName(laTime);
+    if (sheet.Argument() == laTime)
+      header += std::string(kCrLf) + "~T" + kCrLf + ArgumentName(laTime);
     header += std::string(kCrLf) + "~C" + kCrLf;
     for (TLogTrack* t : tracks) header += Utf8ToCp1251(t->Parameter()) + "^";
     header += std::string(kCrLf) + "~I" + kCrLf;

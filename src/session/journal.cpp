@@ -44,7 +44,8 @@ std::string Journal::Text() const {
 }
 
 void Journal::AppendFile(const std::string& session_path, const std::string& journal_path) {
-  std::vector<uint8_t> bytes = FileExists(session_path) ? ReadWholeFile(session_path) : std::vector<uint8_t>{};
+  std::vector<uint8_t> bytes =
+      FileExists(session_path) ? ReadWholeFile(session_path) : std::vector<uint8_t>{};
   FileStream journal(journal_path, FileStream::Mode::ReadWrite);
   journal.SeekToEnd();
   if (!bytes.empty()) journal.Write(bytes.data(), bytes.size());

@@ -20,9 +20,17 @@ std::string Format(const char* format, int a, int b, int c) {
 }
 }  // namespace
 
-std::string JournalDate(const DateTime& t) { return Format("%02d-%02d-%04d", t.Day, t.Month, t.Year); }
-std::string FolderDate(const DateTime& t) { return Format("%02d-%02d-%02d", t.Day, t.Month, t.Year % 100); }
-std::string SheetDate(const DateTime& t) { return Format("%02d.%02d.%04d", t.Day, t.Month, t.Year); }
-std::string TimeOfDay(const DateTime& t) { return Format("%02d:%02d:%02d", t.Hour, t.Minute, t.Second); }
+std::string JournalDate(const DateTime& t) {
+  return Format("%02d-%02d-%04d", t.Day, t.Month, t.Year);
+}
+std::string FolderDate(const DateTime& t) {
+  return Format("%02d-%02d-%02d", t.Day, t.Month, t.Year % 100);
+}
+std::string SheetDate(const DateTime& t) {
+  return Format("%02d.%02d.%04d", t.Day, t.Month, t.Year);
+}
+std::string TimeOfDay(const DateTime& t) {
+  return Format("%02d:%02d:%02d", t.Hour, t.Minute, t.Second);
+}
 
 }  // namespace kest

@@ -46,10 +46,10 @@ class HeadlessAnswers : public Base {
   // The answer to every Yes/No box.
   bool Yes = true;
 
-  std::vector<std::string> Asked;     // every title + ": " + prompt or question
+  std::vector<std::string> Asked;  // every title + ": " + prompt or question
   std::vector<std::string> Warnings;
-  std::vector<std::string> Saved;     // paths whose save ended well
-  std::vector<std::string> Failed;    // paths whose save failed
+  std::vector<std::string> Saved;   // paths whose save ended well
+  std::vector<std::string> Failed;  // paths whose save failed
   int Beeps = 0;
   std::string Depth;
   std::string DepthStep;
@@ -72,7 +72,9 @@ class HeadlessAnswers : public Base {
   void ShowDepth(const std::string& text) override { Depth = text; }
   void ShowDepthStep(const std::string& text) override { DepthStep = text; }
   void ShowLabel(bool green) override { ++(green ? LabelGreen : LabelRed); }
-  void SaveFinished(const std::string& path, bool ok) override { (ok ? Saved : Failed).push_back(path); }
+  void SaveFinished(const std::string& path, bool ok) override {
+    (ok ? Saved : Failed).push_back(path);
+  }
 };
 
 class HeadlessSessionHost : public HeadlessAnswers<SessionHost> {};

@@ -26,7 +26,8 @@ class Random {
 // Depth-bound noise in [-1, 1]: the same at the same depth whichever way the tool goes.
 double DepthNoise(double depth_m, int channel) {
   auto cm = static_cast<int64_t>(std::floor(depth_m * 100.0));
-  uint64_t h = static_cast<uint64_t>(cm) * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(channel) * 0xC2B2AE3D27D4EB4Full;
+  uint64_t h = static_cast<uint64_t>(cm) * 0x9E3779B97F4A7C15ull +
+               static_cast<uint64_t>(channel) * 0xC2B2AE3D27D4EB4Full;
   h ^= h >> 29;
   h *= 0xBF58476D1CE4E5B9ull;
   h ^= h >> 32;
@@ -43,10 +44,10 @@ struct LithologyRanges {
   Range gamma, resistivity, near, far, sp, caliper;
 };
 constexpr LithologyRanges kRanges[] = {
-    {{9, 14}, {2, 5}, {700, 900}, {150, 220}, {-5, 5}, {230, 260}},            // shale
-    {{3, 5}, {0.5, 2}, {900, 1100}, {300, 380}, {-70, -50}, {215, 222}},       // water sand
-    {{3, 5}, {15, 60}, {950, 1150}, {330, 420}, {-60, -40}, {215, 222}},       // oil sand
-    {{1.5, 3}, {80, 400}, {1200, 1400}, {500, 650}, {-20, -10}, {215, 218}},   // limestone
+    {{9, 14}, {2, 5}, {700, 900}, {150, 220}, {-5, 5}, {230, 260}},           // shale
+    {{3, 5}, {0.5, 2}, {900, 1100}, {300, 380}, {-70, -50}, {215, 222}},      // water sand
+    {{3, 5}, {15, 60}, {950, 1150}, {330, 420}, {-60, -40}, {215, 222}},      // oil sand
+    {{1.5, 3}, {80, 400}, {1200, 1400}, {500, 650}, {-20, -10}, {215, 218}},  // limestone
 };
 
 FormationReading Typical(FormationModel::Lithology lithology, Random& r) {
@@ -77,7 +78,8 @@ FormationReading Mix(const FormationReading& a, const FormationReading& b, doubl
   f.neutron_far = m(a.neutron_far, b.neutron_far);
   // Resistivity blends on a log scale, as it changes by decades.
   f.resistivity_deep = std::exp(m(std::log(a.resistivity_deep), std::log(b.resistivity_deep)));
-  f.resistivity_medium = std::exp(m(std::log(a.resistivity_medium), std::log(b.resistivity_medium)));
+  f.resistivity_medium =
+      std::exp(m(std::log(a.resistivity_medium), std::log(b.resistivity_medium)));
   f.sp = m(a.sp, b.sp);
   f.caliper = m(a.caliper, b.caliper);
   return f;
@@ -93,7 +95,10 @@ FormationModel::FormationModel(uint32_t seed, double max_depth_m) {
     Lithology lithology;
     do {
       double p = r.Next();
-      lithology = p < 0.45 ? Lithology::Shale : p < 0.7 ? Lithology::WaterSand : p < 0.85 ? Lithology::OilSand : Lithology::Limestone;
+      lithology = p < 0.45   ? Lithology::Shale
+                  : p < 0.7  ? Lithology::WaterSand
+                  : p < 0.85 ? Lithology::OilSand
+                             : Lithology::Limestone;
     } while (lithology == previous);
     beds_.push_back({top, lithology, Typical(lithology, r)});
     previous = lithology;
@@ -102,18 +107,22 @@ FormationModel::FormationModel(uint32_t seed, double max_depth_m) {
 }
 
 size_t FormationModel::BedIndex(double depth_m) const {
-  auto it = std::upper_bound(beds_.begin(), beds_.end(), depth_m, [](double d, const Bed& b) { return d < b.top; });
+  auto it = std::upper_bound(beds_.begin(), beds_.end(), depth_m,
+                             [](double d, const Bed& b) { return d < b.top; });
   return it == beds_.begin() ? 0 : static_cast<size_t>(it - beds_.begin() - 1);
 }
 
-FormationModel::Lithology FormationModel::LithologyAt(double depth_m) const { return beds_[BedIndex(depth_m)].lithology; }
+FormationModel::Lithology FormationModel::LithologyAt(double depth_m) const {
+  return beds_[BedIndex(depth_m)].lithology;
+}
 
 double FormationModel::BedTop(double depth_m) const { return beds_[BedIndex(depth_m)].top; }
 
 FormationReading FormationModel::At(double depth_m) const {
   size_t i = BedIndex(depth_m);
   FormationReading f = beds_[i].base;
-  if (i > 0 && depth_m - beds_[i].top < 0.25) f = Mix(beds_[i - 1].base, f, Blend(depth_m, beds_[i].top));
+  if (i > 0 && depth_m - beds_[i].top < 0.25)
+    f = Mix(beds_[i - 1].base, f, Blend(depth_m, beds_[i].top));
   if (i + 1 < beds_.size() && beds_[i + 1].top - depth_m < 0.25)
     f = Mix(f, beds_[i + 1].base, Blend(depth_m, beds_[i + 1].top));
   double n = noise;

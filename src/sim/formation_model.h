@@ -8,14 +8,14 @@ namespace kest::sim {
 
 // What the tools would read at one true depth.
 struct FormationReading {
-  double gamma = 0;           // µR/h
-  double neutron_near = 0;    // counts per sample
+  double gamma = 0;         // µR/h
+  double neutron_near = 0;  // counts per sample
   double neutron_far = 0;
-  double resistivity_deep = 0;    // ohm·m
+  double resistivity_deep = 0;  // ohm·m
   double resistivity_medium = 0;
-  double sp = 0;              // mV
-  double temperature = 0;     // °C
-  double caliper = 0;         // mm
+  double sp = 0;           // mV
+  double temperature = 0;  // °C
+  double caliper = 0;      // mm
 };
 
 // A synthetic section of beds (shale, water sand, oil sand, limestone) laid down

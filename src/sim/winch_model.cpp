@@ -19,7 +19,9 @@ void WinchModel::SetTrueDepth(double depth_m) {
 void WinchModel::Advance(double seconds) {
   double before = depth_m_;
   depth_m_ = std::clamp(depth_m_ + speed_m_per_h_ * seconds / 3600.0, 0.0, settings_.bottom_m);
-  auto label = [&](double d) { return static_cast<int64_t>(std::floor(d / settings_.label_interval_m)); };
+  auto label = [&](double d) {
+    return static_cast<int64_t>(std::floor(d / settings_.label_interval_m));
+  };
   label_crossings_ += std::llabs(label(depth_m_) - label(before));
 }
 

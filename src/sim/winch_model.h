@@ -13,13 +13,13 @@ class WinchModel {
  public:
   struct Settings {
     double start_depth_m = 0;
-    double speed_m_per_h = 0;       // positive: down
-    double wheel_error = 0.002;     // the wheel counts 0.2 % too much
+    double speed_m_per_h = 0;    // positive: down
+    double wheel_error = 0.002;  // the wheel counts 0.2 % too much
     double label_interval_m = 10;
     double bottom_m = 5000;
     double tool_weight_kgf = 250;
     double cable_weight_kgf_per_m = 0.35;
-    double friction_kgf = 40;       // adds pulling up, subtracts going down
+    double friction_kgf = 40;  // adds pulling up, subtracts going down
   };
 
   WinchModel() : WinchModel(Settings{}) {}

@@ -14,10 +14,18 @@ std::string CodePageToUtf8(std::string_view bytes, CodePage page);
 // Characters the code page lacks (and invalid UTF-8) become '?'.
 std::string Utf8ToCodePage(std::string_view text, CodePage page);
 
-inline std::string Cp1251ToUtf8(std::string_view bytes) { return CodePageToUtf8(bytes, CodePage::Windows1251); }
-inline std::string Utf8ToCp1251(std::string_view text) { return Utf8ToCodePage(text, CodePage::Windows1251); }
-inline std::string Cp866ToUtf8(std::string_view bytes) { return CodePageToUtf8(bytes, CodePage::Cp866); }
-inline std::string Utf8ToCp866(std::string_view text) { return Utf8ToCodePage(text, CodePage::Cp866); }
+inline std::string Cp1251ToUtf8(std::string_view bytes) {
+  return CodePageToUtf8(bytes, CodePage::Windows1251);
+}
+inline std::string Utf8ToCp1251(std::string_view text) {
+  return Utf8ToCodePage(text, CodePage::Windows1251);
+}
+inline std::string Cp866ToUtf8(std::string_view bytes) {
+  return CodePageToUtf8(bytes, CodePage::Cp866);
+}
+inline std::string Utf8ToCp866(std::string_view text) {
+  return Utf8ToCodePage(text, CodePage::Cp866);
+}
 
 bool IsValidUtf8(std::string_view bytes);
 bool IsAscii(std::string_view bytes);

@@ -16,8 +16,9 @@ std::string_view Unpadded(std::string_view s) {
 
 std::string ToChars(double value, std::chars_format format, int precision, bool with_precision) {
   char buffer[400];
-  auto result = with_precision ? std::to_chars(buffer, buffer + sizeof buffer, value, format, precision)
-                               : std::to_chars(buffer, buffer + sizeof buffer, value);
+  auto result = with_precision
+                    ? std::to_chars(buffer, buffer + sizeof buffer, value, format, precision)
+                    : std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
 }
 
@@ -48,7 +49,9 @@ std::optional<double> ParseFloat(std::string_view text) {
   return value;
 }
 
-std::string FormatFloat(double value) { return ToChars(value, std::chars_format::general, 0, false); }
+std::string FormatFloat(double value) {
+  return ToChars(value, std::chars_format::general, 0, false);
+}
 
 std::string FormatGeneral(double value, int digits) {
   return ToChars(value, std::chars_format::general, digits, true);

@@ -10,8 +10,10 @@ namespace detail {
 template <typename Int>
 Int Saturate(double v) {
   if (std::isnan(v)) return 0;
-  if (v <= static_cast<double>(std::numeric_limits<Int>::min())) return std::numeric_limits<Int>::min();
-  if (v >= static_cast<double>(std::numeric_limits<Int>::max())) return std::numeric_limits<Int>::max();
+  if (v <= static_cast<double>(std::numeric_limits<Int>::min()))
+    return std::numeric_limits<Int>::min();
+  if (v >= static_cast<double>(std::numeric_limits<Int>::max()))
+    return std::numeric_limits<Int>::max();
   return static_cast<Int>(v);
 }
 }  // namespace detail
@@ -26,7 +28,9 @@ inline double RoundHalfEvenValue(double v) {
   return f;
 }
 inline int64_t RoundHalfEven(double v) { return detail::Saturate<int64_t>(RoundHalfEvenValue(v)); }
-inline int32_t RoundHalfEven32(double v) { return detail::Saturate<int32_t>(RoundHalfEvenValue(v)); }
+inline int32_t RoundHalfEven32(double v) {
+  return detail::Saturate<int32_t>(RoundHalfEvenValue(v));
+}
 
 // Cuts towards zero (saturating like RoundHalfEven).
 inline int64_t Trunc(double v) { return detail::Saturate<int64_t>(std::trunc(v)); }

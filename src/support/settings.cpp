@@ -4,7 +4,8 @@
 
 namespace kest {
 
-std::string Settings::GetString(std::string_view path, std::string_view key, std::string_view def) const {
+std::string Settings::GetString(std::string_view path, std::string_view key,
+                                std::string_view def) const {
   auto v = Value(path, key);
   return v ? *v : std::string(def);
 }
@@ -59,7 +60,8 @@ void Settings::SetBool(std::string_view path, std::string_view key, bool value) 
   SetValue(path, key, value ? "true" : "false");
 }
 
-std::optional<std::string> MemorySettings::Value(std::string_view path, std::string_view key) const {
+std::optional<std::string> MemorySettings::Value(std::string_view path,
+                                                 std::string_view key) const {
   auto group = groups_.find(path);
   if (group == groups_.end()) return std::nullopt;
   auto it = group->second.find(key);
@@ -69,7 +71,8 @@ std::optional<std::string> MemorySettings::Value(std::string_view path, std::str
 
 void MemorySettings::SetValue(std::string_view path, std::string_view key, std::string_view value) {
   auto group = groups_.find(path);
-  if (group == groups_.end()) group = groups_.emplace(std::string(path), decltype(group->second){}).first;
+  if (group == groups_.end())
+    group = groups_.emplace(std::string(path), decltype(group->second){}).first;
   group->second.insert_or_assign(std::string(key), std::string(value));
 }
 

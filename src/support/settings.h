@@ -22,7 +22,9 @@ class Settings {
   // Keys directly in the group, sorted.
   virtual std::vector<std::string> Keys(std::string_view path) const = 0;
 
-  bool Contains(std::string_view path, std::string_view key) const { return Value(path, key).has_value(); }
+  bool Contains(std::string_view path, std::string_view key) const {
+    return Value(path, key).has_value();
+  }
 
   // A value that is present and readable goes into `out` (true); else `out` is
   // left alone (false). The program's settings passes stop at the first false.
@@ -30,12 +32,15 @@ class Settings {
   bool ReadBool(std::string_view path, std::string_view key, bool& out) const;
 
   // Typed access: a missing or unreadable value gives the default.
-  std::string GetString(std::string_view path, std::string_view key, std::string_view def = {}) const;
+  std::string GetString(std::string_view path, std::string_view key,
+                        std::string_view def = {}) const;
   int GetInt(std::string_view path, std::string_view key, int def = 0) const;
   double GetFloat(std::string_view path, std::string_view key, double def = 0.0) const;
   bool GetBool(std::string_view path, std::string_view key, bool def = false) const;
 
-  void SetString(std::string_view path, std::string_view key, std::string_view value) { SetValue(path, key, value); }
+  void SetString(std::string_view path, std::string_view key, std::string_view value) {
+    SetValue(path, key, value);
+  }
   void SetInt(std::string_view path, std::string_view key, int value);
   void SetFloat(std::string_view path, std::string_view key, double value);
   void SetBool(std::string_view path, std::string_view key, bool value);

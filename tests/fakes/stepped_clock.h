@@ -17,7 +17,8 @@ namespace kest::testing {
 // stop request.
 class SteppedClock : public Clock {
  public:
-  explicit SteppedClock(int64_t start_ms = 0) : now_(start_ms), owner_(std::this_thread::get_id()) {}
+  explicit SteppedClock(int64_t start_ms = 0)
+      : now_(start_ms), owner_(std::this_thread::get_id()) {}
 
   int64_t NowMs() const override {
     std::lock_guard lock(mutex_);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fake_logger.h"
 #include "link/link_errors.h"
 #include "link/logger_channels.h"
 #include "link/logger_data_source.h"
@@ -9,7 +10,6 @@
 #include "lisp/symbol_table.h"
 #include "lisp/wlisp.h"
 #include "support/assert.h"
-#include "fake_logger.h"
 
 namespace kest {
 namespace {
@@ -18,7 +18,8 @@ class ChannelTest : public ::testing::Test {
  protected:
   // A channel of the fake logger with the given formula text (none when empty).
   TLoggerChannel* AddChannel(const char* name, const char* formula = "", int filter = 0) {
-    auto c = std::make_unique<TLoggerChannel>([this](TLoggerChannel& ch) { logger_.ChannelChanged(ch); });
+    auto c = std::make_unique<TLoggerChannel>(
+        [this](TLoggerChannel& ch) { logger_.ChannelChanged(ch); });
     c->SetName(name);
     if (*formula) c->SetFormula(Lisp().Parse(formula));
     c->SetFilterLength(filter);

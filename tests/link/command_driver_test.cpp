@@ -1,10 +1,11 @@
+#include "link/command_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "fake_clock.h"
 #include "fake_host.h"
-#include "link/command_driver.h"
 #include "link/link_errors.h"
 #include "link/logger_port_driver.h"
 #include "link/logger_sensor.h"

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "fake_clock.h"
 #include "link/logger_channels.h"
 #include "link/logger_core.h"
 #include "link/logger_module.h"
@@ -11,7 +12,6 @@
 #include "link/logger_sensors.h"
 #include "link/module_classes.h"
 #include "link/module_loader.h"
-#include "fake_clock.h"
 
 namespace kest::testing {
 

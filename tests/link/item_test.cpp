@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "fake_logger.h"
 #include "link/link_errors.h"
 #include "link/logger_channels.h"
 #include "link/logger_data_source.h"
@@ -9,7 +10,6 @@
 #include "link/logger_sensors.h"
 #include "link/module_classes.h"
 #include "lisp/wlisp.h"
-#include "fake_logger.h"
 #include "temp_dir.h"
 
 namespace kest {
@@ -22,7 +22,8 @@ class ItemTest : public ::testing::Test {
     timer_ = AddSensor("TIMER");
     second_ = AddSensor("SECOND-TIMER");
     raw_ = AddSensor("RAW");
-    auto c = std::make_unique<TLoggerChannel>([this](TLoggerChannel& ch) { logger_.ChannelChanged(ch); });
+    auto c = std::make_unique<TLoggerChannel>(
+        [this](TLoggerChannel& ch) { logger_.ChannelChanged(ch); });
     c->SetName("CH");
     c->SetSensor(raw_);
     channel_ = c.get();
@@ -117,7 +118,8 @@ TEST_F(ItemTest, LinkToAMissingSensorFailsUntilAModuleDeclaresIt) {
   EXPECT_EQ(item.Sensor(), nullptr);
   TModuleClasses classes(dir.Path().string());
   {
-    std::ofstream(dir.File("LATER")) << "((kind . BASE) (sensors ((name . LATER) (handler Word0 9))))";
+    std::ofstream(dir.File("LATER"))
+        << "((kind . BASE) (sensors ((name . LATER) (handler Word0 9))))";
   }
   classes.Reload();
   logger_.AddModule(classes.Get("LATER"));
@@ -199,7 +201,8 @@ TEST_F(ItemTest, ChannelItemFollowsItsChannelInAndOut) {
   logger_.Notify(TLoggerNotifyKind::lnSensorChange, timer_);  // no channel to read: nothing happens
   Second();
 
-  auto c = std::make_unique<TLoggerChannel>([this](TLoggerChannel& ch) { logger_.ChannelChanged(ch); });
+  auto c =
+      std::make_unique<TLoggerChannel>([this](TLoggerChannel& ch) { logger_.ChannelChanged(ch); });
   c->SetName("CH");
   logger_.Channels().Add(std::move(c));
   EXPECT_TRUE(item.Active());

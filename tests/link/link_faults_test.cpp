@@ -110,8 +110,7 @@ class LinkFaults : public ::testing::Test {
   }
 
   void ExpectOnlySentNumbersInOrder() const {
-    for (size_t i = 1; i < seen_.size(); ++i)
-      ASSERT_LT(seen_[i - 1], seen_[i]) << "at " << i;
+    for (size_t i = 1; i < seen_.size(); ++i) ASSERT_LT(seen_[i - 1], seen_[i]) << "at " << i;
     for (int n : seen_) ASSERT_LE(n, kPackets);
   }
 

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -22,7 +21,9 @@ std::vector<TPacket> Drain(TLoggerPacketDriver& driver) {
   return out;
 }
 
-void Feed(TLoggerPacketDriver& d, std::vector<uint8_t> bytes) { d.Feed(bytes.data(), bytes.size()); }
+void Feed(TLoggerPacketDriver& d, std::vector<uint8_t> bytes) {
+  d.Feed(bytes.data(), bytes.size());
+}
 
 TPacket Valid(uint8_t id, uint8_t a, uint8_t b, uint8_t c, uint8_t e) {
   return {id, a, b, c, e, static_cast<uint8_t>(0x100 - ((id + a + b + c + e) & 0xFF))};
@@ -54,7 +55,7 @@ TEST(PacketParser, BadSumIsReparsedFromItsSecondByte) {
   // bytes of that packet arrive afterwards.
   TPacket inner = Valid(9, 0x10, 0x20, 0x30, 0x40);
   Feed(d, {0x07, 0x55, 0x66, inner[0], inner[1], inner[2]});
-  EXPECT_EQ(d.BadCount(), 3);   // the rejected packet, then 0x55 and 0x66 as starts
+  EXPECT_EQ(d.BadCount(), 3);  // the rejected packet, then 0x55 and 0x66 as starts
   EXPECT_EQ(d.ParseState(), 3);
   Feed(d, {inner[3], inner[4], inner[5]});
   auto packets = Drain(d);
@@ -198,8 +199,8 @@ TEST(PacketParser, CorruptedStreamLosesOnlyTouchedPackets) {
   std::vector<bool> touched;
   std::vector<uint8_t> stream;
   for (int i = 0; i < 20000; ++i) {
-    TPacket p = Valid(static_cast<uint8_t>(0x10 + i % 3), static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8),
-                      static_cast<uint8_t>(rng() & 0x7F), 0x20);
+    TPacket p = Valid(static_cast<uint8_t>(0x10 + i % 3), static_cast<uint8_t>(i),
+                      static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(rng() & 0x7F), 0x20);
     bool hit = false;
     for (auto& b : p) {
       if (rng() % 100 == 0) {

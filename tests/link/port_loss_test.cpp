@@ -1,9 +1,8 @@
 // A device that goes away while the logger holds its port (an unplugged USB adapter,
 // a removed device node) and comes back: logged once, reopened on the clock, and the
 // data flows again.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -21,11 +20,11 @@
 #include "link/module_classes.h"
 #include "lisp/wlisp.h"
 #include "pseudo_terminal.h"
+#include "scripted_port.h"
 #include "stepped_clock.h"
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
-#include "scripted_port.h"
 
 namespace kest {
 namespace {

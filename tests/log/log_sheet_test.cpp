@@ -1,9 +1,10 @@
+#include "log/log_sheet.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "log/log_errors.h"
-#include "log/log_sheet.h"
 
 namespace kest {
 namespace {
@@ -154,8 +155,8 @@ TEST(LogSheetUpdate, LinksHearStructureAndDataInOrderOnlyWhenEnabled) {
   t->Append(3.f);
   sheet.Update();
   EXPECT_EQ(first.events, "SD");
-  EXPECT_EQ(sheet.End(), 20);          // range still recomputed
-  EXPECT_EQ(sheet.ChangedTo(), 0);     // change state still reset
+  EXPECT_EQ(sheet.End(), 20);       // range still recomputed
+  EXPECT_EQ(sheet.ChangedTo(), 0);  // change state still reset
   second.SetSheet(nullptr);
   EXPECT_EQ(sheet.Links().size(), 1u);
 }

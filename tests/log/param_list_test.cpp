@@ -1,10 +1,11 @@
+#include "log/param_list.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "lisp/lisp_error.h"
 #include "lisp/wlisp.h"
-#include "log/param_list.h"
 #include "log/research_parameters.h"
 #include "support/stream.h"
 #include "support/string_list.h"
@@ -26,12 +27,18 @@ TEST(ParamItemText, RulesApplyInOrder) {
     const char* as_string;
   };
   const Case cases[] = {
-      {"12", TParamItem::pkInteger, "12"},     {"-12", TParamItem::pkFloat, "-12"},
-      {"1.5e3", TParamItem::pkFloat, "1500"},  {"\"12\"", TParamItem::pkString, "12"},
-      {"\"", TParamItem::pkString, ""},        {"\"open", TParamItem::pkString, "open"},
-      {"F", TParamItem::pkBoolean, "False"},   {"fa", TParamItem::pkBoolean, "False"},
-      {"TRUE", TParamItem::pkBoolean, "True"}, {"truer", TParamItem::pkString, "truer"},
-      {"yes", TParamItem::pkString, "yes"},    {"", TParamItem::pkUndefined, ""},
+      {"12", TParamItem::pkInteger, "12"},
+      {"-12", TParamItem::pkFloat, "-12"},
+      {"1.5e3", TParamItem::pkFloat, "1500"},
+      {"\"12\"", TParamItem::pkString, "12"},
+      {"\"", TParamItem::pkString, ""},
+      {"\"open", TParamItem::pkString, "open"},
+      {"F", TParamItem::pkBoolean, "False"},
+      {"fa", TParamItem::pkBoolean, "False"},
+      {"TRUE", TParamItem::pkBoolean, "True"},
+      {"truer", TParamItem::pkString, "truer"},
+      {"yes", TParamItem::pkString, "yes"},
+      {"", TParamItem::pkUndefined, ""},
       {"Скважина 5", TParamItem::pkString, "Скважина 5"},
   };
   for (const auto& c : cases) {
@@ -151,7 +158,8 @@ TEST(ParamListData, DamagedDataFailsCleanly) {
   std::string bad_version = bytes;
   bad_version[0] = 2;
   EXPECT_THROW(read(bad_version), EParamListError);
-  for (size_t cut = 0; cut < bytes.size(); ++cut) EXPECT_ANY_THROW(read(bytes.substr(0, cut))) << cut;
+  for (size_t cut = 0; cut < bytes.size(); ++cut)
+    EXPECT_ANY_THROW(read(bytes.substr(0, cut))) << cut;
   std::string bad_kind = bytes;
   bad_kind[10] = 9;
   try {
@@ -183,9 +191,11 @@ class ResearchParams : public ::testing::Test {
 
 TEST_F(ResearchParams, DescriptionsWithDefaultsAndBooleanWords) {
   TResearchParameters params;
-  params.Reload(Write(
-      "(((PARAMETER . oilfield) (DISPLAYNAME . \"Месторождение\") (MANDATORY . YES) (LISTFILE . \"oilfields\"))"
-      " ((parameter . \"well\") (displayname . \"Скважина\") (selectable . NIL) (additional . on)))"));
+  params.Reload(
+      Write("(((PARAMETER . oilfield) (DISPLAYNAME . \"Месторождение\") (MANDATORY . YES) "
+            "(LISTFILE . \"oilfields\"))"
+            " ((parameter . \"well\") (displayname . \"Скважина\") (selectable . NIL) (additional "
+            ". on)))"));
   ASSERT_EQ(params.Count(), 2);
   const TResearchParameter& field = params.ByName("OilField");
   EXPECT_EQ(field.DisplayName, "Месторождение");

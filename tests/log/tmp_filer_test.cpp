@@ -1,10 +1,11 @@
+#include "log/tmp_filer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "log/log_errors.h"
 #include "log/log_sheet.h"
-#include "log/tmp_filer.h"
 #include "support/stream.h"
 #include "temp_dir.h"
 
@@ -51,8 +52,8 @@ TEST(CrashFile, HeaderAndRowsHaveTheDocumentedLayout) {
   FillDepthSheet(sheet, 11);
   std::string path = dir.File("crash.tmp");
   sheet.AppendCrashFile(path, sheet.Start(), 5, 2000);
-  std::string expected = "TMP01\r\n~C\r\nGK^\xCF\xD1^\r\n~I\r\n" + Int32(500) + Int32(500) + "\r\n" +
-                         Int32(1000) + Int32(1000) + "\r\n~A\r\n";
+  std::string expected = "TMP01\r\n~C\r\nGK^\xCF\xD1^\r\n~I\r\n" + Int32(500) + Int32(500) +
+                         "\r\n" + Int32(1000) + Int32(1000) + "\r\n~A\r\n";
   for (int k : {0, 5, 10}) expected += Float(float(k)) + Float(float(-k)) + "\r\n";
   EXPECT_EQ(Slurp(path), expected);
 }
@@ -154,9 +155,9 @@ TEST_F(TmpReading, CutAnywhereGivesCompleteRowsOnly) {
 
 TEST_F(TmpReading, SameNamedCurvesGetSuccessiveInstances) {
   // Columns keep the file's order even though the sheet groups same-named tracks.
-  auto sheet = Load("TMP01\r\n~C\r\nGK^NK^GK^\r\n~I\r\n" + Int32(1) + Int32(2) + Int32(3) +
-                    "\r\n" + Int32(0) + Int32(0) + Int32(0) + "\r\n~A\r\n" + Float(1) + Float(2) +
-                    Float(3) + "\r\n");
+  auto sheet =
+      Load("TMP01\r\n~C\r\nGK^NK^GK^\r\n~I\r\n" + Int32(1) + Int32(2) + Int32(3) + "\r\n" +
+           Int32(0) + Int32(0) + Int32(0) + "\r\n~A\r\n" + Float(1) + Float(2) + Float(3) + "\r\n");
   ASSERT_EQ(sheet->Count(), 3);
   EXPECT_EQ(sheet->Tracks(1)->Parameter(), "GK");
   EXPECT_EQ(sheet->Tracks(1)->Instance(), 1);

@@ -33,10 +33,12 @@ class SessionFixture {
     RegisterDeviceFunctions(lisp);
     classes.Reload();
     logger = std::make_unique<TLogger>(host, clock, classes);
-    for (const char* m : {"Телеметрия", "ГК-НК", "ТМ", "Каверномер"}) logger->AddModule(classes.Get(m));
+    for (const char* m : {"Телеметрия", "ГК-НК", "ТМ", "Каверномер"})
+      logger->AddModule(classes.Get(m));
     research = std::make_unique<Research>(dir.File("Research"), FixedNow);
     research->Open("");
-    session = std::make_unique<RecordingSession>(*logger, *research, ui, clock, dir.File("crash.tmp"), FixedNow);
+    session = std::make_unique<RecordingSession>(*logger, *research, ui, clock,
+                                                 dir.File("crash.tmp"), FixedNow);
     session->BuildRecordingTracks();
   }
   ~SessionFixture() {

@@ -51,7 +51,7 @@ TEST(WinchModel, CountsDriftFromTheTruthAndLabelsMarkEveryTenMetres) {
   EXPECT_NEAR(w.TrueDepth(), 1020, 1e-6);
   EXPECT_NEAR(w.CountedDepth(), 1020 * 1.01, 1e-6);
   EXPECT_EQ(w.Counts(0.01), std::llround(25 * 1.01 / 0.01));
-  EXPECT_EQ(w.LabelCrossings(), 3);  // 1000, 1010, 1020
+  EXPECT_EQ(w.LabelCrossings(), 3);                                             // 1000, 1010, 1020
   EXPECT_LT(w.Tension(), s.tool_weight_kgf + s.cable_weight_kgf_per_m * 1020);  // going down
   w.SetSpeed(-3600);
   for (int i = 0; i < 100; ++i) w.Advance(0.1);

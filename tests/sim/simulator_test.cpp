@@ -40,9 +40,12 @@ class SimulatorTest : public ::testing::Test {
     return packets;
   }
   static int CountId(const std::vector<TPacket>& packets, uint8_t id) {
-    return static_cast<int>(std::count_if(packets.begin(), packets.end(), [id](const TPacket& p) { return p[0] == id; }));
+    return static_cast<int>(std::count_if(packets.begin(), packets.end(),
+                                          [id](const TPacket& p) { return p[0] == id; }));
   }
-  void Send(ToolSimulator& sim, std::vector<uint8_t> bytes) { sim.Receive(bytes.data(), bytes.size()); }
+  void Send(ToolSimulator& sim, std::vector<uint8_t> bytes) {
+    sim.Receive(bytes.data(), bytes.size());
+  }
 
   TWLisp lisp_;
   TModuleClasses classes_;
@@ -52,15 +55,15 @@ class SimulatorTest : public ::testing::Test {
 TEST_F(SimulatorTest, EveryCommandByteIsAcknowledgedAndPowerGatesTheToolData) {
   auto sim = Make();
   auto quiet = Run(*sim, 1000);
-  EXPECT_EQ(CountId(quiet, 48), 0);   // gamma: only while powered
-  EXPECT_GE(CountId(quiet, 20), 4);   // tension: the surface panel always talks
+  EXPECT_EQ(CountId(quiet, 48), 0);  // gamma: only while powered
+  EXPECT_GE(CountId(quiet, 20), 4);  // tension: the surface panel always talks
   Send(*sim, {48, 0xFB, 0x12, 0x31, 0xF2});
   auto on = Run(*sim, 1000);
   EXPECT_EQ(CountId(on, 0x92), 5);
   EXPECT_TRUE(sim->Powered());
   EXPECT_EQ(sim->PowerValue(), 0x1231);
-  EXPECT_GE(CountId(on, 48), 9);      // every 100 ms
-  EXPECT_GE(CountId(on, 63), 9);      // the module number for auto-detection
+  EXPECT_GE(CountId(on, 48), 9);  // every 100 ms
+  EXPECT_GE(CountId(on, 63), 9);  // the module number for auto-detection
   auto number = std::find_if(on.begin(), on.end(), [](const TPacket& p) { return p[0] == 63; });
   EXPECT_EQ((*number)[1] << 8 | (*number)[2], 7);
   Send(*sim, {0xF3});

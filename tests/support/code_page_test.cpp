@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "support/code_page.h"
+
+#include <gtest/gtest.h>
 
 namespace kest {
 namespace {
@@ -28,25 +28,27 @@ TEST(CodePage, KnownCyrillicBytes) {
 }
 
 TEST(CodePage, UnmappableAndInvalidInputBecomesQuestionMark) {
-  EXPECT_EQ(Utf8ToCp1251("a\xE2\x82\xACz"), "a\x88z");   // euro exists in 1251
-  EXPECT_EQ(Utf8ToCp866("a\xE2\x82\xACz"), "a?z");        // but not in 866
-  EXPECT_EQ(Utf8ToCp1251("\xFF\xC3"), "??");              // broken UTF-8
-  EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80"), "?");       // outside the BMP
+  EXPECT_EQ(Utf8ToCp1251("a\xE2\x82\xACz"), "a\x88z");  // euro exists in 1251
+  EXPECT_EQ(Utf8ToCp866("a\xE2\x82\xACz"), "a?z");      // but not in 866
+  EXPECT_EQ(Utf8ToCp1251("\xFF\xC3"), "??");            // broken UTF-8
+  EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80"), "?");     // outside the BMP
 }
 
 TEST(CodePage, Utf8Validation) {
   EXPECT_TRUE(IsValidUtf8("plain"));
   EXPECT_TRUE(IsValidUtf8("Привет \xEF\xBF\xBD"));
-  EXPECT_FALSE(IsValidUtf8("\xCF\xF0\xE8"));        // 1251 "При"
-  EXPECT_FALSE(IsValidUtf8("\xC0\x80"));            // overlong NUL
-  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));        // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));            // cut short
+  EXPECT_FALSE(IsValidUtf8("\xCF\xF0\xE8"));  // 1251 "При"
+  EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong NUL
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));      // cut short
 }
 
 TEST(CodePage, TextFilesAreUtf8WhenValidElse1251) {
   EXPECT_EQ(DecodeTextFile("\xCF\xF0\xE8"), "При");
   EXPECT_EQ(DecodeTextFile("При"), "При");
-  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF" "abc"), "abc");
+  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"
+                           "abc"),
+            "abc");
 }
 
 TEST(CodePage, UpperCaseHandlesCyrillic) {

@@ -1,6 +1,7 @@
+#include "support/diagnostic_log.h"
+
 #include <gtest/gtest.h>
 
-#include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
 
@@ -34,16 +35,15 @@ TEST(DiagnosticLog, FreshLogHasHeaderEntriesAndFooter) {
     log.LogException("LogBase", 1625, "Assertion failure");
     EXPECT_EQ(beeps, 1);
   }
-  EXPECT_EQ(Slurp(path),
-            kRule + "\r\n" +
-            "Протокол работы от 08.12.2026 12:34:56\r\n"
-            "Программный модуль: /opt/kest/kest\r\n"
-            "Программа скомпилирована с отладочными сообщениями\r\n" +
-            kRule + "\r\n" +
-            "12:34:56 ----   Command line = REC\r\n"
-            "12:34:56 REC  * ROdoz: initialized\r\n"
-            "12:34:56 REC  x [LogBase:1625] Assertion failure\r\n" +
-            kRule + "\r\nЗавершение работы программы\r\n" + kRule + "\r\n");
+  EXPECT_EQ(Slurp(path), kRule + "\r\n" +
+                             "Протокол работы от 08.12.2026 12:34:56\r\n"
+                             "Программный модуль: /opt/kest/kest\r\n"
+                             "Программа скомпилирована с отладочными сообщениями\r\n" +
+                             kRule + "\r\n" +
+                             "12:34:56 ----   Command line = REC\r\n"
+                             "12:34:56 REC  * ROdoz: initialized\r\n"
+                             "12:34:56 REC  x [LogBase:1625] Assertion failure\r\n" +
+                             kRule + "\r\nЗавершение работы программы\r\n" + kRule + "\r\n");
 }
 
 TEST(DiagnosticLog, PreviousLogIsReplacedButASharedOneIsAppended) {

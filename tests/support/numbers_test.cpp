@@ -11,7 +11,10 @@ namespace kest {
 namespace {
 
 TEST(Rounding, HalvesGoToEvenNeighbour) {
-  struct Case { double in; int64_t out; };
+  struct Case {
+    double in;
+    int64_t out;
+  };
   for (auto c : {Case{2.5, 2}, Case{3.5, 4}, Case{-2.5, -2}, Case{-3.5, -4}, Case{0.5, 0},
                  Case{1.5, 2}, Case{2.4999, 2}, Case{2.5001, 3}, Case{-0.6, -1}}) {
     EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in;

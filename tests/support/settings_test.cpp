@@ -1,7 +1,8 @@
+#include "support/settings.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_clock.h"
-#include "support/settings.h"
 
 namespace kest {
 namespace {

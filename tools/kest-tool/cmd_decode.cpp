@@ -14,7 +14,8 @@ std::vector<uint8_t> ReadInput(const std::string& name) {
   if (name != "-") return ReadWholeFile(name);
   std::vector<uint8_t> bytes;
   uint8_t buffer[65536];
-  while (size_t n = std::fread(buffer, 1, sizeof buffer, stdin)) bytes.insert(bytes.end(), buffer, buffer + n);
+  while (size_t n = std::fread(buffer, 1, sizeof buffer, stdin))
+    bytes.insert(bytes.end(), buffer, buffer + n);
   return bytes;
 }
 
@@ -25,7 +26,10 @@ uint8_t ParseId(const std::string& text) {
     bool ok = text.size() <= 4;
     for (size_t i = 2; ok && i < text.size(); ++i) {
       char c = text[i];
-      int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      int digit = c >= '0' && c <= '9'   ? c - '0'
+                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                         : -1;
       ok = digit >= 0;
       v = v * 16 + digit;
     }
@@ -45,7 +49,8 @@ int Decode(const std::vector<std::string>& argv) {
   size_t start = 0;
   while (!attach.empty() && start <= attach.size()) {
     size_t comma = attach.find(',', start);
-    std::string id = attach.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    std::string id =
+        attach.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     driver.AttachID(ParseId(id));
     if (comma == std::string::npos) break;
     start = comma + 1;
@@ -58,12 +63,14 @@ int Decode(const std::vector<std::string>& argv) {
     driver.Feed(bytes.data() + at, std::min(kSlice, bytes.size() - at));
     for (TPacket p; driver.GetPacket(p);) {
       char line[20];
-      std::snprintf(line, sizeof line, "%02X %02X %02X %02X %02X %02X\n", p[0], p[1], p[2], p[3], p[4], p[5]);
+      std::snprintf(line, sizeof line, "%02X %02X %02X %02X %02X %02X\n", p[0], p[1], p[2], p[3],
+                    p[4], p[5]);
       out += line;
     }
   }
   // Without ticks the driver's counters are never cleared: they are the totals.
-  out += "good=" + std::to_string(driver.GoodCount()) + " bad=" + std::to_string(driver.BadCount()) + "\n";
+  out += "good=" + std::to_string(driver.GoodCount()) +
+         " bad=" + std::to_string(driver.BadCount()) + "\n";
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }

@@ -32,8 +32,9 @@ int Modules(const std::vector<std::string>& argv) {
               Pad("display name", 32).c_str(), "length", "current");
   for (int i = 0; i < classes.Count(); ++i) {
     const TModuleClass& c = classes.Items(i);
-    std::printf("  %s %s %s %8d %8d\n", Pad(c.Name, 20).c_str(), Pad(ModuleKindName(c.Kind), 12).c_str(),
-                Pad(c.DisplayName, 32).c_str(), c.Length, c.Current);
+    std::printf("  %s %s %s %8d %8d\n", Pad(c.Name, 20).c_str(),
+                Pad(ModuleKindName(c.Kind), 12).c_str(), Pad(c.DisplayName, 32).c_str(), c.Length,
+                c.Current);
   }
   std::printf("Definitions (%d):\n", defs.Count());
   for (int i = 0; i < defs.Count(); ++i) std::printf("  %s\n", defs.Items(i).DisplayName().c_str());
@@ -48,8 +49,8 @@ int Modules(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-KEST_TOOL_COMMAND("modules", "[--root DIR]",
-                  "module classes and definitions of an installation, and files that failed to load",
-                  Modules);
+KEST_TOOL_COMMAND(
+    "modules", "[--root DIR]",
+    "module classes and definitions of an installation, and files that failed to load", Modules);
 
 }  // namespace kest::tool

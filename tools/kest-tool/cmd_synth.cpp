@@ -16,9 +16,12 @@ namespace {
 float Curve(int which, int row) {
   double x = row * 0.05;
   switch (which) {
-    case 0: return static_cast<float>(60 + 40 * std::sin(x) + 15 * std::sin(3.7 * x));
-    case 1: return static_cast<float>(-20 + 30 * std::cos(0.3 * x));
-    default: return static_cast<float>(std::exp(1.5 + std::sin(0.7 * x)));
+    case 0:
+      return static_cast<float>(60 + 40 * std::sin(x) + 15 * std::sin(3.7 * x));
+    case 1:
+      return static_cast<float>(-20 + 30 * std::cos(0.3 * x));
+    default:
+      return static_cast<float>(std::exp(1.5 + std::sin(0.7 * x)));
   }
 }
 
@@ -30,7 +33,8 @@ int Synth(const std::vector<std::string>& argv) {
   ExpectPositional(args, 1);
   auto rows = ParseInt(rows_text.empty() ? "2000" : rows_text);
   auto every = ParseInt(every_text.empty() ? "100" : every_text);
-  if (!rows || *rows < 1 || !every || *every < 1) throw UsageError("--rows and --every take positive numbers");
+  if (!rows || *rows < 1 || !every || *every < 1)
+    throw UsageError("--rows and --every take positive numbers");
   const std::string& out = args[0];
   std::filesystem::remove(out);
 

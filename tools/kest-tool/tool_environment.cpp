@@ -32,9 +32,8 @@ ToolEnvironment::ToolEnvironment(std::vector<std::string>& args) {
   else
     tables_ = std::make_unique<TLogParameterTables>();
   auto warn = [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); };
-  tables_->Parameters().OnMissingDescription = [warn](const std::string& message, const std::string&) {
-    warn(message);
-  };
+  tables_->Parameters().OnMissingDescription = [warn](const std::string& message,
+                                                      const std::string&) { warn(message); };
 }
 
 ToolEnvironment::~ToolEnvironment() = default;
@@ -42,7 +41,9 @@ ToolEnvironment::~ToolEnvironment() = default;
 LogFileOptions ToolEnvironment::FileOptions() const {
   LogFileOptions options;
   options.Las.TemplateFile = DataDir() + "/LAS Headers/.msk";
-  options.Las.OnWarning = [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); };
+  options.Las.OnWarning = [](const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+  };
   return options;
 }
 

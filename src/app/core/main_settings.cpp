@@ -7,13 +7,15 @@ namespace kest {
 
 namespace {
 
-bool ReadToolbars(const Settings& s, const std::string& base, std::map<std::string, ToolbarState>& bars) {
+bool ReadToolbars(const Settings& s, const std::string& base,
+                  std::map<std::string, ToolbarState>& bars) {
   for (auto& [tag, bar] : bars) {
     std::string path = base + "/" + tag;
     ToolbarState read = bar;
-    if (!s.ReadBool(path, "Visible", read.Visible) || !s.ReadBool(path, "Floating", read.Floating) ||
-        !s.ReadInt(path, "Left", read.Left) || !s.ReadInt(path, "Top", read.Top) ||
-        !s.ReadInt(path, "Right", read.Right) || !s.ReadInt(path, "Bottom", read.Bottom))
+    if (!s.ReadBool(path, "Visible", read.Visible) ||
+        !s.ReadBool(path, "Floating", read.Floating) || !s.ReadInt(path, "Left", read.Left) ||
+        !s.ReadInt(path, "Top", read.Top) || !s.ReadInt(path, "Right", read.Right) ||
+        !s.ReadInt(path, "Bottom", read.Bottom))
       return false;
     bar = read;
   }
@@ -26,14 +28,16 @@ std::string MainFormPath(AppMode mode) { return std::string(ModeKey(mode)) + "/M
 
 bool RecorderSettingsComplete(const Settings& s) {
   std::string path = MainFormPath(AppMode::amRecorder);
-  for (const char* key : {"MLArea", "MLStep", "MLStep2", "MLSubStep", "MLOffset2", "MLPos2", "RecordStep"}) {
+  for (const char* key :
+       {"MLArea", "MLStep", "MLStep2", "MLSubStep", "MLOffset2", "MLPos2", "RecordStep"}) {
     auto text = s.Value(path, key);
     if (!text || !ParseFloat(*text)) return false;
   }
   return true;
 }
 
-void LoadMainSettings(const Settings& s, AppMode mode, MainSettings& m, const std::function<bool()>& mode_part) {
+void LoadMainSettings(const Settings& s, AppMode mode, MainSettings& m,
+                      const std::function<bool()>& mode_part) {
   using R = MainSettings::Reached;
   m.LoadedUpTo = R::rMode;
   std::string form = MainFormPath(mode);
@@ -41,8 +45,8 @@ void LoadMainSettings(const Settings& s, AppMode mode, MainSettings& m, const st
   m.LoadedUpTo = R::rMainForm;
   if (!s.ReadBool(form, "Maximized", m.Maximized)) return;
   if (!m.Maximized) {
-    if (!s.ReadInt(form, "Left", m.Left) || !s.ReadInt(form, "Top", m.Top) || !s.ReadInt(form, "Width", m.Width) ||
-        !s.ReadInt(form, "Height", m.Height))
+    if (!s.ReadInt(form, "Left", m.Left) || !s.ReadInt(form, "Top", m.Top) ||
+        !s.ReadInt(form, "Width", m.Width) || !s.ReadInt(form, "Height", m.Height))
       return;
     m.HasBounds = true;
   }
@@ -52,7 +56,8 @@ void LoadMainSettings(const Settings& s, AppMode mode, MainSettings& m, const st
   m.LoadedUpTo = R::rToolbars;
   if (!ReadToolbars(s, form + "/Toolbars", m.Toolbars)) return;
   m.LoadedUpTo = R::rSettings;
-  if (!s.Contains(kSettingsGroup, "Setted") || !s.ReadInt(kSettingsGroup, "SaveFiles", m.SaveFiles)) {
+  if (!s.Contains(kSettingsGroup, "Setted") ||
+      !s.ReadInt(kSettingsGroup, "SaveFiles", m.SaveFiles)) {
     m.SetupDue = true;
     return;
   }

@@ -33,7 +33,14 @@ struct MainSettings {
   // "Setted" or "SaveFiles" was missing: the settings dialog is due.
   bool SetupDue = false;
   // How far the last load came: the pass ends at the first missing number.
-  enum class Reached { rMode, rMainForm, rModePart, rToolbars, rSettings, rComplete } LoadedUpTo = Reached::rMode;
+  enum class Reached {
+    rMode,
+    rMainForm,
+    rModePart,
+    rToolbars,
+    rSettings,
+    rComplete
+  } LoadedUpTo = Reached::rMode;
 };
 
 // Reads the settings in one pass, in the documented order; the first missing (or

@@ -13,7 +13,8 @@
 
 namespace kest {
 
-NumberDetection::NumberDetection(TLogger& logger, const TModuleClasses& classes, const TModuleDefs& defs)
+NumberDetection::NumberDetection(TLogger& logger, const TModuleClasses& classes,
+                                 const TModuleDefs& defs)
     : logger_(logger), defs_(defs) {
   source_.SetLogger(&logger_);
   for (int m = 0; m < logger_.ModuleCount(); ++m) {
@@ -59,7 +60,8 @@ void NumberDetection::Reported(size_t row, int32_t number) {
   if (!failure_.empty() || rows_[row].Number == number) return;
   const TModuleDef* def = defs_.Find(rows_[row].Name, number);
   if (!def) {
-    failure_ = "Файл с тарировками для прибора " + rows_[row].Name + " #" + std::to_string(number) + " не найден.";
+    failure_ = "Файл с тарировками для прибора " + rows_[row].Name + " #" + std::to_string(number) +
+               " не найден.";
     Diag().Error(failure_);
     try {
       logger_.Initialize(false);

@@ -26,7 +26,8 @@ enum class PlugInCall { pcNone, pcInitPlugInEx, pcInitPlugIn };
 // library is unloaded again at once. Libraries that fail to load are reported to
 // `report` (path, reason) and skipped.
 std::vector<PlugInEntry> ScanPlugIns(const std::string& folder,
-                                     void (*report)(const std::string&, const std::string&) = nullptr);
+                                     void (*report)(const std::string&,
+                                                    const std::string&) = nullptr);
 
 // Loads the library, calls InitPlugInEx(logger, sheet) or else InitPlugIn(logger),
 // and unloads it. EPlugInError when the library cannot be loaded.

@@ -32,14 +32,16 @@ std::string RecentFiles::Caption(int index, const std::string& path, const std::
   std::string shown = path;
   std::string prefix = root;
   if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-  if (!prefix.empty() && shown.compare(0, prefix.size(), prefix) == 0) shown = shown.substr(prefix.size());
+  if (!prefix.empty() && shown.compare(0, prefix.size(), prefix) == 0)
+    shown = shown.substr(prefix.size());
   return "&" + std::to_string(index + 1) + " " + shown;
 }
 
 std::string RecentFiles::FromCaption(const std::string& caption, const std::string& root) {
   std::string path = caption.size() > 3 ? caption.substr(3) : std::string();
   std::error_code ec;
-  if (!path.empty() && !std::filesystem::exists(path, ec) && path.front() != '/') path = root + "/" + path;
+  if (!path.empty() && !std::filesystem::exists(path, ec) && path.front() != '/')
+    path = root + "/" + path;
   return path;
 }
 

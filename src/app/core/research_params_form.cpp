@@ -12,7 +12,8 @@ namespace kest {
 
 namespace fs = std::filesystem;
 
-ResearchParamsForm::ResearchParamsForm(const TResearchParameters& descriptions, std::string data_dir)
+ResearchParamsForm::ResearchParamsForm(const TResearchParameters& descriptions,
+                                       std::string data_dir)
     : descriptions_(descriptions), data_dir_(std::move(data_dir)) {
   Rebuild();
 }
@@ -51,7 +52,8 @@ int ResearchParamsForm::Image(int i) const {
 }
 
 bool ResearchParamsForm::CanAccept() const {
-  return std::none_of(rows_.begin(), rows_.end(), [](const Row& r) { return r.Mandatory && r.Value.empty(); });
+  return std::none_of(rows_.begin(), rows_.end(),
+                      [](const Row& r) { return r.Mandatory && r.Value.empty(); });
 }
 
 void ResearchParamsForm::WriteValues(const Row& row) const {
@@ -74,7 +76,8 @@ void ResearchParamsForm::SetListValues(int i, std::vector<std::string> values) {
   if (!row.ListFile.empty()) WriteValues(row);
 }
 
-ResearchParamsForm::Result ResearchParamsForm::Accept(const std::string& research_base, StringList& params) const {
+ResearchParamsForm::Result ResearchParamsForm::Accept(const std::string& research_base,
+                                                      StringList& params) const {
   std::string oil_field, well;
   for (const Row& row : rows_) {
     if (row.DisplayName == kOilField) oil_field = row.Value;

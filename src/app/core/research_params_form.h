@@ -16,9 +16,9 @@ struct TResearchParameter;
 class ResearchParamsForm {
  public:
   struct Row {
-    std::string Name;         // the key the value is stored under
+    std::string Name;  // the key the value is stored under
     std::string DisplayName;
-    std::string ListFile;     // empty: a plain text field
+    std::string ListFile;  // empty: a plain text field
     bool Mandatory = false;
     std::string Value;
     std::vector<std::string> Values;  // the drop-down's values

@@ -43,7 +43,8 @@ LogFileOptions FileOptions(const SetupValues& values, const InstallationFolders&
   LogFileOptions options;
   options.Las.StepCm = values.LASStep;
   options.Las.Organisation = values.Organisation;
-  if (auto null_value = ParseFloat(values.NullValue)) options.Las.NullValue = static_cast<float>(*null_value);
+  if (auto null_value = ParseFloat(values.NullValue))
+    options.Las.NullValue = static_cast<float>(*null_value);
   options.Las.TemplateFile = folders.Data + "/LAS Headers/.msk";
   options.Las.OnWarning = [](const std::string& message) { Diag().Note(message); };
   return options;

@@ -21,7 +21,8 @@ bool Chosen(const std::string& text) { return !text.empty(); }
 std::vector<std::string> ToolSelection::MainList() const {
   std::vector<std::string> list;
   for (int i = 0; i < classes_.Count(); ++i)
-    if (classes_.Items(i).Kind == mkGround && classes_.Items(i).Selectable) list.push_back(classes_.Items(i).Name);
+    if (classes_.Items(i).Kind == mkGround && classes_.Items(i).Selectable)
+      list.push_back(classes_.Items(i).Name);
   return list;
 }
 
@@ -43,7 +44,8 @@ std::vector<std::string> ToolSelection::BaseList(bool automatic) const {
 std::vector<std::string> ToolSelection::InterjacentList() const {
   std::vector<std::string> list{kNoModule};
   for (int i = 0; i < defs_.Count(); ++i)
-    if (defs_.Items(i).ModuleClass->Kind == mkInterjacent) list.push_back(defs_.Items(i).DisplayName());
+    if (defs_.Items(i).ModuleClass->Kind == mkInterjacent)
+      list.push_back(defs_.Items(i).DisplayName());
   return list;
 }
 
@@ -55,7 +57,8 @@ std::vector<std::string> ToolSelection::TerminalList() const {
       list.push_back(d.ModuleClass->Name);
   }
   for (int i = 0; i < defs_.Count(); ++i)
-    if (defs_.Items(i).ModuleClass->Kind == mkTerminal) list.push_back(defs_.Items(i).DisplayName());
+    if (defs_.Items(i).ModuleClass->Kind == mkTerminal)
+      list.push_back(defs_.Items(i).DisplayName());
   return list;
 }
 
@@ -74,7 +77,8 @@ bool ToolSelection::CanAccept(const ToolString& choice) const {
   if (!classes_.Find(choice.Main)) return false;
   if (!BaseVisible(choice.Main)) return true;
   if (!Chosen(choice.Base)) return false;
-  if (AdditionalVisible(choice.Main, choice.Base)) return Chosen(choice.Interjacent) && Chosen(choice.Terminal);
+  if (AdditionalVisible(choice.Main, choice.Base))
+    return Chosen(choice.Interjacent) && Chosen(choice.Terminal);
   return true;
 }
 
@@ -95,8 +99,8 @@ ToolSelection::Memory ToolSelection::Load(const Settings& s, const std::string& 
   if (s.Contains(path, "MainModule"))
     m.Manual = {s.GetString(path, "MainModule"), s.GetString(path, "BaseModule"),
                 s.GetString(path, "InterjacentModule"), s.GetString(path, "TerminalModule")};
-  m.Automatic = {s.GetString(path, "MainClass"), s.GetString(path, "BaseClass"), s.GetString(path, "InterjacentClass"),
-                 s.GetString(path, "TerminalClass")};
+  m.Automatic = {s.GetString(path, "MainClass"), s.GetString(path, "BaseClass"),
+                 s.GetString(path, "InterjacentClass"), s.GetString(path, "TerminalClass")};
   return m;
 }
 

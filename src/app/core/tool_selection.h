@@ -14,7 +14,8 @@ class TModuleDefs;
 // The rules of the tool selection dialog "Выбор прибора", without the widgets.
 class ToolSelection {
  public:
-  ToolSelection(const TModuleClasses& classes, const TModuleDefs& defs) : classes_(classes), defs_(defs) {}
+  ToolSelection(const TModuleClasses& classes, const TModuleDefs& defs)
+      : classes_(classes), defs_(defs) {}
 
   // The lists for the detection mode. Main: classes of kind GROUND ("%s"). Base:
   // manual — every definition of kinds STANDALONE and BASE ("%s #%d"); automatic —

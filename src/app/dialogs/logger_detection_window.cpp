@@ -1,7 +1,5 @@
 #include "app/dialogs/logger_detection_window.h"
 
-#include "support/clock.h"
-
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -11,13 +9,15 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/dialog_size.h"
+#include "support/clock.h"
 #include "support/settings.h"
 
 namespace kest {
 
-TLoggerDetectionWindow::TLoggerDetectionWindow(TLogger& logger, Clock& clock, const TModuleClasses& classes,
-                                               const TModuleDefs& defs,
-                                               Settings& settings, std::string mode_key, QWidget* parent)
+TLoggerDetectionWindow::TLoggerDetectionWindow(TLogger& logger, Clock& clock,
+                                               const TModuleClasses& classes,
+                                               const TModuleDefs& defs, Settings& settings,
+                                               std::string mode_key, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       mode_key_(std::move(mode_key)),
@@ -45,7 +45,10 @@ TLoggerDetectionWindow::TLoggerDetectionWindow(TLogger& logger, Clock& clock, co
   });
   Timer1->start();
   connect(btnClose, &QPushButton::clicked, this, [this] {
-    if (detection_->Complete()) accept(); else reject();
+    if (detection_->Complete())
+      accept();
+    else
+      reject();
   });
   for (const NumberDetection::Row& row : detection_->Rows())
     new QTreeWidgetItem(lvModules, {QString::fromStdString(row.Name), "X"});
@@ -71,7 +74,8 @@ void TLoggerDetectionWindow::Changed() {
     item->setCheckState(0, known ? Qt::Checked : Qt::Unchecked);
   }
   if (!detection_->Failure().empty()) {
-    if (ShowFailure) QMessageBox::warning(this, windowTitle(), QString::fromStdString(detection_->Failure()));
+    if (ShowFailure)
+      QMessageBox::warning(this, windowTitle(), QString::fromStdString(detection_->Failure()));
     reject();
     return;
   }

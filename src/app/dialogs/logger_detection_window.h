@@ -24,8 +24,9 @@ class Settings;
 class TLoggerDetectionWindow : public QDialog {
  public:
   // `clock` times the close once every number is known.
-  TLoggerDetectionWindow(TLogger& logger, Clock& clock, const TModuleClasses& classes, const TModuleDefs& defs,
-                         Settings& settings, std::string mode_key, QWidget* parent = nullptr);
+  TLoggerDetectionWindow(TLogger& logger, Clock& clock, const TModuleClasses& classes,
+                         const TModuleDefs& defs, Settings& settings, std::string mode_key,
+                         QWidget* parent = nullptr);
   ~TLoggerDetectionWindow() override;
 
   NumberDetection& Detection() { return *detection_; }

@@ -15,7 +15,6 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
 #include <filesystem>
 
 #include "app/dialogs/dialog_size.h"
@@ -29,13 +28,16 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The mandatory marks of the rows.
-QString Mark(int image) { return image == 0 ? QString() : image == 1 ? QString("●") : QString("✔"); }
+QString Mark(int image) {
+  return image == 0 ? QString() : image == 1 ? QString("●") : QString("✔");
+}
 QColor MarkColor(int image) { return image == 1 ? QColor(200, 0, 0) : QColor(0, 140, 0); }
 
 // The values editor: a list, a text field, "Добавить"; Delete removes the selection.
 class ValuesEditor : public QDialog {
  public:
-  ValuesEditor(const QString& caption, const std::vector<std::string>& values, QWidget* parent) : QDialog(parent) {
+  ValuesEditor(const QString& caption, const std::vector<std::string>& values, QWidget* parent)
+      : QDialog(parent) {
     setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this);
     list_ = new QListWidget(this);
@@ -78,8 +80,9 @@ class ValuesEditor : public QDialog {
 
 }  // namespace
 
-TResearchParamsDialog::TResearchParamsDialog(TResearchParameters& descriptions, std::string data_dir,
-                                             std::string research_base, const StringList& current, QWidget* parent)
+TResearchParamsDialog::TResearchParamsDialog(TResearchParameters& descriptions,
+                                             std::string data_dir, std::string research_base,
+                                             const StringList& current, QWidget* parent)
     : QDialog(parent),
       descriptions_(descriptions),
       data_dir_(std::move(data_dir)),
@@ -165,7 +168,8 @@ void TResearchParamsDialog::FillRows() {
       more->setFixedWidth(28);
       h->addWidget(combo, 1);
       h->addWidget(more);
-      connect(combo, &QComboBox::editTextChanged, this, [this, i](const QString& t) { RowChanged(i, t); });
+      connect(combo, &QComboBox::editTextChanged, this,
+              [this, i](const QString& t) { RowChanged(i, t); });
       connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, i, combo] {
         try {
           form_.AddListValue(i, combo->currentText().toStdString());
@@ -178,7 +182,8 @@ void TResearchParamsDialog::FillRows() {
       editor = cell;
     } else {
       auto* line = new QLineEdit(Q(row.Value), table_);
-      connect(line, &QLineEdit::textChanged, this, [this, i](const QString& t) { RowChanged(i, t); });
+      connect(line, &QLineEdit::textChanged, this,
+              [this, i](const QString& t) { RowChanged(i, t); });
       editor = line;
     }
     editor->setObjectName(Q(row.DisplayName));
@@ -230,7 +235,8 @@ void TResearchParamsDialog::EditValues(int row) {
 }
 
 void TResearchParamsDialog::Browse() {
-  QString path = QFileDialog::getOpenFileName(this, "Обзор", last_folder_, "Параметры исследования (*.RP *.rp)");
+  QString path = QFileDialog::getOpenFileName(this, "Обзор", last_folder_,
+                                              "Параметры исследования (*.RP *.rp)");
   if (path.isEmpty()) return;
   last_folder_ = QFileInfo(path).absolutePath();
   setWindowTitle("Параметры - " + QFileInfo(path).fileName().toUpper());

@@ -18,8 +18,9 @@ namespace kest {
 // ResearchName() and Params() hold what the new research is opened with.
 class TResearchParamsDialog : public QDialog {
  public:
-  TResearchParamsDialog(TResearchParameters& descriptions, std::string data_dir, std::string research_base,
-                        const StringList& current, QWidget* parent = nullptr);
+  TResearchParamsDialog(TResearchParameters& descriptions, std::string data_dir,
+                        std::string research_base, const StringList& current,
+                        QWidget* parent = nullptr);
   ~TResearchParamsDialog() override;
 
   ResearchParamsForm& Form() { return form_; }

@@ -23,8 +23,9 @@ class TLogger;
 // remembered per detection mode.
 class TLoggerSelectionDlg : public QDialog {
  public:
-  TLoggerSelectionDlg(TLogger& logger, Clock& clock, const TModuleClasses& classes, const TModuleDefs& defs,
-                      Settings& settings, std::string mode_key, QWidget* parent = nullptr);
+  TLoggerSelectionDlg(TLogger& logger, Clock& clock, const TModuleClasses& classes,
+                      const TModuleDefs& defs, Settings& settings, std::string mode_key,
+                      QWidget* parent = nullptr);
   ~TLoggerSelectionDlg() override;
 
   ToolString Choice() const;

@@ -11,8 +11,8 @@
 
 #include "app/core/app_environment.h"
 #include "app/core/main_settings.h"
-#include "app/main_window/main_window.h"
 #include "app/dialogs/window_questions.h"
+#include "app/main_window/main_window.h"
 #include "log/log_sheet.h"
 #include "session/installation_folders.h"
 #include "support/diagnostic_log.h"

@@ -1,8 +1,8 @@
 #include "app/main_window/window_session_host.h"
 
-#include "app/dialogs/window_questions.h"
-
 #include <filesystem>
+
+#include "app/dialogs/window_questions.h"
 
 namespace kest {
 
@@ -12,16 +12,21 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* ModeText(int mode) {
   switch (mode) {
-    case 1: return "По времени";
-    case 2: return "По глубине на спуске";
-    case 3: return "По глубине на подъеме";
-    default: return "Остановлено";
+    case 1:
+      return "По времени";
+    case 2:
+      return "По глубине на спуске";
+    case 3:
+      return "По глубине на подъеме";
+    default:
+      return "Остановлено";
   }
 }
 
 }  // namespace
 
-bool WindowSessionHost::AskText(const std::string& title, const std::string& prompt, std::string& text) {
+bool WindowSessionHost::AskText(const std::string& title, const std::string& prompt,
+                                std::string& text) {
   return questions_.AskText(title, prompt, text);
 }
 
@@ -29,13 +34,9 @@ bool WindowSessionHost::AskYesNo(const std::string& title, const std::string& qu
   return questions_.AskYesNo(title, question);
 }
 
-void WindowSessionHost::ShowWarning(const std::string& message) {
-  questions_.ShowWarning(message);
-}
+void WindowSessionHost::ShowWarning(const std::string& message) { questions_.ShowWarning(message); }
 
-void WindowSessionHost::Beep() {
-  questions_.Beep();
-}
+void WindowSessionHost::Beep() { questions_.Beep(); }
 
 void WindowSessionHost::ShowDepth(const std::string& text) {
   questions_.ShowDepth(text);

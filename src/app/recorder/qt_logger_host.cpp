@@ -13,7 +13,8 @@ void QtLoggerHost::RunOnMainThread(const std::function<void()>& fn) {
     fn();
     return;
   }
-  QMetaObject::invokeMethod(&receiver_, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      &receiver_, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
 }
 
 void QtLoggerHost::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -14,7 +14,9 @@ class TGraphicsColumn : public TTrackColumn {
   TGraphicsColumn();
   const char* ClassName() const override { return "TGraphicsColumn"; }
   std::vector<std::string> PublishedProperties() const override {
-    return WithProperties(TTrackColumn::PublishedProperties(), {"Pen", "Scale", "Differential", "NegScale", "OffsetGraph", "FilterLen", "ShowGrid", "AutoScale"});
+    return WithProperties(TTrackColumn::PublishedProperties(),
+                          {"Pen", "Scale", "Differential", "NegScale", "OffsetGraph", "FilterLen",
+                           "ShowGrid", "AutoScale"});
   }
   std::string GetHint() const override { return "График"; }
   std::string GetGlyph() const override { return "GRAPHICSCOLUMNGLYPH"; }
@@ -22,11 +24,11 @@ class TGraphicsColumn : public TTrackColumn {
   const TPen& Pen() const { return pen_; }
   void SetPen(const TPen& pen);
   double Scale() const { return scale_; }
-  void SetScale(double value);       // only above NegScale
+  void SetScale(double value);  // only above NegScale
   double NegScale() const { return neg_scale_; }
-  void SetNegScale(double value);    // only below Scale
+  void SetNegScale(double value);  // only below Scale
   double OffsetGraph() const { return offset_graph_; }
-  void SetOffsetGraph(double value); // only below Scale
+  void SetOffsetGraph(double value);  // only below Scale
   bool Differential() const { return differential_; }
   void SetDifferential(bool value);
   int32_t FilterLen() const { return filter_len_; }

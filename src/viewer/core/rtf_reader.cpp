@@ -22,10 +22,41 @@ constexpr int kMaxHalfPoints = 2000;
 enum class Dest { Text, FontTable, ColorTable, Skip };
 
 enum class Word {
-  Par, Line, Tab, Bold, Italic, Underline, UnderlineNone, Plain, Pard, FontSize, Font, Color,
-  AlignLeft, AlignCenter, AlignRight, AlignJustify, LeftIndent, RightIndent, FirstIndent,
-  RowDefaults, CellX, Cell, Row, InTable, Unicode, UnicodeSkip, FontTable, ColorTable, Red,
-  Green, Blue, DefaultFont, DefaultTab, Skip, Char
+  Par,
+  Line,
+  Tab,
+  Bold,
+  Italic,
+  Underline,
+  UnderlineNone,
+  Plain,
+  Pard,
+  FontSize,
+  Font,
+  Color,
+  AlignLeft,
+  AlignCenter,
+  AlignRight,
+  AlignJustify,
+  LeftIndent,
+  RightIndent,
+  FirstIndent,
+  RowDefaults,
+  CellX,
+  Cell,
+  Row,
+  InTable,
+  Unicode,
+  UnicodeSkip,
+  FontTable,
+  ColorTable,
+  Red,
+  Green,
+  Blue,
+  DefaultFont,
+  DefaultTab,
+  Skip,
+  Char
 };
 
 struct WordInfo {
@@ -35,33 +66,80 @@ struct WordInfo {
 
 const std::unordered_map<std::string_view, WordInfo>& Words() {
   static const std::unordered_map<std::string_view, WordInfo> words = {
-      {"par", {Word::Par}}, {"sect", {Word::Par}}, {"line", {Word::Line}}, {"tab", {Word::Tab}},
-      {"b", {Word::Bold}}, {"i", {Word::Italic}}, {"ul", {Word::Underline}},
-      {"uld", {Word::Underline}}, {"uldb", {Word::Underline}}, {"ulw", {Word::Underline}},
-      {"ulth", {Word::Underline}}, {"uldash", {Word::Underline}}, {"ulwave", {Word::Underline}},
-      {"ulnone", {Word::UnderlineNone}}, {"plain", {Word::Plain}}, {"pard", {Word::Pard}},
-      {"fs", {Word::FontSize}}, {"f", {Word::Font}}, {"cf", {Word::Color}},
-      {"ql", {Word::AlignLeft}}, {"qc", {Word::AlignCenter}}, {"qr", {Word::AlignRight}},
-      {"qj", {Word::AlignJustify}}, {"li", {Word::LeftIndent}}, {"ri", {Word::RightIndent}},
-      {"fi", {Word::FirstIndent}}, {"trowd", {Word::RowDefaults}}, {"cellx", {Word::CellX}},
-      {"cell", {Word::Cell}}, {"row", {Word::Row}}, {"intbl", {Word::InTable}},
-      {"u", {Word::Unicode}}, {"uc", {Word::UnicodeSkip}}, {"fonttbl", {Word::FontTable}},
-      {"colortbl", {Word::ColorTable}}, {"red", {Word::Red}}, {"green", {Word::Green}},
-      {"blue", {Word::Blue}}, {"deff", {Word::DefaultFont}}, {"deftab", {Word::DefaultTab}},
-      {"emdash", {Word::Char, 0x2014}}, {"endash", {Word::Char, 0x2013}},
-      {"bullet", {Word::Char, 0x2022}}, {"lquote", {Word::Char, 0x2018}},
-      {"rquote", {Word::Char, 0x2019}}, {"ldblquote", {Word::Char, 0x201C}},
+      {"par", {Word::Par}},
+      {"sect", {Word::Par}},
+      {"line", {Word::Line}},
+      {"tab", {Word::Tab}},
+      {"b", {Word::Bold}},
+      {"i", {Word::Italic}},
+      {"ul", {Word::Underline}},
+      {"uld", {Word::Underline}},
+      {"uldb", {Word::Underline}},
+      {"ulw", {Word::Underline}},
+      {"ulth", {Word::Underline}},
+      {"uldash", {Word::Underline}},
+      {"ulwave", {Word::Underline}},
+      {"ulnone", {Word::UnderlineNone}},
+      {"plain", {Word::Plain}},
+      {"pard", {Word::Pard}},
+      {"fs", {Word::FontSize}},
+      {"f", {Word::Font}},
+      {"cf", {Word::Color}},
+      {"ql", {Word::AlignLeft}},
+      {"qc", {Word::AlignCenter}},
+      {"qr", {Word::AlignRight}},
+      {"qj", {Word::AlignJustify}},
+      {"li", {Word::LeftIndent}},
+      {"ri", {Word::RightIndent}},
+      {"fi", {Word::FirstIndent}},
+      {"trowd", {Word::RowDefaults}},
+      {"cellx", {Word::CellX}},
+      {"cell", {Word::Cell}},
+      {"row", {Word::Row}},
+      {"intbl", {Word::InTable}},
+      {"u", {Word::Unicode}},
+      {"uc", {Word::UnicodeSkip}},
+      {"fonttbl", {Word::FontTable}},
+      {"colortbl", {Word::ColorTable}},
+      {"red", {Word::Red}},
+      {"green", {Word::Green}},
+      {"blue", {Word::Blue}},
+      {"deff", {Word::DefaultFont}},
+      {"deftab", {Word::DefaultTab}},
+      {"emdash", {Word::Char, 0x2014}},
+      {"endash", {Word::Char, 0x2013}},
+      {"bullet", {Word::Char, 0x2022}},
+      {"lquote", {Word::Char, 0x2018}},
+      {"rquote", {Word::Char, 0x2019}},
+      {"ldblquote", {Word::Char, 0x201C}},
       {"rdblquote", {Word::Char, 0x201D}},
       // Destinations whose content is not part of the text.
-      {"info", {Word::Skip}}, {"stylesheet", {Word::Skip}}, {"pict", {Word::Skip}},
-      {"object", {Word::Skip}}, {"header", {Word::Skip}}, {"headerl", {Word::Skip}},
-      {"headerr", {Word::Skip}}, {"headerf", {Word::Skip}}, {"footer", {Word::Skip}},
-      {"footerl", {Word::Skip}}, {"footerr", {Word::Skip}}, {"footerf", {Word::Skip}},
-      {"footnote", {Word::Skip}}, {"annotation", {Word::Skip}}, {"fldinst", {Word::Skip}},
-      {"listtable", {Word::Skip}}, {"listoverridetable", {Word::Skip}},
-      {"rsidtbl", {Word::Skip}}, {"filetbl", {Word::Skip}}, {"revtbl", {Word::Skip}},
-      {"xe", {Word::Skip}}, {"tc", {Word::Skip}}, {"txe", {Word::Skip}},
-      {"template", {Word::Skip}}, {"themedata", {Word::Skip}}, {"nonshppict", {Word::Skip}},
+      {"info", {Word::Skip}},
+      {"stylesheet", {Word::Skip}},
+      {"pict", {Word::Skip}},
+      {"object", {Word::Skip}},
+      {"header", {Word::Skip}},
+      {"headerl", {Word::Skip}},
+      {"headerr", {Word::Skip}},
+      {"headerf", {Word::Skip}},
+      {"footer", {Word::Skip}},
+      {"footerl", {Word::Skip}},
+      {"footerr", {Word::Skip}},
+      {"footerf", {Word::Skip}},
+      {"footnote", {Word::Skip}},
+      {"annotation", {Word::Skip}},
+      {"fldinst", {Word::Skip}},
+      {"listtable", {Word::Skip}},
+      {"listoverridetable", {Word::Skip}},
+      {"rsidtbl", {Word::Skip}},
+      {"filetbl", {Word::Skip}},
+      {"revtbl", {Word::Skip}},
+      {"xe", {Word::Skip}},
+      {"tc", {Word::Skip}},
+      {"txe", {Word::Skip}},
+      {"template", {Word::Skip}},
+      {"themedata", {Word::Skip}},
+      {"nonshppict", {Word::Skip}},
   };
   return words;
 }
@@ -238,13 +316,24 @@ class Reader {
     switch (c) {
       case '{':
       case '}':
-      case '\\': Text(std::string(1, c)); break;
-      case '~': Char(0x00A0); break;
-      case '_': Char(0x2011); break;
-      case '*': st_.dest = Dest::Skip; break;
+      case '\\':
+        Text(std::string(1, c));
+        break;
+      case '~':
+        Char(0x00A0);
+        break;
+      case '_':
+        Char(0x2011);
+        break;
+      case '*':
+        st_.dest = Dest::Skip;
+        break;
       case '\r':
-      case '\n': Paragraph(); break;
-      default: break;  // \- optional hyphen, \| \: index marks
+      case '\n':
+        Paragraph();
+        break;
+      default:
+        break;  // \- optional hyphen, \| \: index marks
     }
   }
 
@@ -259,14 +348,30 @@ class Reader {
     RtfCharFormat& chr = st_.chr;
     RtfParaFormat& para = st_.para;
     switch (it->second.word) {
-      case Word::Par: Paragraph(); break;
-      case Word::Line: Text("\n"); break;
-      case Word::Tab: Text("\t"); break;
-      case Word::Char: Char(it->second.ch); break;
-      case Word::Bold: chr.Bold = on; break;
-      case Word::Italic: chr.Italic = on; break;
-      case Word::Underline: chr.Underline = on; break;
-      case Word::UnderlineNone: chr.Underline = false; break;
+      case Word::Par:
+        Paragraph();
+        break;
+      case Word::Line:
+        Text("\n");
+        break;
+      case Word::Tab:
+        Text("\t");
+        break;
+      case Word::Char:
+        Char(it->second.ch);
+        break;
+      case Word::Bold:
+        chr.Bold = on;
+        break;
+      case Word::Italic:
+        chr.Italic = on;
+        break;
+      case Word::Underline:
+        chr.Underline = on;
+        break;
+      case Word::UnderlineNone:
+        chr.Underline = false;
+        break;
       case Word::Plain:
         chr = RtfCharFormat{};
         st_.font = -1;
@@ -278,40 +383,80 @@ class Reader {
       case Word::FontSize:
         if (has_value && value > 0) chr.HalfPoints = std::min(value, kMaxHalfPoints);
         break;
-      case Word::Font: SetFont(value); break;
-      case Word::Color: SetColor(value); break;
-      case Word::AlignLeft: para.Alignment = RtfAlignment::Left; break;
-      case Word::AlignCenter: para.Alignment = RtfAlignment::Center; break;
-      case Word::AlignRight: para.Alignment = RtfAlignment::Right; break;
-      case Word::AlignJustify: para.Alignment = RtfAlignment::Justify; break;
-      case Word::LeftIndent: para.LeftIndent = std::clamp(value, -kMaxTwips, kMaxTwips); break;
-      case Word::RightIndent: para.RightIndent = std::clamp(value, -kMaxTwips, kMaxTwips); break;
-      case Word::FirstIndent: para.FirstIndent = std::clamp(value, -kMaxTwips, kMaxTwips); break;
+      case Word::Font:
+        SetFont(value);
+        break;
+      case Word::Color:
+        SetColor(value);
+        break;
+      case Word::AlignLeft:
+        para.Alignment = RtfAlignment::Left;
+        break;
+      case Word::AlignCenter:
+        para.Alignment = RtfAlignment::Center;
+        break;
+      case Word::AlignRight:
+        para.Alignment = RtfAlignment::Right;
+        break;
+      case Word::AlignJustify:
+        para.Alignment = RtfAlignment::Justify;
+        break;
+      case Word::LeftIndent:
+        para.LeftIndent = std::clamp(value, -kMaxTwips, kMaxTwips);
+        break;
+      case Word::RightIndent:
+        para.RightIndent = std::clamp(value, -kMaxTwips, kMaxTwips);
+        break;
+      case Word::FirstIndent:
+        para.FirstIndent = std::clamp(value, -kMaxTwips, kMaxTwips);
+        break;
       case Word::RowDefaults:
         cellx_.clear();
         row_borders_ = false;
         break;
-      case Word::CellX: cellx_.push_back(std::clamp(value, 0, 2 * kMaxTwips)); break;
-      case Word::Cell: EndCell(); break;
+      case Word::CellX:
+        cellx_.push_back(std::clamp(value, 0, 2 * kMaxTwips));
+        break;
+      case Word::Cell:
+        EndCell();
+        break;
       case Word::Row:
         if (st_.dest == Dest::Text) EndRow();
         break;
-      case Word::InTable: st_.in_table = true; break;
-      case Word::Unicode: Unicode(value); break;
-      case Word::UnicodeSkip: st_.uc = std::clamp(value, 0, 16); break;
-      case Word::FontTable: st_.dest = Dest::FontTable; break;
+      case Word::InTable:
+        st_.in_table = true;
+        break;
+      case Word::Unicode:
+        Unicode(value);
+        break;
+      case Word::UnicodeSkip:
+        st_.uc = std::clamp(value, 0, 16);
+        break;
+      case Word::FontTable:
+        st_.dest = Dest::FontTable;
+        break;
       case Word::ColorTable:
         st_.dest = Dest::ColorTable;
         colors_.clear();
         break;
-      case Word::Red: SetComponent(red_, value); break;
-      case Word::Green: SetComponent(green_, value); break;
-      case Word::Blue: SetComponent(blue_, value); break;
-      case Word::DefaultFont: default_font_ = value; break;
+      case Word::Red:
+        SetComponent(red_, value);
+        break;
+      case Word::Green:
+        SetComponent(green_, value);
+        break;
+      case Word::Blue:
+        SetComponent(blue_, value);
+        break;
+      case Word::DefaultFont:
+        default_font_ = value;
+        break;
       case Word::DefaultTab:
         if (has_value && value > 0) doc_.DefaultTab = std::min(value, kMaxTwips);
         break;
-      case Word::Skip: st_.dest = Dest::Skip; break;
+      case Word::Skip:
+        st_.dest = Dest::Skip;
+        break;
     }
   }
 
@@ -351,8 +496,7 @@ class Reader {
 
   void CommitColor() {
     std::optional<uint32_t> color;
-    if (color_set_)
-      color = static_cast<uint32_t>(red_ << 16 | green_ << 8 | blue_);
+    if (color_set_) color = static_cast<uint32_t>(red_ << 16 | green_ << 8 | blue_);
     colors_.push_back(color);
     red_ = green_ = blue_ = 0;
     color_set_ = false;

@@ -11,7 +11,7 @@ namespace {
 
 std::array<double, kValueStepCount> MakeValueSteps() {
   std::array<double, kValueStepCount> steps{};
-  const double negatives[] = {-1000, -500, -200, -100, -50,  -20,  -10,  -5,
+  const double negatives[] = {-1000, -500, -200, -100, -50,  -20,   -10,   -5,
                               -2,    -1,   -0.5, -0.2, -0.1, -0.05, -0.02, -0.01};
   int n = 0;
   for (double v : negatives) steps[n++] = v;
@@ -19,8 +19,8 @@ std::array<double, kValueStepCount> MakeValueSteps() {
   for (int exponent = -4; exponent <= 6; ++exponent) {
     // Built from text-exact decimals so that 0.0002 is the double nearest 0.0002.
     for (int mantissa : {1, 2, 5}) {
-      steps[n++] = exponent < 0 ? mantissa / std::pow(10.0, -exponent)
-                                : mantissa * std::pow(10.0, exponent);
+      steps[n++] =
+          exponent < 0 ? mantissa / std::pow(10.0, -exponent) : mantissa * std::pow(10.0, exponent);
     }
   }
   return steps;

@@ -8,8 +8,8 @@ namespace kest {
 // kFirstUserScaleIndex (1:20) to kScaleCount - 1 (1:120000).
 inline constexpr int kScaleCount = 20;
 inline constexpr int kFirstUserScaleIndex = 5;
-inline constexpr int32_t kScales[kScaleCount] = {0,    1,     2,     5,     10,    20,   50,
-                                                 100,  200,   500,   1000,  2000,  5000, 6000,
+inline constexpr int32_t kScales[kScaleCount] = {0,     1,     2,     5,     10,    20,    50,
+                                                 100,   200,   500,   1000,  2000,  5000,  6000,
                                                  10000, 12000, 20000, 50000, 60000, 120000};
 // Index of the scale, or -1 when it is not in the list.
 int IndexOfScale(int32_t scale);

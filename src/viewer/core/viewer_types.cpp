@@ -5,13 +5,11 @@
 namespace kest {
 
 namespace {
-const char* const kPenStyleNames[] = {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot",
-                                      "psClear"};
+const char* const kPenStyleNames[] = {"psSolid",   "psDash",       "psDot",
+                                      "psDashDot", "psDashDotDot", "psClear"};
 }
 
-const char* PenStyleName(TPenStyle style) {
-  return kPenStyleNames[std::min<int>(style, psClear)];
-}
+const char* PenStyleName(TPenStyle style) { return kPenStyleNames[std::min<int>(style, psClear)]; }
 
 bool PenStyleFromName(const std::string& name, TPenStyle& style) {
   for (int i = 0; i <= psClear; ++i) {

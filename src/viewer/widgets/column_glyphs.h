@@ -1,8 +1,7 @@
 #pragma once
 
-#include <string>
-
 #include <QPixmap>
+#include <string>
 
 namespace kest {
 

@@ -14,7 +14,8 @@ class TLogViewerHeaderPanel::Link : public TLVLink {
   explicit Link(TLogViewerHeaderPanel& panel) : panel_(panel) {}
   void ViewerChanged(TLogViewerEvents events) override {
     if (events.Has(veColumns)) panel_.viewer_.LayoutPanels();
-    if (events.HasAny({veColumns, veFocus, veMarks, veLayout, veColumnChanged})) panel_.RepaintHeaders();
+    if (events.HasAny({veColumns, veFocus, veMarks, veLayout, veColumnChanged}))
+      panel_.RepaintHeaders();
   }
 
  private:

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <memory>
-
 #include <QImage>
 #include <QWidget>
+#include <memory>
 
 #include "viewer/core/viewer_links.h"
 

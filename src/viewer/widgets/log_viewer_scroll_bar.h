@@ -1,8 +1,7 @@
 #pragma once
 
-#include <memory>
-
 #include <QScrollBar>
+#include <memory>
 
 namespace kest {
 
@@ -18,8 +17,8 @@ class TLogViewerScrollBar : public QScrollBar {
  private:
   class Link;
   TLogViewer& viewer_;
-  bool moving_ = false;   // the bar itself moves the cursor
-  bool setting_ = false;  // the viewer moves the bar
+  bool moving_ = false;         // the bar itself moves the cursor
+  bool setting_ = false;        // the viewer moves the bar
   std::unique_ptr<Link> link_;  // last: the viewer stops calling before the rest goes
 };
 

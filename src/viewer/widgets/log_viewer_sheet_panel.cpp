@@ -56,8 +56,8 @@ void TLogViewerSheetPanel::paintEvent(QPaintEvent* event) {
   }
   painter.drawImage(r, buffer_, r);
   if (!viewer_.ShowCursor()) return;
-  const int row = RoundHalfEven32((viewer_.CursorPos() - viewer_.ViewTop() + 1.0) / viewer_.Scale() *
-                                  viewer_.PixelsPerMm());
+  const int row = RoundHalfEven32((viewer_.CursorPos() - viewer_.ViewTop() + 1.0) /
+                                  viewer_.Scale() * viewer_.PixelsPerMm());
   const TPen& pen = viewer_.CursorPen();
   const int half = (pen.Width + 1) / 2;
   if (row + half < r.top() || row - half > r.bottom()) return;
@@ -74,13 +74,14 @@ void TLogViewerSheetPanel::ChooseCursor(bool pressed) {
     setCursor(Qt::OpenHandCursor);
   } else {
     // Now and then the hand has a mind of its own.
-    setCursor(QRandomGenerator::global()->bounded(200) == 0 ? Qt::ForbiddenCursor : Qt::ClosedHandCursor);
+    setCursor(QRandomGenerator::global()->bounded(200) == 0 ? Qt::ForbiddenCursor
+                                                            : Qt::ClosedHandCursor);
   }
 }
 
 void TLogViewerSheetPanel::mousePressEvent(QMouseEvent* event) {
-  const TMouseButton button = event->button() == Qt::LeftButton ? TMouseButton::kLeft
-                                                                 : TMouseButton::kRight;
+  const TMouseButton button =
+      event->button() == Qt::LeftButton ? TMouseButton::kLeft : TMouseButton::kRight;
   ChooseCursor(button == TMouseButton::kLeft);
   viewer_.SheetMouseDown(static_cast<int>(event->position().y()), button);
 }

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <optional>
-
 #include <QImage>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 
 #include "viewer/widgets/qt_canvas.h"
 

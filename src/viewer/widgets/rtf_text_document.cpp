@@ -8,7 +8,6 @@
 #include <QTextOption>
 #include <QTextTable>
 #include <QTextTableFormat>
-
 #include <algorithm>
 
 namespace kest {
@@ -49,10 +48,18 @@ class Builder {
   QTextBlockFormat BlockFormat(const RtfParaFormat& f) const {
     QTextBlockFormat format;
     switch (f.Alignment) {
-      case RtfAlignment::Left: format.setAlignment(Qt::AlignLeft); break;
-      case RtfAlignment::Center: format.setAlignment(Qt::AlignHCenter); break;
-      case RtfAlignment::Right: format.setAlignment(Qt::AlignRight); break;
-      case RtfAlignment::Justify: format.setAlignment(Qt::AlignJustify); break;
+      case RtfAlignment::Left:
+        format.setAlignment(Qt::AlignLeft);
+        break;
+      case RtfAlignment::Center:
+        format.setAlignment(Qt::AlignHCenter);
+        break;
+      case RtfAlignment::Right:
+        format.setAlignment(Qt::AlignRight);
+        break;
+      case RtfAlignment::Justify:
+        format.setAlignment(Qt::AlignJustify);
+        break;
     }
     format.setLeftMargin(Units(f.LeftIndent));
     format.setRightMargin(Units(f.RightIndent));
@@ -109,8 +116,7 @@ class Builder {
     format.setColumnWidthConstraints(widths);
     if (!first_block_) cursor_.insertBlock();
     first_block_ = false;
-    QTextTable* qtable =
-        cursor_.insertTable(static_cast<int>(table.Rows.size()), columns, format);
+    QTextTable* qtable = cursor_.insertTable(static_cast<int>(table.Rows.size()), columns, format);
     for (int r = 0; r < static_cast<int>(table.Rows.size()); ++r) {
       const RtfTableRow& row = table.Rows[static_cast<size_t>(r)];
       for (int c = 0; c < static_cast<int>(row.Cells.size()); ++c) {

@@ -1,9 +1,9 @@
 #include "app/core/recorder_tools.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "app/core/app_environment.h"
 #include "fake_clock.h"
@@ -57,7 +57,8 @@ TEST(TensionCoefficients, FieldsAreNormalisedAndTheHandlerLinesRewritten) {
       "     (handler . (+ 0.0 (* 1.0 snTension-sensor))))\r\n"
       " ))";
   WriteWholeFile(file, head + body);
-  TensionCoefficients c = ReadTensionCoefficients(file);  // the first line holding it has no numbers
+  TensionCoefficients c =
+      ReadTensionCoefficients(file);  // the first line holding it has no numbers
   EXPECT_EQ(c.K, "1.0");
   EXPECT_EQ(c.B, "0.0");
   WriteTensionCoefficients(file, {NormaliseCoefficient("2"), NormaliseCoefficient(".5")});

@@ -1,9 +1,9 @@
 #include "app/core/research_params_form.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "lisp/wlisp.h"
 #include "log/research_parameters.h"
@@ -19,7 +19,8 @@ class ResearchParamsFormTest : public ::testing::Test {
  protected:
   ResearchParamsFormTest() {  // NOLINT
     std::ofstream(dir.File("research params"))
-        << "(((PARAMETER . oilfield) (DISPLAYNAME . \"Месторождение\") (MANDATORY . T) (LISTFILE . \"oilfields\"))\n"
+        << "(((PARAMETER . oilfield) (DISPLAYNAME . \"Месторождение\") (MANDATORY . T) (LISTFILE . "
+           "\"oilfields\"))\n"
            " ((PARAMETER . well) (DISPLAYNAME . \"Скважина\") (MANDATORY . T))\n"
            " ((PARAMETER . party) (DISPLAYNAME . \"Партия\"))\n"
            " ((PARAMETER . API) (DISPLAYNAME . \"Код API\") (SELECTABLE . NIL)))\n";
@@ -32,7 +33,8 @@ class ResearchParamsFormTest : public ::testing::Test {
   TResearchParameters descriptions;
 };
 
-TEST_F(ResearchParamsFormTest, RowsAreTheSelectableDescriptionsWithMarksAndOkNeedsEveryMandatoryValue) {
+TEST_F(ResearchParamsFormTest,
+       RowsAreTheSelectableDescriptionsWithMarksAndOkNeedsEveryMandatoryValue) {
   ResearchParamsForm form(descriptions, dir.Path().string());
   ASSERT_EQ(form.Rows().size(), 3u);
   EXPECT_EQ(form.Rows()[0].Values, (std::vector<std::string>{"Самотлор", "Приобское"}));

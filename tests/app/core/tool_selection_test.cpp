@@ -1,8 +1,8 @@
 #include "app/core/tool_selection.h"
 
-#include <algorithm>
-
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "app/core/app_environment.h"
 #include "fake_clock.h"
@@ -69,7 +69,8 @@ TEST_F(ShippedData, NoneForBothAdditionalModulesLoadsOnlyTheMainAndBaseModules) 
   LoadToolString(logger, env.Classes(), env.Defs(), ToolString::Shipped());
   EXPECT_EQ(logger.ModuleCount(), system_modules + 4);
   // A failing string leaves no tool module behind.
-  EXPECT_ANY_THROW(LoadToolString(logger, env.Classes(), env.Defs(), {"ТЕЛЕМЕТРИЯ", "ГК-НК #99", "", ""}));
+  EXPECT_ANY_THROW(
+      LoadToolString(logger, env.Classes(), env.Defs(), {"ТЕЛЕМЕТРИЯ", "ГК-НК #99", "", ""}));
   EXPECT_EQ(logger.ModuleCount(), system_modules);
 }
 

@@ -26,13 +26,13 @@
 #include <set>
 
 #include "app/core/app_environment.h"
+#include "app/core/tool_string.h"
+#include "app/dialogs/recorder_dialogs.h"
 #include "app/editor/editor_form.h"
 #include "app/kest_application.h"
-#include "app/recorder/logger_info_window.h"
-#include "app/dialogs/recorder_dialogs.h"
-#include "app/recorder/recorder_form.h"
 #include "app/office/sheet_properties_dialog.h"
-#include "app/core/tool_string.h"
+#include "app/recorder/logger_info_window.h"
+#include "app/recorder/recorder_form.h"
 #include "link/logger.h"
 #include "link/logger_channel.h"
 #include "link/logger_sensor.h"
@@ -56,10 +56,10 @@
 #include "support/stream.h"
 #include "temp_dir.h"
 #include "viewer/core/graphics_column.h"
-#include "viewer/widgets/inspector_window.h"
-#include "viewer/widgets/log_viewer.h"
 #include "viewer/core/log_viewer_column.h"
 #include "viewer/core/recording_canvas.h"
+#include "viewer/widgets/inspector_window.h"
+#include "viewer/widgets/log_viewer.h"
 
 namespace kest {
 namespace {

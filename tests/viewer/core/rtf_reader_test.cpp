@@ -1,10 +1,11 @@
+#include "viewer/core/rtf_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "support/stream.h"
-#include "viewer/core/rtf_reader.h"
 
 namespace kest {
 namespace {
@@ -14,7 +15,8 @@ const RtfParagraph& Para(const RtfDocument& doc, size_t i) {
 }
 
 std::string ReadShipped(const std::string& name) {
-  std::vector<uint8_t> bytes = ReadWholeFile(std::string(KEST_DATA_ROOT) + "/Data/HeadLine/" + name);
+  std::vector<uint8_t> bytes =
+      ReadWholeFile(std::string(KEST_DATA_ROOT) + "/Data/HeadLine/" + name);
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -22,7 +24,8 @@ TEST(RtfReader, FormatsFontsColoursAndCyrillicBytes) {
   RtfDocument doc = ReadRtf(
       "{\\rtf1\\ansi\\deff1{\\fonttbl{\\f0 Times New Roman;}{\\f1\\fswiss Arial;}}"
       "{\\colortbl ;\\red255\\green0\\blue0;}"
-      "\\pard\\qc\\li100\\ri200\\fi-50 plain {\\b\\f0\\fs28\\cf1 \\'c3\\'eb\\'f3\\'e1\\'e8\\'ed\\'e0}"
+      "\\pard\\qc\\li100\\ri200\\fi-50 plain {\\b\\f0\\fs28\\cf1 "
+      "\\'c3\\'eb\\'f3\\'e1\\'e8\\'ed\\'e0}"
       " \\ul under\\ul0  \\i it\\i0\\par"
       "\\pard second\\tab x\\line y}");
   ASSERT_EQ(doc.Blocks.size(), 2u);
@@ -107,19 +110,24 @@ TEST(RtfReader, DamagedInputs) {
   const std::vector<Damaged> cases = {
       {"not rich text", "hello", "Invalid rich text at offset 0: no \"{\\rtf\" at the start"},
       {"empty", "", "Invalid rich text at offset 0: no \"{\\rtf\" at the start"},
-      {"truncated", "{\\rtf1 abc{\\b de", "Invalid rich text at offset 16: 2 groups not closed at the end"},
+      {"truncated", "{\\rtf1 abc{\\b de",
+       "Invalid rich text at offset 16: 2 groups not closed at the end"},
       {"truncated in a word", "{\\rtf1 \\", "Invalid rich text at offset 7: \"\\\" at the end"},
       {"extra brace", "{\\rtf1 a}}", "Invalid rich text at offset 9: \"}\" without its \"{\""},
       {"huge control word", "{\\rtf1 \\" + std::string(100000, 'a') + "}",
        "Invalid rich text at offset 7: control word longer than 32 letters"},
       {"huge number", "{\\rtf1 \\fs" + std::string(40, '9') + "}",
        "Invalid rich text at offset 7: number longer than 10 digits"},
-      {"number past 32 bits", "{\\rtf1 \\fs9999999999}", "Invalid rich text at offset 7: number out of range"},
+      {"number past 32 bits", "{\\rtf1 \\fs9999999999}",
+       "Invalid rich text at offset 7: number out of range"},
       {"deep nesting", std::string("{\\rtf1") + std::string(100, '{') + std::string(101, '}'),
        "Invalid rich text at offset 69: groups nested deeper than 64"},
-      {"bad hex", "{\\rtf1 \\'zz}", "Invalid rich text at offset 7: \"\\'\" not followed by two hex digits"},
-      {"hex cut off", "{\\rtf1 \\'4", "Invalid rich text at offset 7: \"\\'\" not followed by two hex digits"},
-      {"bin past the end", "{\\rtf1 {\\pict\\bin999 ab}}", "Invalid rich text at offset 13: \"\\bin\" data past the end"},
+      {"bad hex", "{\\rtf1 \\'zz}",
+       "Invalid rich text at offset 7: \"\\'\" not followed by two hex digits"},
+      {"hex cut off", "{\\rtf1 \\'4",
+       "Invalid rich text at offset 7: \"\\'\" not followed by two hex digits"},
+      {"bin past the end", "{\\rtf1 {\\pict\\bin999 ab}}",
+       "Invalid rich text at offset 13: \"\\bin\" data past the end"},
       {"negative unicode", "{\\rtf1 \\u-1?}", nullptr},
       {"uc skip past the end", "{\\rtf1 \\uc1000\\u1046 abc}", nullptr},
       {"lone surrogate", "{\\rtf1 \\u-10179?x}", nullptr},
@@ -146,7 +154,8 @@ TEST(RtfReader, OddUnicodeBecomesReplacementCharacters) {
   EXPECT_EQ(text("{\\rtf1 \\u-1?}"), "\uFFFD");
   EXPECT_EQ(text("{\\rtf1 \\u-10179?x}"), "\uFFFDx");
   EXPECT_EQ(text("{\\rtf1 a\\uc1000\\u1046 bc{\\b d}}"), "aЖd") << "the skip ends with the group";
-  EXPECT_EQ(text("{\\rtf1\\uc0 \\u0 \\u9 z}"), "\tz") << "control characters other than tab are dropped";
+  EXPECT_EQ(text("{\\rtf1\\uc0 \\u0 \\u9 z}"), "\tz")
+      << "control characters other than tab are dropped";
 }
 
 TEST(RtfReader, LimitsRefuseQuicklyWithoutReadingTheInput) {
@@ -156,14 +165,16 @@ TEST(RtfReader, LimitsRefuseQuicklyWithoutReadingTheInput) {
     ReadRtf(std::string(2000, '{'), limits);
     FAIL();
   } catch (const ERtfReaderError& e) {
-    EXPECT_STREQ(e.what(), "Invalid rich text at offset 1000: 2000 bytes are more than the limit of 1000");
+    EXPECT_STREQ(e.what(),
+                 "Invalid rich text at offset 1000: 2000 bytes are more than the limit of 1000");
   }
   // A 100 MB control word within a larger limit: refused at its 33rd letter.
   limits.MaxInput = 200u * 1024 * 1024;
   std::string huge = "{\\rtf1 \\" + std::string(100u * 1024 * 1024, 'x') + "}";
   EXPECT_THROW(
       try { ReadRtf(huge, limits); } catch (const ERtfReaderError& e) {
-        EXPECT_STREQ(e.what(), "Invalid rich text at offset 7: control word longer than 32 letters");
+        EXPECT_STREQ(e.what(),
+                     "Invalid rich text at offset 7: control word longer than 32 letters");
         throw;
       },
       ERtfReaderError);

@@ -85,7 +85,8 @@ TEST(ViewerLayout, RoundTripKeepsTreeSharesKindsAndPropertiesButNotTheScale) {
 }
 
 // Writes a layout by hand: each column is (class, name, properties as a writer step).
-std::string Layout(const std::vector<std::pair<std::string, std::function<void(ComponentWriter&)>>>& columns) {
+std::string Layout(
+    const std::vector<std::pair<std::string, std::function<void(ComponentWriter&)>>>& columns) {
   MemoryStream out;
   ComponentWriter w(out);
   w.WriteSignature();
@@ -112,7 +113,8 @@ void Ref(ComponentWriter& w, const char* name, const char* target) {
 
 TEST(ViewerLayout, UnknownClassesAndBadValuesAreLoggedAndReadingGoesOn) {
   std::string bytes = Layout({
-      {"TGraphicsColumn", [](ComponentWriter& w) {
+      {"TGraphicsColumn",
+       [](ComponentWriter& w) {
          Ref(w, "Father", "RootColumn");
          Ref(w, "RLink", "Column_2");
          w.WriteShortString("Scale");
@@ -121,7 +123,8 @@ TEST(ViewerLayout, UnknownClassesAndBadValuesAreLoggedAndReadingGoesOn) {
          w.WriteInteger(3);
        }},
       {"TFancyColumn", [](ComponentWriter& w) { Ref(w, "Father", "RootColumn"); }},
-      {"TTextColumn", [](ComponentWriter& w) {
+      {"TTextColumn",
+       [](ComponentWriter& w) {
          Ref(w, "Father", "RootColumn");
          w.WriteShortString("LeftPos");
          w.WriteInteger(4);
@@ -172,13 +175,15 @@ TEST(ViewerLayout, AForeignFailureWhileLoadingLeavesTheViewerUpdatingAndNotLoadi
 
 TEST(ViewerLayout, CyclicOrTruncatedTreesLoadWhatIsConsistent) {
   std::string bytes = Layout({
-      {"TGraphicsColumn", [](ComponentWriter& w) {
+      {"TGraphicsColumn",
+       [](ComponentWriter& w) {
          Ref(w, "Father", "RootColumn");
          Ref(w, "LSon", "Column_1");
        }},
-      {"TGraphicsColumn", [](ComponentWriter& w) {
+      {"TGraphicsColumn",
+       [](ComponentWriter& w) {
          Ref(w, "Father", "Column_0");
-         Ref(w, "LSon", "Column_0");  // a cycle
+         Ref(w, "LSon", "Column_0");   // a cycle
          Ref(w, "RLink", "Column_1");  // and a loop
        }},
   });

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <memory>
-
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
 #include <QRawFont>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
 
 #include "lisp/wlisp.h"
 #include "log/log_parameters.h"
@@ -43,7 +42,8 @@ TEST(ViewerFonts, CyrillicTextHasGlyphs) {
   font.Height = 20;
   canvas.SetFont(font);
   QFontMetrics metrics(painter.font());
-  for (QChar c : QString::fromUtf8("Глубина, мкР/ч")) EXPECT_TRUE(metrics.inFont(c)) << static_cast<int>(c.unicode());
+  for (QChar c : QString::fromUtf8("Глубина, мкР/ч"))
+    EXPECT_TRUE(metrics.inFont(c)) << static_cast<int>(c.unicode());
   canvas.TextOut(2, 2, "Глубина");
   painter.end();
   int dark = 0;
@@ -215,7 +215,8 @@ TEST(ViewerWidget, AppendedRowRepaintsOnlyTheNewBand) {
   v.SetViewTop(990000);
   QApplication::processEvents();
   const QImage before = v.SheetPanel()->Buffer().copy();
-  for (TLogTrack* track : {t.sheet.Tracks(0), t.sheet.Tracks(1), t.sheet.Tracks(2), t.sheet.Tracks(3)})
+  for (TLogTrack* track :
+       {t.sheet.Tracks(0), t.sheet.Tracks(1), t.sheet.Tracks(2), t.sheet.Tracks(3)})
     track->Append(track->LastSample() + 3);
   v.Refresh();
   const QImage& after = v.SheetPanel()->Buffer();

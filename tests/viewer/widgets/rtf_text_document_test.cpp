@@ -1,3 +1,5 @@
+#include "viewer/widgets/rtf_text_document.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractTextDocumentLayout>
@@ -11,7 +13,6 @@
 
 #include "support/stream.h"
 #include "viewer/core/rtf_reader.h"
-#include "viewer/widgets/rtf_text_document.h"
 
 namespace kest {
 namespace {
@@ -70,7 +71,7 @@ TEST(RtfTextDocument, TableHasItsRowsCellsAndWidths) {
   EXPECT_EQ(bold.charFormat().fontWeight(), QFont::Bold);
   auto widths = table->format().columnWidthConstraints();
   ASSERT_EQ(widths.size(), 2);
-  EXPECT_DOUBLE_EQ(widths[0].rawValue(), 96);   // 1440 twips at 96 dpi
+  EXPECT_DOUBLE_EQ(widths[0].rawValue(), 96);  // 1440 twips at 96 dpi
   EXPECT_DOUBLE_EQ(widths[1].rawValue(), 192);
   EXPECT_EQ(doc->begin().text(), "title");
   EXPECT_EQ(doc->lastBlock().text(), "after");
@@ -99,7 +100,8 @@ TEST(RtfTextDocument, CyrillicRendersAtScreenAndPrinterResolution) {
 }
 
 TEST(RtfTextDocument, ShippedTemplateLaysOutItsWellTable) {
-  std::vector<uint8_t> bytes = ReadWholeFile(std::string(KEST_DATA_ROOT) + "/Data/HeadLine/DEPTH.RTF");
+  std::vector<uint8_t> bytes =
+      ReadWholeFile(std::string(KEST_DATA_ROOT) + "/Data/HeadLine/DEPTH.RTF");
   auto doc = BuildTextDocument(ReadRtf(std::string(bytes.begin(), bytes.end())), 96);
   QImage image(800, 300, QImage::Format_RGB32);
   image.fill(Qt::white);

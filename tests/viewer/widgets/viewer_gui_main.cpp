@@ -1,9 +1,9 @@
 // The GUI tests run offscreen unless told otherwise; the application exists before
 // any test (test discovery runs this binary during the build).
-#include <cstdlib>
+#include <gtest/gtest.h>
 
 #include <QApplication>
-#include <gtest/gtest.h>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
