@@ -347,6 +347,7 @@ void TBDMainForm::ShowCoefficients() {
   if (busy_) return;
   if (!coef_form_) {
     coef_form_ = std::make_unique<TCoefForm>(*tool_, questions_, burst_dir_, local_time_, this);
+    PlaceNextTo(*coef_form_, *this);
     coef_form_->show();
     Command([&] { coef_form_->ReadFromTool(); });
   }
@@ -355,10 +356,7 @@ void TBDMainForm::ShowCoefficients() {
 }
 
 void TBDMainForm::ShowInfo(bool show) {
-  if (show && !info_->isVisible()) {
-    const QRect g = frameGeometry();
-    info_->move(g.right() + 4, g.top());
-  }
+  if (show && !info_->isVisible()) PlaceNextTo(*info_, *this);
   info_->setVisible(show);
   Action("aInfo")->setChecked(show);
 }
