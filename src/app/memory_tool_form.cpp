@@ -97,6 +97,10 @@ TBDMainForm::TBDMainForm(TLogger& logger, LoggerHost& host, Clock& clock,
   table_->setColumnWidth(TTaskGrid::kMode, 24);
   for (int c = TTaskGrid::kStart; c < TTaskGrid::kColumnCount; ++c)
     table_->setColumnWidth(c, c <= TTaskGrid::kEnd ? 105 : 95);
+  // Every column in sight, also when the window is fitted to its contents.
+  int columns = 2 * table_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  for (int c = 0; c < TTaskGrid::kColumnCount; ++c) columns += table_->columnWidth(c);
+  table_->setMinimumWidth(columns);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   setCentralWidget(table_);
   connect(table_, &QTableWidget::cellChanged, this, [this](int row, int column) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <ctime>
 #include <filesystem>
@@ -148,6 +149,9 @@ TEST_F(MemoryToolWindow, ItsWindowsOpenWholeOnTheScreenAndClearOfTheMenu) {
   window->Action("LoggerSelect")->trigger();
   TBDMainForm* form = window->MemoryForm();
   ASSERT_NE(form, nullptr);
+  // Every column of the task table in sight, and the status line with room.
+  QApplication::processEvents();
+  EXPECT_EQ(form->GridWidget()->horizontalScrollBar()->maximum(), 0) << form->width();
   form->ShowInfo(true);
   form->ShowCoefficients();
   ASSERT_NE(form->CoefForm(), nullptr);
