@@ -3,7 +3,6 @@
 // and read out. Nothing may go wrong on a later round that went right on the first,
 // and the heap must not grow from round to round.
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <QAction>
 #include <QApplication>
@@ -27,26 +26,14 @@
 #include "app/tool_selection.h"
 #include "link/logger.h"
 #include "link/logger_module.h"
+#include "live_heap.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "memtool/memory_tool.h"
 #include "recorder_on_simulator.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
-#endif
-
 namespace kest {
 namespace {
-
-// The bytes the program holds on the heap now (AddressSanitizer keeps its own heap).
-size_t LiveHeapBytes() {
-#if defined(__SANITIZE_ADDRESS__)
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  return mallinfo2().uordblks;
-#endif
-}
 
 std::string LocalIn(int minutes) {
   std::time_t t = std::time(nullptr) + minutes * 60;
@@ -242,7 +229,7 @@ TEST_F(RecorderRounds, EveryToolStringAndItsWindowsRoundAfterRound) {
     answers->Dialogs.clear();
     Settle();
     QPixmapCache::clear();  // Qt's, bounded (10 MB): each new tool bar adds its icons
-    heap.push_back(LiveHeapBytes());
+    heap.push_back(testing::LiveHeapBytes());
   }
   const long long grown = static_cast<long long>(heap.back()) - static_cast<long long>(heap[1]);
   std::string figures;

@@ -3,7 +3,6 @@
 // turn, powered, recorded by time, stopped and saved into the research. The logger's
 // receive thread, the session's save thread and the main thread meet on every round.
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "link/logger_host.h"
 #include "link/logger_sensor.h"
 #include "link/port_device.h"
+#include "live_heap.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "session/installation_folders.h"
@@ -31,20 +31,8 @@
 #include "support/settings.h"
 #include "temp_dir.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
-#endif
-
 namespace kest {
 namespace {
-
-size_t LiveHeapBytes() {
-#if defined(__SANITIZE_ADDRESS__)
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  return mallinfo2().uordblks;
-#endif
-}
 
 int Rounds() {
   const char* text = std::getenv("KEST_RELIABILITY_ROUNDS");
@@ -138,7 +126,7 @@ TEST_F(RecorderCoreRounds, ToolStringsRecordAndSaveRoundAfterRound) {
     EXPECT_TRUE(ui.Failed.empty());
     ui.Saved.clear();
     ui.Texts.clear();
-    heap.push_back(LiveHeapBytes());
+    heap.push_back(testing::LiveHeapBytes());
   }
   const long long grown = static_cast<long long>(heap.back()) - static_cast<long long>(heap[1]);
   EXPECT_LT(grown, 16 * 1024) << "from " << heap[1] << " to " << heap.back() << " bytes";
