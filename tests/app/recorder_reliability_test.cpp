@@ -235,6 +235,7 @@ TEST_F(RecorderRounds, EveryToolStringAndItsWindowsRoundAfterRound) {
   std::string figures;
   for (size_t b : heap) figures += " " + std::to_string(b);
   const long long tolerance = (64 + 24 * (rounds - 2)) * 1024;
+  RecordProperty("live_heap_per_round", figures);
   EXPECT_LT(grown, tolerance) << "live heap after each round:" << figures;
 
   // The recorder still closes cleanly after it all.

@@ -129,6 +129,9 @@ TEST_F(RecorderCoreRounds, ToolStringsRecordAndSaveRoundAfterRound) {
     heap.push_back(testing::LiveHeapBytes());
   }
   const long long grown = static_cast<long long>(heap.back()) - static_cast<long long>(heap[1]);
+  std::string figures;
+  for (size_t b : heap) figures += " " + std::to_string(b);
+  RecordProperty("live_heap_per_round", figures);
   EXPECT_LT(grown, 16 * 1024) << "from " << heap[1] << " to " << heap.back() << " bytes";
 }
 
