@@ -49,12 +49,13 @@ TSymbolDef* TSymTable::Find(std::string_view name) const {
 
 TSymbolDef& TSymTable::FindOrAdd(std::string_view name) {
   if (TSymbolDef* def = Find(name)) return *def;
-  if (count_ >= kLimit) throw ELispSymTableError("Out of space");
+  if (live_ >= kLimit) throw ELispSymTableError("Out of space");
   uint32_t i = Hash(name) & kMask;
   if (slots_[i]) ++collisions_;
   while (slots_[i]) i = (i + 1) & kMask;
   slots_[i] = std::make_unique<TSymbolDef>(std::string(name));
   ++count_;
+  ++live_;
   return *slots_[i];
 }
 
@@ -65,6 +66,7 @@ void TSymTable::Remove(std::string_view name) {
     throw ELispSymTableError("RemoveSymbol (" + std::string(name) + ") failed: not found");
   auto i = static_cast<uint32_t>(found);
   std::unique_ptr<TSymbolDef> removed = std::move(slots_[i]);
+  --live_;
   // Close the gap: move back every entry of the probe run that would otherwise
   // become unreachable from its home slot.
   for (uint32_t j = (i + 1) & kMask; slots_[j]; j = (j + 1) & kMask) {

@@ -31,8 +31,9 @@ struct TSymbolDef {
 
 // The engine's names: a stack of local scopes (one per running closure) over a
 // fixed open-addressing hash table of global definitions. The table never grows:
-// 512 slots, at most 384 names ever created. Names are compared byte-wise;
-// callers pass upper-case names.
+// 512 slots, at most 384 names at a time (a removed name makes room again, so a
+// program that loads and unloads tool strings for hours never runs out). Names are
+// compared byte-wise; callers pass upper-case names.
 class TSymTable {
  public:
   static constexpr int kCapacity = 512;
@@ -47,11 +48,11 @@ class TSymTable {
   // Innermost scope first, then the global table; nullptr when undefined.
   TSymbolDef* Find(std::string_view name) const;
   // Find, else a new global definition; ELispSymTableError "Out of space" when the
-  // table has reached its limit.
+  // table holds its limit of names.
   TSymbolDef& FindOrAdd(std::string_view name);
   // Deletes the global definition of `name` (upper-cased here); ELispSymTableError
-  // "RemoveSymbol (name) failed: not found" when there is none. The count of names
-  // created does not go down.
+  // "RemoveSymbol (name) failed: not found" when there is none. Count() (names
+  // ever created, for the diagnostic log) does not go down.
   void Remove(std::string_view name);
 
   void PushScope();
@@ -87,7 +88,8 @@ class TSymTable {
 
   std::vector<Scope> scopes_;
   std::array<std::unique_ptr<TSymbolDef>, kCapacity> slots_{};
-  int count_ = 0;
+  int count_ = 0;  // names ever created
+  int live_ = 0;   // names in the table now
   int collisions_ = 0;
 };
 

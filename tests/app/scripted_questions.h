@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@
 #include "support/settings.h"
 
 namespace kest::testing {
+
+// A fresh installation seeded from the shipped data in `root`. Fixtures make it in
+// the member's initializer, before the answers that keep a reference to it.
+inline std::unique_ptr<AppEnvironment> SeededEnvironment(const std::string& root) {
+  SeedRoot(std::string(KEST_SOURCE) + "/data", root);
+  return std::make_unique<AppEnvironment>(root);
+}
 
 // The windows' questions answered from a script, as HeadlessSessionHost answers
 // the session's: texts in order, one Yes/No answer, and a record of what was asked.

@@ -12,8 +12,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/dialogs/window_questions.h"
 #include "app/memtool/coef_edit_form.h"
@@ -25,6 +27,31 @@
 #include "memtool/memtool_errors.h"
 
 namespace kest {
+
+void PlaceNextTo(QWidget& window, const QWidget& owner) {
+  if (!window.testAttribute(Qt::WA_Resized)) window.adjustSize();
+  const QRect near = owner.frameGeometry();
+  const QScreen* screen = owner.screen();
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+  // The frame the window manager adds is not known before the first show: the
+  // owner's stands in for it.
+  const QSize frame = near.size() - owner.size();
+  const QSize size = window.size() + frame.expandedTo(QSize(0, 0));
+  const int gap = 4;
+  QPoint at;
+  if (near.right() + gap + size.width() <= area.right()) {
+    at = QPoint(near.right() + gap, near.top());
+  } else if (near.left() - gap - size.width() >= area.left()) {
+    at = QPoint(near.left() - gap - size.width(), near.top());
+  } else if (near.bottom() + gap + size.height() <= area.bottom()) {
+    at = QPoint(near.left(), near.bottom() + gap);
+  } else {
+    at = near.topLeft() + QPoint(24, 24);  // over the owner, its title bar still free
+  }
+  at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+  at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+  window.move(at);
+}
 
 namespace {
 
@@ -384,9 +411,11 @@ void TCoefForm::UploadToTool() {
 
 void TCoefForm::ShowMeasurements() {
   if (show_tool_) return;
-  if (!edit_form_)
+  if (!edit_form_) {
     edit_form_ = std::make_unique<TCoefEditForm>(
         calculated_, questions_, [this] { Fill(); }, this);
+    PlaceNextTo(*edit_form_, *this);
+  }
   edit_form_->Fill();
   edit_form_->show();
   edit_form_->raise();

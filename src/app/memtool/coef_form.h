@@ -22,6 +22,12 @@ class TCoefEditForm;
 class TMemoryTool;
 class WindowQuestions;
 
+// A memory-tool window's first place: beside `owner` on the right where the screen
+// has room, else on its left, else below it, else over it a little lower; whole on
+// the owner's screen where it fits, so it neither opens over the recorder's menu at
+// the screen's corner nor runs off its edge.
+void PlaceNextTo(QWidget& window, const QWidget& owner);
+
 // "Настройка прибора": the memory tool's coefficient tables. It keeps two records,
 // the calculated one (loaded, saved, recalculated from the measurements, uploaded)
 // and the one read from the tool; the radio group chooses which one the grids show.

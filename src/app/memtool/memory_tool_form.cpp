@@ -97,6 +97,10 @@ TBDMainForm::TBDMainForm(TLogger& logger, LoggerHost& host, Clock& clock,
   table_->setColumnWidth(TTaskGrid::kMode, 24);
   for (int c = TTaskGrid::kStart; c < TTaskGrid::kColumnCount; ++c)
     table_->setColumnWidth(c, c <= TTaskGrid::kEnd ? 105 : 95);
+  // Every column in sight, also when the window is fitted to its contents.
+  int columns = 2 * table_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  for (int c = 0; c < TTaskGrid::kColumnCount; ++c) columns += table_->columnWidth(c);
+  table_->setMinimumWidth(columns);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   setCentralWidget(table_);
   connect(table_, &QTableWidget::cellChanged, this, [this](int row, int column) {
@@ -347,6 +351,7 @@ void TBDMainForm::ShowCoefficients() {
   if (busy_) return;
   if (!coef_form_) {
     coef_form_ = std::make_unique<TCoefForm>(*tool_, questions_, burst_dir_, local_time_, this);
+    PlaceNextTo(*coef_form_, *this);
     coef_form_->show();
     Command([&] { coef_form_->ReadFromTool(); });
   }
@@ -355,10 +360,7 @@ void TBDMainForm::ShowCoefficients() {
 }
 
 void TBDMainForm::ShowInfo(bool show) {
-  if (show && !info_->isVisible()) {
-    const QRect g = frameGeometry();
-    info_->move(g.right() + 4, g.top());
-  }
+  if (show && !info_->isVisible()) PlaceNextTo(*info_, *this);
   info_->setVisible(show);
   Action("aInfo")->setChecked(show);
 }

@@ -218,6 +218,7 @@ bool TSCMain::AskWarning(const std::string& text) {
 }
 
 void TSCMain::ShowStatusText(const std::string& text) {
+  if (testing_) return;
   text_->setText(QString::fromStdString(text));
   text_->repaint();
 }
@@ -384,7 +385,24 @@ void TSCMain::Test() {
       status_->item(r, 1)->setText(SurfaceStatusRows::kError);
     status_->viewport()->repaint();
     ShowStatusText("Идёт тестирование...");
-    const bool answered = recorder_->Test();
+    // The test ends on seconds of silence after the answer: meanwhile the bar is
+    // busy and the transfer countdown, which reads like a failure, is not shown.
+    struct Testing {
+      TSCMain& form;
+      explicit Testing(TSCMain& f) : form(f) {
+        form.testing_ = true;
+        form.progress_->setRange(0, 0);
+      }
+      ~Testing() {
+        form.testing_ = false;
+        form.progress_->setRange(0, 100);
+        form.progress_->setValue(0);
+      }
+    };
+    const bool answered = [&] {
+      Testing testing(*this);
+      return recorder_->Test();
+    }();
     ShowStatusRows();
     ShowStatusText(answered ? "Тестирование завершено" : kNoReplyText);
   });

@@ -107,6 +107,7 @@ class TSCMain : public QMainWindow, private MemoryToolHost {
   QLineEdit* speed_k_ = nullptr;
   QCheckBox* pass_ = nullptr;
   QTableWidget* status_ = nullptr;
+  bool testing_ = false;  // a self-test runs: the status keeps saying so
   QLabel* start_ = nullptr;
   QLabel* count_ = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -37,18 +37,25 @@ PngWriter::PngWriter(Stream& out, uint32_t width, uint32_t height, Color color)
     delete zlib_;
     throw EKestError("Не удалось начать сжатие изображения");
   }
-  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  out_.Write(kSignature, sizeof kSignature);
-  // IHDR: width, height (big-endian), bit depth 8, colour type, compression 0,
-  // filter 0, interlace 0.
-  uint8_t header[13] = {};
-  PutBigEndian(header, width);
-  PutBigEndian(header + 4, height);
-  header[8] = 8;
-  header[9] = static_cast<uint8_t>(color);
-  Chunk("IHDR", header, sizeof header);
-  row_.resize(row_bytes_ + 1);
-  idat_.reserve(kIdatSize);
+  // A write that fails here (a full disk) leaves no destructor to end the compression.
+  try {
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    out_.Write(kSignature, sizeof kSignature);
+    // IHDR: width, height (big-endian), bit depth 8, colour type, compression 0,
+    // filter 0, interlace 0.
+    uint8_t header[13] = {};
+    PutBigEndian(header, width);
+    PutBigEndian(header + 4, height);
+    header[8] = 8;
+    header[9] = static_cast<uint8_t>(color);
+    Chunk("IHDR", header, sizeof header);
+    row_.resize(row_bytes_ + 1);
+    idat_.reserve(kIdatSize);
+  } catch (...) {
+    deflateEnd(&zlib_->z);
+    delete zlib_;
+    throw;
+  }
 }
 
 PngWriter::~PngWriter() {

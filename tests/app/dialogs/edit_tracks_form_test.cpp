@@ -67,8 +67,6 @@ TTrackColumn* FindColumn(TLogViewerColumn* c, const std::string& parameter) {
 class EditTracksWindow : public ::testing::Test {
  protected:
   EditTracksWindow() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
-    env = std::make_unique<AppEnvironment>(root.Path().string());
     editor = std::make_unique<TEditorForm>(*env, settings, answers);
     LogDocument doc;
     for (const char* name : {"GR", "SP"}) {
@@ -106,7 +104,7 @@ class EditTracksWindow : public ::testing::Test {
     return *form;
   }
   testing::TempDir root;
-  std::unique_ptr<AppEnvironment> env;
+  std::unique_ptr<AppEnvironment> env = testing::SeededEnvironment(root.Path().string());
   MemorySettings settings;
   testing::ScriptedQuestions answers{*env, settings};
   std::unique_ptr<TEditorForm> editor;

@@ -28,13 +28,9 @@ namespace fs = std::filesystem;
 
 class PrintCommands : public ::testing::Test {
  protected:
-  PrintCommands() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
-    env = std::make_unique<AppEnvironment>(root.Path().string());
-    editor = std::make_unique<TEditorForm>(*env, settings, answers);
-  }
+  PrintCommands() { editor = std::make_unique<TEditorForm>(*env, settings, answers); }
   testing::TempDir root;
-  std::unique_ptr<AppEnvironment> env;
+  std::unique_ptr<AppEnvironment> env = testing::SeededEnvironment(root.Path().string());
   MemorySettings settings;
   testing::ScriptedQuestions answers{*env, settings};
   std::unique_ptr<TEditorForm> editor;

@@ -29,8 +29,6 @@ namespace {
 class TabletTools : public ::testing::Test {
  protected:
   TabletTools() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
-    env = std::make_unique<AppEnvironment>(root.Path().string());
     editor = std::make_unique<TEditorForm>(*env, settings, answers);
     editor->resize(1000, 700);
     editor->show();
@@ -54,7 +52,7 @@ class TabletTools : public ::testing::Test {
   }
 
   testing::TempDir root;
-  std::unique_ptr<AppEnvironment> env;
+  std::unique_ptr<AppEnvironment> env = testing::SeededEnvironment(root.Path().string());
   MemorySettings settings;
   testing::ScriptedQuestions answers{*env, settings};
   std::unique_ptr<TEditorForm> editor;

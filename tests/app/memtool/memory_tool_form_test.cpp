@@ -5,13 +5,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <ctime>
 #include <filesystem>
+#include <vector>
 
 #include "app/core/app_environment.h"
 #include "app/core/main_settings.h"
 #include "app/core/tool_selection.h"
+#include "app/memtool/coef_edit_form.h"
 #include "app/memtool/coef_form.h"
 #include "app/memtool/memory_status_window.h"
 #include "app/recorder/recorder_form.h"
@@ -132,6 +137,39 @@ TEST_F(MemoryToolWindow, ChoosingTheMemoryToolOpensItsWindowAndTheWorkflowRuns) 
   EXPECT_EQ(window->MemoryForm(), nullptr);
   EXPECT_EQ(window->Logger().ProtocolMode(), 0);
   EXPECT_TRUE(window->Action("ShowDepth")->isEnabled());
+}
+
+// The memory tool's windows open next to the window they belong to, whole on the
+// screen and clear of the recorder's menu, also with the recorder in the screen's
+// top left corner and little room beside it.
+TEST_F(MemoryToolWindow, ItsWindowsOpenWholeOnTheScreenAndClearOfTheMenu) {
+  window->move(0, 0);
+  window->resize(520, 420);
+  QApplication::processEvents();
+  window->Action("LoggerSelect")->trigger();
+  TBDMainForm* form = window->MemoryForm();
+  ASSERT_NE(form, nullptr);
+  // Every column of the task table in sight, and the status line with room.
+  QApplication::processEvents();
+  EXPECT_EQ(form->GridWidget()->horizontalScrollBar()->maximum(), 0) << form->width();
+  form->ShowInfo(true);
+  form->ShowCoefficients();
+  ASSERT_NE(form->CoefForm(), nullptr);
+  form->CoefForm()->ShowMeasurements();
+  QApplication::processEvents();
+  const QRect area = window->screen()->availableGeometry();
+  const QRect menu(window->menuBar()->mapToGlobal(QPoint(0, 0)), window->menuBar()->size());
+  std::vector<QWidget*> windows{form, form->InfoWindow(), form->CoefForm(),
+                                form->CoefForm()->EditForm()};
+  for (QWidget* w : windows) {
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible()) << w->windowTitle().toStdString();
+    // (The test screen is 800 pixels wide: wider windows cannot be whole on it.)
+    if (w->width() <= area.width())
+      EXPECT_TRUE(area.contains(w->frameGeometry()))
+          << w->windowTitle().toStdString() << " at " << w->x() << "," << w->y();
+    EXPECT_FALSE(w->frameGeometry().intersects(menu)) << w->windowTitle().toStdString();
+  }
 }
 
 // The recorder closed as the program quits, with every window of the memory tool open

@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <set>
+#include <string>
 
 #include "app/core/app_environment.h"
 #include "app/core/main_settings.h"
@@ -142,6 +145,38 @@ TEST_F(SurfaceRecorderWindow, TheRecorderClosesWithTheRecorderWindowOpen) {
   window.reset();
   QApplication::processEvents();
   EXPECT_EQ(settings.GetInt(MainFormPath(AppMode::amRecorder), "Width", 0), 1000);
+}
+
+// While a self-test runs (seconds of silence after the recorder's answer), the status
+// says it is testing and the bar shows it is busy; the line's silence countdown of a
+// data transfer ("Передача прервана...") would read like a failure.
+TEST_F(SurfaceRecorderWindow, ASelfTestSaysItIsTestingUntilItEnds) {
+  window->Action("LoggerSelect")->trigger();
+  TSCMain* form = window->SurfaceForm();
+  ASSERT_NE(form, nullptr);
+  form->Standby();
+  auto* bar = form->findChild<QProgressBar*>("pbData");
+  ASSERT_NE(bar, nullptr);
+  for (int run = 0; run < 2; ++run) {
+    std::set<std::string> seen;
+    bool busy = false;
+    QTimer probe;
+    probe.setInterval(0);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+      seen.insert(form->StatusText());
+      busy = busy || bar->maximum() == 0;
+    });
+    probe.start();
+    form->Test();
+    probe.stop();
+    EXPECT_TRUE(seen.count("Идёт тестирование...")) << run;
+    for (const std::string& text : seen)
+      EXPECT_EQ(text.find("Передача"), std::string::npos) << text;
+    EXPECT_TRUE(busy) << run;
+    EXPECT_EQ(form->StatusText(), "Тестирование завершено");
+    EXPECT_EQ(form->StatusRow(3), "Работает");
+    EXPECT_NE(bar->maximum(), 0);  // no longer busy
+  }
 }
 
 TEST(TimeToDepthWindow, BuildsTheDepthLogOfTwoFiles) {
