@@ -383,17 +383,6 @@ class RecordedRun : public ::testing::Test, public testing::SessionFixture {
     logger.reset();
     UnregisterPortName("SIM");
   }
-  void Tick() {
-    const int32_t tick = logger->TimerSensor()->Value;
-    clock.Advance(25);
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    do {
-      host.WaitAndProcess(10);
-      while (host.WaitAndProcess(0)) {
-      }
-    } while (logger->TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
-    session->Idle();
-  }
   // Rows off the formation by more than the tool's scatter at every depth within
   // 0.2 m of the row (the tool reports every 100 ms).
   int Misfits(const TLogTrack& track, double (*model)(const sim::FormationReading&)) {

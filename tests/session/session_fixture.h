@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -47,6 +48,22 @@ class SessionFixture {
   }
 
   TLogTrack* Track(const char* name) { return session->Sheet().FindTrack(name); }
+
+  // One 25 ms step of fake time, served completely before the next: the step is
+  // done when the logger's tick for it has reached the main thread. A busy machine
+  // only makes the wait longer; it never lets two steps' packets arrive together
+  // (which would record rows with a depth one step ahead).
+  void Tick() {
+    const int32_t tick = logger->TimerSensor()->Value;
+    clock.Advance(25);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    do {
+      host.WaitAndProcess(10);
+      while (host.WaitAndProcess(0)) {
+      }
+    } while (logger->TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
+    session->Idle();
+  }
 
   TWLisp lisp;
   TModuleClasses classes;

@@ -34,21 +34,6 @@ class SessionOnSim : public ::testing::Test, public testing::SessionFixture {
     logger.reset();
     UnregisterPortName("SIM");
   }
-  // One 25 ms step of fake time, served completely before the next: the step is
-  // done when the logger's tick for it has reached the main thread. A busy machine
-  // only makes the wait longer; it never lets two steps' packets arrive together
-  // (which would record rows with a depth one step ahead).
-  void Tick() {
-    const int32_t tick = logger->TimerSensor()->Value;
-    clock.Advance(25);
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    do {
-      host.WaitAndProcess(10);
-      while (host.WaitAndProcess(0)) {
-      }
-    } while (logger->TimerSensor()->Value == tick && std::chrono::steady_clock::now() < give_up);
-    session->Idle();
-  }
   void Run(int ms) {
     for (int t = 0; t < ms; t += 25) Tick();
   }
