@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <QString>
 #include <QWidget>
+#include <chrono>
+#include <ctime>
 #include <memory>
 #include <string>
 
 #include "app/core/app_environment.h"
 #include "app/core/tool_selection.h"
 #include "app/recorder/recorder_form.h"
+#include "link/logger.h"
+#include "link/logger_sensor.h"
 #include "scripted_questions.h"
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
@@ -42,6 +46,31 @@ class RecorderOnSimulator : public ::testing::Test {
   ~RecorderOnSimulator() override {
     window.reset();
     UnregisterPortName("SIM");
+  }
+  // The logger's ticks of `ms` of fake time, each dispatched on this thread, then the
+  // window's idle work.
+  void Run(int ms) {
+    for (int t = 0; t < ms; t += 25) {
+      TLoggerSensor* timer = window->Logger().TimerSensor();
+      const int32_t tick = timer ? timer->Value : 0;
+      clock.Advance(25);
+      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      do {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+      } while (timer && window->Logger().Active() && timer->Value == tick &&
+               std::chrono::steady_clock::now() < give_up);
+      window->Idle();
+    }
+  }
+  // "dd.mm.yy-hh:mm" of the local time `minutes` from now: the window sets the tool's
+  // clock from the local time.
+  static std::string LocalIn(int minutes) {
+    std::time_t t = std::time(nullptr) + minutes * 60;
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%d.%m.%y-%H:%M", &tm);
+    return buf;
   }
   static void Shot(QWidget& w, const char* name) {
     QApplication::processEvents();

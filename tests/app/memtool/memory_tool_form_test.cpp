@@ -36,17 +36,6 @@
 namespace kest {
 namespace {
 
-// "dd.mm.yy-hh:mm" of the local time `minutes` from now: the window sets the tool's
-// clock from the local time.
-std::string LocalIn(int minutes) {
-  std::time_t t = std::time(nullptr) + minutes * 60;
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%d.%m.%y-%H:%M", &tm);
-  return buf;
-}
-
 class MemoryToolWindow : public testing::RecorderOnSimulator {
  protected:
   MemoryToolWindow() : RecorderOnSimulator("Автономный") {}

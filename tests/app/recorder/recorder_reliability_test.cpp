@@ -35,15 +35,6 @@
 namespace kest {
 namespace {
 
-std::string LocalIn(int minutes) {
-  std::time_t t = std::time(nullptr) + minutes * 60;
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%d.%m.%y-%H:%M", &tm);
-  return buf;
-}
-
 // The surface recorder holds a run of the winch down to 150 m and up again.
 sim::SimSettings WinchRunInTheRecorder() {
   sim::SimSettings s;
@@ -70,21 +61,6 @@ class RecorderRounds : public testing::RecorderOnSimulator {
     ToolSelection::Save(settings, "LogRecorder", chosen);
     ASSERT_TRUE(window->Action("LoggerSelect")->isEnabled());
     window->Action("LoggerSelect")->trigger();
-  }
-
-  // The logger's ticks of `ms` of fake time, each dispatched on this thread.
-  void Run(int ms) {
-    for (int t = 0; t < ms; t += 25) {
-      TLoggerSensor* timer = window->Logger().TimerSensor();
-      const int32_t tick = timer ? timer->Value : 0;
-      clock.Advance(25);
-      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      do {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-      } while (timer && window->Logger().Active() && timer->Value == tick &&
-               std::chrono::steady_clock::now() < give_up);
-      window->Idle();
-    }
   }
 
   // A checkable tool-window command of the recorder, to `on`.
