@@ -43,7 +43,11 @@ std::string ToolStringText(const TLogger& logger) {
 }
 
 LoggerMemoryLink::LoggerMemoryLink(TLogger& logger, LoggerHost& host, Clock& clock)
-    : logger_(logger), host_(host), clock_(clock), follower_(std::make_unique<Follower>(*this)) {
+    : logger_(logger),
+      host_(host),
+      clock_(clock),
+      follower_(std::make_unique<Follower>(*this)),
+      last_tick_ms_(clock.NowMs()) {
   follower_->source.SetLogger(&logger_);
   follower_->SetDataSource(&follower_->source);
   logger_.MarkInitialized();
@@ -58,8 +62,17 @@ LoggerMemoryLink::~LoggerMemoryLink() {
 void LoggerMemoryLink::TimerStep() {
   // Counted on the logger's own ticks rather than read off the clock: when the main
   // thread runs ahead of the receive thread, the replies it has not framed yet still
-  // come before the silence is counted.
-  if (++timer_changes_ % kTimerTicksPerTick == 0 && OnTick) OnTick();
+  // come before the silence is counted. But never faster than the clock: ticks the
+  // receive thread serves late, many at once after a stall, are one tick (a quarter
+  // of a tick is left for the thread's jitter). Counted
+  // one by one they would end a reply being read in no time, and the rest of it
+  // would be taken as the start of the next reply.
+  if (++timer_changes_ < kTimerTicksPerTick) return;
+  const int64_t now = clock_.NowMs();
+  if (now - last_tick_ms_ < kTickMs * 3 / 4) return;
+  timer_changes_ = 0;
+  last_tick_ms_ = now;
+  if (OnTick) OnTick();
 }
 
 void LoggerMemoryLink::Send(std::span<const uint8_t> bytes, int pause_ms) {

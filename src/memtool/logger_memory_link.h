@@ -46,6 +46,7 @@ class KeepAliveSuspension {
 class LoggerMemoryLink : public MemoryToolLink {
  public:
   static constexpr int kTimerTicksPerTick = 4;  // 4 x 25 ms
+  static constexpr int64_t kTickMs = 100;
 
   LoggerMemoryLink(TLogger& logger, LoggerHost& host, Clock& clock);
   ~LoggerMemoryLink() override;
@@ -66,6 +67,7 @@ class LoggerMemoryLink : public MemoryToolLink {
   Clock& clock_;
   std::unique_ptr<Follower> follower_;
   int64_t timer_changes_ = 0;
+  int64_t last_tick_ms_;
 };
 
 }  // namespace kest

@@ -155,6 +155,25 @@ TEST_F(SurfaceOnSim, TheRecordingReadsBackAsTheRecorderWroteIt) {
   EXPECT_NEAR(sum / 200, 1250, 20);
 }
 
+// After a stall the receive thread serves its late ticks one after another, in no
+// time: they are one tick of the line. Counted one by one they ended a reply being
+// read at once, and its rest was read as the next page.
+TEST_F(SurfaceOnSim, LateTicksServedInABurstAreOneTickOfTheLine) {
+  Start(SimSettings{});
+  int ticks = 0;
+  link_->OnTick = [&] { ++ticks; };
+  auto timer_changes = [&](int n) {
+    for (int i = 0; i < n; ++i)
+      logger_->Notify(TLoggerNotifyKind::lnSensorChange, logger_->TimerSensor());
+  };
+  timer_changes(400);
+  EXPECT_LE(ticks, 1);
+  const int before = ticks;
+  clock_.Advance(100);
+  timer_changes(4);
+  EXPECT_EQ(ticks, before + 1);
+}
+
 TEST_F(SurfaceOnSim, SetupCommandsReachTheRecorder) {
   SimSettings s;
   s.line = MemoryLine::SurfaceRecorder;
