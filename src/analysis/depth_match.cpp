@@ -127,8 +127,8 @@ DepthMatchResult MatchDepth(const TLogSheet& reference, const TLogSheet& log,
                          "–" + ArgumentText(ref.End()));
   const int64_t length = bottom - top;
   if (options.Window > length)
-    throw EAnalysisError("Окно " + ArgumentText(options.Window) +
-                         " длиннее общего интервала " + ArgumentText(length));
+    throw EAnalysisError("Окно " + ArgumentText(options.Window) + " длиннее общего интервала " +
+                         ArgumentText(length));
   if (options.MaxShift >= (options.Window > 0 ? options.Window : length))
     throw EAnalysisError("Наибольший сдвиг " + ArgumentText(options.MaxShift) +
                          " не меньше длины " + (options.Window > 0 ? "окна" : "общего интервала"));
@@ -151,7 +151,8 @@ DepthMatchResult MatchDepth(const TLogSheet& reference, const TLogSheet& log,
   ReportProgress(progress, static_cast<int64_t>(windows.size()),
                  static_cast<int64_t>(windows.size()));
   if (options.Window == 0 && std::isnan(result.Windows[0].Correlation)) {
-    const bool ref_varies = Varies(GridValues(ref, top, step, length / step + 1, options.NullValue));
+    const bool ref_varies =
+        Varies(GridValues(ref, top, step, length / step + 1, options.NullValue));
     throw EAnalysisError("Кривая \"" + UpperCase(ref_varies ? options.Curve : ref_name) +
                          "\" постоянна: корреляция не определена");
   }

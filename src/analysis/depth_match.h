@@ -14,10 +14,10 @@ class TLogSheet;
 inline constexpr double kMinMatchCorrelation = 0.5;
 
 struct DepthMatchOptions {
-  std::string Curve = "GK";     // of the log
-  std::string RefCurve;         // of the reference; Curve when empty
-  int32_t MaxShift = 5000;      // mm: shifts from -MaxShift to +MaxShift are tried
-  int32_t Window = 0;           // mm; 0: one shift for the whole common interval
+  std::string Curve = "GK";  // of the log
+  std::string RefCurve;      // of the reference; Curve when empty
+  int32_t MaxShift = 5000;   // mm: shifts from -MaxShift to +MaxShift are tried
+  int32_t Window = 0;        // mm; 0: one shift for the whole common interval
   float NullValue = kDefaultNullValue;
 };
 
@@ -33,7 +33,7 @@ struct DepthMatchWindow {
 };
 
 struct DepthMatchResult {
-  int32_t Step = 0;  // the grid the correlation ran on: the log's sheet step
+  int32_t Step = 0;                       // the grid the correlation ran on: the log's sheet step
   std::vector<DepthMatchWindow> Windows;  // one unless Options.Window is set
 };
 

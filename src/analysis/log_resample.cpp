@@ -95,7 +95,8 @@ std::vector<float> FilterSamples(const TLogTrack& track, int32_t length, FilterK
     for (int64_t i = 0; i < n; ++i) {
       if (IsNullSample(s[i], null_value)) continue;
       const int64_t from = std::max<int64_t>(0, i - half), to = std::min(n, i + half + 1);
-      out[i] = static_cast<float>((sum[to] - sum[from]) / static_cast<double>(count[to] - count[from]));
+      out[i] =
+          static_cast<float>((sum[to] - sum[from]) / static_cast<double>(count[to] - count[from]));
     }
     return out;
   }
@@ -125,8 +126,7 @@ std::string AddFilteredTrack(TLogSheet& sheet, const std::string& curve, int32_t
     throw EAnalysisError("Длина фильтра " + ArgumentText(length) + " меньше шага " +
                          ArgumentText(source.Step()));
   std::vector<float> values = FilterSamples(source, length, kind, null_value);
-  const std::string name =
-      source.Parameter() + (kind == FilterKind::Mean ? "_MEAN" : "_MEDIAN");
+  const std::string name = source.Parameter() + (kind == FilterKind::Mean ? "_MEAN" : "_MEDIAN");
   SheetLock lock(sheet);
   if (TLogTrack* old = sheet.FindTrack(name)) sheet.RemoveTrack(old);
   auto track = std::make_shared<TLogTrack>();

@@ -24,10 +24,11 @@ void CheckSplices(const std::vector<const TLogSheet*>& logs, const std::vector<i
                          std::to_string(logs.size()) + ": нужно на одну меньше");
   for (size_t i = 1; i < logs.size(); ++i)
     CheckComparable(*logs[0], "1", *logs[i], std::to_string(i + 1));
+  for (size_t i = 1; i < at.size(); ++i)
+    if (at[i] <= at[i - 1])
+      throw EAnalysisError("Глубины сшивки должны возрастать: " + ArgumentText(at[i - 1]) + ", " +
+                           ArgumentText(at[i]));
   for (size_t i = 0; i < at.size(); ++i) {
-    if (i > 0 && at[i] <= at[i - 1])
-      throw EAnalysisError("Глубины сшивки должны возрастать: " + ArgumentText(at[i - 1]) +
-                           ", " + ArgumentText(at[i]));
     for (size_t j : {i, i + 1})
       if (at[i] < logs[j]->Start() || at[i] > logs[j]->End())
         throw EAnalysisError("Глубина сшивки " + ArgumentText(at[i]) + " вне " +

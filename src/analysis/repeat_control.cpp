@@ -51,9 +51,7 @@ std::string Number(double v, int decimals) {
   return std::isnan(v) ? std::string("—") : FormatFixed(v, decimals);
 }
 
-std::string JsonNumber(double v) {
-  return std::isnan(v) ? std::string("null") : FormatFixed(v, 6);
-}
+std::string JsonNumber(double v) { return std::isnan(v) ? std::string("null") : FormatFixed(v, 6); }
 
 std::string EscapeText(const std::string& text, bool json) {
   std::string out;
@@ -79,21 +77,25 @@ std::string EscapeText(const std::string& text, bool json) {
 std::vector<RepeatCurveStats> CompareRepeat(const TLogSheet& main, const TLogSheet& repeat,
                                             float null_value) {
   CheckComparable(main, "основного замера", repeat, "повторного замера");
-  const int64_t top = std::max(main.Start(), repeat.Start());
-  const int64_t bottom = std::min(main.End(), repeat.End());
-  if (bottom <= top)
-    throw EAnalysisError("Нет общего интервала: основной замер " + ArgumentText(main.Start()) +
-                         "–" + ArgumentText(main.End()) + ", повторный " +
-                         ArgumentText(repeat.Start()) + "–" + ArgumentText(repeat.End()));
   std::vector<RepeatCurveStats> stats;
   for (int i = 0; i < main.Count(); ++i) {
     const TLogTrack* a = main.Tracks(i);
     if (a->Foreign() || a->Parameter() == ArgumentName(main.Argument())) continue;
     const TLogTrack* b = repeat.FindTrack(a->Parameter(), a->Instance());
     if (!b || b->Count() == 0 || a->Count() == 0) continue;
+    // Each curve over its own common interval: sensors sit at different points of
+    // the string, so their curves start and end at different depths.
+    const int64_t top = std::max(a->Origin(), b->Origin());
+    const int64_t bottom = std::min(a->End(), b->End());
+    if (bottom <= top) continue;
     stats.push_back(Compare(*a, *b, top, bottom, null_value));
   }
-  if (stats.empty()) throw EAnalysisError("Нет общих кривых в основном и повторном замерах");
+  if (stats.empty() && main.End() > repeat.Start() && repeat.End() > main.Start())
+    throw EAnalysisError("Нет общих кривых в основном и повторном замерах");
+  if (stats.empty())
+    throw EAnalysisError("Нет общего интервала: основной замер " + ArgumentText(main.Start()) +
+                         "–" + ArgumentText(main.End()) + ", повторный " +
+                         ArgumentText(repeat.Start()) + "–" + ArgumentText(repeat.End()));
   return stats;
 }
 
@@ -112,8 +114,7 @@ std::string RepeatStatsJson(const std::vector<RepeatCurveStats>& stats) {
     const RepeatCurveStats& s = stats[i];
     json += std::string(i ? "," : "") + "{\"curve\":\"" + EscapeText(s.Curve, true) +
             "\",\"top\":" + ArgumentText(s.Top) + ",\"bottom\":" + ArgumentText(s.Bottom) +
-            ",\"pairs\":" + std::to_string(s.Pairs) +
-            ",\"mean\":" + JsonNumber(s.MeanDifference) +
+            ",\"pairs\":" + std::to_string(s.Pairs) + ",\"mean\":" + JsonNumber(s.MeanDifference) +
             ",\"std\":" + JsonNumber(s.StdDifference) +
             ",\"correlation\":" + JsonNumber(s.Correlation) + "}";
   }
@@ -134,8 +135,8 @@ std::string RepeatReportHtml(const std::vector<RepeatCurveStats>& stats,
   for (const RepeatCurveStats& s : stats)
     html += "<tr><td>" + EscapeText(s.Curve, false) + "</td><td>" + ArgumentText(s.Top) +
             "</td><td>" + ArgumentText(s.Bottom) + "</td><td>" + std::to_string(s.Pairs) +
-            "</td><td>" + Number(s.MeanDifference, 4) + "</td><td>" +
-            Number(s.StdDifference, 4) + "</td><td>" + Number(s.Correlation, 4) + "</td></tr>";
+            "</td><td>" + Number(s.MeanDifference, 4) + "</td><td>" + Number(s.StdDifference, 4) +
+            "</td><td>" + Number(s.Correlation, 4) + "</td></tr>";
   return html + "</table></body></html>";
 }
 

@@ -18,8 +18,8 @@ struct RepeatCurveStats {
   int32_t Top = 0, Bottom = 0;  // mm (ms) of the common interval
   int64_t Pairs = 0;            // samples compared
   double MeanDifference = 0;
-  double StdDifference = 0;     // sample standard deviation (n - 1)
-  double Correlation = 0;       // NaN when either curve is constant
+  double StdDifference = 0;  // sample standard deviation (n - 1)
+  double Correlation = 0;    // NaN when either curve is constant
 };
 
 // Every curve both passes hold (the argument's own track left out), in the main

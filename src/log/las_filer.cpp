@@ -340,8 +340,7 @@ class LasWriter {
 
 }  // namespace
 
-float LasPeakValue(const TLogTrack& t, int64_t x, int64_t r, int64_t s, float null_value,
-                   bool up) {
+float LasPeakValue(const TLogTrack& t, int64_t x, int64_t r, int64_t s, float null_value, bool up) {
   const int64_t n = std::max<int64_t>(1, (2 * r + s) / (2 * s));
   const int64_t offset = x - t.Origin();
   int64_t from, to;

@@ -48,8 +48,7 @@ class TLasFiler : public TLogSheetFiler {
 // so the window holds the sample whose step contains x and the round(r / s) - 1 logged
 // before it (one sample when r <= s). Null samples do not count; the null value when
 // the window holds none. The LAS export writes every value through it.
-float LasPeakValue(const TLogTrack& t, int64_t x, int64_t r, int64_t s, float null_value,
-                   bool up);
+float LasPeakValue(const TLogTrack& t, int64_t x, int64_t r, int64_t s, float null_value, bool up);
 
 // printf-style formatting of one value into a template line, independent of the
 // locale; only the first conversion (%s, %d, %f, %e, %g with flags, width and

@@ -1,10 +1,11 @@
+#include "analysis/depth_match.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
 #include "analysis/analysis_errors.h"
-#include "analysis/depth_match.h"
 #include "generated_log.h"
 
 namespace kest {
@@ -26,11 +27,13 @@ std::unique_ptr<Pair> MakePair(uint32_t seed, const std::function<double(double)
   std::mt19937 rng(seed * 7 + 1);
   std::normal_distribution<double> n(0, noise);
   std::bernoulli_distribution null(0.03);
-  AddCurve(pair->reference, "GK", 1000000, ref_step, 400000 / ref_step + 1,
-           [&](double z) { return formation(z) + n(rng); }, [&](int32_t) { return null(rng); });
-  AddCurve(pair->log, "GK", 995000, 100, 4101,
-           [&](double z) { return formation(z - error(z)) + n(rng); },
-           [&](int32_t) { return null(rng); });
+  AddCurve(
+      pair->reference, "GK", 1000000, ref_step, 400000 / ref_step + 1,
+      [&](double z) { return formation(z) + n(rng); }, [&](int32_t) { return null(rng); });
+  AddCurve(
+      pair->log, "GK", 995000, 100, 4101,
+      [&](double z) { return formation(z - error(z)) + n(rng); },
+      [&](int32_t) { return null(rng); });
   AddCurve(pair->log, "NK", 995000, 100, 4101, [](double z) { return z; });
   return pair;
 }
@@ -41,7 +44,8 @@ TEST(DepthMatch, FindsAKnownShiftToAFractionOfTheStep) {
   uint32_t seed = 1;
   for (double shift : shifts)
     for (double noise : {0.1, 1.0}) {
-      auto p = MakePair(seed++, [&](double) { return shift; }, noise);
+      auto p = MakePair(
+          seed++, [&](double) { return shift; }, noise);
       DepthMatchResult r = MatchDepth(p->reference, p->log, {});
       ASSERT_EQ(r.Windows.size(), 1u);
       const DepthMatchWindow& w = r.Windows[0];
@@ -56,7 +60,8 @@ TEST(DepthMatch, FindsAKnownShiftToAFractionOfTheStep) {
 }
 
 TEST(DepthMatch, TheReferenceOnAnotherStepIsReadOnTheLogsGrid) {
-  auto p = MakePair(11, [](double) { return 2.2; }, 0.3, 20);
+  auto p = MakePair(
+      11, [](double) { return 2.2; }, 0.3, 20);
   DepthMatchResult r = MatchDepth(p->reference, p->log, {});
   EXPECT_NEAR(r.Windows[0].Shift, 2200, 30);
 }

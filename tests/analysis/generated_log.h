@@ -48,8 +48,8 @@ class GeneratedFormation {
 
 // Adds a track of `rows` samples from `origin` by `step` (mm), sample i being
 // value(depth in metres); every sample whose index `is_null` picks is null.
-inline TLogTrack* AddCurve(TLogSheet& sheet, const std::string& name, int32_t origin,
-                           int32_t step, int32_t rows, const std::function<double(double)>& value,
+inline TLogTrack* AddCurve(TLogSheet& sheet, const std::string& name, int32_t origin, int32_t step,
+                           int32_t rows, const std::function<double(double)>& value,
                            const std::function<bool(int32_t)>& is_null = {}) {
   auto track = std::make_shared<TLogTrack>();
   track->SetParameter(name);
