@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <memory>
@@ -57,7 +58,7 @@ TSpliceWindow::TSpliceWindow(const TLogSheet& sheet, std::string sheet_name,
   grid->addWidget(remove, 2, 2);
   at_ = new QLineEdit(this);
   at_->setObjectName("edSpliceDepths");
-  at_->setPlaceholderText("через запятую");
+  at_->setPlaceholderText("через точку с запятой: 1100,5; 1240");
   grid->addWidget(new QLabel("Глубины сшивки, м:", this), 4, 0);
   grid->addWidget(at_, 4, 1, 1, 2);
   out_ = new QLineEdit(this);
@@ -110,7 +111,9 @@ void TSpliceWindow::SetOutput(const std::string& path) { out_->setText(Q(path));
 bool TSpliceWindow::Splice() {
   open_->setEnabled(false);
   std::vector<int32_t> at;
-  for (const QString& item : at_->text().split(',', Qt::SkipEmptyParts)) {
+  // Depths apart by ";" or blanks; a decimal comma reads as a point.
+  static const QRegularExpression separators("[;\\s]+");
+  for (const QString& item : at_->text().split(separators, Qt::SkipEmptyParts)) {
     auto v = ParseFloat(item.trimmed().replace(',', '.').toStdString());
     if (!v || !std::isfinite(*v) || std::fabs(*v) > 2e6) {
       questions_.ShowError("Глубина сшивки — число метров: \"" + item.toStdString() + "\"");

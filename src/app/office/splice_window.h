@@ -26,7 +26,7 @@ class TSpliceWindow : public QDialog {
   ~TSpliceWindow() override;
 
   void AddLog(const std::string& path);
-  void SetSpliceDepths(const std::string& metres);  // "1100.5, 1200"
+  void SetSpliceDepths(const std::string& metres);  // "1100,5; 1200"
   void SetOutput(const std::string& path);
   // "Сшить": the composite written; false (and the message shown) when it failed.
   bool Splice();
