@@ -75,6 +75,7 @@ void ResampleLog(const TLogSheet& in, TLogSheet& out, int32_t step, ResampleMeth
   result.SetLasStep(in.LasStep());
   ReportProgress(progress, total, total);
   out.AssignLog(result);
+  out.UpdateRange();
 }
 
 std::vector<float> FilterSamples(const TLogTrack& track, int32_t length, FilterKind kind,

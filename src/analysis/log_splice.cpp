@@ -103,6 +103,7 @@ void SpliceLogs(const std::vector<const TLogSheet*>& logs, const std::vector<int
   result.SetLasStep(first.LasStep());
   ReportProgress(progress, total, total);
   out.AssignLog(result);
+  out.UpdateRange();
 }
 
 }  // namespace kest

@@ -46,7 +46,6 @@ TEST(Splice, EverySampleComesFromTheRunOfItsIntervalAndTheCompositeIsALog) {
   TLogSheet out;
   // The first splice off the grid: the row at 1080.30 is the first from B.
   SpliceLogs({&runs.a, &runs.b, &runs.c}, {1080250, 1175000}, out);
-  out.UpdateRange();
   ASSERT_EQ(out.Count(), 3);
   EXPECT_EQ(out.Start(), 1000000);
   EXPECT_EQ(out.End(), 1300000);
@@ -200,6 +199,7 @@ TEST(Resample, NearestLinearAndPeakAgainstTheirDefinitionsNullsIncluded) {
            {ResampleMethod::Nearest, ResampleMethod::Linear, ResampleMethod::Peak}) {
         TLogSheet out;
         ResampleLog(in, out, step, m);
+        ASSERT_TRUE(out.HasRange());
         const TLogTrack& r = *out.FindTrack("GK");
         ASSERT_EQ(r.Step(), step);
         ASSERT_EQ(r.Origin() % step, 0);

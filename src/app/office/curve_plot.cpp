@@ -31,7 +31,7 @@ void TCurvePlot::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::Antialiasing);
   const QFontMetrics fm = p.fontMetrics();
   const int line = fm.height();
-  const QRect area = rect().adjusted(6, line * 2 + 4, -6, -line - 4);
+  const QRect area = rect().adjusted(6, line * 3 + 4, -6, -line - 4);
   p.setPen(Qt::black);
   p.drawText(QRect(0, 2, width(), line), Qt::AlignHCenter, title_);
   double z0 = std::numeric_limits<double>::max(), z1 = -z0, v0 = z0, v1 = -z0;
@@ -47,7 +47,7 @@ void TCurvePlot::paintEvent(QPaintEvent*) {
   if (v1 - v0 < 1e-9) v0 -= 0.5, v1 += 0.5;
   // The numbers at the corners: depths left, values at the bottom.
   p.setPen(Qt::black);
-  p.drawText(QRect(area.left() + 2, area.top() - line - 2, area.width(), line), Qt::AlignLeft,
+  p.drawText(QRect(area.left(), area.top() - line - 1, area.width(), line), Qt::AlignLeft,
              QString::number(z0, 'f', 2));
   p.drawText(QRect(area.left() + 2, area.bottom() + 2, area.width() - 4, line), Qt::AlignLeft,
              QString::number(z1, 'f', 2) + "   " + QString::number(v0, 'g', 4));
