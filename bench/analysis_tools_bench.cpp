@@ -50,8 +50,7 @@ int main() {
     const double s = Seconds([&] { r = kest::MatchDepth(ref, log, o); });
     std::printf("depth match: 5000 m at 10 cm, +-10 m: %.3f s, shift %.3f m, r %.3f\n", s,
                 r.Windows[0].Shift / 1000, r.Windows[0].Correlation);
-    b::Line("depth match: 5000 m at 10 cm over +-10 m", "50001 x 201 lags",
-            b::Format("%.3f s", s));
+    b::Line("depth match: 5000 m at 10 cm over +-10 m", "50001 x 201 lags", b::Format("%.3f s", s));
   }
   constexpr int kRows = 1'000'000;
   constexpr int kTracks = 20;
