@@ -62,11 +62,12 @@ bool Varies(const std::vector<double>& v) {
 
 // Matches one interval [top, bottom] of the log's grid.
 DepthMatchWindow MatchInterval(const TLogTrack& ref, const TLogTrack& log, int64_t top,
-                               int64_t bottom, int64_t step, int64_t max_lag, float null_value) {
+                               int64_t bottom, int64_t step, int64_t max_lag, float null_value,
+                               const AnalysisProgress& progress) {
   const int64_t n = (bottom - top) / step + 1;
   std::vector<double> a = GridValues(ref, top, step, n, null_value);
   std::vector<double> b = GridValues(log, top - max_lag * step, step, n + 2 * max_lag, null_value);
-  LagMatch m = BestLag(a, b, max_lag, max_lag);
+  LagMatch m = BestLag(a, b, max_lag, max_lag, progress);
   DepthMatchWindow w;
   w.Top = static_cast<int32_t>(top);
   w.Bottom = static_cast<int32_t>(bottom);
@@ -79,13 +80,14 @@ DepthMatchWindow MatchInterval(const TLogTrack& ref, const TLogTrack& log, int64
 }  // namespace
 
 LagMatch BestLag(const std::vector<double>& a, const std::vector<double>& b, int64_t b_offset,
-                 int64_t max_lag) {
+                 int64_t max_lag, const AnalysisProgress& progress) {
   // A lag counts only when at least half the reference's values find a partner, so
   // a few pairs at the edge of the range cannot win with a chance correlation.
   const int64_t min_pairs = std::max<int64_t>(3, PresentCount(a) / 2);
   std::vector<double> r(static_cast<size_t>(2 * max_lag + 1));
   int64_t best = -1;
   for (int64_t lag = -max_lag; lag <= max_lag; ++lag) {
+    if (((lag + max_lag) & 15) == 0) ReportProgress(progress, lag + max_lag, 2 * max_lag + 1);
     const double c = Correlation(a, b, b_offset + lag, min_pairs);
     r[static_cast<size_t>(lag + max_lag)] = c;
     if (!std::isnan(c) && (best < 0 || c > r[static_cast<size_t>(best)])) best = lag + max_lag;
@@ -143,13 +145,19 @@ DepthMatchResult MatchDepth(const TLogSheet& reference, const TLogSheet& log,
       windows.emplace_back(from, std::min(from + w, bottom));
     windows.back().second = bottom;  // the last window takes the rest
   }
+  // Progress counts lags over all windows.
+  const int64_t lags = 2 * max_lag + 1;
+  const int64_t total = lags * static_cast<int64_t>(windows.size());
   for (size_t i = 0; i < windows.size(); ++i) {
-    ReportProgress(progress, static_cast<int64_t>(i), static_cast<int64_t>(windows.size()));
+    AnalysisProgress each;
+    if (progress)
+      each = [&, done = lags * static_cast<int64_t>(i)](int64_t d, int64_t) {
+        return progress(done + d, total);
+      };
     result.Windows.push_back(MatchInterval(ref, curve, windows[i].first, windows[i].second, step,
-                                           max_lag, options.NullValue));
+                                           max_lag, options.NullValue, each));
   }
-  ReportProgress(progress, static_cast<int64_t>(windows.size()),
-                 static_cast<int64_t>(windows.size()));
+  ReportProgress(progress, total, total);
   if (options.Window == 0 && std::isnan(result.Windows[0].Correlation)) {
     const bool ref_varies =
         Varies(GridValues(ref, top, step, length / step + 1, options.NullValue));

@@ -59,6 +59,6 @@ struct LagMatch {
   double Correlation = 0;
 };
 LagMatch BestLag(const std::vector<double>& a, const std::vector<double>& b, int64_t b_offset,
-                 int64_t max_lag);
+                 int64_t max_lag, const AnalysisProgress& progress = {});
 
 }  // namespace kest

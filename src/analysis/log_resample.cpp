@@ -126,6 +126,10 @@ std::string AddFilteredTrack(TLogSheet& sheet, const std::string& curve, int32_t
   if (length < source.Step())
     throw EAnalysisError("Длина фильтра " + ArgumentText(length) + " меньше шага " +
                          ArgumentText(source.Step()));
+  const int64_t span = int64_t{source.End()} - source.Origin();
+  if (length > span)
+    throw EAnalysisError("Длина фильтра " + ArgumentText(length) + " больше длины кривой " +
+                         ArgumentText(span));
   std::vector<float> values = FilterSamples(source, length, kind, null_value);
   const std::string name = source.Parameter() + (kind == FilterKind::Mean ? "_MEAN" : "_MEDIAN");
   SheetLock lock(sheet);

@@ -33,7 +33,8 @@ std::vector<float> FilterSamples(const TLogTrack& track, int32_t length, FilterK
                                  float null_value = kDefaultNullValue);
 // Adds the filtered curve to the sheet as a new track named "<MNEM>_MEAN" or
 // "<MNEM>_MEDIAN" (replacing one of that name) on the curve's grid; returns its name.
-// Raises EAnalysisError for a length shorter than the step or a curve missing.
+// Raises EAnalysisError for a length shorter than the step or longer than the curve,
+// or a curve missing.
 std::string AddFilteredTrack(TLogSheet& sheet, const std::string& curve, int32_t length,
                              FilterKind kind, float null_value = kDefaultNullValue);
 

@@ -151,6 +151,8 @@ TEST_F(AnalysisCommands, BadInputIsNamedAndNothingIsWritten) {
       {"resample " + ref + " " + out + " --step 10 --method cubic", "--method"},
       {"filter " + ref + " " + out + " --curve CALI --mean 50", "Кривая \"CALI\" не найдена"},
       {"filter " + ref + " " + out + " --curve GK --mean 5", "меньше шага"},
+      {"filter " + ref + " " + out + " --curve GK --median 1e7",
+       "Длина фильтра 100000.00 больше длины кривой 200.00"},
       {"filter " + ref + " " + out + " --curve GK --mean 50 --median 50", "--mean"},
   };
   for (const auto& c : cases) {

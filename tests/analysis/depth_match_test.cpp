@@ -122,5 +122,27 @@ TEST(DepthMatch, UnrelatedCurvesAreNotFoundAndAConstantOneIsRefused) {
   for (int i = 1; i < 4; ++i) EXPECT_NEAR(r.Windows[i].Shift, 1000, 30);
 }
 
+TEST(DepthMatch, ProgressCountsEveryWindowToTheEndAndACancelStops) {
+  auto p = MakePair(41, [](double) { return 0.7; });
+  for (int32_t window : {0, 50000}) {
+    DepthMatchOptions o;
+    o.Window = window;
+    int64_t last = -1, total = 0;
+    bool ascending = true;
+    MatchDepth(p->reference, p->log, o, [&](int64_t done, int64_t all) {
+      ascending = ascending && done >= last && (total == 0 || all == total);
+      last = done;
+      total = all;
+      return true;
+    });
+    EXPECT_TRUE(ascending);
+    EXPECT_EQ(last, total);
+    EXPECT_EQ(total, 101 * (window ? 8 : 1));  // lags of ±5 m at 10 cm, per window
+    EXPECT_THROW(
+        MatchDepth(p->reference, p->log, o, [](int64_t done, int64_t) { return done < 40; }),
+        EAnalysisCancelled);
+  }
+}
+
 }  // namespace
 }  // namespace kest
