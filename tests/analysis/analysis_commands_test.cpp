@@ -102,6 +102,16 @@ TEST_F(AnalysisCommands, MatchSpliceCompareResampleAndFilterFilesAsTheEditorDoes
     }
   }
   EXPECT_EQ(joined.Sheet().Comments()[joined.Sheet().Comments().Count() - 1], "Сшивка: 1100.00 м");
+  // The composite prints and exports like any log: the depths of its pages, and its
+  // splice in the LAS file's comments.
+  r = Tool("render " + F("joined.ls") + " --out " + F("joined.pdf") + " --scale 1000");
+  ASSERT_EQ(r.code, 0) << r.out;
+  auto text = testing::RunCommand("pdftotext '" + F("joined.pdf") + "' -", false);
+  EXPECT_NE(text.out.find("1100"), std::string::npos) << text.out;
+  r = Tool("convert " + F("joined.ls") + " " + F("joined.las") + " --las-step 10");
+  ASSERT_EQ(r.code, 0) << r.out;
+  text = testing::RunCommand("iconv -f CP866 -t UTF-8 '" + F("joined.las") + "'", false);
+  EXPECT_NE(text.out.find("Сшивка: 1100.00 м\r\n"), std::string::npos) << text.out;
 
   r = Tool("repeat-qc " + F("ref.ls") + " " + F("moved.ls") + " --json");
   ASSERT_EQ(r.code, 0) << r.out;
