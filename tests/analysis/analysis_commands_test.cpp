@@ -164,6 +164,8 @@ TEST_F(AnalysisCommands, BadInputIsNamedAndNothingIsWritten) {
       {"filter " + ref + " " + out + " --curve GK --median 1e7",
        "Длина фильтра 100000.00 больше длины кривой 200.00"},
       {"filter " + ref + " " + out + " --curve GK --mean 50 --median 50", "--mean"},
+      {"record --depth-error 5000 --root " + F("root"), "--depth-error takes metres"},
+      {"sim --pty --depth-stretch 50", "--depth-stretch takes metres per 100 m"},
   };
   for (const auto& c : cases) {
     auto r = Tool(c.args);

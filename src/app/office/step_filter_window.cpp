@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/dialogs/window_questions.h"
 #include "log/log_sheet.h"
@@ -52,6 +53,7 @@ TStepFilterWindow::TStepFilterWindow(TLogSheet& sheet, WindowQuestions& question
   for (int i = 0; i < sheet_.Count(); ++i)
     if (curve_->findText(QString::fromStdString(sheet_.Tracks(i)->Parameter())) < 0)
       curve_->addItem(QString::fromStdString(sheet_.Tracks(i)->Parameter()));
+  curve_->setCurrentIndex(std::max(0, curve_->findText("GK")));
   mean_ = new QRadioButton("Скользящее среднее", filter_box);
   mean_->setObjectName("rbMean");
   mean_->setChecked(true);
