@@ -99,6 +99,7 @@ void TEditorForm::BuildOfficeMenu() {
           [this, changed] {
             TStepFilterWindow window(Sheet(), questions_, FileOptions().Las.NullValue, this);
             window.OnChanged = changed;
+            window.OnTracksReplaced = [this] { ClearUndo(); };
             questions_.Exec(window);
           });
   menu->addSeparator();

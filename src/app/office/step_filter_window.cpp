@@ -102,6 +102,7 @@ bool TStepFilterWindow::Resample(double step_cm, ResampleMethod method) {
     questions_.ShowError(e.what());
     return false;
   }
+  if (OnTracksReplaced) OnTracksReplaced();
   if (OnChanged) OnChanged();
   return true;
 }

@@ -29,6 +29,9 @@ class TStepFilterWindow : public QDialog {
   // The name of the track made, "" when it failed (the message shown).
   std::string AddFilter(const std::string& curve, FilterKind kind, double length_cm);
   std::function<void()> OnChanged;
+  // After a new step, before OnChanged: every track was replaced, so what the undo
+  // stack holds refers to tracks that are gone.
+  std::function<void()> OnTracksReplaced;
 
  private:
   TLogSheet& sheet_;

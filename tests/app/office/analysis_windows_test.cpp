@@ -151,14 +151,16 @@ TEST_F(AnalysisWindows, RepeatControlShowsTheDifferenceAndWritesItsReport) {
 
 TEST_F(AnalysisWindows, StepAndFilterChangeTheOpenLog) {
   TStepFilterWindow w(log.Sheet(), *questions, kDefaultNullValue);
-  int changed = 0;
+  int changed = 0, replaced = 0;
   w.OnChanged = [&] { ++changed; };
+  w.OnTracksReplaced = [&] { ++replaced; };
   Shot(w, "step_filter_window.png");
   EXPECT_EQ(w.AddFilter("GK", FilterKind::Median, 50), "GK_MEDIAN");
   EXPECT_EQ(w.AddFilter("GK", FilterKind::Mean, 5), "");
   EXPECT_EQ(questions->Errors.back(), "Длина фильтра 0.05 меньше шага 0.10");
   ASSERT_TRUE(w.Resample(20, ResampleMethod::Linear));
   EXPECT_EQ(changed, 2);
+  EXPECT_EQ(replaced, 1);  // the new step only; a filter adds a track
   for (const char* name : {"DEPTH", "GK", "GK_MEDIAN"}) {
     const TLogTrack* t = log.Sheet().FindTrack(name);
     ASSERT_NE(t, nullptr) << name;
