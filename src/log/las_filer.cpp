@@ -95,36 +95,6 @@ std::string ParamValue(const TLogSheet& sheet, std::string_view key) {
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
-// The value of a track at row argument x: the peak over the export step of r that
-// ends at the row in the logging direction, (x - r, x] downwards and [x, x + r)
-// upwards. Sample i stands for the step of s logged up to it, so the window holds
-// the sample whose step contains x and the round(r / s) - 1 logged before it (one
-// sample when r <= s). Null samples do not count; the null value when the window
-// holds none.
-float ValueAt(const TLogTrack& t, int64_t x, int64_t r, int64_t s, float null_value, bool up) {
-  const int64_t n = std::max<int64_t>(1, (2 * r + s) / (2 * s));
-  const int64_t offset = x - t.Origin();
-  int64_t from, to;
-  if (up) {
-    from = FloorDiv(offset, s);
-    to = from + n - 1;
-  } else {
-    to = CeilDiv(offset, s);
-    from = to - n + 1;
-  }
-  from = std::max<int64_t>(from, 0);
-  to = std::min<int64_t>(to, int64_t{t.Count()} - 1);
-  bool any = false;
-  float peak = null_value;
-  for (int64_t i = from; i <= to; ++i) {
-    float v = t.Sample(static_cast<int32_t>(i));
-    if (IsNullSample(v, null_value)) continue;
-    if (!any || v > peak) peak = v;
-    any = true;
-  }
-  return peak;
-}
-
 class LasWriter {
  public:
   LasWriter(Stream& stream, TLogSheet& sheet, const TLasOptions& options,
@@ -335,7 +305,7 @@ class LasWriter {
       p = PutLasArgument(p, x);
       *p++ = ' ';
       for (const TLogTrack* t : written) {
-        float v = ValueAt(*t, x, r_, s_, options_.NullValue, up_);
+        float v = LasPeakValue(*t, x, r_, s_, options_.NullValue, up_);
         if (IsNullSample(v, options_.NullValue)) {
           // The very text of the header's NULL, so that readers match it.
           p = std::copy(null_text_.begin(), null_text_.end(), p);
@@ -369,6 +339,30 @@ class LasWriter {
 };
 
 }  // namespace
+
+float LasPeakValue(const TLogTrack& t, int64_t x, int64_t r, int64_t s, float null_value, bool up) {
+  const int64_t n = std::max<int64_t>(1, (2 * r + s) / (2 * s));
+  const int64_t offset = x - t.Origin();
+  int64_t from, to;
+  if (up) {
+    from = FloorDiv(offset, s);
+    to = from + n - 1;
+  } else {
+    to = CeilDiv(offset, s);
+    from = to - n + 1;
+  }
+  from = std::max<int64_t>(from, 0);
+  to = std::min<int64_t>(to, int64_t{t.Count()} - 1);
+  bool any = false;
+  float peak = null_value;
+  for (int64_t i = from; i <= to; ++i) {
+    float v = t.Sample(static_cast<int32_t>(i));
+    if (IsNullSample(v, null_value)) continue;
+    if (!any || v > peak) peak = v;
+    any = true;
+  }
+  return peak;
+}
 
 void TLasFiler::Write(Stream& stream, TLogSheet& sheet) {
   LasWriter writer(stream, sheet, options_, Dictionary(), OnProgress);

@@ -9,6 +9,7 @@
 namespace kest {
 
 class TLogParameters;
+class TLogTrack;
 
 // What LAS export and import take from the program's settings and data folder. The
 // registries' handlers use the defaults; a log document passes the program's own.
@@ -40,6 +41,14 @@ class TLasFiler : public TLogSheetFiler {
   TLogParameters& Dictionary() const;
   TLasOptions options_;
 };
+
+// The value of a track at row argument x for a row step of r over samples of step s:
+// the peak over the step of r that ends at the row in the logging direction, (x - r, x]
+// downwards and [x, x + r) upwards. Sample i stands for the step of s logged up to it,
+// so the window holds the sample whose step contains x and the round(r / s) - 1 logged
+// before it (one sample when r <= s). Null samples do not count; the null value when
+// the window holds none. The LAS export writes every value through it.
+float LasPeakValue(const TLogTrack& t, int64_t x, int64_t r, int64_t s, float null_value, bool up);
 
 // printf-style formatting of one value into a template line, independent of the
 // locale; only the first conversion (%s, %d, %f, %e, %g with flags, width and

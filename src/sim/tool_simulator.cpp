@@ -193,7 +193,7 @@ void ToolSimulator::Emit(const uint8_t (&packet)[6]) {
 }
 
 int32_t ToolSimulator::RawValue(const Sensor& s, int64_t now_ms) const {
-  double depth = winch_.TrueDepth() + s.offset_mm / 1000.0;
+  double depth = FormationDepth(winch_.TrueDepth() + s.offset_mm / 1000.0);
   FormationReading f = formation_.At(depth);
   const std::string& n = s.name;
   if (n == "GK-COUNTER") return Clamp16(f.gamma * 10);
@@ -417,6 +417,10 @@ void ToolSimulator::SetLine(MemoryLine line) {
 MemoryLine ToolSimulator::Line() const {
   std::lock_guard lock(mutex_);
   return line_;
+}
+
+double ToolSimulator::FormationDepth(double reported_m) const {
+  return reported_m - settings_.depth_error_m - settings_.depth_stretch * reported_m / 100;
 }
 
 double ToolSimulator::DepthAt(int64_t clock_ms) const {

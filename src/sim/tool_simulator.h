@@ -38,6 +38,11 @@ struct SimSettings {
   uint32_t seed = 1;
   int data_period_ms = 100;     // each tool packet ID this often while powered
   int tension_period_ms = 200;  // the panel's tension packet
+  // A run recorded off depth: the depth the string reports (the winch's) is the true
+  // depth of the formation it reads plus depth_error_m + depth_stretch * depth / 100
+  // (metres; the stretch in metres per 100 m of depth).
+  double depth_error_m = 0;
+  double depth_stretch = 0;
   // Fault injection.
   double corrupt_rate = 0;  // probability that an output byte is changed
   double drop_rate = 0;     // probability that an output byte is lost
@@ -89,6 +94,8 @@ class ToolSimulator {
   int32_t PowerValue() const;  // the last set-power code, 0 when none
   double TrueDepth() const;
   double SensorDepth(const std::string& sensor_name) const;  // true depth of a measuring point
+  // The depth of the formation read at a depth the string reports (the depth error off).
+  double FormationDepth(double reported_m) const;
   const FormationModel& Formation() const { return formation_; }
   std::vector<std::string> SensorNames() const;
   // The memory tool on the same line: it takes its own command codes (and the bytes

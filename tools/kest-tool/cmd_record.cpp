@@ -22,6 +22,7 @@
 #include "session/research.h"
 #include "session/session_host.h"
 #include "sim/sim_port.h"
+#include "sim_setup.h"
 #include "support/clock.h"
 #include "support/number_text.h"
 #include "support/settings.h"
@@ -155,6 +156,8 @@ int Record(const std::vector<std::string>& argv) {
   std::string research_name = TakeOption(args, "--research");
   std::string description = TakeOption(args, "--description");
   std::string recover = TakeOption(args, "--recover");
+  sim::SimSettings sim_settings;
+  TakeDepthError(args, sim_settings);
   Installation inst(args);
   ExpectPositional(args, 0);
 
@@ -180,7 +183,6 @@ int Record(const std::vector<std::string>& argv) {
     throw UsageError("--recover takes yes or no");
   int32_t step_mm = static_cast<int32_t>(step_cm * 10);
 
-  sim::SimSettings sim_settings;
   if (!tools.empty()) sim_settings.string = ParseTools(tools);
   double start = mode == RecordingSession::rmDepthDown ? from - step_mm / 1000.0
                  : mode == RecordingSession::rmDepthUp ? to + step_mm / 1000.0
@@ -294,7 +296,8 @@ KEST_TOOL_COMMAND(
     "record",
     "[--port SIM|DEVICE] [--root DIR] [--mode time|down|up] [--step 1|10|20] [--period S] "
     "[--from M --to M] [--speed M/H] [--duration S] [--tools MAIN/BASE/MID/END] "
-    "[--research NAME] [--description TEXT] [--auto-save MIN] [--recover yes|no]",
+    "[--research NAME] [--description TEXT] [--auto-save MIN] [--recover yes|no] "
+    "[--depth-error M] [--depth-stretch M]",
     "record a run into a research folder as the recorder does (Ctrl-C stops and saves)", Record);
 KEST_TOOL_COMMAND(
     "recover", "[--root DIR] [--research NAME] [--no]",

@@ -45,7 +45,7 @@ int Sim(const std::vector<std::string>& argv) {
 
 KEST_TOOL_COMMAND("sim",
                   "--pty [--speed M/H] [--depth M] [--string CLASS#N,...] [--line memory|surface] "
-                  "[--corrupt P] [--drop P] [--seed N] "
+                  "[--corrupt P] [--drop P] [--seed N] [--depth-error M] [--depth-stretch M] "
                   "[--never-ack] [--seconds N] [--root DIR]",
                   "serve the simulated tool string on a pseudo-terminal (prints \"PTY <path>\")",
                   Sim);

@@ -7,12 +7,22 @@
 
 namespace kest::tool {
 
+void TakeDepthError(std::vector<std::string>& args, sim::SimSettings& s) {
+  s.depth_error_m = TakeNumber(args, "--depth-error", 0);
+  s.depth_stretch = TakeNumber(args, "--depth-stretch", 0);
+  if (!std::isfinite(s.depth_error_m) || std::fabs(s.depth_error_m) > 1000)
+    throw UsageError("--depth-error takes metres from -1000 to 1000");
+  if (!std::isfinite(s.depth_stretch) || std::fabs(s.depth_stretch) > 10)
+    throw UsageError("--depth-stretch takes metres per 100 m from -10 to 10");
+}
+
 sim::SimSettings TakeSimSettings(std::vector<std::string>& args) {
   sim::SimSettings s;
   s.winch.speed_m_per_h = TakeNumber(args, "--speed", 0);
   s.winch.start_depth_m = TakeNumber(args, "--depth", 1000);
   s.corrupt_rate = TakeNumber(args, "--corrupt", 0);
   s.drop_rate = TakeNumber(args, "--drop", 0);
+  TakeDepthError(args, s);
   const double seed = TakeNumber(args, "--seed", 1);
   if (!(seed >= 0 && seed <= 4294967295.0) || seed != std::floor(seed))
     throw UsageError("--seed takes a whole number from 0 to 4294967295");

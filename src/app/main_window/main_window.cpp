@@ -15,8 +15,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
+#include "analysis/shift_command.h"
 #include "app/core/app_environment.h"
 #include "app/core/setup_values.h"
 #include "app/core/standard_layout.h"
@@ -153,13 +155,10 @@ void TMainForm::BuildCommonMenus() {
     std::string text = "0";
     if (!questions_.AskText(windowTitle().toStdString(), "Смещение, м", text)) return;
     auto metres = ParseFloat(text);
-    if (!metres) return;
-    {
-      SheetLock lock(Sheet());
-      t->SetOrigin(t->Origin() + RoundHalfEven32(*metres * 1000));
-    }
+    if (!metres || !std::isfinite(*metres) || std::fabs(*metres) > 1e6) return;
+    // The same undoable change as a depth match applied to the whole log.
+    Try([&] { undo_.Push(ShiftTracksCommand(Sheet(), {t}, RoundHalfEven32(*metres * 1000))); });
     viewer_->RaiseEvent(veColumns);
-    SheetEdited();
   });
   connect(AddAction(track, "aInspector", "Инспектор"), &QAction::triggered, this, [this] {
     if (!inspector_) return;

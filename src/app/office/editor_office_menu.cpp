@@ -1,6 +1,7 @@
 // The office tools in the main windows' menus: the editor's "Сервис" (curve
 // calculator, adding curves, the sheet's properties, past recordings, a memory run's
-// log on depth) and the
+// log on depth, the analyst's depth matching, splicing, repeat control, step and
+// filters) and the
 // recorder's properties and past recordings under "Скважина".
 #include <QMenuBar>
 #include <filesystem>
@@ -12,8 +13,12 @@
 #include "app/editor/editor_form.h"
 #include "app/office/curve_add_window.h"
 #include "app/office/curve_calculator_window.h"
+#include "app/office/depth_match_window.h"
+#include "app/office/repeat_control_window.h"
 #include "app/office/research_browser_window.h"
 #include "app/office/sheet_properties_dialog.h"
+#include "app/office/splice_window.h"
+#include "app/office/step_filter_window.h"
 #include "app/office/time_to_depth_window.h"
 #include "app/recorder/recorder_form.h"
 #include "log/log_parameters.h"
@@ -60,6 +65,44 @@ void TEditorForm::BuildOfficeMenu() {
           });
   connect(AddAction(menu, "aAddCurve", "Добавление кривой..."), &QAction::triggered, this,
           add_curve);
+  // The analyst's tools start in the open log's folder (another run of its research).
+  auto log_folder = [this] {
+    return document_->FileName().empty()
+               ? env_.Folders().ResearchBase
+               : std::filesystem::path(document_->FileName()).parent_path().string();
+  };
+  auto log_name = [this] {
+    return std::filesystem::path(document_->FileName()).filename().string();
+  };
+  menu->addSeparator();
+  connect(AddAction(menu, "aDepthMatch", "Увязка по глубине..."), &QAction::triggered, this,
+          [this, changed, log_folder] {
+            TDepthMatchWindow window(Sheet(), Undo(), questions_, FileOptions(), log_folder(),
+                                     this);
+            window.OnApplied = changed;
+            questions_.Exec(window);
+          });
+  connect(AddAction(menu, "aSplice", "Сшивка..."), &QAction::triggered, this,
+          [this, log_folder, log_name] {
+            TSpliceWindow window(Sheet(), log_name(), questions_, FileOptions(), log_folder(),
+                                 this);
+            window.OnOpen = [this](const std::string& path) { OpenFile(path); };
+            questions_.Exec(window);
+          });
+  connect(AddAction(menu, "aRepeatControl", "Контроль повторного замера..."), &QAction::triggered,
+          this, [this, log_folder, log_name] {
+            TRepeatControlWindow window(Sheet(), log_name(), questions_, FileOptions(),
+                                        log_folder(), this);
+            questions_.Exec(window);
+          });
+  connect(AddAction(menu, "aStepFilter", "Шаг и фильтры..."), &QAction::triggered, this,
+          [this, changed] {
+            TStepFilterWindow window(Sheet(), questions_, FileOptions().Las.NullValue, this);
+            window.OnChanged = changed;
+            window.OnTracksReplaced = [this] { ClearUndo(); };
+            questions_.Exec(window);
+          });
+  menu->addSeparator();
   connect(AddAction(menu, "aProperties", "Свойства..."), &QAction::triggered, this, [this] {
     TSheetPropertiesDialog dialog(env_.Folders().Data, questions_, this);
     dialog.SetSheet(&Sheet(), false);

@@ -10,20 +10,18 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QPdfWriter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
-#include <QTextDocument>
-#include <QTextDocumentWriter>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <filesystem>
 
 #include "app/dialogs/window_questions.h"
+#include "app/office/report_files.h"
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
@@ -364,31 +362,8 @@ std::string TResearchBrowserWindow::Report(const std::string& folder, bool open)
     html =
         DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   }
-  QTextDocument document;
-  document.setHtml(Q(FillReportTemplate(html, records)));
   const std::string base = folder + "/Справка по материалу";
-  // Each file is written under a temporary name and renamed when complete.
-  auto place = [](const std::string& temp, const std::string& target) {
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) fs::remove(temp, ec);
-    return !ec;
-  };
-  bool ok;
-  {
-    QTextDocumentWriter writer(Q(base + ".odt.tmp"), "odf");
-    ok = writer.write(&document) && place(base + ".odt.tmp", base + ".odt");
-  }
-  if (ok) {
-    {
-      QPdfWriter pdf(Q(base + ".pdf.tmp"));
-      pdf.setPageSize(QPageSize(QPageSize::A4));
-      pdf.setPageOrientation(QPageLayout::Landscape);
-      pdf.setTitle("Справка по материалу");
-      document.print(&pdf);
-    }
-    ok = place(base + ".pdf.tmp", base + ".pdf");
-  }
+  const bool ok = WriteReportFiles(FillReportTemplate(html, records), base, "Справка по материалу");
   for (const std::string& e : errors) questions_.ShowError(e);
   if (!ok) {
     questions_.ShowError("Ошибка сохранения файла: " + base);

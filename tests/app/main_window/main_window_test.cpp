@@ -58,6 +58,7 @@
 #include "viewer/core/graphics_column.h"
 #include "viewer/core/log_viewer_column.h"
 #include "viewer/core/recording_canvas.h"
+#include "viewer/core/track_column.h"
 #include "viewer/widgets/inspector_window.h"
 #include "viewer/widgets/log_viewer.h"
 
@@ -1016,6 +1017,28 @@ TEST(RecorderWindow, AWindowDestroyedWhileRecordingShutsDownCleanly) {
   ASSERT_TRUE(r.RunUntil([&] { return r.window->Sheet().Tracks(0)->Count() > 3; }, 5000));
   r.window.reset();
   SUCCEED();
+}
+
+// "Смещение" of a track is one undoable change of the log: undone, the track is back
+// where it was and the log as it was read.
+TEST(EditorWindow, ATrackOffsetIsUndoable) {
+  EditorFixture e;
+  TEditorForm& editor = *e.window;
+  ASSERT_TRUE(editor.OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las"));
+  TTrackColumn* column = nullptr;
+  for (int i = 0; i < editor.Viewer()->ColumnCount() && !column; ++i)
+    column = dynamic_cast<TTrackColumn*>(editor.Viewer()->Column(i));
+  ASSERT_NE(column, nullptr);
+  ASSERT_NE(column->Track(), nullptr);
+  editor.Viewer()->SetFocusedColumn(column);
+  const int32_t origin = column->Track()->Origin();
+  e.answers.Texts = {"1.5"};
+  editor.Action("aTrackOffset")->trigger();
+  EXPECT_EQ(column->Track()->Origin(), origin + 1500);
+  EXPECT_EQ(editor.Action("aUndo")->text().toStdString(), "Отменить: Смещение");
+  editor.Action("aUndo")->trigger();
+  EXPECT_EQ(column->Track()->Origin(), origin);
+  EXPECT_FALSE(editor.Action("aUndo")->isEnabled());
 }
 
 }  // namespace
