@@ -7,6 +7,14 @@
   const Plot = window.KestLogPlot;
   const kMaxNotices = 50;
   const kMarginPx = 24;
+  // The broker of Debian 12 (Mosquitto 2.0.11) stops writing a WebSockets message
+  // larger than about 48 KB part way and goes on only when the client sends it
+  // something; a history chunk of a dozen tracks is 130 KB. So the page keeps
+  // sending a small request (unsubscribing from a topic it never holds, which the
+  // broker answers) every 50 ms while connected: about 1 KB/s, and 130 KB arrive in
+  // a quarter of a second instead of at the next keep-alive a minute later.
+  const kNudgeMs = 50;
+  const kNudgeTopic = "kest/-/nudge";
 
   const $ = (id) => document.getElementById(id);
   const ui = {
@@ -39,6 +47,7 @@
     origin: 0, // the argument at the top of the scroll area
     drawnVersion: -1,
     frameRequested: false,
+    nudge: 0,
   };
 
   const plot = new Plot.LogPlot($("plot"));
@@ -61,6 +70,9 @@
     },
     get notices() {
       return state.notices.slice();
+    },
+    get header() {
+      return state.header;
     },
     get run() {
       return state.chosen ? { ...state.chosen, ended: state.end !== null } : null;
@@ -101,6 +113,7 @@
   }
 
   function Connect(settings) {
+    clearInterval(state.nudge);
     if (state.client) state.client.end(true);
     state.connected = false;
     if (!settings.host) {
@@ -121,11 +134,16 @@
     state.client = client;
     client.on("connect", () => {
       state.connected = true;
+      clearInterval(state.nudge);
+      state.nudge = setInterval(() => {
+        if (client.connected) client.unsubscribe(kNudgeTopic);
+      }, kNudgeMs);
       SetStatus("Подключено", true);
       client.subscribe("kest/+/runs");
       if (state.chosen) SubscribeRun(state.chosen, true);
     });
     const lost = () => {
+      clearInterval(state.nudge);
       state.connected = false;
       SetStatus("Нет связи", false);
     };
