@@ -176,9 +176,10 @@
   }
 
   // The rows of one run as the broker has shown them so far. Live rows that arrive
-  // before the history has filled the rows before them wait in `pending`; a history
-  // chunk is the publisher's latest word on its rows and on the run's length, so live
-  // rows older than it are dropped as stale.
+  // before the history has filled the rows before them wait in `pending`. A history
+  // chunk is the publisher's latest word on its own rows (it is republished whenever
+  // they change), so live rows it has overtaken are dropped as stale; the chunk the
+  // run ends in also gives the run's length, which withdraws rows a viewer missed.
   class RunRows {
     constructor(trackCount) {
       this.trackCount = trackCount;
@@ -214,7 +215,10 @@
         return;
       }
       for (let i = 0; i < message.rows.length; ++i) this.rows[message.from + i] = message.rows[i];
-      if (message.total < this.rows.length) this.rows.length = message.total;
+      // Only the chunk the run ends in tells its length: a full chunk stays retained
+      // unchanged while the run grows past it, so its total grows old.
+      const last = message.total < message.from + kHistoryChunk;
+      if (last && message.total < this.rows.length) this.rows.length = message.total;
       ++this.version;
       this.pending = this.pending.filter((m) => m.total !== undefined || m.from >= this.rows.length);
       this.Drain();
