@@ -160,7 +160,8 @@
           ctx.lineTo(column.x + column.width, y);
         }
         ctx.stroke();
-        if (isMajor) {
+        // A label cut by the canvas's edge is left out; the next one is whole.
+        if (isMajor && y > 7 && y < height - 7) {
           ctx.fillStyle = "#000000";
           ctx.fillText(this.ArgumentLabel(value), labelsLeft, y);
         }

@@ -142,14 +142,24 @@
       client.subscribe("kest/+/runs");
       if (state.chosen) SubscribeRun(state.chosen, true);
     });
+    let refused = false;
     const lost = () => {
       clearInterval(state.nudge);
       state.connected = false;
-      SetStatus("Нет связи", false);
+      SetStatus(refused ? "Нет связи: доступ запрещён" : "Нет связи", false);
     };
     client.on("close", lost);
     client.on("offline", lost);
     client.on("error", (error) => {
+      // Refused user or password (MQTT 3.1.1 codes 4 and 5, MQTT 5 codes 134 and 135):
+      // trying again cannot help, the viewer has to log in anew.
+      if ([4, 5, 134, 135].includes(error.code)) {
+        refused = true;
+        client.end(true);
+        lost();
+        Notice("Брокер не принял пользователя или пароль");
+        return;
+      }
       lost();
       Notice(`Брокер: ${error.message}`);
     });
