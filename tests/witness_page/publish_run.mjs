@@ -96,8 +96,15 @@ async function Main() {
   await publish(`kest/${unit}/runs`, { unit, runs: [{ run, started, state: "recording" }] }, true);
   const time = args.direction === "time";
   const header = {
-    unit, run, research: "Стандартный каротаж", well: "Скв. 512 Южная", argument: time ? "time" : "depth",
-    step: kStep[args.direction], direction: args.direction, started, layout: kLayout,
+    unit,
+    run,
+    research: "Стандартный каротаж",
+    well: "Скв. 512 Южная",
+    argument: time ? "time" : "depth",
+    step: kStep[args.direction],
+    direction: args.direction,
+    started,
+    layout: kLayout,
     // Time runs draw every track at the time of its row.
     tracks: time ? kTracks.map((track) => ({ ...track, shift: 0 })) : kTracks,
   };
@@ -122,7 +129,8 @@ async function Main() {
       // A rewrite: the last ten rows again with new values, then new rows.
       const from = rows.length - 10;
       rows.length = from;
-      for (let k = 0; k < 10 + args.rowsPerTick; ++k) rows.push(MakeRow(args.direction, rows.length, 1, random));
+      for (let k = 0; k < 10 + args.rowsPerTick; ++k)
+        rows.push(MakeRow(args.direction, rows.length, 1, random));
       message = { from, rows: rows.slice(from) };
       rewritten = true;
     } else {

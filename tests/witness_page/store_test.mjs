@@ -43,7 +43,8 @@ function PublishRun(random, tracks) {
       for (let k = 0; k < count; ++k) {
         const i = rows.length;
         const row = [i * 0.1 + tick * 1e-3];
-        for (let t = 0; t < tracks; ++t) row.push(random() < 0.1 ? null : Number((random() * 100).toPrecision(9)));
+        for (let t = 0; t < tracks; ++t)
+          row.push(random() < 0.1 ? null : Number((random() * 100).toPrecision(9)));
         rows.push(row);
       }
     }
@@ -74,7 +75,9 @@ function Deliveries(random, published, join) {
   for (const m of published.slice(0, rowsFirst ? second : join)) {
     if (m.topic.startsWith("history/")) retained.set(m.topic, m.payload);
   }
-  const history = [...retained].filter(([, payload]) => payload !== "").map(([topic, payload]) => ({ topic, payload }));
+  const history = [...retained]
+    .filter(([, payload]) => payload !== "")
+    .map(([topic, payload]) => ({ topic, payload }));
   for (let i = history.length - 1; i > 0; --i) {
     const j = Pick(random, i + 1);
     [history[i], history[j]] = [history[j], history[i]];
@@ -111,7 +114,11 @@ test("a viewer joining at any moment holds the run's rows after each tick, nulls
       assert.fail(`seed ${seed} tick ${m.tick}: row ${differ} differs`);
     }
     const differ = rows.findIndex((row, i) => JSON.stringify(row) !== JSON.stringify(run.rows[i]));
-    assert.deepEqual([run.length, differ], [rows.length, -1], `seed ${seed}: rows held at the end, first that differs`);
+    assert.deepEqual(
+      [run.length, differ],
+      [rows.length, -1],
+      `seed ${seed}: rows held at the end, first that differs`,
+    );
   }
 });
 
@@ -137,7 +144,13 @@ test("rows beyond a gap wait for the history; older rows and chunks sent again c
 // Every way a message can be malformed that a reader might trip on; each must be
 // refused with a WitnessError, never another exception.
 const kHeader = {
-  unit: "u", run: "r", research: "", well: "", argument: "depth", step: 0.1, direction: "down",
+  unit: "u",
+  run: "r",
+  research: "",
+  well: "",
+  argument: "depth",
+  step: 0.1,
+  direction: "down",
   started: "2026-12-10T03:15:00+03:00",
   tracks: [{ name: "a", mnemonic: "A", unit: "", caption: "", offset: 0, shift: 0 }],
   layout: { columns: [{ width: 100, curves: [{ track: 0, min: 0, max: 1, color: "#ff0000", log: false }] }] },
@@ -146,10 +159,20 @@ const With = (change) => JSON.parse(JSON.stringify({ ...kHeader, ...change }));
 
 test("damaged messages are refused with a reason", () => {
   const header = [
-    null, [], "x", 5,
-    With({ argument: "length" }), With({ direction: "sideways" }), With({ argument: "time" }),
-    With({ tracks: "no" }), With({ tracks: [null] }), With({ tracks: Array(1001).fill({}) }),
-    With({ step: "0.1" }), With({ unit: 7 }), With({ layout: null }), With({ layout: { columns: [null] } }),
+    null,
+    [],
+    "x",
+    5,
+    With({ argument: "length" }),
+    With({ direction: "sideways" }),
+    With({ argument: "time" }),
+    With({ tracks: "no" }),
+    With({ tracks: [null] }),
+    With({ tracks: Array(1001).fill({}) }),
+    With({ step: "0.1" }),
+    With({ unit: 7 }),
+    With({ layout: null }),
+    With({ layout: { columns: [null] } }),
     With({ layout: { columns: [{ width: 5, curves: [] }] } }),
     With({ layout: { columns: [{ width: 100, curves: [{ track: 1, min: 0, max: 1 }] }] } }),
     With({ layout: { columns: [{ width: 100, curves: [{ track: 0.5, min: 0, max: 1 }] }] } }),
@@ -157,43 +180,87 @@ test("damaged messages are refused with a reason", () => {
     With({ layout: { columns: [{ width: 100, curves: [{ track: 0, min: 0, max: 10, log: true }] }] } }),
     With({ layout: { columns: [{ width: 100, curves: [{ track: 0, min: "0", max: 1 }] }] } }),
   ];
-  for (const value of header) assert.throws(() => Store.ParseHeader(value), Store.WitnessError, JSON.stringify(value));
+  for (const value of header)
+    assert.throws(() => Store.ParseHeader(value), Store.WitnessError, JSON.stringify(value));
 
   const rows = [
-    null, {}, { from: 0 }, { from: "0", rows: [] }, { from: -1, rows: [] }, { from: 0.5, rows: [] },
-    { from: 0, rows: [5] }, { from: 0, rows: [[1]] }, { from: 0, rows: [[1, 2, 3]] },
-    { from: 0, rows: [[null, 2]] }, { from: 0, rows: [["1", 2]] }, { from: 0, rows: [[1, "2"]] },
-    { from: 0, rows: [[1, [2]]] }, { from: 0, rows: [[1, 2], [1, true]] },
+    null,
+    {},
+    { from: 0 },
+    { from: "0", rows: [] },
+    { from: -1, rows: [] },
+    { from: 0.5, rows: [] },
+    { from: 0, rows: [5] },
+    { from: 0, rows: [[1]] },
+    { from: 0, rows: [[1, 2, 3]] },
+    { from: 0, rows: [[null, 2]] },
+    { from: 0, rows: [["1", 2]] },
+    { from: 0, rows: [[1, "2"]] },
+    { from: 0, rows: [[1, [2]]] },
+    {
+      from: 0,
+      rows: [
+        [1, 2],
+        [1, true],
+      ],
+    },
   ];
-  for (const value of rows) assert.throws(() => Store.ParseRows(value, 1, false), Store.WitnessError, JSON.stringify(value));
+  for (const value of rows)
+    assert.throws(() => Store.ParseRows(value, 1, false), Store.WitnessError, JSON.stringify(value));
   const history = [
-    { from: 0, rows: [[1, 2]] }, { from: 500, rows: [], total: 500 }, { from: 0, rows: [[1, 2]], total: 0 },
+    { from: 0, rows: [[1, 2]] },
+    { from: 500, rows: [], total: 500 },
+    { from: 0, rows: [[1, 2]], total: 0 },
     { from: 0, rows: Array(1001).fill([1, 2]), total: 1001 },
   ];
-  for (const value of history) assert.throws(() => Store.ParseRows(value, 1, true), Store.WitnessError, JSON.stringify(value).slice(0, 80));
+  for (const value of history)
+    assert.throws(
+      () => Store.ParseRows(value, 1, true),
+      Store.WitnessError,
+      JSON.stringify(value).slice(0, 80),
+    );
 
-  for (const value of [null, { runs: {} }, { unit: "u", runs: [{ run: "a/b" }] }, { unit: "u", runs: [{ run: "#" }] }, { unit: 1, runs: [] }])
+  for (const value of [
+    null,
+    { runs: {} },
+    { unit: "u", runs: [{ run: "a/b" }] },
+    { unit: "u", runs: [{ run: "#" }] },
+    { unit: 1, runs: [] },
+  ])
     assert.throws(() => Store.ParseRuns(value), Store.WitnessError, JSON.stringify(value));
   for (const value of [null, { rows: -1 }, { rows: "3" }, { file: 3, rows: 3 }])
     assert.throws(() => Store.ParseEnd(value), Store.WitnessError, JSON.stringify(value));
 
   const big = new Uint8Array(Store.kMaxMessageBytes + 1).fill(0x20);
-  for (const payload of [big, new Uint8Array([0x7b, 0xff, 0x7d]), new TextEncoder().encode("{\"from\":"), ""])
+  for (const payload of [big, new Uint8Array([0x7b, 0xff, 0x7d]), new TextEncoder().encode('{"from":'), ""])
     assert.throws(() => Store.ParseJson(payload), Store.WitnessError);
-  assert.deepEqual(Store.ParseJson(new TextEncoder().encode("{\"a\":\"Скважина\"}")), { a: "Скважина" });
+  assert.deepEqual(Store.ParseJson(new TextEncoder().encode('{"a":"Скважина"}')), { a: "Скважина" });
 });
 
 test("mutated messages parse or are refused, never break the reader", () => {
   const random = Random(34);
   const good = [
     ["header", JSON.stringify(kHeader)],
-    ["rows", JSON.stringify({ from: 0, rows: [[1200, 0.5], [1200.1, null]] })],
+    [
+      "rows",
+      JSON.stringify({
+        from: 0,
+        rows: [
+          [1200, 0.5],
+          [1200.1, null],
+        ],
+      }),
+    ],
     ["history", JSON.stringify({ from: 0, rows: [[1200, 0.5]], total: 1 })],
     ["runs", JSON.stringify({ unit: "u", runs: [{ run: "r", started: "", state: "ended" }] })],
   ];
-  const parse = { header: (v) => Store.ParseHeader(v), rows: (v) => Store.ParseRows(v, 1, false),
-    history: (v) => Store.ParseRows(v, 1, true), runs: (v) => Store.ParseRuns(v) };
-  const pieces = ["null", "[]", "{}", "-1", "1e400", "\"\"", ",", "]", "}", "0", "true", "[[", "\"x\""];
+  const parse = {
+    header: (v) => Store.ParseHeader(v),
+    rows: (v) => Store.ParseRows(v, 1, false),
+    history: (v) => Store.ParseRows(v, 1, true),
+    runs: (v) => Store.ParseRuns(v),
+  };
+  const pieces = ["null", "[]", "{}", "-1", "1e400", '""', ",", "]", "}", "0", "true", "[[", '"x"'];
   for (let k = 0; k < 5000; ++k) {
     const [kind, text] = good[Pick(random, good.length)];
     const at = Pick(random, text.length);
@@ -209,9 +276,22 @@ test("mutated messages parse or are refused, never break the reader", () => {
 
 test("topics: only the run's own, names without wildcards or slashes", () => {
   assert.deepEqual(Store.SplitTopic("kest/u/runs"), { unit: "u", kind: "runs" });
-  assert.deepEqual(Store.SplitTopic("kest/u/r/history/12"), { unit: "u", run: "r", kind: "history", chunk: 12 });
-  for (const topic of ["kest/u/r/history/01", "kest/u/r/history/-1", "kest/u/r/history/x", "kest/u/r/rows/x",
-    "kest/u/r/other", "other/u/r/rows", "kest/u", "kest/u/r/history/9999999999"])
+  assert.deepEqual(Store.SplitTopic("kest/u/r/history/12"), {
+    unit: "u",
+    run: "r",
+    kind: "history",
+    chunk: 12,
+  });
+  for (const topic of [
+    "kest/u/r/history/01",
+    "kest/u/r/history/-1",
+    "kest/u/r/history/x",
+    "kest/u/r/rows/x",
+    "kest/u/r/other",
+    "other/u/r/rows",
+    "kest/u",
+    "kest/u/r/history/9999999999",
+  ])
     assert.equal(Store.SplitTopic(topic), null, topic);
   for (const name of ["a/b", "#", "a+b", ""]) assert.equal(Store.ValidName(name), false, name);
 });

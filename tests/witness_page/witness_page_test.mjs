@@ -160,7 +160,7 @@ function Malformed(rowsTopic, headerTopic, trackCount) {
   const one = JSON.stringify(row(1234.5));
   const big = { from: 0, rows: Array(Math.ceil((1024 * 1024) / one.length) + 1).fill(row(1234.5)) };
   return [
-    [rowsTopic, "{\"from\":0,\"rows\":[[1200,"],
+    [rowsTopic, '{"from":0,"rows":[[1200,'],
     [rowsTopic, JSON.stringify({ from: 0, rows: [[1200, 1, 2]] })],
     [rowsTopic, JSON.stringify({ from: 0, rows: [[1200, "7", 1, 2]] })],
     [rowsTopic, JSON.stringify({ from: -5, rows: [row(1)] })],
@@ -222,7 +222,11 @@ async function CheckGaps(page, header, out) {
       const first = rows[i][0] + shift;
       const last = rows[j - 1][0] + shift;
       await page.evaluate((a) => window.kestWitness.scrollTo(a - 3), Math.min(first, last));
-      const y = await page.evaluate((a, b) => [window.kestWitness.yOf(a), window.kestWitness.yOf(b)], first, last);
+      const y = await page.evaluate(
+        (a, b) => [window.kestWitness.yOf(a), window.kestWitness.yOf(b)],
+        first,
+        last,
+      );
       const [top, bottom] = [Math.min(...y), Math.max(...y)];
       const inGap = await CountColor(page, curve.column, top + 3, bottom - 2, curve.color);
       const before = await CountColor(page, curve.column, top - 25, top - 1, curve.color);
@@ -294,9 +298,7 @@ async function Main() {
     const placeThen = await page.evaluate((a) => window.kestWitness.yOf(a), firstArg);
 
     const runName = seen.run;
-    const header = JSON.parse(
-      await page.evaluate(() => JSON.stringify(window.kestWitness.header || null)),
-    );
+    const header = JSON.parse(await page.evaluate(() => JSON.stringify(window.kestWitness.header || null)));
     const base = `kest/${kUnit}/${runName}`;
     const trackCount = await page.evaluate(() => window.kestWitness.row(0).length - 1);
     for (const [topic, payload] of Malformed(`${base}/rows`, `${base}/header`, trackCount))
@@ -307,7 +309,10 @@ async function Main() {
     );
     await Sleep(300);
     const placeNow = await page.evaluate((a) => window.kestWitness.yOf(a), firstArg);
-    Check(Math.abs(placeNow - placeThen) < 1, `scrolled back, the view stays put as rows arrive (${placeThen} → ${placeNow})`);
+    Check(
+      Math.abs(placeNow - placeThen) < 1,
+      `scrolled back, the view stays put as rows arrive (${placeThen} → ${placeNow})`,
+    );
     Check(await page.$eval("#follow", (b) => !b.hidden), "the way back to the newest row is offered");
     await page.click("#follow");
 
@@ -349,7 +354,10 @@ async function Main() {
     // Following: the newest row is in view at the bottom of the canvas.
     const view = await page.evaluate(() => {
       const w = window.kestWitness;
-      return { y: w.yOf(w.lastArgument), height: document.getElementById("plot").getBoundingClientRect().height };
+      return {
+        y: w.yOf(w.lastArgument),
+        height: document.getElementById("plot").getBoundingClientRect().height,
+      };
     });
     Check(view.y > 0 && view.y <= view.height, `the newest row is in view (y ${view.y} of ${view.height})`);
     await page.screenshot({ path: path.join(args.out, "witness_page.png") });
@@ -363,10 +371,15 @@ async function Main() {
     const wrong = new URLSearchParams({ user: kViewer[0], password: "не тот" });
     await refused.goto(`http://127.0.0.1:${ports.ws}/index.html?${wrong}`);
     const status = await WaitFor("the refusal", 10000, () =>
-      refused.evaluate(() => document.getElementById("notices").textContent && document.getElementById("status").textContent),
+      refused.evaluate(
+        () => document.getElementById("notices").textContent && document.getElementById("status").textContent,
+      ),
     );
     Check(status === "Нет связи: доступ запрещён", `a wrong password is refused: «${status}»`);
-    Check(!(await refused.evaluate(() => window.kestWitness.connected || window.kestWitness.rows > 0)), "nothing shown to it");
+    Check(
+      !(await refused.evaluate(() => window.kestWitness.connected || window.kestWitness.rows > 0)),
+      "nothing shown to it",
+    );
     console.log(`screenshots in ${args.out}`);
   } catch (error) {
     if (page) {

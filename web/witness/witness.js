@@ -432,8 +432,20 @@
     ui.scale.textContent = "";
     // Depth: 1:N, a metre is 1000/N mm. Time: one centimetre of the page is N seconds.
     const choices = time
-      ? [["1 см = 10 с", 10], ["1 см = 30 с", 30], ["1 см = 1 мин", 60], ["1 см = 5 мин", 300], ["1 см = 10 мин", 600]]
-      : [["1:50", 50], ["1:100", 100], ["1:200", 200], ["1:500", 500], ["1:1000", 1000]];
+      ? [
+          ["1 см = 10 с", 10],
+          ["1 см = 30 с", 30],
+          ["1 см = 1 мин", 60],
+          ["1 см = 5 мин", 300],
+          ["1 см = 10 мин", 600],
+        ]
+      : [
+          ["1:50", 50],
+          ["1:100", 100],
+          ["1:200", 200],
+          ["1:500", 500],
+          ["1:1000", 1000],
+        ];
     for (const [text, value] of choices) {
       const option = document.createElement("option");
       option.textContent = text;
@@ -523,8 +535,13 @@
     ui.login.addEventListener("submit", (event) => {
       event.preventDefault();
       const form = ui.login.elements;
-      Connect({ ...Settings(), host: form.host.value.trim(), port: form.port.value.trim(),
-                user: form.user.value, password: form.password.value });
+      Connect({
+        ...Settings(),
+        host: form.host.value.trim(),
+        port: form.port.value.trim(),
+        user: form.user.value,
+        password: form.password.value,
+      });
     });
     ui.scale.addEventListener("change", ApplyScale);
     ui.frame.addEventListener("scroll", OnScroll);
