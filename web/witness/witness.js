@@ -357,6 +357,12 @@
     }
   }
 
+  // "2026-12-10T03:15:00+03:00" as the unit's clock showed it: "10.12.2026 03:15:00".
+  function ShownTime(iso) {
+    const m = /^(\d{4})-(\d\d)-(\d\d)T(\d\d:\d\d:\d\d)/.exec(iso);
+    return m ? `${m[3]}.${m[2]}.${m[1]} ${m[4]}` : iso;
+  }
+
   function ShowRun() {
     const header = state.header;
     ui.info.textContent = "";
@@ -376,7 +382,7 @@
     if (header) {
       if (header.well) add("Скважина", header.well);
       if (header.research) add("Исследование", header.research);
-      if (header.started) add("Начало", header.started);
+      if (header.started) add("Начало", ShownTime(header.started));
       const rows = state.run ? state.run.rows : [];
       add("Строк", String(rows.length));
       if (rows.length) {
