@@ -23,7 +23,7 @@ import { fileURLToPath } from "node:url";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const kUnit = "unit-7";
-const kUnitUser = ["unit7", "пароль станции"];
+const kUnitUser = ["unit7", "unit7-secret"]; // plain ASCII: any publisher takes it in a URL
 const kViewer = ["viewer", "смотрю"];
 
 function Args(argv) {
