@@ -19,14 +19,12 @@
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string ShippedClasses() {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/Classes";
-}
+std::string ShippedClasses() { return test::DataRoot() + "/Data/Classes"; }
 
 // What data sources heard, as a string of kinds ("0", "1", ...).
 class Recorder {

@@ -17,16 +17,14 @@
 #include "lisp/wlisp.h"
 #include "support/assert.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ShippedData() {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data";
-}
+std::string ShippedData() { return test::DataRoot() + "/Data"; }
 
 class ModuleTest : public ::testing::Test {
  protected:

@@ -10,6 +10,7 @@
 #include "lisp/wlisp.h"
 #include "support/errors.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -120,9 +121,7 @@ TEST_F(LogParametersTest, UnknownMnemonicIsAddedOnceAndAnnouncedOnce) {
 }
 
 TEST_F(LogParametersTest, ShippedTablesLoadAndDescribeCommonLasMnemonics) {
-  std::string data =
-      std::string(std::getenv("KEST_SOURCE_DIR") ? std::getenv("KEST_SOURCE_DIR") : ".") +
-      "/data/Data";
+  std::string data = test::DataRoot() + "/Data";
   TLogParameterTables tables(data);
   for (const char* m : {"DEPT", "TIME", "GR", "SP", "ILD", "ILM", "LLD", "CALI", "NPHI", "RHOB",
                         "DT", "TEMP", "PRES", "TENS", "SPEED"})

@@ -10,6 +10,7 @@
 #include "support/stream.h"
 #include "support/string_list.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -215,7 +216,7 @@ TEST_F(ResearchParams, DescriptionsWithDefaultsAndBooleanWords) {
 
 TEST_F(ResearchParams, ShippedDescriptionLoads) {
   TResearchParameters params;
-  params.Reload(std::string(KEST_DATA_ROOT) + "/Data/research params");
+  params.Reload(test::DataRoot() + "/Data/research params");
   EXPECT_GE(params.Count(), 10);
   EXPECT_TRUE(params.ByName("oilfield").Mandatory);
   EXPECT_EQ(params.ByName("well").DisplayName, "Скважина");

@@ -8,14 +8,12 @@
 #include "log/log_sheet.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 std::string Int32(int32_t v) {
   std::string s(4, '\0');

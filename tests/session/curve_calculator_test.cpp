@@ -20,6 +20,7 @@
 #include "session/log_document.h"
 #include "support/code_page.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -367,12 +368,9 @@ TEST(KestToolCalc, WritesTheRecomputedSheetInTheFormatOfOut) {
 // the log lacks (GR2 added to an installation's dictionary).
 TEST(KestToolCalc, DifferenceBetweenRowsAndANewCurve) {
   testing::TempDir dir;
-  const char* source = std::getenv("KEST_SOURCE_DIR");
-  ASSERT_NE(source, nullptr) << "run through ctest";
   std::filesystem::create_directories(dir.File("root/Data"));
   {
-    std::ifstream in(std::string(source) + "/data/Data/log params");
-    std::string params((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string params = test::Slurp(test::DataRoot() + "/Data/log params");
     const size_t close = params.rfind(')');
     ASSERT_NE(close, std::string::npos);
     params.insert(close,

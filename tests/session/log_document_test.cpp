@@ -14,6 +14,7 @@
 #include "log/log_track.h"
 #include "support/errors.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -36,11 +37,6 @@ void FillOffGrid(TLogSheet& sheet) {
   }
   sheet.UpdateRange();
   sheet.Comments().SetValue("Условия замера", "Спуск 1000.00 - 1004.90");
-}
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
 class LogDocumentTest : public ::testing::Test {
@@ -71,7 +67,7 @@ TEST_F(LogDocumentTest, LasCutsTheWrittenCopyToTheGridAndLeavesTheSheetAsItIs) {
   auto ended = doc.WaitForSaves();
   ASSERT_EQ(ended.size(), 1u);
   EXPECT_TRUE(ended.front().ok);
-  EXPECT_EQ(Bytes(las), Bytes(dir_.File("again.las")));
+  EXPECT_EQ(test::Slurp(las), test::Slurp(dir_.File("again.las")));
 
   // Read back, both tracks lie on one grid.
   LogDocument back;
@@ -90,7 +86,7 @@ TEST_F(LogDocumentTest, AFailedOpenLeavesTheDocumentAsItWas) {
   std::ofstream(notes) << "not a log at all\n";
   const std::string cut = dir_.File("cut.ls");
   {
-    std::string bytes = Bytes(good);
+    std::string bytes = test::Slurp(good);
     std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
   }
   for (const std::string& bad : {notes, cut, dir_.File("missing.ls"), dir_.File("log.xyz")}) {
@@ -139,7 +135,7 @@ TEST_F(LogDocumentTest, TheMainWindowsSheetIsSavedAsLsSaveAndOpeningKeepsTheName
   ASSERT_TRUE(doc.WaitForSaves().front().ok);
   const std::string named = std::string("TLogSheet") + '\x06' + "lsSave";
   for (const std::string& path : {now, later}) {
-    const std::string bytes = Bytes(path);
+    const std::string bytes = test::Slurp(path);
     EXPECT_NE(bytes.find(named), std::string::npos) << path;
     EXPECT_NE(bytes.find(std::string("\x04Left\x03\xB8\x00\x03Top\x03\xD0\x00", 15)),
               std::string::npos);
@@ -186,7 +182,7 @@ TEST(OwnUnits, ACurveKeptInItsFilesUnitKeepsItAcrossLs) {
   EXPECT_EQ(entry->Mnemonic, "RHOB");
   EXPECT_EQ(entry->Caption, "Объемная плотность");
   reopened.SaveAs(dir.File("out.las"), options);
-  const std::string out = Bytes(dir.File("out.las"));
+  const std::string out = test::Slurp(dir.File("out.las"));
   EXPECT_NE(out.find("RHOB.K/M3"), std::string::npos) << out;
   // Names that are no described parameter with a unit are left alone.
   TLogSheet other;
@@ -210,7 +206,7 @@ TEST_F(LogDocumentTest, LasOptionsArePassedPerCallNotShared) {
   b.Open(dir_.File("fine.las"), options_);
   EXPECT_EQ(a.Sheet().Tracks(0)->Step(), 200);
   EXPECT_EQ(b.Sheet().Tracks(0)->Step(), 10);
-  EXPECT_NE(Bytes(dir_.File("coarse.las")).find("-1"), std::string::npos);
+  EXPECT_NE(test::Slurp(dir_.File("coarse.las")).find("-1"), std::string::npos);
 }
 
 TEST(FileNameForFormat, KeepsDescriptionsWholeAndSwapsOnlyKnownExtensions) {

@@ -21,16 +21,14 @@
 #include "run_command.h"
 #include "session/log_document.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Slurp;
 
 void Write(const std::string& path, const std::string& text) {
   fs::create_directories(fs::path(path).parent_path());

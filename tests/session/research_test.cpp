@@ -10,6 +10,7 @@
 #include "session/session_errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -17,10 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 void Touch(const std::string& path, const std::string& text = "") { std::ofstream(path) << text; }
 

@@ -28,14 +28,12 @@
 #include "stepped_memory_link.h"
 #include "support/number_text.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest::sim {
 namespace {
 
-std::string Shipped(const char* folder) {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/" + folder;
-}
+std::string Shipped(const char* folder) { return test::DataRoot() + "/Data/" + folder; }
 
 class QuietHost : public MemoryToolHost {
  public:

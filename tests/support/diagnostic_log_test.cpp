@@ -4,14 +4,12 @@
 
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 void FixTime(DiagnosticLog& log) {
   log.time_text = [] { return std::string("12:34:56"); };

@@ -6,14 +6,12 @@
 #include "support/errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 TEST(AtomicFile, ReplacesTargetOnlyOnCommit) {
   testing::TempDir dir;

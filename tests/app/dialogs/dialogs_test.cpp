@@ -47,7 +47,7 @@ void Shot(QWidget& w, const char* name) {
 class Dialogs : public ::testing::Test {
  protected:
   Dialogs() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    SeedRoot(test::DataRoot(), root.Path().string());
     env = std::make_unique<AppEnvironment>(root.Path().string());
   }
   testing::TempDir root;
@@ -281,6 +281,7 @@ TEST_F(Detecting, ANumberWithoutADefinitionPowersTheToolDownAndEndsTheDetection)
 #include <QTableWidget>
 
 #include "app/recorder/logger_info_window.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {

@@ -9,6 +9,7 @@
 #include "log/research_parameters.h"
 #include "support/string_list.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 #include "viewer/core/rtf_reader.h"
 
 namespace kest {
@@ -126,7 +127,7 @@ TEST_F(HeadLine, ShippedTemplatesFillEveryPlaceholder) {
                    "Прибор=ГК №1",
                    "StartTime=01.02.2024 10:00:00",
                    "StopTime=01.02.2024 11:00:00"};
-  const std::string folder = std::string(KEST_DATA_ROOT) + "/Data/HeadLine";
+  const std::string folder = test::DataRoot() + "/Data/HeadLine";
   EXPECT_EQ(HeadLineTemplates(folder), (std::vector<std::string>{"DEPTH.RTF", "TIME.RTF"}));
   for (const std::string& name : HeadLineTemplates(folder)) {
     SCOPED_TRACE(name);
@@ -145,7 +146,7 @@ TEST_F(HeadLine, ShippedTemplatesFillEveryPlaceholder) {
 // "Дата" of a recorded log, which knows only when its recording started, is that
 // start date; a log's own date is kept.
 TEST_F(HeadLine, ARecordedLogIsDatedByItsStart) {
-  const std::string folder = std::string(KEST_DATA_ROOT) + "/Data/HeadLine";
+  const std::string folder = test::DataRoot() + "/Data/HeadLine";
   auto date_of = [&](const std::string& name, const StringList& sheet) {
     RtfDocument doc = LoadHeadLine(folder + "/" + name, sheet);
     for (const auto& row : std::get<RtfTable>(doc.Blocks.at(2)).Rows)

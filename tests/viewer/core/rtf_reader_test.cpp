@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/stream.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -15,8 +16,7 @@ const RtfParagraph& Para(const RtfDocument& doc, size_t i) {
 }
 
 std::string ReadShipped(const std::string& name) {
-  std::vector<uint8_t> bytes =
-      ReadWholeFile(std::string(KEST_DATA_ROOT) + "/Data/HeadLine/" + name);
+  std::vector<uint8_t> bytes = ReadWholeFile(test::DataRoot() + "/Data/HeadLine/" + name);
   return std::string(bytes.begin(), bytes.end());
 }
 
