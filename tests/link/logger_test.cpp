@@ -19,6 +19,7 @@
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_support/test_files.h"
 
 namespace kest {
@@ -95,12 +96,7 @@ TEST_F(LoggerTest, BracketDeliversEachPendingKindOnceInOrderWithoutPayload) {
   logger.EndUpdate();
   EXPECT_EQ(heard.kinds, "03");
   EXPECT_EQ(heard.modules, std::vector<TLoggerModule*>{nullptr});
-  try {
-    logger.EndUpdate();
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Extra EndUpdate");
-  }
+  EXPECT_THROW_MSG(logger.EndUpdate(), EAssertionFailed, "Extra EndUpdate");
 }
 
 TEST_F(LoggerTest, DepthStepBytesAndFormula) {

@@ -7,6 +7,7 @@
 #include "log/log_errors.h"
 #include "support/code_page.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -123,25 +124,15 @@ TEST_F(LasTest, UpwardExportRunsFromTheBottom) {
 
 TEST_F(LasTest, ExportRefusals) {
   TLogSheet empty;
-  EXPECT_THROW(Export(empty), ELogSheetError);
+  EXPECT_THROW_MSG(Export(empty), ELogSheetError, "Sheet is empty");
   TLogSheet unaligned;
   unaligned.NewTrack("GK")->SetStep(100);
   unaligned.Tracks(0)->SetOrigin(50);
   unaligned.Tracks(0)->Append(1);
-  try {
-    Export(unaligned);
-    FAIL();
-  } catch (const ELasFilerError& e) {
-    EXPECT_STREQ(e.what(), "Sheet is not LAS-compatible");
-  }
+  EXPECT_THROW_MSG(Export(unaligned), ELasFilerError, "Sheet is not LAS-compatible");
   TLogSheet no_range;
   no_range.NewTrack("GK")->SetStep(100);
-  try {
-    Export(no_range);
-    FAIL();
-  } catch (const ELasFilerError& e) {
-    EXPECT_STREQ(e.what(), "No data to save");
-  }
+  EXPECT_THROW_MSG(Export(no_range), ELasFilerError, "No data to save");
 }
 
 // A parameter the dictionary lacks (a curve of another company's file saved as LS
@@ -391,12 +382,8 @@ TEST_F(LasTest, WrappedAndTabSeparatedFilesLoadAndLas3IsRefused) {
   auto v3 = ReadWholeFile(DataFile("sample_3.0.las"));
   MemoryStream in(std::string(v3.begin(), v3.end()));
   const TLogSheetFilerClass format{"LAS", [this] { return std::make_unique<TLasFiler>(options_); }};
-  try {
-    LoadSheet(format, in, sheet, nullptr);
-    ADD_FAILURE() << "LAS 3.0 loaded";
-  } catch (const ELasFilerError& e) {
-    EXPECT_STREQ(e.what(), "Версия LAS 3.0 не поддерживается (строка 2)");
-  }
+  EXPECT_THROW_MSG(LoadSheet(format, in, sheet, nullptr), ELasFilerError,
+                   "Версия LAS 3.0 не поддерживается (строка 2)");
   EXPECT_EQ(sheet.Count(), 0);
 }
 

@@ -12,6 +12,7 @@
 #include "log/lzhuf_encoder.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -361,7 +362,8 @@ TEST(LSFiler, DamagedCompressedFileLeavesAnEmptySheet) {
   auto encoded = testing::LzhufEncode({plain.begin() + 4, plain.end()}).bytes;
   encoded.resize(encoded.size() * 2 / 3);
   TLogSheet back;
-  EXPECT_THROW(Load("LS04" + std::string(encoded.begin(), encoded.end()), back), EKestError);
+  EXPECT_THROW_MSG(Load("LS04" + std::string(encoded.begin(), encoded.end()), back), ELogTrackError,
+                   "Файл поврежден");
   EXPECT_EQ(back.Count(), 0);
   EXPECT_TRUE(back.Params().Empty());
 }

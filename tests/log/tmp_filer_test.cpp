@@ -8,6 +8,7 @@
 #include "log/log_sheet.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_support/test_files.h"
 
 namespace kest {
@@ -111,7 +112,9 @@ TEST(CrashFile, UnwritableFileIsAnError) {
   TLogSheet sheet;
   FillDepthSheet(sheet, 2);
   testing::TempDir dir;
-  EXPECT_THROW(sheet.AppendCrashFile(dir.File("missing/crash.tmp"), 1000, 5, 1100), EInOutError);
+  EXPECT_THROW_MSG_HAS(sheet.AppendCrashFile(dir.File("missing/crash.tmp"), 1000, 5, 1100),
+                       EInOutError,
+                       "Не удалось открыть файл \"" + dir.File("missing/crash.tmp") + "\": ");
 }
 
 class TmpReading : public ::testing::Test {

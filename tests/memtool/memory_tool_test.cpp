@@ -7,6 +7,7 @@
 
 #include "fake_memory_link.h"
 #include "memtool/memtool_errors.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -45,12 +46,7 @@ TEST_F(MemoryToolTest, ClockSyncSendsBcdBytesSlowlyAndShowsTheReadBack) {
 
 TEST_F(MemoryToolTest, ASilentToolIsReportedAfterFiveSeconds) {
   link.silent = true;
-  try {
-    tool.SynchronizeClock();
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Нет ответа от прибора");
-  }
+  EXPECT_THROW_MSG(tool.SynchronizeClock(), EMemoryToolError, "Нет ответа от прибора");
   EXPECT_EQ(link.ticks, 50);
   EXPECT_NE(
       std::find(host.texts.begin(), host.texts.end(), "Передача прервана, сброс через 2 секунд(ы)"),
@@ -133,20 +129,11 @@ TEST_F(MemoryToolTest, ATableReadSaysWhatIsWrongWhenTheToolAnswered) {
 
   link.status = EncodeStatus({8192, 0, true, true, true, true, true});
   ASSERT_TRUE(tool.CheckStatus());
-  try {
-    tool.ReadTaskTable();
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "В приборе нет заданий");
-  }
+  EXPECT_THROW_MSG(tool.ReadTaskTable(), EMemoryToolError, "В приборе нет заданий");
   link.status = EncodeStatus({8192, 2, true, true, true, true, true});
   ASSERT_TRUE(tool.CheckStatus());
-  try {
-    tool.ReadTaskTable();
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Задание 2 в таблице прибора не читается: неверная дата или время");
-  }
+  EXPECT_THROW_MSG(tool.ReadTaskTable(), EMemoryToolError,
+                   "Задание 2 в таблице прибора не читается: неверная дата или время");
   EXPECT_EQ(tool.Table().Tasks(0).Tracks[0].Period, 99);  // unchanged
   link.status = EncodeStatus({8192, 1, true, true, true, true, true});
   ASSERT_TRUE(tool.CheckStatus());
@@ -157,7 +144,7 @@ TEST_F(MemoryToolTest, ATableReadSaysWhatIsWrongWhenTheToolAnswered) {
 
 TEST_F(MemoryToolTest, ARefusedTableSendsNothing) {
   tool.Table().Resize(2);  // two tasks at the same default time overlap
-  EXPECT_THROW(tool.WriteTaskTable(), ETaskTableError);
+  EXPECT_THROW_MSG(tool.WriteTaskTable(), ETaskTableError, "Пересечение заданий 1 и 2");
   EXPECT_TRUE(link.sent.empty());
 }
 
@@ -174,18 +161,14 @@ TEST_F(MemoryToolTest, ShortPagesAreReadAgainAndAPageThatNeverComesIsNamed) {
 
   link.short_reads[12] = 100;
   std::vector<uint32_t> partial;
-  try {
-    tool.ReadPages(10, 3, nullptr, &partial);
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Нет ответа от прибора: страница 12 не прочитана");
-  }
+  EXPECT_THROW_MSG(tool.ReadPages(10, 3, nullptr, &partial), EMemoryToolError,
+                   "Нет ответа от прибора: страница 12 не прочитана");
   EXPECT_EQ(partial.size(), 2u * 132);
 }
 
 TEST_F(MemoryToolTest, APortThatGoesAwayStopsTheReadAtOnce) {
   link.lose_after_pages = 1;
-  EXPECT_THROW(
+  EXPECT_THROW_MSG(
       {
         try {
           tool.ReadPages(4, 5, nullptr);
@@ -194,7 +177,7 @@ TEST_F(MemoryToolTest, APortThatGoesAwayStopsTheReadAtOnce) {
           throw;
         }
       },
-      EMemoryToolError);
+      EMemoryToolError, "Связь с прибором потеряна: страница 5 не прочитана");
   EXPECT_EQ(link.page_requests.size(), 2u);
 }
 

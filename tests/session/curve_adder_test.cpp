@@ -12,6 +12,7 @@
 #include "run_command.h"
 #include "session/log_document.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -150,7 +151,7 @@ TEST_F(AddingCurves, DamagedFileIsRefusedAndTheSheetUntouched) {
   adder.Open(dir_.File("a.ls"), {});
   EXPECT_ANY_THROW(adder.Open(dir_.File("bad.ls"), {}));
   EXPECT_FALSE(adder.HasFile());
-  EXPECT_THROW(adder.Add(0), ECurveAddError);
+  EXPECT_THROW_MSG(adder.Add(0), ECurveAddError, "Ошибка при добавлении кривой.\nне выбран файл");
   EXPECT_EQ(sheet_.Count(), 1);
 }
 

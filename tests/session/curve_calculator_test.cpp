@@ -20,6 +20,7 @@
 #include "session/log_document.h"
 #include "support/code_page.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_support/test_files.h"
 
 namespace kest {
@@ -271,15 +272,15 @@ TEST_F(CurveCalculator, CancelledCalculationChangesNothing) {
   Track("GK", 0, values);
   int calls = 0;
   auto cancel = [&](int64_t, int64_t) { return ++calls < 2; };
-  EXPECT_THROW(CalculateTracks(sheet_, "GK := 2", tables_.Parameters(), names_, cancel),
-               ECurveCalcCancelled);
+  EXPECT_THROW_MSG(CalculateTracks(sheet_, "GK := 2", tables_.Parameters(), names_, cancel),
+                   ECurveCalcCancelled, "Вычисление прервано.");
   EXPECT_EQ(sheet_.FindTrack("GK")->Sample(0), 1.0f);
   EXPECT_EQ(sheet_.LockDepth(), 0);
 }
 
 TEST_F(CurveCalculator, UndescribedParameterFailsWithItsName) {
   Track("XYZ", 0, {1, 2});
-  EXPECT_THROW(
+  EXPECT_THROW_MSG(
       {
         try {
           Run("a := 1");
@@ -288,7 +289,7 @@ TEST_F(CurveCalculator, UndescribedParameterFailsWithItsName) {
           throw;
         }
       },
-      ELogParametersError);
+      ELogParametersError, "Parameter \"XYZ\" not found");
   EXPECT_EQ(sheet_.LockDepth(), 0);
 }
 

@@ -14,6 +14,7 @@
 #include "log/log_track.h"
 #include "support/errors.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_support/test_files.h"
 
 namespace kest {
@@ -89,8 +90,21 @@ TEST_F(LogDocumentTest, AFailedOpenLeavesTheDocumentAsItWas) {
     std::string bytes = test::Slurp(good);
     std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
   }
-  for (const std::string& bad : {notes, cut, dir_.File("missing.ls"), dir_.File("log.xyz")}) {
-    EXPECT_THROW(doc.Open(bad, options_), EKestError) << bad;
+  const struct {
+    std::string bad;
+    const char* error_class;
+    std::string message;
+  } cases[] = {
+      {notes, "ELasFilerError", "В файле нет описания кривых"},
+      {cut, "EComponentStreamError",
+       "Повреждённый поток компонента: длина 827 больше оставшихся 351 байт (смещение 127)"},
+      {dir_.File("missing.ls"), "EInOutError",
+       "Не удалось открыть файл \"" + dir_.File("missing.ls") + "\": No such file or directory"},
+      {dir_.File("log.xyz"), "ELogSheetFilersError", "Формат \"xyz\" не поддерживается"},
+  };
+  for (const auto& c : cases) {
+    const std::string& bad = c.bad;
+    EXPECT_THROW_NAMED(doc.Open(c.bad, options_), c.error_class, c.message);
     EXPECT_EQ(doc.Sheet().Count(), 3) << bad;
     EXPECT_EQ(doc.Sheet().Tracks(0)->Count(), 50) << bad;
     EXPECT_EQ(doc.FileName(), good) << bad;
@@ -104,9 +118,10 @@ TEST_F(LogDocumentTest, AFailedOpenLeavesTheDocumentAsItWas) {
 TEST_F(LogDocumentTest, AnUnknownFormatFailsBeforeAnythingIsWritten) {
   LogDocument doc;
   FillOffGrid(doc.Sheet());
-  EXPECT_THROW(doc.SaveInBackground(dir_.File("run.xyz"), options_), ELogSheetFilersError);
-  EXPECT_THROW(doc.SaveAs(dir_.File("run.tmp"), options_),
-               ELogSheetFilersError);  // read-only format
+  EXPECT_THROW_MSG(doc.SaveInBackground(dir_.File("run.xyz"), options_), ELogSheetFilersError,
+                   "Формат \"xyz\" не поддерживается");
+  EXPECT_THROW_MSG(doc.SaveAs(dir_.File("run.tmp"), options_), ELogSheetFilersError,
+                   "Формат \"tmp\" не поддерживается");  // read-only format
   EXPECT_EQ(doc.SavesRunning(), 0);
   EXPECT_TRUE(doc.FileName().empty());
   EXPECT_FALSE(std::filesystem::exists(dir_.File("run.xyz")));

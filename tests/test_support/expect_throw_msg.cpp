@@ -57,4 +57,24 @@ std::string DescribeCurrentException() {
          << "\n  actually threw " << DescribeCurrentException();
 }
 
+::testing::AssertionResult CheckCurrentNamed(const char* statement_text,
+                                             const std::string& class_name,
+                                             const std::string& message) {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    std::string name = TypeName(typeid(e));
+    if (const size_t colons = name.rfind("::"); colons != std::string::npos)
+      name.erase(0, colons + 2);
+    const std::string actual = e.what();
+    if (name == class_name && actual == message) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << statement_text << "\n  expected to throw " << class_name << " with message \""
+           << message << "\"\n  actually threw " << name << " with message \"" << actual << "\"";
+  } catch (...) {
+    return ::testing::AssertionFailure() << statement_text << "\n  expected to throw " << class_name
+                                         << "\n  actually threw " << DescribeCurrentException();
+  }
+}
+
 }  // namespace kest::test

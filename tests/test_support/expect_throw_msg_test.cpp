@@ -51,6 +51,18 @@ TEST(ExpectThrowMsg, FailsAndSaysWhatWasThrownInstead) {
                           "actually threw nothing");
 }
 
+TEST(ExpectThrowMsg, NamedClassIsTheMostDerivedOneWithoutNamespace) {
+  EXPECT_THROW_NAMED(ThrowDerived("m"), "DerivedError", "m");
+  EXPECT_THROW_NAMED(throw std::logic_error("m"), "logic_error", "m");
+  EXPECT_NONFATAL_FAILURE(EXPECT_THROW_NAMED(ThrowDerived("m"), "BaseError", "m"),
+                          "actually threw DerivedError with message \"m\"");
+  EXPECT_NONFATAL_FAILURE(EXPECT_THROW_NAMED(ThrowBase("m2"), "BaseError", "m"),
+                          "actually threw BaseError with message \"m2\"");
+  EXPECT_NONFATAL_FAILURE(EXPECT_THROW_NAMED(DoNothing(), "BaseError", "m"),
+                          "actually threw nothing");
+  EXPECT_NONFATAL_FAILURE(EXPECT_THROW_NAMED(ThrowInt(), "BaseError", "m"), "not a std::exception");
+}
+
 TEST(ExpectThrowMsg, AssertVariantStopsTheTest) {
   EXPECT_FATAL_FAILURE(ASSERT_THROW_MSG(DoNothing(), BaseError, "m"), "actually threw nothing");
   EXPECT_FATAL_FAILURE(ASSERT_THROW_MSG_HAS(ThrowBase("abc"), BaseError, "x"), "not holding");

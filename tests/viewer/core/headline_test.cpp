@@ -9,6 +9,7 @@
 #include "log/research_parameters.h"
 #include "support/string_list.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_support/test_files.h"
 #include "viewer/core/rtf_reader.h"
 
@@ -70,18 +71,14 @@ TEST_F(HeadLine, ReplacementOverwritesTheFollowingTextInsteadOfShiftingIt) {
 TEST_F(HeadLine, ClosingBracketFirstIsInvalidHeaderData) {
   for (const char* line : {"a > b <WELL>", "<ODD>", "<[AREA]] [>"}) {
     SCOPED_TRACE(line);
-    try {
-      FillText(line);
-      ADD_FAILURE() << "filled without error";
-    } catch (const ELogViewerError& e) {
-      EXPECT_STREQ(e.what(), "Invalid header data");
-    }
+    EXPECT_THROW_MSG(FillText(line), ELogViewerError, "Invalid header data");
   }
   EXPECT_EQ(FillText("a > b"), "a > b") << "a line without placeholders stays as it is";
 }
 
 TEST_F(HeadLine, UnknownResearchParameterFails) {
-  EXPECT_THROW(FillText("<[NOSUCH]>"), EResearchParametersError);
+  EXPECT_THROW_MSG(FillText("<[NOSUCH]>"), EResearchParametersError,
+                   "Параметр \"NOSUCH\" не найден");
 }
 
 TEST_F(HeadLine, TableCellsAreFilled) {
@@ -101,10 +98,15 @@ TEST_F(HeadLine, LoadNeedsTheParameterFileInAnyCase) {
   EXPECT_EQ(Para(LoadHeadLine(with, sheet_), 0).Text(), "Пл      : 1234");
   std::string without = Write("WITHOUT.RTF", rtf);
   EXPECT_EQ(HeadLineParamsFile(without), "");
-  EXPECT_THROW(LoadHeadLine(without, sheet_), ELogViewerError);
+  EXPECT_THROW_MSG(LoadHeadLine(without, sheet_), ELogViewerError,
+                   "Нет файла параметров исследования (.RP) для шапки \"" + without + "\"");
   Write("BROKEN.RP", "(((PARAMETER . AREA) (DISPLAYNAME . \"A\")))");
-  EXPECT_THROW(LoadHeadLine(Write("BROKEN.RTF", "{\\rtf1 unclosed"), sheet_), ERtfReaderError);
-  EXPECT_THROW(LoadHeadLine(dir_.File("ABSENT.RTF"), sheet_), EKestError);
+  EXPECT_THROW_MSG(LoadHeadLine(Write("BROKEN.RTF", "{\\rtf1 unclosed"), sheet_), ERtfReaderError,
+                   "Invalid rich text at offset 15: 1 groups not closed at the end");
+  // A template that is gone while its parameters stay.
+  Write("ABSENT.RP", "(((PARAMETER . AREA) (DISPLAYNAME . \"A\")))");
+  EXPECT_THROW_MSG_HAS(LoadHeadLine(dir_.File("ABSENT.RTF"), sheet_), EInOutError,
+                       "Не удалось открыть файл \"" + dir_.File("ABSENT.RTF") + "\": ");
 }
 
 TEST_F(HeadLine, TemplatesOfAFolderSortedAnyCase) {

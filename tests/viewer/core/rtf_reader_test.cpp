@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/stream.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_support/test_files.h"
 
 namespace kest {
@@ -171,13 +172,13 @@ TEST(RtfReader, LimitsRefuseQuicklyWithoutReadingTheInput) {
   // A 100 MB control word within a larger limit: refused at its 33rd letter.
   limits.MaxInput = 200u * 1024 * 1024;
   std::string huge = "{\\rtf1 \\" + std::string(100u * 1024 * 1024, 'x') + "}";
-  EXPECT_THROW(
+  EXPECT_THROW_MSG(
       try { ReadRtf(huge, limits); } catch (const ERtfReaderError& e) {
         EXPECT_STREQ(e.what(),
                      "Invalid rich text at offset 7: control word longer than 32 letters");
         throw;
       },
-      ERtfReaderError);
+      ERtfReaderError, "Invalid rich text at offset 7: control word longer than 32 letters");
 }
 
 }  // namespace
