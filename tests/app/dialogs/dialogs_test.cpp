@@ -33,6 +33,7 @@
 #include "support/clock.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -281,7 +282,6 @@ TEST_F(Detecting, ANumberWithoutADefinitionPowersTheToolDownAndEndsTheDetection)
 #include <QTableWidget>
 
 #include "app/recorder/logger_info_window.h"
-#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
