@@ -56,6 +56,7 @@
 #include "support/stream.h"
 #include "temp_dir.h"
 #include "test_support/test_files.h"
+#include "test_support/expect_throw_msg.h"
 #include "viewer/core/graphics_column.h"
 #include "viewer/core/log_viewer_column.h"
 #include "viewer/core/recording_canvas.h"
@@ -951,7 +952,7 @@ TEST(RecorderTools, TheTensionDialogRewritesThePanelsHandler) {
   EXPECT_EQ(ReadTensionCoefficients(file).K, "2.0");
   EXPECT_EQ(ReadTensionCoefficients(file).B, "0.5");
   dialog.eK->setText("два");
-  EXPECT_THROW(dialog.Apply(), EConvertError);
+  EXPECT_THROW_MSG(dialog.Apply(), EConvertError, "\"два\" is not a valid floating point value");
   EXPECT_EQ(ReadTensionCoefficients(file).K, "2.0");
 }
 

@@ -19,6 +19,7 @@
 #include "viewer/core/log_viewer_core.h"
 #include "viewer/core/png_writer.h"
 #include "viewer/widgets/print_device.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -95,9 +96,9 @@ TEST(PngWriter, RowsComeBackAsWritten) {
     const uint8_t rows[2][9] = {{255, 0, 0, 0, 255, 0, 0, 0, 255},
                                 {10, 20, 30, 255, 255, 255, 0, 0, 0}};
     png.WriteRow(rows[0]);
-    EXPECT_THROW(png.Finish(), EKestError);  // a row short
+    EXPECT_THROW_MSG(png.Finish(), EKestError, "Изображение не закончено");  // a row short
     png.WriteRow(rows[1]);
-    EXPECT_THROW(png.WriteRow(rows[1]), EKestError);  // a row too many
+    EXPECT_THROW_MSG(png.WriteRow(rows[1]), EKestError, "Слишком много строк изображения");
     png.Finish();
   }
   QImage image(QString::fromStdString(path));
@@ -114,7 +115,7 @@ TEST(PngWriter, RowsComeBackAsWritten) {
     png.WriteRow(row);
     png.Finish();
     FileStream empty(dir.File("e.png"), FileStream::Mode::Create);
-    EXPECT_THROW(PngWriter(empty, 0, 5, PngWriter::Color::Gray), EKestError);
+    EXPECT_THROW_MSG(PngWriter(empty, 0, 5, PngWriter::Color::Gray), EKestError, "Размер изображения вне допустимого");
   }
   QImage gray(QString::fromStdString(path));
   EXPECT_TRUE(gray.isGrayscale());
@@ -225,14 +226,15 @@ TEST(PrintOutput, FailedOrCancelledOutputLeavesNothingBehind) {
   Log log;
   RenderOptions options;
   options.Dpi = 100;
-  EXPECT_THROW(RenderPdf(log.viewer, options, log.dir.File("missing/log.pdf")), EKestError);
+  EXPECT_THROW_MSG(RenderPdf(log.viewer, options, log.dir.File("missing/log.pdf")), EKestError,
+                   "Печать невозможна: устройство вывода не открылось.");
   EXPECT_FALSE(fs::exists(log.dir.File("missing")));
 
   const std::string pdf = log.Write("log.pdf", "old");
   const std::string png = log.Write("log.png", "old");
   auto stop = [](int64_t, int64_t) { return false; };
-  EXPECT_THROW(RenderPdf(log.viewer, options, pdf, stop), ERenderCancelled);
-  EXPECT_THROW(RenderPng(log.viewer, options, png, stop), ERenderCancelled);
+  EXPECT_THROW_MSG(RenderPdf(log.viewer, options, pdf, stop), ERenderCancelled, "Печать прервана.");
+  EXPECT_THROW_MSG(RenderPng(log.viewer, options, png, stop), ERenderCancelled, "Печать прервана.");
   options.Settings.Top = 5000000;
   options.Settings.Bottom = 5100000;
   EXPECT_THROW(RenderPng(log.viewer, options, png), ELogViewerError);
@@ -252,8 +254,9 @@ TEST(PrintOutput, AnOutputThatFailsMidwayIsReportedAndLeavesTheOldFile) {
   {
     testing::FaultyCalls faults("full.");
     faults.Fail(testing::FaultyCalls::kWrite, ENOSPC, INT_MAX, 2);
-    EXPECT_THROW(RenderPdf(log.viewer, options, pdf), EKestError);
-    EXPECT_THROW(RenderPng(log.viewer, options, png), EKestError);
+    EXPECT_THROW_MSG(RenderPdf(log.viewer, options, pdf), EKestError,
+                     "Печать не завершена: устройство вывода сообщило об ошибке.");
+    EXPECT_THROW_MSG_HAS(RenderPng(log.viewer, options, png), EInOutError, png);
   }
   for (const std::string& path : {pdf, png}) EXPECT_EQ(Text(path), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(log.dir.Path()), fs::directory_iterator()), 2);
