@@ -116,13 +116,7 @@ TEST(SymTable, RemoveUpperCasesAndReportsUnknownNamesAsGiven) {
   table.SetValue("ABC", MakeInt(1));
   table.Remove("abc");
   EXPECT_EQ(table.Find("ABC"), nullptr);
-  try {
-    table.Remove("abc");
-    FAIL();
-  } catch (const ELispSymTableError& e) {
-    EXPECT_STREQ(e.what(), "RemoveSymbol (abc) failed: not found");
-    EXPECT_STREQ(e.ClassName(), "ELispSymTableError");
-  }
+  EXPECT_THROW_MSG(table.Remove("abc"), ELispSymTableError, "RemoveSymbol (abc) failed: not found");
 }
 
 TEST(SymTable, LocalNamesHideGlobalOnesUntilTheScopeIsPopped) {

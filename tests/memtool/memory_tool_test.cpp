@@ -216,16 +216,8 @@ TEST_F(MemoryToolTest, ShortPagesAreReadAgainAndAPageThatNeverComesIsNamed) {
 
 TEST_F(MemoryToolTest, APortThatGoesAwayStopsTheReadAtOnce) {
   link.lose_after_pages = 1;
-  EXPECT_THROW_MSG(
-      {
-        try {
-          tool.ReadPages(4, 5, nullptr);
-        } catch (const EMemoryToolError& e) {
-          EXPECT_STREQ(e.what(), "Связь с прибором потеряна: страница 5 не прочитана");
-          throw;
-        }
-      },
-      EMemoryToolError, "Связь с прибором потеряна: страница 5 не прочитана");
+  EXPECT_THROW_MSG(tool.ReadPages(4, 5, nullptr), EMemoryToolError,
+                   "Связь с прибором потеряна: страница 5 не прочитана");
   EXPECT_EQ(link.page_requests.size(), 2u);
 }
 

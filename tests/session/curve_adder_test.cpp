@@ -128,13 +128,8 @@ TEST_F(AddingCurves, FileOfTheOtherArgumentOffersNothing) {
   EXPECT_FALSE(adder.Compatible());
   EXPECT_TRUE(adder.Information().empty());
   EXPECT_TRUE(adder.Curves().empty());
-  try {
-    adder.Add(0);
-    FAIL();
-  } catch (const ECurveAddError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Ошибка при добавлении кривой.\nфайл записан по времени, а лист - по глубине");
-  }
+  EXPECT_THROW_MSG(adder.Add(0), ECurveAddError,
+                   "Ошибка при добавлении кривой.\nфайл записан по времени, а лист - по глубине");
   EXPECT_EQ(sheet_.Count(), 1);
 }
 

@@ -14,12 +14,12 @@
 #include "support/errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 #include "viewer/core/arg_column.h"
 #include "viewer/core/graphics_column.h"
 #include "viewer/core/log_viewer_core.h"
 #include "viewer/core/png_writer.h"
 #include "viewer/widgets/print_device.h"
-#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -115,7 +115,8 @@ TEST(PngWriter, RowsComeBackAsWritten) {
     png.WriteRow(row);
     png.Finish();
     FileStream empty(dir.File("e.png"), FileStream::Mode::Create);
-    EXPECT_THROW_MSG(PngWriter(empty, 0, 5, PngWriter::Color::Gray), EKestError, "Размер изображения вне допустимого");
+    EXPECT_THROW_MSG(PngWriter(empty, 0, 5, PngWriter::Color::Gray), EKestError,
+                     "Размер изображения вне допустимого");
   }
   QImage gray(QString::fromStdString(path));
   EXPECT_TRUE(gray.isGrayscale());
@@ -226,8 +227,8 @@ TEST(PrintOutput, FailedOrCancelledOutputLeavesNothingBehind) {
   Log log;
   RenderOptions options;
   options.Dpi = 100;
-  EXPECT_THROW_MSG(RenderPdf(log.viewer, options, log.dir.File("missing/log.pdf")), EKestError,
-                   "Печать невозможна: устройство вывода не открылось.");
+  EXPECT_THROW_MSG_HAS(RenderPdf(log.viewer, options, log.dir.File("missing/log.pdf")), EInOutError,
+                       "Не удалось создать файл \"" + log.dir.File("missing/log.pdf") + "\": ");
   EXPECT_FALSE(fs::exists(log.dir.File("missing")));
 
   const std::string pdf = log.Write("log.pdf", "old");
@@ -254,9 +255,8 @@ TEST(PrintOutput, AnOutputThatFailsMidwayIsReportedAndLeavesTheOldFile) {
   {
     testing::FaultyCalls faults("full.");
     faults.Fail(testing::FaultyCalls::kWrite, ENOSPC, INT_MAX, 2);
-    EXPECT_THROW_MSG(RenderPdf(log.viewer, options, pdf), EKestError,
-                     "Печать не завершена: устройство вывода сообщило об ошибке.");
-    EXPECT_THROW_MSG_HAS(RenderPng(log.viewer, options, png), EInOutError, png);
+    EXPECT_THROW_MSG_HAS(RenderPdf(log.viewer, options, pdf), EKestError, "Ошибка записи: ");
+    EXPECT_THROW_MSG_HAS(RenderPng(log.viewer, options, png), EInOutError, "Ошибка записи: ");
   }
   for (const std::string& path : {pdf, png}) EXPECT_EQ(Text(path), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(log.dir.Path()), fs::directory_iterator()), 2);
