@@ -19,6 +19,7 @@
 #include "support/errors.h"
 #include "temp_dir.h"
 #include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -310,6 +311,14 @@ TEST(CoefFile, RoundTripAndDamagedFilesAreRefused) {
       {"another text length", [](auto& b) { b[0] = 8; }},
       {"version 2", [](auto& b) { b[12] = 2; }},
       {"version -1", [](auto& b) { b[12] = b[13] = b[14] = b[15] = 0xFF; }},
+      {"version 0", [](auto& b) { b[12] = 0; }},
+      {"no text", [](auto& b) { std::fill(b.begin(), b.begin() + 10, 0); }},
+      {"the fuzz corpus's cut file",
+       [](auto& b) {
+         const std::string cut =
+             test::Slurp(test::SourceDir() + "/fuzz/corpus/coeffs/truncated.cfs");
+         b.assign(cut.begin(), cut.end());
+       }},
   };
   testing::TempDir dir;
   const std::string path = (dir.Path() / "a.cfs").string();

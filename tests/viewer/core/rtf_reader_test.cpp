@@ -107,6 +107,10 @@ struct Damaged {
   const char* message;  // nullptr: read without error
 };
 
+std::string Corpus(const char* name) {
+  return test::Slurp(test::SourceDir() + "/fuzz/corpus/rtf/" + name);
+}
+
 TEST(RtfReader, DamagedInputs) {
   const std::vector<Damaged> cases = {
       {"not rich text", "hello", "Invalid rich text at offset 0: no \"{\\rtf\" at the start"},
@@ -133,6 +137,17 @@ TEST(RtfReader, DamagedInputs) {
       {"uc skip past the end", "{\\rtf1 \\uc1000\\u1046 abc}", nullptr},
       {"lone surrogate", "{\\rtf1 \\u-10179?x}", nullptr},
       {"trailing bytes", "{\\rtf1 a}\r\n\0", nullptr},
+      // The fuzz corpus's damaged seeds.
+      {"corpus badhex.rtf", Corpus("badhex.rtf"),
+       "Invalid rich text at offset 7: \"\\'\" not followed by two hex digits"},
+      {"corpus bigword.rtf", Corpus("bigword.rtf"),
+       "Invalid rich text at offset 7: control word longer than 32 letters"},
+      {"corpus nesting.rtf", Corpus("nesting.rtf"),
+       "Invalid rich text at offset 69: groups nested deeper than 64"},
+      {"corpus truncated.rtf", Corpus("truncated.rtf"),
+       "Invalid rich text at offset 1500: 1 groups not closed at the end"},
+      {"corpus notrtf.txt", Corpus("notrtf.txt"),
+       "Invalid rich text at offset 0: no \"{\\rtf\" at the start"},
   };
   for (const Damaged& c : cases) {
     SCOPED_TRACE(c.what);
