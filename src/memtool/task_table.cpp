@@ -109,8 +109,9 @@ void PutTime(uint8_t* out, const TTaskTime& t) {
 std::optional<TTaskTime> GetTime(const uint8_t* in) {
   int minute = FromBcdByte(in[0]), hour = FromBcdByte(in[1]), day = FromBcdByte(in[3]);
   int month = FromBcdByte(in[4]), year = FromBcdByte(in[5]);
-  if (minute < 0 || minute > 59 || hour < 0 || hour > 23 || day < 1 || day > 31 || month < 1 ||
-      month > 12 || year < 0)
+  // A day the month does not have (31 April, 29 February of 2027) is no date either.
+  if (minute < 0 || minute > 59 || hour < 0 || hour > 23 || year < 0 ||
+      !ValidDate(2000 + year, month, day))
     return std::nullopt;
   return MakeTaskTime(2000 + year, month, day, hour, minute);
 }

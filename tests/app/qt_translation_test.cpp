@@ -13,6 +13,7 @@
 
 #include "app/kest_application.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -29,8 +30,7 @@ TEST(QtTranslation, StandardButtonsAndTheFileDialogSpeakRussian) {
   // "Открыть..." shows it; the picture waits for the folder's listing.
   testing::TempDir logs;
   for (const char* name : {"sample_2.0.las", "multi_channel.las", "6038187_v1.2.las"})
-    std::filesystem::copy_file(std::string(KEST_SOURCE) + "/tests/data/las/" + name,
-                               logs.File(name));
+    std::filesystem::copy_file(test::TestDataDir() + "/las/" + name, logs.File(name));
   QFileDialog dialog(nullptr, "Открыть файл каротажа",
                      QString::fromStdString(logs.Path().string()));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -43,7 +43,8 @@ TEST(QtTranslation, StandardButtonsAndTheFileDialogSpeakRussian) {
   dialog.show();
   auto* files = dialog.findChild<QAbstractItemView*>("listView");
   ASSERT_NE(files, nullptr);
-  QTest::qWaitFor([&] { return files->model()->rowCount(files->rootIndex()) > 0; }, 3000);
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return files->model()->rowCount(files->rootIndex()) > 0; }, 3000));
   dialog.grab().save(QString(KEST_APP_OUT_DIR) + "/file_dialog.png");
 }
 

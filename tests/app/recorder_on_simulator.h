@@ -21,6 +21,7 @@
 #include "stepped_clock.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest::testing {
 
@@ -30,7 +31,7 @@ namespace kest::testing {
 class RecorderOnSimulator : public ::testing::Test {
  protected:
   RecorderOnSimulator(const char* main, const sim::SimSettings& s = {}) {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    SeedRoot(test::DataRoot(), root.Path().string());
     env = std::make_unique<AppEnvironment>(root.Path().string());
     ToolSelection::Memory chosen;
     chosen.Manual = {main, "", "", ""};

@@ -15,13 +15,14 @@
 #include "app/dialogs/window_questions.h"
 #include "log/log_sheet_filer.h"
 #include "support/settings.h"
+#include "test_support/test_files.h"
 
 namespace kest::testing {
 
 // A fresh installation seeded from the shipped data in `root`. Fixtures make it in
 // the member's initializer, before the answers that keep a reference to it.
 inline std::unique_ptr<AppEnvironment> SeededEnvironment(const std::string& root) {
-  SeedRoot(std::string(KEST_SOURCE) + "/data", root);
+  SeedRoot(test::DataRoot(), root);
   return std::make_unique<AppEnvironment>(root);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "expr/expr_errors.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -136,8 +137,9 @@ TEST(ExpressionValues, DecimalSeparatorDecidesTheArgumentSeparator) {
   ExpectValues({{"max(1.5, 2)", 2}, {"if(0, 1, 2)", 2}}, '.');
   EXPECT_EQ(TExpressionParser(',').ArgSeparator(), ';');
   EXPECT_EQ(TExpressionParser('.').ArgSeparator(), ',');
-  EXPECT_THROW(Eval("1.5", ','), EParserException);
-  EXPECT_THROW(Eval("max(1; 2)", '.'), EParserException);
+  EXPECT_THROW_MSG(Eval("1.5", ','), EParserException, "1 two space limited variables/constants");
+  EXPECT_THROW_MSG(Eval("max(1; 2)", '.'), EParserException,
+                   "1 two space limited variables/constants");
 }
 
 struct ErrorCase {
@@ -178,44 +180,46 @@ TEST(ExpressionErrors, CompileErrorsCarryTheirTexts) {
   };
   for (const auto& c : cases) {
     TExpressionParser parser;
-    try {
-      parser.AddExpression(c.text);
-      ADD_FAILURE() << c.text << " compiled";
-    } catch (const EParserException& e) {
-      EXPECT_STREQ(e.what(), c.message) << c.text;
-    }
+    EXPECT_THROW_MSG(parser.AddExpression(c.text), EParserException, c.message) << c.text;
     EXPECT_EQ(parser.ExpressionCount(), 0) << c.text;
   }
 }
 
 TEST(ExpressionErrors, MalformedNumbersAreConversionErrors) {
   for (const char* text : {"2e", "2e+", "1e999", "$12345678901234567"}) {
-    EXPECT_THROW(Eval(text), ENumberConvertError) << text;
+    EXPECT_THROW_MSG(Eval(text), ENumberConvertError,
+                     "Неверное число \"" + std::string(text) + "\"");
   }
 }
 
 TEST(ExpressionErrors, DefiningAFunctionWithFiveArgumentsFails) {
-  try {
-    TFunction f("f", nullptr, false, 0, 5);
-    ADD_FAILURE();
-  } catch (const EParserException& e) {
-    EXPECT_STREQ(e.what(), "Too many arguments");
-  }
+  EXPECT_THROW_MSG(TFunction f("f", nullptr, false, 0, 5), EParserException, "Too many arguments");
 }
 
 template <typename E>
-void ExpectMathError(const char* text) {
-  EXPECT_THROW(Eval(text), E) << text;
+void ExpectMathError(const char* text, const std::string& message) {
+  EXPECT_THROW_MSG(Eval(text), E, message) << text;
 }
 
+// Each fault names the operation that met it.
 TEST(ExpressionMath, FaultsRaiseTheirOwnErrorsWhileFolding) {
-  for (const char* t : {"1/0", "0/0", "5 div 0", "5 mod 0.4", "0^-1"})
-    ExpectMathError<EDivisionByZero>(t);
-  for (const char* t : {"ln(0)", "ln(-1)", "sqrt(-1)", "arcsin(2)", "logn(1, 5)", "(-8)^(1/3)",
-                        "1e19 mod 2", "arctanh(1)"})
-    ExpectMathError<EInvalidOperation>(t);
-  for (const char* t : {"exp(1000)", "10^400", "171!", "1e308 * 10", "sqr(1e200)", "1e300! "})
-    ExpectMathError<EFloatOverflow>(t);
+  const std::pair<const char*, const char*> by_zero[] = {
+      {"1/0", "/"}, {"0/0", "/"}, {"5 div 0", "div"}, {"5 mod 0.4", "mod"}, {"0^-1", "^"}};
+  for (const auto& [text, op] : by_zero)
+    ExpectMathError<EDivisionByZero>(text, "Деление на ноль в \"" + std::string(op) + "\"");
+  const std::pair<const char*, const char*> invalid[] = {
+      {"ln(0)", "ln"},          {"ln(-1)", "ln"},       {"sqrt(-1)", "sqrt"},
+      {"arcsin(2)", "arcsin"},  {"logn(1, 5)", "logn"}, {"(-8)^(1/3)", "^"},
+      {"arctanh(1)", "arctanh"}};
+  for (const auto& [text, op] : invalid)
+    ExpectMathError<EInvalidOperation>(text, "Недопустимая операция в \"" + std::string(op) + "\"");
+  ExpectMathError<EInvalidOperation>("1e19 mod 2", "Значение вне диапазона целых в \"mod\"");
+  const std::pair<const char*, const char*> overflow[] = {
+      {"exp(1000)", "exp"}, {"10^400", "^@"},      {"171!", "!"},
+      {"1e308 * 10", "*"},  {"sqr(1e200)", "sqr"}, {"1e300! ", "!"}};
+  for (const auto& [text, op] : overflow)
+    ExpectMathError<EFloatOverflow>(text,
+                                    "Переполнение при вычислении \"" + std::string(op) + "\"");
 }
 
 TEST(ExpressionMath, ChainStaysUsableAfterAFault) {
@@ -223,7 +227,7 @@ TEST(ExpressionMath, ChainStaysUsableAfterAFault) {
   TExpressionParser parser;
   parser.DefineVariable("x", &x);
   int index = parser.AddExpression("1 / x");
-  EXPECT_THROW(parser.Evaluate(index), EDivisionByZero);
+  EXPECT_THROW_MSG(parser.Evaluate(index), EDivisionByZero, "Деление на ноль в \"/\"");
   x = 4;
   EXPECT_EQ(parser.Evaluate(index), 0.25);
 }
@@ -284,13 +288,14 @@ TEST(ExpressionList, TextsAreReusedAndCommentsGiveNoExpression) {
   EXPECT_EQ(parser.ExpressionCount(), 2);
   EXPECT_EQ(parser.ExpressionText(0), "X + 1");
   EXPECT_TRUE(std::isnan(parser.Evaluate(-1)));
-  EXPECT_THROW(parser.Evaluate(2), EParserException);
+  EXPECT_THROW_MSG(parser.Evaluate(2), EParserException, "Нет выражения с номером 2");
 }
 
 TEST(ExpressionList, FailedCompileLeavesTheParserUsable) {
   TExpressionParser parser;
-  EXPECT_THROW(parser.AddExpression("a b"), EParserException);
-  EXPECT_THROW(parser.AddExpression("1/0"), EDivisionByZero);
+  EXPECT_THROW_MSG(parser.AddExpression("a b"), EParserException,
+                   "a two space limited variables/constants");
+  EXPECT_THROW_MSG(parser.AddExpression("1/0"), EDivisionByZero, "Деление на ноль в \"/\"");
   EXPECT_EQ(Eval(parser, "1 + 1"), 2);
   EXPECT_EQ(parser.ExpressionCount(), 1);
 }
@@ -324,14 +329,15 @@ TEST(ExpressionHostileInput, DeepOrHugeTextsFailCleanly) {
   std::string deep;
   for (int i = 0; i < 100000; ++i) deep += "-(";
   deep += "1" + std::string(100000, ')');
-  EXPECT_THROW(Eval(deep), EParserException);
+  EXPECT_THROW_MSG(Eval(deep), EParserException, "Слишком глубокая вложенность выражения");
 
   std::string calls;
   for (int i = 0; i < 5000; ++i) calls += "abs(";
   calls += "1" + std::string(5000, ')');
-  EXPECT_THROW(Eval(calls), EParserException);
+  EXPECT_THROW_MSG(Eval(calls), EParserException, "Слишком глубокая вложенность выражения");
 
-  EXPECT_THROW(Eval(std::string(2'000'000, '1')), EParserException);
+  EXPECT_THROW_MSG(Eval(std::string(2'000'000, '1')), EParserException,
+                   "Слишком длинное выражение");
 }
 
 TEST(ExpressionHostileInput, LongFlatFormulasCompileWithoutRecursion) {

@@ -10,6 +10,7 @@
 #include "lisp/symbol_table.h"
 #include "lisp/wlisp.h"
 #include "support/assert.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -95,14 +96,10 @@ TEST_F(ChannelTest, ListNumbersSameNamesAndDefinesScriptSymbols) {
   EXPECT_EQ(ToText(Lisp().GetVariable("chTemp").Get()), "[CHANNEL]");
   EXPECT_EQ(static_cast<TNumericNode*>(Lisp().GetVariable("chTemp1").Get())->AsInteger(), 41);
 
-  try {
-    logger_.Channels().Get("TEMP", 2);
-    FAIL();
-  } catch (const ELoggerError& e) {
-    EXPECT_STREQ(e.what(), "Logger channel \"TEMP #2\" not found");
-  }
+  EXPECT_THROW_MSG(logger_.Channels().Get("TEMP", 2), ELoggerError,
+                   "Logger channel \"TEMP #2\" not found");
   auto dup = std::unique_ptr<TLoggerChannel>(a);
-  EXPECT_THROW(logger_.Channels().Add(std::move(dup)), ELoggerError);
+  EXPECT_THROW_MSG(logger_.Channels().Add(std::move(dup)), ELoggerError, "Duplicate channel");
 
   // A formula that still holds the node of a deleted channel reads 0.
   NodeRef held = Lisp().GetVariable("CHTEMP");
@@ -125,19 +122,15 @@ TEST_F(ChannelTest, FailingChannelStopsThePassAndKeepsLaterValues) {
   EXPECT_EQ(c[3]->Value, 14);
 
   c[0]->SetFormula(Lisp().Parse("\"text\""));
-  EXPECT_THROW(c[0]->Evaluate(), ELoggerError);
+  EXPECT_THROW_MSG(c[0]->Evaluate(), ELoggerError, "Канал \"A\" формула дала \"text\", а не число");
   EXPECT_EQ(c[0]->Value, 11);
 }
 
 TEST_F(ChannelTest, ChannelNeedsAChangeHandlerAndAValidLocation) {
   EXPECT_THROW(TLoggerChannel(nullptr), EAssertionFailed);
   EXPECT_EQ(StrToChannelLocation("ground"), TChannelLocation::Ground);
-  try {
-    StrToChannelLocation("downhole");
-    FAIL();
-  } catch (const ELoggerError& e) {
-    EXPECT_STREQ(e.what(), "downhole is not a valid Channel location");
-  }
+  EXPECT_THROW_MSG(StrToChannelLocation("downhole"), ELoggerError,
+                   "downhole is not a valid Channel location");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -77,7 +78,7 @@ TEST_F(CommandTest, MissingAcknowledgementIsLoggedAndReturnsFalse) {
 
 TEST_F(CommandTest, FailedWriteAbortsSilentlyAfterLogging) {
   script_.FailWrites(true);
-  EXPECT_THROW(commands_.SendCommand(0x0F), EAbort);
+  EXPECT_THROW_MSG(commands_.SendCommand(0x0F), EAbort, "Ошибка передачи команды $F");
   EXPECT_NE(Log().find("x Ошибка передачи команды $F"), std::string::npos);
 }
 
@@ -107,20 +108,20 @@ TEST_F(CommandTest, LockIsReentrantButRefusesOtherThreadsAfter400ms) {
 
 TEST_F(CommandTest, LockGuardsReleaseOnAnExceptionAndOnlyWhatTheyTook) {
   script_.FailWrites(true);
-  EXPECT_THROW(
+  EXPECT_THROW_MSG(
       {
         CommandLock lock(commands_);
         commands_.SendCommand(0x0F);
       },
-      EAbort);
+      EAbort, "Ошибка передачи команды $F");
   EXPECT_FALSE(commands_.Busy());
-  EXPECT_THROW(
+  EXPECT_THROW_MSG(
       {
         CommandTryLock lock(commands_, 0);
         EXPECT_TRUE(lock.Owns());
         commands_.SendCommand(0x0F);
       },
-      EAbort);
+      EAbort, "Ошибка передачи команды $F");
   EXPECT_FALSE(commands_.Busy());
   bool other_owned = false;
   std::thread([&] { other_owned = CommandTryLock(commands_, 0).Owns(); }).join();

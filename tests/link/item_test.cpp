@@ -11,6 +11,7 @@
 #include "link/module_classes.h"
 #include "lisp/wlisp.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -114,7 +115,8 @@ TEST_F(ItemTest, LinkToAMissingSensorFailsUntilAModuleDeclaresIt) {
   testing::TempDir dir;
   TLoggerSensorItem item;
   item.SetSensorName("LATER");
-  EXPECT_THROW(item.SetDataSource(&source_), ELoggerSensorsError);
+  EXPECT_THROW_MSG(item.SetDataSource(&source_), ELoggerSensorsError,
+                   "Logger sensor \"LATER #0\" not found");
   EXPECT_EQ(item.Sensor(), nullptr);
   TModuleClasses classes(dir.Path().string());
   {
@@ -167,20 +169,10 @@ TEST_F(ItemTest, ChannelItemRefusesPeriodsAndQueuesAboveSixty) {
   TLoggerChannelItem item;
   item.SetPeriod(60);
   item.SetQueueSize(3);
-  try {
-    item.SetPeriod(61);
-    FAIL();
-  } catch (const ELoggerChannelItemError& e) {
-    EXPECT_STREQ(e.what(), "Invalid period value");
-  }
-  EXPECT_THROW(item.SetPeriod(-1), ELoggerChannelItemError);
+  EXPECT_THROW_MSG(item.SetPeriod(61), ELoggerChannelItemError, "Invalid period value");
+  EXPECT_THROW_MSG(item.SetPeriod(-1), ELoggerChannelItemError, "Invalid period value");
   EXPECT_EQ(item.Period(), 60);
-  try {
-    item.SetQueueSize(61);
-    FAIL();
-  } catch (const ELoggerChannelItemError& e) {
-    EXPECT_STREQ(e.what(), "Invalid queue size value");
-  }
+  EXPECT_THROW_MSG(item.SetQueueSize(61), ELoggerChannelItemError, "Invalid queue size value");
   EXPECT_EQ(item.QueueSize(), 3);
   EXPECT_EQ(item.Queue().Capacity(), 30);
 }

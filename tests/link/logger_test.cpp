@@ -19,14 +19,13 @@
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string ShippedClasses() {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/Classes";
-}
+std::string ShippedClasses() { return test::DataRoot() + "/Data/Classes"; }
 
 // What data sources heard, as a string of kinds ("0", "1", ...).
 class Recorder {
@@ -97,12 +96,7 @@ TEST_F(LoggerTest, BracketDeliversEachPendingKindOnceInOrderWithoutPayload) {
   logger.EndUpdate();
   EXPECT_EQ(heard.kinds, "03");
   EXPECT_EQ(heard.modules, std::vector<TLoggerModule*>{nullptr});
-  try {
-    logger.EndUpdate();
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Extra EndUpdate");
-  }
+  EXPECT_THROW_MSG(logger.EndUpdate(), EAssertionFailed, "Extra EndUpdate");
 }
 
 TEST_F(LoggerTest, DepthStepBytesAndFormula) {

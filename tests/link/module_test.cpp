@@ -17,16 +17,15 @@
 #include "lisp/wlisp.h"
 #include "support/assert.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ShippedData() {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data";
-}
+std::string ShippedData() { return test::DataRoot() + "/Data"; }
 
 class ModuleTest : public ::testing::Test {
  protected:
@@ -84,12 +83,7 @@ TEST_F(ModuleTest, ClassFileEntriesAndDefaults) {
   EXPECT_EQ(gk2.Extends, "GK");
   EXPECT_TRUE(gk2.AutoNumber);
   EXPECT_EQ(Classes().Items(0).Name, "GK");  // sorted by name
-  try {
-    Classes().Get("NONE");
-    FAIL();
-  } catch (const EKestError& e) {
-    EXPECT_STREQ(e.what(), "Unknown module class \"NONE\"");
-  }
+  EXPECT_THROW_MSG(Classes().Get("NONE"), EKestError, "Unknown module class \"NONE\"");
 }
 
 TEST_F(ModuleTest, BrokenFilesAreReportedAndSkipped) {
@@ -137,12 +131,7 @@ TEST_F(ModuleTest, DefinitionsAddNumberedInstances) {
   EXPECT_EQ(by_file["gk3-copy"], "Повторная загрузка модуля \"GK #3\"");
   EXPECT_EQ(by_file["gk0"], "Повторная загрузка модуля \"GK #0\"");
   EXPECT_EQ(by_file["nope"], "Unknown module class \"NOPE\"");
-  try {
-    Defs().Get("GK", 4);
-    FAIL();
-  } catch (const EModuleDefsError& e) {
-    EXPECT_STREQ(e.what(), "Module \"GK #4\" is unknown");
-  }
+  EXPECT_THROW_MSG(Defs().Get("GK", 4), EModuleDefsError, "Module \"GK #4\" is unknown");
 }
 
 TEST_F(ModuleTest, RegistriesAreSingle) {
@@ -206,26 +195,22 @@ TEST_F(ModuleTest, NamesOwnedByAnotherModuleAreRefusedAndNothingIsLeftBehind) {
   const int sensors = logger.Sensors().Count(), channels = logger.Channels().Count();
   const struct {
     const char* cls;
+    const char* error_class;
     const char* message;
   } cases[] = {
-      {"OTHER",
+      {"OTHER", "ELoggerError",
        "Module \"OTHER\" cannot be loaded, coz it contains\nsensor \"GK-COUNTER\", which also "
        "resides in already loaded\nmodule \"GK\""},
-      {"CHAN",
+      {"CHAN", "ELoggerError",
        "Module \"CHAN\" cannot be loaded, coz it contains\nchannel \"GK\", which also resides in "
        "already loaded\nmodule \"GK\""},
-      {"UNNAMED", "Unnamed sensor found"},
-      {"NOHANDLER", "Not enough arguments"},
-      {"LOOP1", "Класс модуля \"LOOP2\" расширяет сам себя"},
+      {"UNNAMED", "ELoggerError", "Unnamed sensor found"},
+      {"NOHANDLER", "ELispEvalError", "Not enough arguments"},
+      {"LOOP1", "ELoggerError", "Класс модуля \"LOOP2\" расширяет сам себя"},
   };
   for (const auto& c : cases) {
     TContainedLoggerModule module;
-    try {
-      LoadClass(module, Classes().Get(c.cls), logger);
-      ADD_FAILURE() << c.cls;
-    } catch (const EKestError& e) {
-      EXPECT_STREQ(e.what(), c.message);
-    }
+    EXPECT_THROW_NAMED(LoadClass(module, Classes().Get(c.cls), logger), c.error_class, c.message);
     EXPECT_EQ(logger.Sensors().Count(), sensors) << c.cls;
     EXPECT_EQ(logger.Channels().Count(), channels) << c.cls;
     EXPECT_EQ(logger.Power, 40) << c.cls;
@@ -317,9 +302,10 @@ TEST_F(ModuleTest, SpeedAndDirectionKeepSharedState) {
   EXPECT_EQ(eval("(direction 1002.5)"), 1);
   EXPECT_EQ(eval("(direction 1002.5)"), 1);
   EXPECT_EQ(eval("(direction 1001)"), -1);
-  EXPECT_THROW(eval("(speed 1.0)"), ELispError);
-  EXPECT_THROW(eval("(direction 1 2)"), ELispError);
-  EXPECT_THROW(eval("(direction \"x\")"), ELispError);
+  EXPECT_THROW_MSG(eval("(speed 1.0)"), ELispEvalError, "Not enough arguments");
+  EXPECT_THROW_MSG(eval("(direction 1 2)"), ELispEvalError, "Extra arguments");
+  EXPECT_THROW_MSG(eval("(direction \"x\")"), ELispEvalError,
+                   "TNumericNode expected, but TStringNode (\"x\") found");
 }
 
 }  // namespace

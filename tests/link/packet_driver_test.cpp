@@ -10,6 +10,7 @@
 #include "pseudo_terminal.h"
 #include "scripted_port.h"
 #include "support/assert.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -78,19 +79,9 @@ TEST(PacketParser, AcknowledgementBytesStandAloneOnlyAtAPacketStart) {
 
 TEST(PacketParser, AttachCountsAreBounded) {
   TLoggerPacketDriver d;
-  try {
-    d.DetachID(3);
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Underflow in TL1_Driver.DetachID");
-  }
+  EXPECT_THROW_MSG(d.DetachID(3), EAssertionFailed, "Underflow in TL1_Driver.DetachID");
   for (int i = 0; i < 255; ++i) d.AttachID(3);
-  try {
-    d.AttachID(3);
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Overflow in TL1_Driver.AttachID");
-  }
+  EXPECT_THROW_MSG(d.AttachID(3), EAssertionFailed, "Overflow in TL1_Driver.AttachID");
   for (int i = 0; i < 255; ++i) d.DetachID(3);
   EXPECT_FALSE(d.Attached(3));
 }

@@ -9,6 +9,7 @@
 #include "scripted_port.h"
 #include "support/assert.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -42,12 +43,8 @@ TEST(PortDriver, FailedOpenNamesPortAndSystemMessage) {
   const std::string missing = dir.File("no-such-port");
   TLoggerPortDriver port;
   port.SetPortName(missing);
-  try {
-    port.Open();
-    FAIL();
-  } catch (const ELoggerError& e) {
-    EXPECT_EQ(std::string(e.what()), "Error opening " + missing + " No such file or directory");
-  }
+  EXPECT_THROW_MSG(port.Open(), ELoggerError,
+                   "Error opening " + missing + " No such file or directory");
   EXPECT_FALSE(port.Opened());
 }
 
@@ -97,7 +94,7 @@ TEST(PortDriver, PseudoTerminalCarriesBytesBothWaysWithoutBlocking) {
   // Exclusive: a second driver cannot open the same terminal while we hold it.
   TLoggerPortDriver second;
   second.SetPortName(pty.SlavePath());
-  EXPECT_THROW(second.Open(), ELoggerError);
+  EXPECT_THROW_MSG_HAS(second.Open(), ELoggerError, "Error opening " + pty.SlavePath() + " ");
 }
 
 }  // namespace

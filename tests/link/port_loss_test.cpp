@@ -25,6 +25,7 @@
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -136,10 +137,7 @@ void CountUp(const testing::PseudoTerminal& line) {
   ASSERT_TRUE(line.Write(packet, sizeof packet));
 }
 
-std::string ShippedClasses() {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/Classes";
-}
+std::string ShippedClasses() { return test::DataRoot() + "/Data/Classes"; }
 
 // The logger is given a stable name for the device, like a udev by-id link; the
 // device behind it goes away and a new one appears under the same name.

@@ -10,6 +10,7 @@
 #include "lisp/lisp_error.h"
 #include "lisp/wlisp.h"
 #include "support/assert.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -65,27 +66,15 @@ TEST_F(SensorTest, KindsDecodeTheirBytes) {
 
 TEST_F(SensorTest, KindRegistryAndDeclarationErrors) {
   EXPECT_EQ(SensorKindNames().front(), "BYTE2");
-  try {
-    CreateSensor("Gauge");
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Нет датчика с обработчиком \"Gauge\"");
-  }
-  try {
-    Sensor("Detector", "(1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17)");
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "TLoggerDriverSensor: Out of IDs");
-  }
-  EXPECT_THROW(Sensor("Detector", "(1 \"two\")"), ELispError);
+  EXPECT_THROW_MSG(CreateSensor("Gauge"), EAssertionFailed, "Нет датчика с обработчиком \"Gauge\"");
+  EXPECT_THROW_MSG(Sensor("Detector", "(1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17)"),
+                   EAssertionFailed, "TLoggerDriverSensor: Out of IDs");
+  EXPECT_THROW_MSG(Sensor("Detector", "(1 \"two\")"), ELispEvalError,
+                   "Аргументы обработчика датчика должны быть целыми");
   EXPECT_THROW(Sensor("Detector", "(7)")->IDs(1), EAssertionFailed);
   EXPECT_EQ(StrToSensorLocation("ground"), TSensorLocation::Ground);
-  try {
-    StrToSensorLocation("Surface");
-    FAIL();
-  } catch (const ELoggerError& e) {
-    EXPECT_STREQ(e.what(), "Surface is not a valid sensor location");
-  }
+  EXPECT_THROW_MSG(StrToSensorLocation("Surface"), ELoggerError,
+                   "Surface is not a valid sensor location");
 }
 
 class SensorListTest : public SensorTest {
@@ -125,18 +114,15 @@ TEST_F(SensorListTest, SameNamesStandTogetherAndAreScriptVisible) {
 
   sensors_.Delete(sensors_.IndexOf(depth));
   EXPECT_FALSE(Lisp().GetVariable("SNDEPTH-SENSOR"));
-  EXPECT_THROW(Lisp().Evaluate("(+ 0.5 snDepth-Sensor)"), ELispError);
+  EXPECT_THROW_MSG(Lisp().Evaluate("(+ 0.5 snDepth-Sensor)"), ELispError,
+                   "Unbound symbol \"SNDEPTH-SENSOR\"");
 }
 
 TEST_F(SensorListTest, GetExplainsWhatIsMissingExceptModuleNumber) {
-  try {
-    sensors_.Get("GK", 2);
-    FAIL();
-  } catch (const ELoggerSensorsError& e) {
-    EXPECT_STREQ(e.what(), "Logger sensor \"GK #2\" not found");
-  }
+  EXPECT_THROW_MSG(sensors_.Get("GK", 2), ELoggerSensorsError, "Logger sensor \"GK #2\" not found");
   EXPECT_EQ(sensors_.Get("modulenumber"), nullptr);
-  EXPECT_THROW(sensors_.Get("MODULENUMBER"), ELoggerSensorsError);
+  EXPECT_THROW_MSG(sensors_.Get("MODULENUMBER"), ELoggerSensorsError,
+                   "Logger sensor \"MODULENUMBER #0\" not found");
 }
 
 TEST_F(SensorListTest, SensorsOnOneIdDecodeInOrderAndSurviveRemoval) {
@@ -168,12 +154,7 @@ TEST_F(SensorListTest, EntriesOfOneIdStayContiguous) {
 TEST_F(SensorListTest, SixtyFifthEntryFailsAndLeavesNothingBehind) {
   for (int i = 0; i < 4; ++i) Add("Detector", "(1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16)", "D");
   EXPECT_EQ(driver_.EntryCount(), 64);
-  try {
-    Add("Detector", "(17)", "E");
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Out of entries");
-  }
+  EXPECT_THROW_MSG(Add("Detector", "(17)", "E"), EAssertionFailed, "Out of entries");
   EXPECT_EQ(sensors_.Count(), 4);
   EXPECT_FALSE(packets_.Attached(17));
 }
@@ -204,7 +185,8 @@ TEST_F(SensorListTest, DuplicateAndClear) {
   sensors_.BeginUpdate = [&] { ++brackets; };
   sensors_.EndUpdate = [&] { ++brackets; };
   TLoggerDriverSensor* s = Add("Detector", "(5)", "X");
-  EXPECT_THROW(sensors_.Add(std::unique_ptr<TLoggerDriverSensor>(s)), ELoggerError);
+  EXPECT_THROW_MSG(sensors_.Add(std::unique_ptr<TLoggerDriverSensor>(s)), ELoggerError,
+                   "Dup sensor");
   Add("Detector", "(6)", "Y");
   sensors_.Clear();
   EXPECT_EQ(sensors_.Count(), 0);

@@ -8,6 +8,7 @@
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest::testing {
 namespace {
@@ -192,7 +193,8 @@ TEST_F(Evaluator, LoadFileReturnsTheFirstFormUnevaluated) {
   EXPECT_EQ(ToText(lisp().LoadFile(dir.File("utf8.lsp")).Get()),
             "((NAME . \"Гамма\") (FORMULA + 1.5 X))");
   EXPECT_EQ(ToText(lisp().LoadFile(dir.File("cp1251.lsp")).Get()), "((NAME . \"Гамма\"))");
-  EXPECT_THROW(lisp().LoadFile(dir.File("missing.lsp")), EInOutError);
+  EXPECT_THROW_MSG_HAS(lisp().LoadFile(dir.File("missing.lsp")), EInOutError,
+                       "Не удалось открыть файл \"" + dir.File("missing.lsp") + "\": ");
 }
 
 TEST(Engine, AccessWithoutAnEngineIsAnAssertion) {

@@ -4,6 +4,7 @@
 #include "lisp/lisp_error.h"
 #include "lisp/reader.h"
 #include "lisp_fixture.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest::testing {
 namespace {
@@ -64,7 +65,7 @@ TEST_F(KeywordList, Integers) {
   }
   EXPECT_EQ(GetIntDef("missing", data(), -3), -3);
   EXPECT_EQ(GetIntDef("empty", data(), -3), -3);
-  EXPECT_THROW(GetIntDef("name", data(), 0), ELispError);
+  EXPECT_THROW_MSG(GetIntDef("name", data(), 0), ELispError, "Parameter \"name\" must be a number");
 }
 
 TEST_F(KeywordList, Booleans) {

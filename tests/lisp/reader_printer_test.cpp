@@ -6,6 +6,7 @@
 #include "lisp/symbol_table.h"
 #include "lisp/value_nodes.h"
 #include "lisp_fixture.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest::testing {
 namespace {
@@ -201,8 +202,8 @@ TEST_F(Reader, PrintsFunctionsByType) {
 TEST(Printer, RefusesStructuresNestedBeyondTheLimit) {
   NodeRef node = MakeInt(1);
   for (int i = 0; i < kMaxLispNesting + 10; ++i) node = MakeCons(node);
-  EXPECT_THROW(ToText(node.Get()), ELispError);
-  EXPECT_THROW(ToPrettyText(node.Get()), ELispError);
+  EXPECT_THROW_MSG(ToText(node.Get()), ELispError, "Слишком глубокая вложенность для печати");
+  EXPECT_THROW_MSG(ToPrettyText(node.Get()), ELispError, "Слишком глубокая вложенность для печати");
 }
 
 }  // namespace

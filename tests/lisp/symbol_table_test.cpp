@@ -11,6 +11,7 @@
 #include "lisp/func_node.h"
 #include "lisp/lisp_error.h"
 #include "lisp/value_nodes.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -92,15 +93,10 @@ TEST(SymTable, LimitCountsTheNamesPresentAndARemovedNameMakesRoom) {
   for (int i = 0; i < TSymTable::kLimit; ++i) table.FindOrAdd(Name(i));
   EXPECT_EQ(table.Count(), 384);
   table.FindOrAdd(Name(0));  // existing names are still found
-  try {
-    table.FindOrAdd("ONE-MORE");
-    FAIL();
-  } catch (const ELispSymTableError& e) {
-    EXPECT_STREQ(e.what(), "Out of space");
-  }
+  EXPECT_THROW_MSG(table.FindOrAdd("ONE-MORE"), ELispSymTableError, "Out of space");
   table.Remove(Name(5));
   table.FindOrAdd("ONE-MORE");
-  EXPECT_THROW(table.FindOrAdd("TWO-MORE"), ELispSymTableError);
+  EXPECT_THROW_MSG(table.FindOrAdd("TWO-MORE"), ELispSymTableError, "Out of space");
   // Names defined and removed again and again (a tool string's channels, loaded
   // anew at each choice of tool) never fill the table; Count() keeps the history.
   table.Remove("ONE-MORE");
@@ -120,13 +116,7 @@ TEST(SymTable, RemoveUpperCasesAndReportsUnknownNamesAsGiven) {
   table.SetValue("ABC", MakeInt(1));
   table.Remove("abc");
   EXPECT_EQ(table.Find("ABC"), nullptr);
-  try {
-    table.Remove("abc");
-    FAIL();
-  } catch (const ELispSymTableError& e) {
-    EXPECT_STREQ(e.what(), "RemoveSymbol (abc) failed: not found");
-    EXPECT_STREQ(e.ClassName(), "ELispSymTableError");
-  }
+  EXPECT_THROW_MSG(table.Remove("abc"), ELispSymTableError, "RemoveSymbol (abc) failed: not found");
 }
 
 TEST(SymTable, LocalNamesHideGlobalOnesUntilTheScopeIsPopped) {
@@ -139,7 +129,7 @@ TEST(SymTable, LocalNamesHideGlobalOnesUntilTheScopeIsPopped) {
   table.PushScope();
   table.DefineLocal("X").Value = MakeInt(4);
   EXPECT_EQ(ValueOf(table, "X"), 4);
-  EXPECT_THROW(table.DefineLocal("X"), ELispEvalError);
+  EXPECT_THROW_MSG(table.DefineLocal("X"), ELispEvalError, "Повторный локальный символ \"X\"");
   table.PopScope();
   EXPECT_EQ(ValueOf(table, "X"), 3);
   table.PopScope();

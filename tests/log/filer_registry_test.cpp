@@ -4,6 +4,7 @@
 #include "log/log_sheet.h"
 #include "log/log_sheet_filer.h"
 #include "support/stream.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -38,12 +39,8 @@ TEST(FilerRegistry, FindsByNameOrExtensionInAnyCase) {
 TEST(FilerRegistry, UnknownNameShowsTheNameAsGiven) {
   auto r = Registry();
   for (const char* name : {"", ".doc"}) {
-    try {
-      r.Find(name);
-      FAIL();
-    } catch (const ELogSheetFilersError& e) {
-      EXPECT_EQ(std::string(e.what()), "Формат \"" + std::string(name) + "\" не поддерживается");
-    }
+    EXPECT_THROW_MSG(r.Find(name), ELogSheetFilersError,
+                     "Формат \"" + std::string(name) + "\" не поддерживается");
   }
 }
 
@@ -62,7 +59,8 @@ TEST(FilerRegistry, TmpIsReadableButNotWritable) {
   EXPECT_FALSE(WriterFilers().Contains("TMP"));
   TLogSheet sheet;
   MemoryStream out;
-  EXPECT_THROW(sheet.SaveToStream(out, "TMP"), ELogSheetFilersError);
+  EXPECT_THROW_MSG(sheet.SaveToStream(out, "TMP"), ELogSheetFilersError,
+                   "Формат \"TMP\" не поддерживается");
 }
 
 TEST(FilerRegistry, FailedLoadLeavesEmptySheetAndNeverReportsCompletion) {
@@ -71,8 +69,8 @@ TEST(FilerRegistry, FailedLoadLeavesEmptySheetAndNeverReportsCompletion) {
   sheet.NewTrack();
   std::vector<int> seen;
   MemoryStream in;
-  EXPECT_THROW(LoadSheet(r.Find("BAD"), in, sheet, [&](int p) { seen.push_back(p); }),
-               ELSFilerError);
+  EXPECT_THROW_MSG(LoadSheet(r.Find("BAD"), in, sheet, [&](int p) { seen.push_back(p); }),
+                   ELSFilerError, "Неверный формат файла");
   EXPECT_EQ(sheet.Count(), 0);
   EXPECT_EQ(seen, (std::vector<int>{0, 50}));
 }

@@ -18,6 +18,7 @@
 #include "support/errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -109,7 +110,8 @@ TEST_P(FullDiskSave, ANewFileIsNotCreatedHalfWritten) {
   Fill(big, 2, 40000);
   {
     FileSizeLimit limit(16 * 1024);
-    EXPECT_THROW(big.SaveToFile(dir_.File("new." + ext), ext), EInOutError);
+    EXPECT_THROW_MSG_HAS(big.SaveToFile(dir_.File("new." + ext), ext), EInOutError,
+                         "Ошибка записи");
   }
   EXPECT_TRUE(Listing(dir_).empty());
 }

@@ -14,11 +14,12 @@
 #include "support/code_page.h"
 #include "support/stream.h"
 #include "support/string_list.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 
 inline std::string DataFile(const std::string& name) {
-  return std::string(KEST_TEST_DATA_DIR) + "/las/" + name;
+  return test::TestDataDir() + "/las/" + name;
 }
 
 class LasTest : public ::testing::Test {

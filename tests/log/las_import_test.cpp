@@ -5,6 +5,7 @@
 #include "las_fixture.h"
 #include "log/las_units.h"
 #include "log/log_errors.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -136,7 +137,7 @@ TEST(LasUnits, SpellingsOfOneUnitMatchAndOtherUnitsDiffer) {
 // With the installation's tables: a file's units are shown as the file gives them.
 TEST_F(LasImportTest, UnitsOfTheFileAreKeptAgainstTheInstallationTables) {
   TLogParameters installed(&tables_.Sensors());
-  installed.Load(std::string(KEST_DATA_ROOT) + "/Data/log params");
+  installed.Load(test::DataRoot() + "/Data/log params");
   options_.Dictionary = &installed;
   auto sample = ImportFile("sample_2.0.las");
   auto units = [&](const TLogSheet& sheet, const char* track) {

@@ -10,6 +10,8 @@
 #include "lisp/wlisp.h"
 #include "support/errors.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -68,7 +70,8 @@ TEST_F(LogParametersTest, BadFilesRaiseAndLeaveTheTableAsItWas) {
     }
     EXPECT_EQ(table.Count(), 1);
   }
-  EXPECT_THROW(table.Load(dir_.File("missing")), EKestError);
+  EXPECT_THROW_MSG_HAS(table.Load(dir_.File("missing")), EInOutError,
+                       "Не удалось открыть файл \"" + dir_.File("missing") + "\": ");
   Write("empty", "()");
   table.Load(dir_.File("empty"));
   EXPECT_EQ(table.Count(), 0);
@@ -89,13 +92,8 @@ TEST_F(LogParametersTest, ParameterTableFallsBackToSensorTable) {
   EXPECT_EQ(params.FindByMnemonic("grcnt")->Name, "GK-COUNTER");
   EXPECT_EQ(params.FindByMnemonic("dup")->Caption, "из таблицы параметров");
   EXPECT_EQ(sensors.FindByMnemonic("GR"), nullptr);  // no fall-back upwards
-  EXPECT_THROW(sensors.Get("GK"), ELogParametersError);
-  try {
-    params.Get("NOPE");
-    FAIL();
-  } catch (const ELogParametersError& e) {
-    EXPECT_STREQ(e.what(), "Parameter \"NOPE\" not found");
-  }
+  EXPECT_THROW_MSG(sensors.Get("GK"), ELogParametersError, "Parameter \"GK\" not found");
+  EXPECT_THROW_MSG(params.Get("NOPE"), ELogParametersError, "Parameter \"NOPE\" not found");
 }
 
 TEST_F(LogParametersTest, UnknownMnemonicIsAddedOnceAndAnnouncedOnce) {
@@ -120,9 +118,7 @@ TEST_F(LogParametersTest, UnknownMnemonicIsAddedOnceAndAnnouncedOnce) {
 }
 
 TEST_F(LogParametersTest, ShippedTablesLoadAndDescribeCommonLasMnemonics) {
-  std::string data =
-      std::string(std::getenv("KEST_SOURCE_DIR") ? std::getenv("KEST_SOURCE_DIR") : ".") +
-      "/data/Data";
+  std::string data = test::DataRoot() + "/Data";
   TLogParameterTables tables(data);
   for (const char* m : {"DEPT", "TIME", "GR", "SP", "ILD", "ILM", "LLD", "CALI", "NPHI", "RHOB",
                         "DT", "TEMP", "PRES", "TENS", "SPEED"})

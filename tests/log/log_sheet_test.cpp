@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "log/log_errors.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -90,24 +91,14 @@ TEST(LogSheetArgument, EmptySheetTakesAnyKindButARangedOneRefuses) {
   time_track->Append(1.f);
   sheet.Update();
   auto depth_track = std::make_shared<TLogTrack>();
-  try {
-    sheet.AddTrack(depth_track);
-    FAIL();
-  } catch (const ELogSheetError& e) {
-    EXPECT_STREQ(e.what(), "Arguments differ");
-  }
+  EXPECT_THROW_MSG(sheet.AddTrack(depth_track), ELogSheetError, "Arguments differ");
   EXPECT_EQ(sheet.Count(), 1);
 }
 
 TEST(LogSheetArgument, NamesConvertBothWays) {
   EXPECT_EQ(StrToArgument("depth"), laDepth);
   EXPECT_EQ(StrToArgument("Time"), laTime);
-  try {
-    StrToArgument("NONE");
-    FAIL();
-  } catch (const ELogError& e) {
-    EXPECT_STREQ(e.what(), "\"NONE\" is not a valid argument");
-  }
+  EXPECT_THROW_MSG(StrToArgument("NONE"), ELogError, "\"NONE\" is not a valid argument");
   EXPECT_STREQ(ArgumentName(laNone), "NONE");
 }
 
@@ -189,13 +180,8 @@ TEST(LogSheetUpdate, DestroyedSheetDetachesLinks) {
 
 TEST(LogSheetGrid, StepQueriesAndTheirErrors) {
   TLogSheet sheet;
-  EXPECT_THROW(sheet.IsStepUniform(), ELogSheetError);
-  try {
-    sheet.SheetStep();
-    FAIL();
-  } catch (const ELogSheetError& e) {
-    EXPECT_STREQ(e.what(), "Sheet is empty");
-  }
+  EXPECT_THROW_MSG(sheet.IsStepUniform(), ELogSheetError, "Sheet is empty");
+  EXPECT_THROW_MSG(sheet.SheetStep(), ELogSheetError, "Sheet is empty");
   TLogTrack* a = sheet.NewTrack();
   TLogTrack* b = sheet.NewTrack();
   sheet.SetSteps(100);
@@ -206,12 +192,7 @@ TEST(LogSheetGrid, StepQueriesAndTheirErrors) {
   EXPECT_FALSE(sheet.IsAligned());
   a->SetStep(50);
   EXPECT_FALSE(sheet.IsStepUniform());
-  try {
-    sheet.SheetStep();
-    FAIL();
-  } catch (const ELogSheetError& e) {
-    EXPECT_STREQ(e.what(), "Sheet argument step is not uniform");
-  }
+  EXPECT_THROW_MSG(sheet.SheetStep(), ELogSheetError, "Sheet argument step is not uniform");
 }
 
 TEST(LogSheetRows, RecordingDownThenBackUp) {

@@ -12,6 +12,7 @@
 #include "log/lzhuf_encoder.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -361,7 +362,8 @@ TEST(LSFiler, DamagedCompressedFileLeavesAnEmptySheet) {
   auto encoded = testing::LzhufEncode({plain.begin() + 4, plain.end()}).bytes;
   encoded.resize(encoded.size() * 2 / 3);
   TLogSheet back;
-  EXPECT_THROW(Load("LS04" + std::string(encoded.begin(), encoded.end()), back), EKestError);
+  EXPECT_THROW_MSG(Load("LS04" + std::string(encoded.begin(), encoded.end()), back), ELogTrackError,
+                   "Файл поврежден");
   EXPECT_EQ(back.Count(), 0);
   EXPECT_TRUE(back.Params().Empty());
 }
@@ -392,7 +394,7 @@ TEST(LSFiler, DamagedFilesFailWithTheirMessage) {
     const char* name;
     std::string bytes;
     const char* error_class;
-    std::string message;  // empty: any message
+    std::string message;
   };
   const Case cases[] = {
       {"not LS", "XS01" + valid.substr(4), "ELSFilerError", "Неверный файл - сигнатура не найдена"},
@@ -426,24 +428,20 @@ TEST(LSFiler, DamagedFilesFailWithTheirMessage) {
       {"negative track count", LsFile(negative_tracks), "ELSFilerError", kDamaged},
       {"track count beyond the data", LsFile(many_tracks), "ELSFilerError", kDamaged},
       {"wrong class", with_track([](TrackBytes& t) { t.class_name = "TLogSheet"; }),
-       "EComponentStreamError", ""},
-      {"unknown property", LsFile(unknown), "EComponentStreamError", ""},
-      {"truncated", valid.substr(0, valid.size() - 12), "EComponentStreamError", ""},
-      {"header only", "LS01", "EComponentStreamError", ""},
+       "EComponentStreamError",
+       "Повреждённый поток компонента: ожидался TLogTrack, найден \"TLogSheet\" (смещение 98)"},
+      {"unknown property", LsFile(unknown), "EComponentStreamError",
+       "Повреждённый поток компонента: неизвестное свойство \"Color\" у TLogSheet (смещение 72)"},
+      {"truncated", valid.substr(0, valid.size() - 12), "EComponentStreamError",
+       "Повреждённый поток компонента: длина 85 больше оставшихся 75 байт (смещение 76)"},
+      {"header only", "LS01", "EComponentStreamError",
+       "Повреждённый поток компонента: данные кончились раньше времени (смещение 4)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TLogSheet sheet;
     FillSheet(sheet, laDepth);
-    try {
-      Load(c.bytes, sheet);
-      ADD_FAILURE() << "loaded";
-    } catch (const EKestError& e) {
-      EXPECT_STREQ(e.ClassName(), c.error_class);
-      if (!c.message.empty()) {
-        EXPECT_EQ(e.what(), c.message);
-      }
-    }
+    EXPECT_THROW_NAMED(Load(c.bytes, sheet), c.error_class, c.message);
     EXPECT_EQ(sheet.Count(), 0);
     EXPECT_TRUE(sheet.Params().Empty());
     EXPECT_TRUE(sheet.Comments().Empty());

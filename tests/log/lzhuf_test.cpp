@@ -11,6 +11,7 @@
 #include "log/lzhuf_encoder.h"
 #include "support/code_page.h"
 #include "support/stream.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -98,12 +99,7 @@ TEST(Lzhuf, LengthBeyondWhatTheInputCanHoldFailsBeforeAllocating) {
   for (std::vector<uint8_t> bytes : {std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3},
                                      std::vector<uint8_t>{0x00, 0x10, 0x00, 0x00}}) {
     MemoryStream in(bytes);
-    try {
-      LzhufDecode(in);
-      FAIL();
-    } catch (const ELSFilerError& e) {
-      EXPECT_STREQ(e.what(), kFileDamaged);
-    }
+    EXPECT_THROW_MSG(LzhufDecode(in), ELSFilerError, kFileDamaged);
   }
 }
 

@@ -10,6 +10,8 @@
 #include "support/stream.h"
 #include "support/string_list.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -50,14 +52,9 @@ TEST(ParamItemText, RulesApplyInOrder) {
 
 TEST(ParamItemText, BadNumbersNameTheItem) {
   TParamItem item("Depth");
-  try {
-    item.SetText("1e");
-    FAIL();
-  } catch (const EParamItemError& e) {
-    EXPECT_STREQ(e.what(), "Invalid float param \"Depth\"");
-  }
-  EXPECT_THROW(item.SetText("99999999999"), EParamItemError);
-  EXPECT_THROW(item.SetText("+-"), EParamItemError);
+  EXPECT_THROW_MSG(item.SetText("1e"), EParamItemError, "Invalid float param \"Depth\"");
+  EXPECT_THROW_MSG(item.SetText("99999999999"), EParamItemError, "Invalid integer param \"Depth\"");
+  EXPECT_THROW_MSG(item.SetText("+-"), EParamItemError, "Invalid float param \"Depth\"");
 }
 
 TEST(ParamItemConversions, FollowTheTable) {
@@ -74,21 +71,11 @@ TEST(ParamItemConversions, FollowTheTable) {
   s.SetString("");
   EXPECT_FALSE(s.AsBoolean());
   s.SetString("maybe");
-  try {
-    s.AsBoolean();
-    FAIL();
-  } catch (const EParamItemError& e) {
-    EXPECT_STREQ(e.what(), "Param \"S\" has invalid bool value \"maybe\"");
-  }
+  EXPECT_THROW_MSG(s.AsBoolean(), EParamItemError, "Param \"S\" has invalid bool value \"maybe\"");
   TParamItem b("B");
   b.SetBoolean(true);
-  EXPECT_THROW(b.AsFloat(), EParamItemError);
-  try {
-    b.AsInteger();
-    FAIL();
-  } catch (const EParamItemError& e) {
-    EXPECT_STREQ(e.what(), "Param \"B\" is not convertible to integer");
-  }
+  EXPECT_THROW_MSG(b.AsFloat(), EParamItemError, "Param \"B\" is not convertible to float");
+  EXPECT_THROW_MSG(b.AsInteger(), EParamItemError, "Param \"B\" is not convertible to integer");
   TParamItem none;
   EXPECT_EQ(none.AsInteger(), 0);
   EXPECT_FALSE(none.AsBoolean());
@@ -102,12 +89,7 @@ TEST(ParamList, NameValueTextRoundTrip) {
   EXPECT_EQ(list.Get("a").ValueKind(), TParamItem::pkInteger);
   EXPECT_EQ(list.Get("C").AsString(), "x=y");
   EXPECT_FALSE(list.Exists("B"));
-  try {
-    list.Get("B");
-    FAIL();
-  } catch (const EParamListError& e) {
-    EXPECT_STREQ(e.what(), "Parameter \"B\" not found");
-  }
+  EXPECT_THROW_MSG(list.Get("B"), EParamListError, "Parameter \"B\" not found");
   StringList out;
   list.AssignTo(out);
   EXPECT_EQ(out, (StringList{"A=1", "C=x=y", "Print.LeftMargin=12.5"}));
@@ -157,25 +139,21 @@ TEST(ParamListData, DamagedDataFailsCleanly) {
   };
   std::string bad_version = bytes;
   bad_version[0] = 2;
-  EXPECT_THROW(read(bad_version), EParamListError);
+  EXPECT_THROW_MSG(read(bad_version), EParamListError, "Invalid version");
   for (size_t cut = 0; cut < bytes.size(); ++cut)
     EXPECT_ANY_THROW(read(bytes.substr(0, cut))) << cut;
   std::string bad_kind = bytes;
   bad_kind[10] = 9;
-  try {
-    read(bad_kind);
-    FAIL();
-  } catch (const EParamItemError& e) {
-    EXPECT_STREQ(e.what(), "Cant load parameter \"X\". Type in unknown.");
-  }
+  EXPECT_THROW_MSG(read(bad_kind), EParamItemError, "Cant load parameter \"X\". Type in unknown.");
   std::string huge = bytes;
   huge[4] = '\x7F';  // count far beyond the bytes present
-  EXPECT_THROW(read(huge), EParamListError);
+  EXPECT_THROW_MSG(read(huge), EParamListError, "Неверное число элементов");
   TParamList undefined;
   undefined.Ensure("U");
   MemoryStream out;
   EXPECT_NO_THROW(undefined.WriteData(out));  // kind 0 is written without a value
-  EXPECT_THROW(undefined.Items(0).WriteValue(out), EParamItemError);
+  EXPECT_THROW_MSG(undefined.Items(0).WriteValue(out), EParamItemError,
+                   "Cant save parameter \"U\". Type in unknown.");
 }
 
 class ResearchParams : public ::testing::Test {
@@ -205,17 +183,12 @@ TEST_F(ResearchParams, DescriptionsWithDefaultsAndBooleanWords) {
   EXPECT_FALSE(params.Items(1).Selectable);
   EXPECT_TRUE(params.Items(1).Additional);
   // A name written as a lower-case string is found only as written upper-cased.
-  try {
-    params.ByName("well");
-    FAIL();
-  } catch (const EResearchParametersError& e) {
-    EXPECT_STREQ(e.what(), "Параметр \"well\" не найден");
-  }
+  EXPECT_THROW_MSG(params.ByName("well"), EResearchParametersError, "Параметр \"well\" не найден");
 }
 
 TEST_F(ResearchParams, ShippedDescriptionLoads) {
   TResearchParameters params;
-  params.Reload(std::string(KEST_DATA_ROOT) + "/Data/research params");
+  params.Reload(test::DataRoot() + "/Data/research params");
   EXPECT_GE(params.Count(), 10);
   EXPECT_TRUE(params.ByName("oilfield").Mandatory);
   EXPECT_EQ(params.ByName("well").DisplayName, "Скважина");
@@ -224,12 +197,13 @@ TEST_F(ResearchParams, ShippedDescriptionLoads) {
 
 TEST_F(ResearchParams, BrokenElementEndsLoadingKeepingEarlierOnes) {
   TResearchParameters params;
-  EXPECT_THROW(params.Reload(Write("(((PARAMETER . A) (DISPLAYNAME . \"A\"))"
-                                   " ((PARAMETER . B) (DISPLAYNAME . \"B\") (MANDATORY . 5))"
-                                   " ((PARAMETER . C) (DISPLAYNAME . \"C\")))")),
-               ELispError);
+  EXPECT_THROW_MSG(params.Reload(Write("(((PARAMETER . A) (DISPLAYNAME . \"A\"))"
+                                       " ((PARAMETER . B) (DISPLAYNAME . \"B\") (MANDATORY . 5))"
+                                       " ((PARAMETER . C) (DISPLAYNAME . \"C\")))")),
+                   ELispError, "Bool expected");
   EXPECT_EQ(params.Count(), 1);
-  EXPECT_THROW(params.Reload(Write("(((DISPLAYNAME . \"no name\")))")), ELispError);
+  EXPECT_THROW_MSG(params.Reload(Write("(((DISPLAYNAME . \"no name\")))")), ELispError,
+                   "String value \"PARAMETER\" not found");
   EXPECT_EQ(params.Count(), 0);
 }
 

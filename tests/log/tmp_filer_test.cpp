@@ -8,14 +8,13 @@
 #include "log/log_sheet.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 std::string Int32(int32_t v) {
   std::string s(4, '\0');
@@ -113,7 +112,9 @@ TEST(CrashFile, UnwritableFileIsAnError) {
   TLogSheet sheet;
   FillDepthSheet(sheet, 2);
   testing::TempDir dir;
-  EXPECT_THROW(sheet.AppendCrashFile(dir.File("missing/crash.tmp"), 1000, 5, 1100), EInOutError);
+  EXPECT_THROW_MSG_HAS(sheet.AppendCrashFile(dir.File("missing/crash.tmp"), 1000, 5, 1100),
+                       EInOutError,
+                       "Не удалось открыть файл \"" + dir.File("missing/crash.tmp") + "\": ");
 }
 
 class TmpReading : public ::testing::Test {
@@ -167,23 +168,58 @@ TEST_F(TmpReading, SameNamedCurvesGetSuccessiveInstances) {
   EXPECT_EQ(sheet->Tracks(2)->Sample(0), 2.f);
 }
 
-TEST_F(TmpReading, SignatureAndVersionChecks) {
-  auto message = [&](const std::string& bytes) {
-    try {
-      Load(bytes);
-    } catch (const ETMPFilerError& e) {
-      return std::string(e.what());
-    }
-    return std::string("no error");
-  };
-  EXPECT_EQ(message("XMP01"), "Неверный файл - сигнатура не найдена");
-  EXPECT_EQ(message(""), "Неверный файл - сигнатура не найдена");
-  EXPECT_EQ(message("TMPx1"), "Неверный формат файла");
-  EXPECT_EQ(message("TMP"), "Неверный формат файла");
+// A wrong signature or version text is refused; past the signature the reader keeps
+// what is whole: a damaged part ends there and the scan goes on.
+TEST_F(TmpReading, DamagedFilesAreRefusedOrKeepWhatIsWhole) {
+  const std::string kNoSignature = "Неверный файл - сигнатура не найдена";
+  const std::string kBadFormat = "Неверный формат файла";
+  const std::string head = "TMP01\r\n~C\r\nA^B^\r\n~I\r\n";
+  const std::string grid = Int32(10) + Int32(20) + "\r\n" + Int32(0) + Int32(5) + "\r\n";
+  const std::string rows = "~A\r\n" + Float(1) + Float(2) + "\r\n" + Float(3) + Float(4) + "\r\n";
   std::string v2 = TwoCurves();
   v2[4] = '2';
-  EXPECT_EQ(message(v2), "no error");
-  EXPECT_EQ(Load(v2)->Count(), 0);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string message;                 // empty: loads
+    int tracks = 0, rows = 0, step = 0;  // what was kept (track A's rows and step)
+    TLogArgument argument = laDepth;
+  };
+  const std::vector<Case> cases = {
+      {"empty", "", kNoSignature},
+      {"one byte", "T", kNoSignature},
+      {"another signature", "XMP01", kNoSignature},
+      {"signature cut after TM", "TM", kBadFormat},
+      {"no version", "TMP", kBadFormat},
+      {"version not digits", "TMPx1", kBadFormat},
+      {"version half digits", "TMP1x", kBadFormat},
+      {"version 02", v2, "", 0},
+      {"whole", TwoCurves(), "", 2, 2, 10},
+      {"a curve name too long", "TMP01\r\n~C\r\n" + std::string(2000, 'N') + "^" + rows, "", 0},
+      {"grid cut in the origins", head + Int32(10) + Int32(20) + "\r\n" + Int32(0), "", 2, 0, 200},
+      {"a zero step", head + Int32(0) + Int32(20) + "\r\n" + Int32(0) + Int32(5) + "\r\n" + rows,
+       "", 2, 2, 200},
+      {"last row cut short", (head + grid + rows).substr(0, (head + grid + rows).size() - 3), "", 2,
+       1, 10},
+      {"rows before any curve", "TMP01\r\n" + rows + "~C\r\nA^\r\n", "", 1, 0, 200},
+      {"an unknown argument", "TMP01\r\n~T\r\nSPEED\r\n~C\r\nA^B^\r\n~I\r\n" + grid + rows, "", 2,
+       2, 10},
+      {"time as the argument", "TMP01\r\n~T\r\nTIME\r\n~C\r\nA^B^\r\n~I\r\n" + grid + rows, "", 2,
+       2, 10, laTime},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.message.empty()) {
+      EXPECT_THROW_MSG(Load(c.bytes), ETMPFilerError, c.message);
+      continue;
+    }
+    auto sheet = Load(c.bytes);
+    ASSERT_EQ(sheet->Count(), c.tracks);
+    if (c.tracks == 0) continue;
+    EXPECT_EQ(sheet->Tracks(0)->Count(), c.rows);
+    EXPECT_EQ(sheet->Tracks(0)->Step(), c.step);
+    EXPECT_EQ(sheet->Argument(), c.argument);
+  }
 }
 
 TEST_F(TmpReading, DamagedGridEndsOnlyThatPart) {

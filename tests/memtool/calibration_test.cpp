@@ -18,6 +18,8 @@
 #include "memtool/tool_codec.h"
 #include "support/errors.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -235,12 +237,7 @@ TEST(CalibrationFit, SingularTablesReportTheirMessageAndLeaveTheRecord) {
     TCoefRecord r = Measured();
     c.spoil(r);
     const TCoefRecord before = r;
-    try {
-      Recalculate(r);
-      ADD_FAILURE() << c.what;
-    } catch (const ECalibrationError& e) {
-      EXPECT_EQ(e.what(), c.message) << c.what;
-    }
+    EXPECT_THROW_MSG(Recalculate(r), ECalibrationError, c.message) << c.what;
     EXPECT_EQ(r, before) << c.what;
   }
 }
@@ -314,27 +311,31 @@ TEST(CoefFile, RoundTripAndDamagedFilesAreRefused) {
       {"another text length", [](auto& b) { b[0] = 8; }},
       {"version 2", [](auto& b) { b[12] = 2; }},
       {"version -1", [](auto& b) { b[12] = b[13] = b[14] = b[15] = 0xFF; }},
+      {"version 0", [](auto& b) { b[12] = 0; }},
+      {"no text", [](auto& b) { std::fill(b.begin(), b.begin() + 10, 0); }},
+      {"the fuzz corpus's cut file",
+       [](auto& b) {
+         const std::string cut =
+             test::Slurp(test::SourceDir() + "/fuzz/corpus/coeffs/truncated.cfs");
+         b.assign(cut.begin(), cut.end());
+       }},
   };
   testing::TempDir dir;
   const std::string path = (dir.Path() / "a.cfs").string();
   for (const Damage& d : damages) {
     auto spoilt = bytes;
     d.spoil(spoilt);
-    try {
-      DecodeCoefFile(spoilt);
-      ADD_FAILURE() << d.what;
-    } catch (const ECoefFileError& e) {
-      EXPECT_STREQ(e.what(), "Неверный формат файла") << d.what;
-    }
+    EXPECT_THROW_MSG(DecodeCoefFile(spoilt), ECoefFileError, "Неверный формат файла") << d.what;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(spoilt.data()), static_cast<long>(spoilt.size()));
-    EXPECT_THROW(LoadCoefFile(path), ECoefFileError) << d.what;
+    EXPECT_THROW_MSG(LoadCoefFile(path), ECoefFileError, "Неверный формат файла") << d.what;
   }
 
   SaveCoefFile(path, file);
   EXPECT_EQ(LoadCoefFile(path).Record, r);
   EXPECT_EQ(std::filesystem::file_size(path), 2032u);
-  EXPECT_THROW(LoadCoefFile((dir.Path() / "none.cfs").string()), EKestError);
+  EXPECT_THROW_MSG_HAS(LoadCoefFile((dir.Path() / "none.cfs").string()), EInOutError,
+                       "Не удалось открыть файл \"" + (dir.Path() / "none.cfs").string() + "\": ");
   EXPECT_EQ(DayCountText(std::nan("")), "Не известно");
   EXPECT_EQ(DayCountText(-5), "Не известно");
   EXPECT_EQ(DayCountText(2), "01.01.1900 00:00:00");

@@ -7,6 +7,7 @@
 
 #include "fake_memory_link.h"
 #include "memtool/memtool_errors.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -45,12 +46,7 @@ TEST_F(MemoryToolTest, ClockSyncSendsBcdBytesSlowlyAndShowsTheReadBack) {
 
 TEST_F(MemoryToolTest, ASilentToolIsReportedAfterFiveSeconds) {
   link.silent = true;
-  try {
-    tool.SynchronizeClock();
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Нет ответа от прибора");
-  }
+  EXPECT_THROW_MSG(tool.SynchronizeClock(), EMemoryToolError, "Нет ответа от прибора");
   EXPECT_EQ(link.ticks, 50);
   EXPECT_NE(
       std::find(host.texts.begin(), host.texts.end(), "Передача прервана, сброс через 2 секунд(ы)"),
@@ -133,20 +129,11 @@ TEST_F(MemoryToolTest, ATableReadSaysWhatIsWrongWhenTheToolAnswered) {
 
   link.status = EncodeStatus({8192, 0, true, true, true, true, true});
   ASSERT_TRUE(tool.CheckStatus());
-  try {
-    tool.ReadTaskTable();
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "В приборе нет заданий");
-  }
+  EXPECT_THROW_MSG(tool.ReadTaskTable(), EMemoryToolError, "В приборе нет заданий");
   link.status = EncodeStatus({8192, 2, true, true, true, true, true});
   ASSERT_TRUE(tool.CheckStatus());
-  try {
-    tool.ReadTaskTable();
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Задание 2 в таблице прибора не читается: неверная дата или время");
-  }
+  EXPECT_THROW_MSG(tool.ReadTaskTable(), EMemoryToolError,
+                   "Задание 2 в таблице прибора не читается: неверная дата или время");
   EXPECT_EQ(tool.Table().Tasks(0).Tracks[0].Period, 99);  // unchanged
   link.status = EncodeStatus({8192, 1, true, true, true, true, true});
   ASSERT_TRUE(tool.CheckStatus());
@@ -155,9 +142,57 @@ TEST_F(MemoryToolTest, ATableReadSaysWhatIsWrongWhenTheToolAnswered) {
   EXPECT_EQ(tool.Table().Tasks(0).Tracks[0].Period, 1);
 }
 
+// The table page as the tool sends it, damaged one field at a time in task 2 of 2:
+// every row is refused with the task's number and the table keeps what it held.
+TEST_F(MemoryToolTest, DamagedTablePagesAreRefusedAndTheTableKept) {
+  TTask good;
+  good.Start = MakeTaskTime(2028, 2, 28, 10, 0);
+  good.End = MakeTaskTime(2028, 2, 28, 11, 0);
+  good.ComputeDuration();
+  good.Tracks.resize(4);
+  good.Tracks[0].Period = 1;
+  const auto record = EncodeTaskRecord(good);
+  // Offsets in a record: start minute, hour, (weekday), day, month, year; end the same from 6.
+  const struct {
+    const char* what;
+    std::vector<std::pair<size_t, uint8_t>> bytes;  // offset in the record, new byte
+  } damages[] = {
+      {"start minute 60", {{0, 0x60}}},
+      {"start minute not BCD", {{0, 0x0A}}},
+      {"start hour 24", {{1, 0x24}}},
+      {"start hour not BCD", {{1, 0x3A}}},
+      {"start day 0", {{3, 0x00}}},
+      {"start day 32", {{3, 0x32}}},
+      {"start month 0", {{4, 0x00}}},
+      {"start month 13", {{4, 0x13}}},
+      {"start year not BCD", {{5, 0xF0}}},
+      {"end minute 60", {{6, 0x60}}},
+      {"end day 31 of February", {{9, 0x31}}},
+      {"end day 30 of February", {{9, 0x30}}},
+      {"end 29 February of 2027", {{9, 0x29}, {11, 0x27}}},
+  };
+  link.status = EncodeStatus({8192, 2, true, true, true, true, true});
+  ASSERT_TRUE(tool.CheckStatus());
+  for (const auto& d : damages) {
+    std::vector<uint8_t> page(528, 0);
+    std::copy(record.begin(), record.end(), page.begin());
+    std::copy(record.begin(), record.end(), page.begin() + 32);
+    for (const auto& [at, byte] : d.bytes) page[32 + at] = byte;
+    link.pages[1].clear();
+    for (size_t v = 0; v < 132; ++v) link.pages[1].push_back(ReplyValueOf(&page[4 * v]));
+    tool.Table().Resize(1);
+    tool.Table().Tasks(0).Tracks[0].Period = 99;
+    EXPECT_THROW_MSG(tool.ReadTaskTable(), EMemoryToolError,
+                     "Задание 2 в таблице прибора не читается: неверная дата или время")
+        << d.what;
+    EXPECT_EQ(tool.Table().Count(), 1) << d.what;
+    EXPECT_EQ(tool.Table().Tasks(0).Tracks[0].Period, 99) << d.what;
+  }
+}
+
 TEST_F(MemoryToolTest, ARefusedTableSendsNothing) {
   tool.Table().Resize(2);  // two tasks at the same default time overlap
-  EXPECT_THROW(tool.WriteTaskTable(), ETaskTableError);
+  EXPECT_THROW_MSG(tool.WriteTaskTable(), ETaskTableError, "Пересечение заданий 1 и 2");
   EXPECT_TRUE(link.sent.empty());
 }
 
@@ -174,27 +209,15 @@ TEST_F(MemoryToolTest, ShortPagesAreReadAgainAndAPageThatNeverComesIsNamed) {
 
   link.short_reads[12] = 100;
   std::vector<uint32_t> partial;
-  try {
-    tool.ReadPages(10, 3, nullptr, &partial);
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Нет ответа от прибора: страница 12 не прочитана");
-  }
+  EXPECT_THROW_MSG(tool.ReadPages(10, 3, nullptr, &partial), EMemoryToolError,
+                   "Нет ответа от прибора: страница 12 не прочитана");
   EXPECT_EQ(partial.size(), 2u * 132);
 }
 
 TEST_F(MemoryToolTest, APortThatGoesAwayStopsTheReadAtOnce) {
   link.lose_after_pages = 1;
-  EXPECT_THROW(
-      {
-        try {
-          tool.ReadPages(4, 5, nullptr);
-        } catch (const EMemoryToolError& e) {
-          EXPECT_STREQ(e.what(), "Связь с прибором потеряна: страница 5 не прочитана");
-          throw;
-        }
-      },
-      EMemoryToolError);
+  EXPECT_THROW_MSG(tool.ReadPages(4, 5, nullptr), EMemoryToolError,
+                   "Связь с прибором потеряна: страница 5 не прочитана");
   EXPECT_EQ(link.page_requests.size(), 2u);
 }
 

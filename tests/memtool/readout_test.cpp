@@ -14,6 +14,7 @@
 #include "memtool/memory_tool.h"
 #include "memtool/memtool_errors.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -133,12 +134,8 @@ TEST_F(ReadoutTest, OnlyWhatTheToolWroteIsEverRead) {
   for (uint8_t status : {uint8_t{TTask::kNotExecuted}, uint8_t{TTask::kMarkedBB}}) {
     t.Status = status;
     link.page_requests.clear();
-    try {
-      readout.ReadTrack(0, {});
-      FAIL();
-    } catch (const EMemoryToolError& e) {
-      EXPECT_STREQ(e.what(), "Задание 1 не выполнено: читать нечего");
-    }
+    EXPECT_THROW_MSG(readout.ReadTrack(0, {}), EMemoryToolError,
+                     "Задание 1 не выполнено: читать нечего");
     EXPECT_TRUE(link.page_requests.empty());
     ASSERT_NE(sheet.FindTrack("PRESSURE"), nullptr);
     EXPECT_EQ(sheet.FindTrack("PRESSURE")->Count(), 120);
@@ -163,16 +160,12 @@ TEST_F(ReadoutTest, OnlyWhatTheToolWroteIsEverRead) {
   // Run, and nothing of it in memory.
   WritePage(4, 0, 0);
   WritePage(5, 0, 0);
-  EXPECT_THROW(readout.ReadTrack(0, {}), EMemoryToolError);
+  EXPECT_THROW_MSG(readout.ReadTrack(0, {}), EMemoryToolError,
+                   "Задание 1: в памяти прибора нет его записей, читать нечего");
 }
 
 TEST_F(ReadoutTest, AnEmptyTaskHasNothingToRead) {
-  try {
-    readout.ReadTrack(0, {});
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Тут читать нечего 4");
-  }
+  EXPECT_THROW_MSG(readout.ReadTrack(0, {}), EMemoryToolError, "Тут читать нечего 4");
   EXPECT_TRUE(link.page_requests.empty());
 }
 
@@ -185,12 +178,8 @@ TEST_F(ReadoutTest, AFailedPageKeepsTheChannelsReadAndPadsNothing) {
   tool.Table().AllocatePages();
   for (int p = 4; p < 14; ++p) FillPage(p, static_cast<uint16_t>(p * 1000));
   link.short_reads[11] = 100;  // channel 1's third page never comes whole
-  try {
-    readout.ReadTrack(0, {});
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Нет ответа от прибора: страница 11 не прочитана");
-  }
+  EXPECT_THROW_MSG(readout.ReadTrack(0, {}), EMemoryToolError,
+                   "Нет ответа от прибора: страница 11 не прочитана");
   EXPECT_EQ(sheet.FindTrack("PRESSURE")->Count(), 1200);
   EXPECT_EQ(sheet.FindTrack("TEMPERATURE")->Count(),
             2 * 264);  // its first two pages, no zeros after

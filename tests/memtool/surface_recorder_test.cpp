@@ -10,6 +10,7 @@
 #include "log/log_track.h"
 #include "memtool/memtool_errors.h"
 #include "memtool/surface_records.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -49,7 +50,7 @@ TEST(SurfaceDepthText, BadTextsGiveTheirMessagesAndNothingIsSent) {
   FakeMemoryLink link;
   FakeMemoryHost host;
   TSurfaceRecorder recorder(link, host);
-  EXPECT_THROW(recorder.SetDepth("x"), EMemoryToolError);
+  EXPECT_THROW_MSG(recorder.SetDepth("x"), EMemoryToolError, "Неверное значение глубины !");
   EXPECT_TRUE(link.sent.empty());
   EXPECT_EQ(recorder.SetDepth("123.4"), "123.4");
   EXPECT_EQ(link.sent, (std::vector<uint8_t>{0x18, 4, 3, 2, 1, 0}));
@@ -245,8 +246,10 @@ TEST_F(SurfaceRecorderTest, CommandBytes) {
             (std::vector<uint8_t>{0x10, 0x13, 25,   0x14, 0x7F, 0,    0,    0,    0x15, 0x7F,
                                   0,    0,    0,    0,    0,    0,    0,    0x12, 7,    0x12,
                                   0,    0x11, 0x03, 0x59, 0x59, 0x23, 0x04, 0x09, 0x12, 0x26}));
-  EXPECT_THROW(recorder.SetDepthCoefficient(0), EMemoryToolError);
-  EXPECT_THROW(recorder.SetDepthCoefficient(101), EMemoryToolError);
+  EXPECT_THROW_MSG(recorder.SetDepthCoefficient(0), EMemoryToolError,
+                   "Коэффициент глубины: число от 1 до 100");
+  EXPECT_THROW_MSG(recorder.SetDepthCoefficient(101), EMemoryToolError,
+                   "Коэффициент глубины: число от 1 до 100");
 }
 
 TEST_F(SurfaceRecorderTest, ReadOutIsALogOfItsOwn) {

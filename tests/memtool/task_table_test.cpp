@@ -5,6 +5,7 @@
 #include "memtool/memtool_errors.h"
 #include "memtool/task_grid.h"
 #include "memtool/tool_codec.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -138,7 +139,7 @@ TEST(TaskGrid, RowsAddDeleteAndBuildTheTable) {
   EXPECT_EQ(table.Tasks(1).Tracks[0].Period, kBurstPeriod);
 
   grid.SetCell(TTaskGrid::kStart, 1, "01.01.01-12:30");  // inside task 1
-  EXPECT_THROW(grid.BuildTable(table), ETaskTableError);
+  EXPECT_THROW_MSG(grid.BuildTable(table), ETaskTableError, "Пересечение заданий 1 и 2");
   EXPECT_EQ(table.Count(), 2);  // a failed build leaves the table alone
 
   for (int i = 0; i < 20; ++i) grid.AddTask({2026, 5, 4, 8, 7, 0, 0});

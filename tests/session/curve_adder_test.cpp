@@ -12,6 +12,7 @@
 #include "run_command.h"
 #include "session/log_document.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -127,13 +128,8 @@ TEST_F(AddingCurves, FileOfTheOtherArgumentOffersNothing) {
   EXPECT_FALSE(adder.Compatible());
   EXPECT_TRUE(adder.Information().empty());
   EXPECT_TRUE(adder.Curves().empty());
-  try {
-    adder.Add(0);
-    FAIL();
-  } catch (const ECurveAddError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Ошибка при добавлении кривой.\nфайл записан по времени, а лист - по глубине");
-  }
+  EXPECT_THROW_MSG(adder.Add(0), ECurveAddError,
+                   "Ошибка при добавлении кривой.\nфайл записан по времени, а лист - по глубине");
   EXPECT_EQ(sheet_.Count(), 1);
 }
 
@@ -150,7 +146,7 @@ TEST_F(AddingCurves, DamagedFileIsRefusedAndTheSheetUntouched) {
   adder.Open(dir_.File("a.ls"), {});
   EXPECT_ANY_THROW(adder.Open(dir_.File("bad.ls"), {}));
   EXPECT_FALSE(adder.HasFile());
-  EXPECT_THROW(adder.Add(0), ECurveAddError);
+  EXPECT_THROW_MSG(adder.Add(0), ECurveAddError, "Ошибка при добавлении кривой.\nне выбран файл");
   EXPECT_EQ(sheet_.Count(), 1);
 }
 

@@ -20,6 +20,8 @@
 #include "session/log_document.h"
 #include "support/code_page.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -270,24 +272,15 @@ TEST_F(CurveCalculator, CancelledCalculationChangesNothing) {
   Track("GK", 0, values);
   int calls = 0;
   auto cancel = [&](int64_t, int64_t) { return ++calls < 2; };
-  EXPECT_THROW(CalculateTracks(sheet_, "GK := 2", tables_.Parameters(), names_, cancel),
-               ECurveCalcCancelled);
+  EXPECT_THROW_MSG(CalculateTracks(sheet_, "GK := 2", tables_.Parameters(), names_, cancel),
+                   ECurveCalcCancelled, "Вычисление прервано.");
   EXPECT_EQ(sheet_.FindTrack("GK")->Sample(0), 1.0f);
   EXPECT_EQ(sheet_.LockDepth(), 0);
 }
 
 TEST_F(CurveCalculator, UndescribedParameterFailsWithItsName) {
   Track("XYZ", 0, {1, 2});
-  EXPECT_THROW(
-      {
-        try {
-          Run("a := 1");
-        } catch (const ELogParametersError& e) {
-          EXPECT_STREQ(e.what(), "Parameter \"XYZ\" not found");
-          throw;
-        }
-      },
-      ELogParametersError);
+  EXPECT_THROW_MSG(Run("a := 1"), ELogParametersError, "Parameter \"XYZ\" not found");
   EXPECT_EQ(sheet_.LockDepth(), 0);
 }
 
@@ -367,12 +360,9 @@ TEST(KestToolCalc, WritesTheRecomputedSheetInTheFormatOfOut) {
 // the log lacks (GR2 added to an installation's dictionary).
 TEST(KestToolCalc, DifferenceBetweenRowsAndANewCurve) {
   testing::TempDir dir;
-  const char* source = std::getenv("KEST_SOURCE_DIR");
-  ASSERT_NE(source, nullptr) << "run through ctest";
   std::filesystem::create_directories(dir.File("root/Data"));
   {
-    std::ifstream in(std::string(source) + "/data/Data/log params");
-    std::string params((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string params = test::Slurp(test::DataRoot() + "/Data/log params");
     const size_t close = params.rfind(')');
     ASSERT_NE(close, std::string::npos);
     params.insert(close,

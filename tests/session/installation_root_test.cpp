@@ -7,6 +7,7 @@
 
 #include "session/installation_folders.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -16,10 +17,7 @@ using testing::TempDir;
 
 void Touch(const std::string& path, const std::string& text = "") { std::ofstream(path) << text; }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::Slurp;
 
 // A template with what a root needs: the System class, the module folder and the
 // empty folders of an installation.

@@ -14,6 +14,8 @@
 #include "log/log_track.h"
 #include "support/errors.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -36,11 +38,6 @@ void FillOffGrid(TLogSheet& sheet) {
   }
   sheet.UpdateRange();
   sheet.Comments().SetValue("Условия замера", "Спуск 1000.00 - 1004.90");
-}
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
 class LogDocumentTest : public ::testing::Test {
@@ -71,7 +68,7 @@ TEST_F(LogDocumentTest, LasCutsTheWrittenCopyToTheGridAndLeavesTheSheetAsItIs) {
   auto ended = doc.WaitForSaves();
   ASSERT_EQ(ended.size(), 1u);
   EXPECT_TRUE(ended.front().ok);
-  EXPECT_EQ(Bytes(las), Bytes(dir_.File("again.las")));
+  EXPECT_EQ(test::Slurp(las), test::Slurp(dir_.File("again.las")));
 
   // Read back, both tracks lie on one grid.
   LogDocument back;
@@ -90,11 +87,24 @@ TEST_F(LogDocumentTest, AFailedOpenLeavesTheDocumentAsItWas) {
   std::ofstream(notes) << "not a log at all\n";
   const std::string cut = dir_.File("cut.ls");
   {
-    std::string bytes = Bytes(good);
+    std::string bytes = test::Slurp(good);
     std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
   }
-  for (const std::string& bad : {notes, cut, dir_.File("missing.ls"), dir_.File("log.xyz")}) {
-    EXPECT_THROW(doc.Open(bad, options_), EKestError) << bad;
+  const struct {
+    std::string bad;
+    const char* error_class;
+    std::string message;
+  } cases[] = {
+      {notes, "ELasFilerError", "В файле нет описания кривых"},
+      {cut, "EComponentStreamError",
+       "Повреждённый поток компонента: длина 827 больше оставшихся 351 байт (смещение 127)"},
+      {dir_.File("missing.ls"), "EInOutError",
+       "Не удалось открыть файл \"" + dir_.File("missing.ls") + "\": No such file or directory"},
+      {dir_.File("log.xyz"), "ELogSheetFilersError", "Формат \"xyz\" не поддерживается"},
+  };
+  for (const auto& c : cases) {
+    const std::string& bad = c.bad;
+    EXPECT_THROW_NAMED(doc.Open(c.bad, options_), c.error_class, c.message);
     EXPECT_EQ(doc.Sheet().Count(), 3) << bad;
     EXPECT_EQ(doc.Sheet().Tracks(0)->Count(), 50) << bad;
     EXPECT_EQ(doc.FileName(), good) << bad;
@@ -108,9 +118,10 @@ TEST_F(LogDocumentTest, AFailedOpenLeavesTheDocumentAsItWas) {
 TEST_F(LogDocumentTest, AnUnknownFormatFailsBeforeAnythingIsWritten) {
   LogDocument doc;
   FillOffGrid(doc.Sheet());
-  EXPECT_THROW(doc.SaveInBackground(dir_.File("run.xyz"), options_), ELogSheetFilersError);
-  EXPECT_THROW(doc.SaveAs(dir_.File("run.tmp"), options_),
-               ELogSheetFilersError);  // read-only format
+  EXPECT_THROW_MSG(doc.SaveInBackground(dir_.File("run.xyz"), options_), ELogSheetFilersError,
+                   "Формат \"xyz\" не поддерживается");
+  EXPECT_THROW_MSG(doc.SaveAs(dir_.File("run.tmp"), options_), ELogSheetFilersError,
+                   "Формат \"tmp\" не поддерживается");  // read-only format
   EXPECT_EQ(doc.SavesRunning(), 0);
   EXPECT_TRUE(doc.FileName().empty());
   EXPECT_FALSE(std::filesystem::exists(dir_.File("run.xyz")));
@@ -139,7 +150,7 @@ TEST_F(LogDocumentTest, TheMainWindowsSheetIsSavedAsLsSaveAndOpeningKeepsTheName
   ASSERT_TRUE(doc.WaitForSaves().front().ok);
   const std::string named = std::string("TLogSheet") + '\x06' + "lsSave";
   for (const std::string& path : {now, later}) {
-    const std::string bytes = Bytes(path);
+    const std::string bytes = test::Slurp(path);
     EXPECT_NE(bytes.find(named), std::string::npos) << path;
     EXPECT_NE(bytes.find(std::string("\x04Left\x03\xB8\x00\x03Top\x03\xD0\x00", 15)),
               std::string::npos);
@@ -186,7 +197,7 @@ TEST(OwnUnits, ACurveKeptInItsFilesUnitKeepsItAcrossLs) {
   EXPECT_EQ(entry->Mnemonic, "RHOB");
   EXPECT_EQ(entry->Caption, "Объемная плотность");
   reopened.SaveAs(dir.File("out.las"), options);
-  const std::string out = Bytes(dir.File("out.las"));
+  const std::string out = test::Slurp(dir.File("out.las"));
   EXPECT_NE(out.find("RHOB.K/M3"), std::string::npos) << out;
   // Names that are no described parameter with a unit are left alone.
   TLogSheet other;
@@ -210,7 +221,7 @@ TEST_F(LogDocumentTest, LasOptionsArePassedPerCallNotShared) {
   b.Open(dir_.File("fine.las"), options_);
   EXPECT_EQ(a.Sheet().Tracks(0)->Step(), 200);
   EXPECT_EQ(b.Sheet().Tracks(0)->Step(), 10);
-  EXPECT_NE(Bytes(dir_.File("coarse.las")).find("-1"), std::string::npos);
+  EXPECT_NE(test::Slurp(dir_.File("coarse.las")).find("-1"), std::string::npos);
 }
 
 TEST(FileNameForFormat, KeepsDescriptionsWholeAndSwapsOnlyKnownExtensions) {

@@ -14,6 +14,7 @@
 #include "log/log_sheet.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 extern char** environ;
 
@@ -43,10 +44,7 @@ int Wait(pid_t pid) {
   return status;
 }
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 // The recorder killed in the middle of a long run with auto-save on: the crash
 // file it leaves holds every row up to the last auto-save, and the next start brings

@@ -8,6 +8,7 @@
 #include "support/number_text.h"
 #include "support/settings.h"
 #include "support/stream.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -263,7 +264,7 @@ TEST_F(SessionRules, SettingsAreReadInOrderUntilOneIsMissing) {
 }
 
 TEST_F(SessionRules, TimeDelayIsRefusedOutsideItsRange) {
-  EXPECT_THROW(session->SetTimeDelay(61), ELoggerChannelItemError);
+  EXPECT_THROW_MSG(session->SetTimeDelay(61), ELoggerChannelItemError, "Invalid period value");
   session->SetTimeDelay(2);
   EXPECT_EQ(session->TimeDelay(), 2);
 }

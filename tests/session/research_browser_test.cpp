@@ -21,16 +21,15 @@
 #include "run_command.h"
 #include "session/log_document.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Slurp;
 
 void Write(const std::string& path, const std::string& text) {
   fs::create_directories(fs::path(path).parent_path());
@@ -90,13 +89,11 @@ TEST_F(ResearchBrowser, RenameRefusesATakenOrUnsafeName) {
   fs::create_directories(Root() + "/Южное/12");
   fs::create_directories(Root() + "/Южное/14");
   Write(Root() + "/Южное/12/001.ls", "x");
-  for (const char* name : {"14", "", "..", "a/b", "a\\b"})
-    EXPECT_THROW(RenameResearchFolder(Root() + "/Южное/12", name), EResearchError) << name;
-  try {
-    RenameResearchFolder(Root() + "/Южное/12", "14");
-  } catch (const EResearchError& e) {
-    EXPECT_STREQ(e.what(), "Папка \"14\" уже существует.");
-  }
+  EXPECT_THROW_MSG(RenameResearchFolder(Root() + "/Южное/12", "14"), EResearchError,
+                   "Папка \"14\" уже существует.");
+  for (const char* name : {"", "..", "a/b", "a\\b"})
+    EXPECT_THROW_MSG(RenameResearchFolder(Root() + "/Южное/12", name), EResearchError,
+                     "Недопустимое имя папки \"" + std::string(name) + "\".");
   EXPECT_TRUE(fs::exists(Root() + "/Южное/12/001.ls"));
   EXPECT_EQ(RenameResearchFolder(Root() + "/Южное/12", "12-бис"), Root() + "/Южное/12-бис");
   EXPECT_TRUE(fs::exists(Root() + "/Южное/12-бис/001.ls"));
@@ -131,12 +128,8 @@ TEST_F(ResearchBrowser, WellDataNamesEveryParameterOrTheMissingOne) {
   EXPECT_EQ(WellData(Root() + "/a", descriptions),
             (std::vector<std::string>{"Месторождение - Южное", "Скважина - 12"}));
   Write(Root() + "/b/params", "PAD=3");
-  try {
-    WellData(Root() + "/b", descriptions);
-    FAIL();
-  } catch (const EResearchParametersError& e) {
-    EXPECT_STREQ(e.what(), "Параметр \"PAD\" не найден");
-  }
+  EXPECT_THROW_MSG(WellData(Root() + "/b", descriptions), EResearchParametersError,
+                   "Параметр \"PAD\" не найден");
 }
 
 TEST_F(ResearchBrowser, ChoiceBoundsAreCheckedAsTheDialogDoes) {

@@ -10,6 +10,8 @@
 #include "session/session_errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -17,10 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 void Touch(const std::string& path, const std::string& text = "") { std::ofstream(path) << text; }
 
@@ -57,12 +56,7 @@ TEST(ResearchFolder, NamesThatLeaveTheBaseAreRefused) {
   fs::create_directory(base);
   Research research(base.string(), Day);
   for (const char* name : {"..", ".", "../x", "a/../../x", "/x", "\\x", "a//b", "a/", "a\\.."}) {
-    try {
-      research.Start(name);
-      FAIL() << name;
-    } catch (const EResearchError& e) {
-      EXPECT_STREQ(e.what(), "Cant create dir");
-    }
+    EXPECT_THROW_MSG(research.Start(name), EResearchError, "Cant create dir") << name;
   }
   EXPECT_FALSE(fs::exists(tmp.Path() / "x"));
   EXPECT_TRUE(fs::is_empty(base));

@@ -15,13 +15,11 @@
 #include "session/session_host.h"
 #include "stepped_clock.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest::testing {
 
-inline std::string ShippedData(const char* folder) {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/" + folder;
-}
+inline std::string ShippedData(const char* folder) { return test::DataRoot() + "/Data/" + folder; }
 
 inline DateTime FixedNow() { return {2024, 3, 7, 9, 5, 30}; }
 

@@ -12,14 +12,12 @@
 #include "session/log_document.h"
 #include "support/code_page.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Slurp;
 
 class SheetPropertiesTest : public ::testing::Test {
  protected:

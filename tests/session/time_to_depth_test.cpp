@@ -10,6 +10,7 @@
 #include "log/log_track.h"
 #include "log/null_sample.h"
 #include "session/session_errors.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -145,19 +146,23 @@ TEST(TimeToDepth, UnusableLogsAreRefusedWithAMessage) {
   o.offset_s = 0;
   TLogSheet depth_log;  // not a time log
   depth_log.NewTrack("DEPTH")->Append(1);
-  EXPECT_THROW(BuildDepthLog(tool, depth_log, out, o), ESessionError);
-  EXPECT_THROW(BuildDepthLog(depth_log, surface, out, o), ESessionError);
+  EXPECT_THROW_MSG(BuildDepthLog(tool, depth_log, out, o), ESessionError,
+                   "Журнал наземного регистратора должен быть по времени");
+  EXPECT_THROW_MSG(BuildDepthLog(depth_log, surface, out, o), ESessionError,
+                   "Журнал прибора должен быть по времени");
   TLogSheet no_depth;
   no_depth.SetArgument(laTime);
   no_depth.NewTrack("TENSION")->Append(1);
-  EXPECT_THROW(BuildDepthLog(tool, no_depth, out, o), ESessionError);
+  EXPECT_THROW_MSG(BuildDepthLog(tool, no_depth, out, o), ESessionError,
+                   "В журнале наземного регистратора нет глубины (DEPTH)");
   // Clocks a day apart: no sample meets the surface log.
   o.offset_s = 86400;
-  EXPECT_THROW(BuildDepthLog(tool, surface, out, o), ESessionError);
+  EXPECT_THROW_MSG(BuildDepthLog(tool, surface, out, o), ESessionError, "Нет замеров на спуске");
   o.offset_s.reset();
   TLogSheet far;
   MakeTool(far, 20000, 100, 0);
-  EXPECT_THROW(FindClockOffset(far, surface, 600), ESessionError);
+  EXPECT_THROW_MSG(FindClockOffset(far, surface, 600), ESessionError,
+                   "Журналы прибора и регистратора не пересекаются по времени");
   // A tool log whose pressure does not follow this cable (a log of another run, a
   // gauge that failed): no offset is made up from it; the message asks for one.
   TLogSheet other;
@@ -176,7 +181,7 @@ TEST(TimeToDepth, UnusableLogsAreRefusedWithAMessage) {
   // A cancelled build says so.
   o.offset_s = 0;
   o.progress = [](int) { return false; };
-  EXPECT_THROW(BuildDepthLog(tool, surface, out, o), ESessionError);
+  EXPECT_THROW_MSG(BuildDepthLog(tool, surface, out, o), ESessionError, "Прервано");
 }
 
 }  // namespace

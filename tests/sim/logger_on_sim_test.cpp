@@ -16,14 +16,12 @@
 #include "sim/sim_port.h"
 #include "sim/tool_simulator.h"
 #include "stepped_clock.h"
+#include "test_support/test_files.h"
 
 namespace kest::sim {
 namespace {
 
-std::string Shipped(const char* folder) {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/" + folder;
-}
+std::string Shipped(const char* folder) { return test::DataRoot() + "/Data/" + folder; }
 
 // A logger on the in-process simulator, loaded with the tool string by class (so
 // the channels use the classes' own formulas) and powered up.

@@ -28,14 +28,13 @@
 #include "stepped_memory_link.h"
 #include "support/number_text.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest::sim {
 namespace {
 
-std::string Shipped(const char* folder) {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/" + folder;
-}
+std::string Shipped(const char* folder) { return test::DataRoot() + "/Data/" + folder; }
 
 class QuietHost : public MemoryToolHost {
  public:
@@ -183,18 +182,14 @@ TEST_F(MemoryToolOnSim, EachLaunchLeavesExactlyItsTableInTheTool) {
   // A task never run is refused by the read-out, whatever its pages hold.
   TLogSheet sheet;
   TMemoryReadout readout(*tool_, logger_->Channels(), sheet);
-  EXPECT_THROW(readout.ReadTrack(0, {}), EMemoryToolError);
+  EXPECT_THROW_MSG(readout.ReadTrack(0, {}), EMemoryToolError,
+                   "Задание 1 не выполнено: читать нечего");
   EXPECT_EQ(sheet.Count(), 0);
 }
 
 TEST_F(MemoryToolOnSim, AStalledReplyFailsAndCorruptPagesAreReadAgain) {
   Tool().SetStall(0, 1);
-  try {
-    tool_->ReadStatus();
-    FAIL();
-  } catch (const EMemoryToolError& e) {
-    EXPECT_STREQ(e.what(), "Нет ответа от прибора");
-  }
+  EXPECT_THROW_MSG(tool_->ReadStatus(), EMemoryToolError, "Нет ответа от прибора");
   EXPECT_EQ(tool_->ReadStatus().PageCount, 8192);  // the next reply comes
 
   Tool().SetCorruptPages({5}, 2);
@@ -206,7 +201,8 @@ TEST_F(MemoryToolOnSim, AStalledReplyFailsAndCorruptPagesAreReadAgain) {
   EXPECT_EQ(std::count(ui_.texts.begin(), ui_.texts.end(), "Повторное чтение страницы 4"), 0);
 
   Tool().SetCorruptPages({6}, 100);
-  EXPECT_THROW(tool_->ReadPages(6, 1, nullptr), EMemoryToolError);
+  EXPECT_THROW_MSG(tool_->ReadPages(6, 1, nullptr), EMemoryToolError,
+                   "Нет ответа от прибора: страница 6 не прочитана");
 }
 
 TEST_F(MemoryToolOnSim, UnitTableUploadedMakesTheBurstReadOutRawOverHundredThousand) {

@@ -7,14 +7,12 @@
 #include "link/module_classes.h"
 #include "lisp/wlisp.h"
 #include "sim/tool_simulator.h"
+#include "test_support/test_files.h"
 
 namespace kest::sim {
 namespace {
 
-std::string ShippedClasses() {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/Classes";
-}
+std::string ShippedClasses() { return test::DataRoot() + "/Data/Classes"; }
 
 class SimulatorTest : public ::testing::Test {
  protected:

@@ -26,14 +26,12 @@
 #include "sim/tool_simulator.h"
 #include "stepped_clock.h"
 #include "stepped_memory_link.h"
+#include "test_support/test_files.h"
 
 namespace kest::sim {
 namespace {
 
-std::string Shipped(const char* folder) {
-  const char* root = std::getenv("KEST_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/data/Data/" + folder;
-}
+std::string Shipped(const char* folder) { return test::DataRoot() + "/Data/" + folder; }
 
 constexpr int64_t kStartMs = 100000;
 // The PC's local time: 09.12.2026 10:00:00 when the fake clock starts.

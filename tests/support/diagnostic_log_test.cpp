@@ -4,14 +4,13 @@
 
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 void FixTime(DiagnosticLog& log) {
   log.time_text = [] { return std::string("12:34:56"); };
@@ -77,12 +76,8 @@ TEST(DiagnosticLog, PreviousLogIsReplacedButASharedOneIsAppended) {
 TEST(DiagnosticLog, UncreatableFileFailsWithSystemText) {
   testing::TempDir dir;
   DiagnosticLog log;
-  try {
-    log.Open(dir.File("missing/kest.log"), "p");
-    FAIL();
-  } catch (const EDiagnosticLogError& e) {
-    EXPECT_EQ(std::string(e.what()), "Could not create log file. No such file or directory");
-  }
+  EXPECT_THROW_MSG(log.Open(dir.File("missing/kest.log"), "p"), EDiagnosticLogError,
+                   "Could not create log file. No such file or directory");
 }
 
 TEST(DiagnosticLog, ClosedLogIgnoresEntries) {

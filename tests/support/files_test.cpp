@@ -6,14 +6,13 @@
 #include "support/errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::Slurp;
 
 TEST(AtomicFile, ReplacesTargetOnlyOnCommit) {
   testing::TempDir dir;
@@ -36,13 +35,14 @@ TEST(AtomicFile, ReplacesTargetOnlyOnCommit) {
 
 TEST(AtomicFile, MissingFolderIsAnError) {
   testing::TempDir dir;
-  EXPECT_THROW(AtomicFile(dir.File("missing/x.ls")), EInOutError);
+  EXPECT_THROW_MSG_HAS(AtomicFile(dir.File("missing/x.ls")), EInOutError,
+                       "Не удалось создать файл \"" + dir.File("missing/x.ls") + "\": ");
 }
 
 TEST(Streams, ReadExactRefusesShortInput) {
   MemoryStream s(std::string("abc"));
   char buf[4];
-  EXPECT_THROW(s.ReadExact(buf, 4), EInOutError);
+  EXPECT_THROW_MSG(s.ReadExact(buf, 4), EInOutError, "Чтение за концом данных");
   s.Seek(0);
   EXPECT_EQ(s.Read(buf, 4), 3u);
   s.Seek(-5);
@@ -62,7 +62,8 @@ TEST(Streams, FileStreamReadsWritesAndSeeks) {
   char buf[5];
   f.ReadExact(buf, 5);
   EXPECT_EQ(std::string(buf, 5), "hEllo");
-  EXPECT_THROW(FileStream(dir.File("missing"), FileStream::Mode::Read), EInOutError);
+  EXPECT_THROW_MSG_HAS(FileStream(dir.File("missing"), FileStream::Mode::Read), EInOutError,
+                       "Не удалось открыть файл \"" + dir.File("missing") + "\": ");
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ namespace {
 
 using testing::FaultyCalls;
 
-std::string Slurp(const std::string& path) {
+// Reads back through the file code under test, so its reads meet the injected faults.
+std::string ReadThroughSeam(const std::string& path) {
   auto bytes = ReadWholeFile(path);
   return std::string(bytes.begin(), bytes.end());
 }
@@ -55,7 +56,7 @@ TEST(SystemCallFaults, EveryInterruptedCallIsMadeAgain) {
     FaultyCalls calls("001.ls");
     calls.Fail(call, EINTR, 1);
     WriteFileAtomically(target, "recorded");
-    EXPECT_EQ(Slurp(target), "recorded");
+    EXPECT_EQ(ReadThroughSeam(target), "recorded");
     EXPECT_GE(calls.Count(call), 2);
   }
 }
@@ -68,7 +69,7 @@ TEST(SystemCallFaults, ShortWritesAndReadsStillMoveEveryByte) {
   calls.Limit(3);
   WriteFileAtomically(target, bytes);
   EXPECT_EQ(calls.Count(FaultyCalls::kWrite), 334);
-  EXPECT_EQ(Slurp(target), bytes);
+  EXPECT_EQ(ReadThroughSeam(target), bytes);
   EXPECT_GE(calls.Count(FaultyCalls::kRead), 334);
 }
 
@@ -119,7 +120,7 @@ TEST(SystemCallFaults, FailedCommitKeepsThePreviousFile) {
     if (auto at = message.find("<target>"); at != std::string::npos) message.replace(at, 8, target);
     EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(target, Payload(5000)); }), message);
     calls.Fail(c.call, 0, 0);
-    EXPECT_EQ(Slurp(target), "good");
+    EXPECT_EQ(ReadThroughSeam(target), "good");
     EXPECT_EQ(FilesIn(dir), 1u);
   }
 }
@@ -137,11 +138,11 @@ TEST(SystemCallFaults, DurableRenameSyncsTheFileBeforeMovingIt) {
               "Не удалось записать файл \"" + to + "\": Input/output error");
     EXPECT_EQ(calls.Count(FaultyCalls::kRename), 0);
   }
-  EXPECT_EQ(Slurp(to), "previous");
+  EXPECT_EQ(ReadThroughSeam(to), "previous");
   FaultyCalls calls("crash.tmp");
   RenameDurably(from, to);
   EXPECT_EQ(calls.Count(FaultyCalls::kFsync), 1);  // the file's own; the folder is not watched
-  EXPECT_EQ(Slurp(to), "rewritten");
+  EXPECT_EQ(ReadThroughSeam(to), "rewritten");
   EXPECT_FALSE(FileExists(from));
   // A folder in the way is not replaced, and the new file stays where it was.
   std::string folder = dir.File("crash.tmp.folder");
@@ -149,7 +150,7 @@ TEST(SystemCallFaults, DurableRenameSyncsTheFileBeforeMovingIt) {
   WriteFileAtomically(from, "again");
   EXPECT_EQ(ErrorOf([&] { RenameDurably(from, folder); }),
             "Не удалось записать файл \"" + folder + "\": Is a directory");
-  EXPECT_EQ(Slurp(from), "again");
+  EXPECT_EQ(ReadThroughSeam(from), "again");
 }
 
 TEST(SystemCallFaults, DiagnosticLogWritesWholeLinesAndOutlivesAFailingDisk) {
@@ -167,7 +168,7 @@ TEST(SystemCallFaults, DiagnosticLogWritesWholeLinesAndOutlivesAFailingDisk) {
   log.Note("lost on a failing disk");
   log.Note("two");
   log.Close();
-  std::string text = Slurp(path);
+  std::string text = ReadThroughSeam(path);
   EXPECT_NE(text.find("\r\n12:34:56 ----   one\r\n12:34:56 ----   two\r\n"), std::string::npos);
   EXPECT_EQ(text.find("lost"), std::string::npos);
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "test_support/expect_throw_msg.h"
+
 namespace kest {
 namespace {
 
@@ -43,31 +45,47 @@ TEST(WavSound, ADataChunkLongerThanTheFileIsCutToTheWholeFramesPresent) {
   EXPECT_EQ(ReadWav(file).Data.size(), 32u);
 }
 
+// Each row hits a different check of the reader, with the text the diagnostic log gets.
 TEST(WavSound, RefusesWhatCannotBePlayed) {
   const std::vector<uint8_t> good = WriteWav(Tone());
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
+    const char* message;
   };
   auto spoil = [&](size_t at, std::vector<uint8_t> with) {
     std::vector<uint8_t> b = good;
     std::copy(with.begin(), with.end(), b.begin() + static_cast<long>(at));
     return b;
   };
+  const char* kNotWav = "Файл звука не в формате WAV";
+  const char* kUnsupported = "Файл звука: неподдерживаемый формат";
+  const char* kNoSound = "Файл звука не содержит звука";
+  // The header and a chunk of `size` bytes that the file does not hold.
+  std::vector<uint8_t> huge_list(good.begin(), good.begin() + 12);
+  for (uint8_t b : Bytes("LIST\xF0\xFF\xFF\xFF")) huge_list.push_back(b);
+  huge_list.insert(huge_list.end(), good.begin() + 12, good.end());
   const std::vector<Case> cases = {
-      {"empty", {}},
-      {"not RIFF", spoil(0, Bytes("RIFX"))},
-      {"not WAVE", spoil(8, Bytes("AVI "))},
-      {"compressed", spoil(20, {2, 0})},
-      {"24-bit", spoil(34, {24, 0})},
-      {"no channels", spoil(22, {0, 0})},
-      {"rate 0", spoil(24, {0, 0, 0, 0})},
-      {"short fmt", spoil(16, {8, 0, 0, 0})},
-      {"data before fmt", spoil(12, Bytes("data"))},
-      {"no data chunk", std::vector<uint8_t>(good.begin(), good.begin() + 36)},
-      {"chunk size past the end", spoil(16, {0xFF, 0xFF, 0xFF, 0xFF})},
+      {"empty", {}, kNotWav},
+      {"11 bytes", std::vector<uint8_t>(good.begin(), good.begin() + 11), kNotWav},
+      {"not RIFF", spoil(0, Bytes("RIFX")), kNotWav},
+      {"not WAVE", spoil(8, Bytes("AVI ")), kNotWav},
+      {"compressed", spoil(20, {2, 0}), "Файл звука сжат: нужен WAV без сжатия (PCM)"},
+      {"24-bit", spoil(34, {24, 0}), kUnsupported},
+      {"no channels", spoil(22, {0, 0}), kUnsupported},
+      {"9 channels", spoil(22, {9, 0}), kUnsupported},
+      {"rate 0", spoil(24, {0, 0, 0, 0}), kUnsupported},
+      {"rate 384001", spoil(24, {0x01, 0xDC, 0x05, 0}), kUnsupported},
+      {"short fmt", spoil(16, {8, 0, 0, 0}), "Файл звука повреждён: короткое описание формата"},
+      {"fmt cut short by the end", std::vector<uint8_t>(good.begin(), good.begin() + 30),
+       "Файл звука повреждён: короткое описание формата"},
+      {"data before fmt", spoil(12, Bytes("data")),
+       "Файл звука повреждён: данные до описания формата"},
+      {"no data chunk", std::vector<uint8_t>(good.begin(), good.begin() + 36), kNoSound},
+      {"fmt size past the end", spoil(16, {0xFF, 0xFF, 0xFF, 0xFF}), kNoSound},
+      {"a chunk size that wraps the position", huge_list, kNoSound},
   };
-  for (const Case& c : cases) EXPECT_THROW(ReadWav(c.bytes), EWavError) << c.what;
+  for (const Case& c : cases) EXPECT_THROW_MSG(ReadWav(c.bytes), EWavError, c.message) << c.what;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "run_command.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -88,7 +89,7 @@ TEST_F(KestTool, DecodeFramesACapturedStream) {
 }
 
 TEST_F(KestTool, ConvertLasToLsAndBackWithOptions) {
-  std::string las = std::string(KEST_SOURCE_DIR) + "/tests/data/las/sample_2.0.las";
+  std::string las = test::TestDataDir() + "/las/sample_2.0.las";
   std::string ls = dir_.File("s.ls"), out = dir_.File("s.las");
   ASSERT_EQ(RunTool("convert " + las + " " + ls + " 2>/dev/null").code, 0);
   // What the reader noticed goes to stderr, as the editor shows it in its notice.

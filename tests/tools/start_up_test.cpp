@@ -11,6 +11,7 @@
 #include "support/errors.h"
 #include "support/fatal_error.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -60,7 +61,7 @@ TEST_F(StartUp, KestWithAWrongModeAndNoDisplaySaysSoAndExitsWithOne) {
 }
 
 TEST_F(StartUp, KestToolOnAnUnusableRootSaysWhyAndExitsWithOne) {
-  const std::string las = std::string(KEST_SOURCE_DIR) + "/tests/data/las/sample_2.0.las";
+  const std::string las = test::TestDataDir() + "/las/sample_2.0.las";
   for (const std::string& args :
        {"info " + las, std::string("record --to 1001"), "convert " + las + " /tmp/x.ls"}) {
     Result r = RunShell(Env("/proc") + KEST_TOOL_PATH + " " + args);

@@ -306,12 +306,15 @@ TTensionDlg::TTensionDlg(TLogger& logger, std::string class_file, QWidget* paren
 
 void TTensionDlg::Apply() {
   TensionCoefficients c;
-  c.K = NormaliseCoefficient(eK->text().trimmed().toStdString());
-  c.B = NormaliseCoefficient(eB->text().trimmed().toStdString());
+  const std::string k_text = eK->text().trimmed().toStdString();
+  const std::string b_text = eB->text().trimmed().toStdString();
+  c.K = NormaliseCoefficient(k_text);
+  c.B = NormaliseCoefficient(b_text);
   auto k = ParseFloat(c.K);
   auto b = ParseFloat(c.B);
+  // The refusal quotes the field as typed, not the text with ".0" added to it.
   if (!k || !b)
-    throw EConvertError("\"" + (k ? c.B : c.K) + "\" is not a valid floating point value");
+    throw EConvertError("\"" + (k ? b_text : k_text) + "\" is not a valid floating point value");
   if (logger_.CommandDriver().Ready())
     logger_.SendParameters(ToolFloatParameter(*k), ToolFloatParameter(*b));
   WriteTensionCoefficients(class_file_, c);

@@ -14,6 +14,7 @@
 #include "link/logger_module.h"
 #include "link/module_classes.h"
 #include "support/settings.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -65,7 +66,7 @@ class LoggerInfo : public ::testing::Test {
     return static_cast<int>(std::count(changes.begin(), changes.end(), c));
   }
 
-  AppEnvironment env{std::string(KEST_SOURCE) + "/data"};
+  AppEnvironment env{test::DataRoot()};
   HeadlessHost host;
   testing::FakeClock clock{0};
   std::unique_ptr<TLogger> logger;

@@ -11,6 +11,7 @@
 #include "log/log_sheet.h"
 #include "log/log_track.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 
 namespace kest {
 namespace {
@@ -110,7 +111,9 @@ TEST(PlugIns, PickingTheExampleLeavesTheRunAsItWas) {
 
 TEST(PlugIns, AMissingLibraryIsAnError) {
   testing::TempDir dir;
-  EXPECT_THROW(RunPlugIn(dir.File("plugin.so"), nullptr, nullptr), EPlugInError);
+  EXPECT_THROW_MSG_HAS(
+      RunPlugIn(dir.File("plugin.so"), nullptr, nullptr), EPlugInError,
+      "Не удалось загрузить модуль расширения \"" + dir.File("plugin.so") + "\": ");
 }
 
 TEST(PlugIns, TheCaptionIsBoundedByItsField) {

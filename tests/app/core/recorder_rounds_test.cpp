@@ -30,6 +30,7 @@
 #include "stepped_clock.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -43,7 +44,7 @@ int Rounds() {
 class RecorderCoreRounds : public ::testing::Test {
  protected:
   RecorderCoreRounds() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    SeedRoot(test::DataRoot(), root.Path().string());
     env = std::make_unique<AppEnvironment>(root.Path().string());
     simulator = std::make_shared<sim::ToolSimulator>(env->Classes(), sim::SimSettings{}, clock);
     sim::RegisterSimPort(simulator);

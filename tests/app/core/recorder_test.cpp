@@ -18,6 +18,7 @@
 #include "session/session_host.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -25,7 +26,7 @@ namespace {
 class RecorderCore : public ::testing::Test {
  protected:
   RecorderCore() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    SeedRoot(test::DataRoot(), root.Path().string());
     env = std::make_unique<AppEnvironment>(root.Path().string());
     port.Register("SCRIPT-RECORDER");
     recorder =

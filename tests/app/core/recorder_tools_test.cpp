@@ -17,6 +17,7 @@
 #include "support/settings.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -118,7 +119,7 @@ TEST(Sampler, TheMarkerRowKeepsEveryTrackAlignedAndInventsNoLabel) {
 
 class TestSignal : public ::testing::Test {
  protected:
-  AppEnvironment env{std::string(KEST_SOURCE) + "/data"};
+  AppEnvironment env{test::DataRoot()};
   HeadlessHost host;
   testing::FakeClock clock{1000};
   testing::ScriptedPort port;

@@ -10,6 +10,7 @@
 #include "link/logger_host.h"
 #include "link/logger_module.h"
 #include "support/settings.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -20,7 +21,7 @@ bool Has(const std::vector<std::string>& list, const std::string& item) {
 
 class ShippedData : public ::testing::Test {
  protected:
-  AppEnvironment env{std::string(KEST_SOURCE) + "/data"};
+  AppEnvironment env{test::DataRoot()};
   ToolSelection rules{env.Classes(), env.Defs()};
 };
 

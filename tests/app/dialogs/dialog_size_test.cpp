@@ -17,6 +17,7 @@
 #include "support/settings.h"
 #include "support/string_list.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -61,7 +62,7 @@ TEST(DialogSize, AnEndlessTitleStopsAtTheScreen) {
 
 TEST(DialogSize, TheProgramsDialogsShowTheirTitlesWhole) {
   testing::TempDir root;
-  SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+  SeedRoot(test::DataRoot(), root.Path().string());
   AppEnvironment env(root.Path().string());
   MemorySettings settings;
   StringList current;

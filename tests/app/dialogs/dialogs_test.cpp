@@ -33,6 +33,7 @@
 #include "support/clock.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -47,7 +48,7 @@ void Shot(QWidget& w, const char* name) {
 class Dialogs : public ::testing::Test {
  protected:
   Dialogs() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    SeedRoot(test::DataRoot(), root.Path().string());
     env = std::make_unique<AppEnvironment>(root.Path().string());
   }
   testing::TempDir root;

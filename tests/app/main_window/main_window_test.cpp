@@ -55,6 +55,8 @@
 #include "support/settings.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 #include "viewer/core/graphics_column.h"
 #include "viewer/core/log_viewer_column.h"
 #include "viewer/core/recording_canvas.h"
@@ -74,7 +76,7 @@ void Shot(QWidget& w, const char* name) {
 class Installation {
  public:
   Installation() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    SeedRoot(test::DataRoot(), root.Path().string());
     fs::create_directories(root.Path() / "PlugIns");
     fs::copy_file(std::string(KEST_PLUGIN_DIR) + "/sheet_summary.so",
                   root.File("PlugIns/sheet_summary.so"));
@@ -160,7 +162,7 @@ class EditorFixture : public Installation {
 // and the program runs on without them.
 TEST(EditorWindow, DescriptionFilesThatFailToLoadAreListedAtStart) {
   testing::TempDir root;
-  SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+  SeedRoot(test::DataRoot(), root.Path().string());
   std::ofstream(root.File("Data/Classes/broken")) << "((kind . BASE)";
   std::ofstream(root.File("Data/Модули/odd")) << "42";
   AppEnvironment env(root.Path().string());
@@ -535,7 +537,7 @@ TEST(RecorderWindow, ARecordingLeftByACrashIsOfferedAtStartAndShown) {
 TEST(EditorWindow, AFileDescriptionWithRefusedCharactersIsAskedAgainBeforeSaving) {
   EditorFixture e;
   TEditorForm& editor = *e.window;
-  ASSERT_TRUE(editor.OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las"));
+  ASSERT_TRUE(editor.OpenFile(test::TestDataDir() + "/las/sample_2.0.las"));
   ASSERT_EQ(e.answers.Warnings.size(), 1u);  // the reader's notice: units kept, mnemonics new
   e.answers.Warnings.clear();
   ASSERT_TRUE(editor.Action("aSave")->isEnabled());
@@ -566,7 +568,7 @@ TEST(EditorWindow, AFileDescriptionWithRefusedCharactersIsAskedAgainBeforeSaving
 TEST(EditorWindow, TheSaveNameKeepsTheWholeDescriptionAndDialogsStartInTheFolderUsedLast) {
   EditorFixture e;
   TEditorForm& editor = *e.window;
-  e.answers.Texts = {std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las"};
+  e.answers.Texts = {test::TestDataDir() + "/las/sample_2.0.las"};
   editor.Action("aOpen")->trigger();
   ASSERT_EQ(e.answers.Folders.size(), 1u);
   EXPECT_EQ(e.answers.Folders[0], e.env->Folders().ResearchBase);
@@ -590,7 +592,7 @@ TEST(EditorWindow, TheSaveNameKeepsTheWholeDescriptionAndDialogsStartInTheFolder
   editor.Action("aSave")->trigger();
   EXPECT_EQ(e.answers.Folders.back(), e.root.File("Logs"));
   editor.Action("aOpen")->trigger();
-  EXPECT_EQ(e.answers.Folders.back(), std::string(KEST_SOURCE) + "/tests/data/las");
+  EXPECT_EQ(e.answers.Folders.back(), test::TestDataDir() + "/las");
 }
 
 // A mistaken open (a text file named .las, a damaged .ls) shows the error and
@@ -598,7 +600,7 @@ TEST(EditorWindow, TheSaveNameKeepsTheWholeDescriptionAndDialogsStartInTheFolder
 TEST(EditorWindow, AFailedOpenKeepsTheOpenLogAndItsChanges) {
   EditorFixture e;
   TEditorForm& editor = *e.window;
-  const std::string good = std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las";
+  const std::string good = test::TestDataDir() + "/las/sample_2.0.las";
   ASSERT_TRUE(editor.OpenFile(good));
   const int tracks = editor.Sheet().Count();
   const int rows = editor.Sheet().Tracks(0)->Count();
@@ -633,7 +635,7 @@ TEST(EditorWindow, OpeningSavingAndPropertiesAsTheUserExpects) {
   EXPECT_TRUE(editor.Document().FileName().empty());
 
   e.settings.SetString("Settings", "SaveDir", e.root.File("Logs"));
-  const std::string las_dir = std::string(KEST_SOURCE) + "/tests/data/las";
+  const std::string las_dir = test::TestDataDir() + "/las";
   ASSERT_TRUE(editor.OpenFile(las_dir + "/sample_2.0.las"));
   editor.Action("aSave")->trigger();  // cancelled
   EXPECT_EQ(e.answers.Folders.back(), las_dir);
@@ -674,7 +676,7 @@ TEST(EditorWindow, OpeningSavingAndPropertiesAsTheUserExpects) {
 // Every "menu → item" the guide names for the editor's menus is an item of that menu.
 TEST(EditorWindow, TheGuideNamesMenuItemsAsTheProgramDoes) {
   EditorFixture e;
-  std::ifstream in(std::string(KEST_SOURCE) + "/docs/guide/README.md");
+  std::ifstream in(test::SourceDir() + "/docs/guide/README.md");
   const std::string guide((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_FALSE(guide.empty());
   std::map<std::string, std::vector<std::string>> menus;
@@ -701,7 +703,7 @@ TEST(EditorWindow, TheGuideNamesMenuItemsAsTheProgramDoes) {
 TEST(EditorWindow, AnEditedLogAsksBeforeItIsClosedOrReplaced) {
   EditorFixture e;
   TEditorForm& editor = *e.window;
-  const std::string data = std::string(KEST_SOURCE) + "/tests/data/las/";
+  const std::string data = test::TestDataDir() + "/las/";
   ASSERT_TRUE(editor.OpenFile(data + "sample_2.0.las"));
   editor.Action("aNew")->trigger();  // clears every track's data: an edit
   editor.Idle();
@@ -736,7 +738,7 @@ TEST(EditorWindow, TheReopenMenuListsTheRecentFilesAndReopensThem) {
   EXPECT_EQ(reopen->actions()[0]->text(), "(нет)");
   EXPECT_FALSE(reopen->actions()[0]->isEnabled());
 
-  const std::string data = std::string(KEST_SOURCE) + "/tests/data/las/";
+  const std::string data = test::TestDataDir() + "/las/";
   editor.OpenFile(data + "sample_2.0.las");
   editor.OpenFile(data + "sample_2.0_minimal.las");
   emit reopen->aboutToShow();
@@ -774,7 +776,7 @@ TEST(EditorWindow, ToolBarsComeBackWhereTheyWereDocked) {
 TEST(EditorWindow, TheInspectorShowsTheFocusedColumn) {
   EditorFixture e;
   TEditorForm& editor = *e.window;
-  editor.DeferredStart(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las");
+  editor.DeferredStart(test::TestDataDir() + "/las/sample_2.0.las");
   ASSERT_NE(editor.Inspector(), nullptr);
   EXPECT_FALSE(editor.Inspector()->isVisible());
   TLogViewerColumn* curve = nullptr;
@@ -951,7 +953,7 @@ TEST(RecorderTools, TheTensionDialogRewritesThePanelsHandler) {
   EXPECT_EQ(ReadTensionCoefficients(file).K, "2.0");
   EXPECT_EQ(ReadTensionCoefficients(file).B, "0.5");
   dialog.eK->setText("два");
-  EXPECT_THROW(dialog.Apply(), EConvertError);
+  EXPECT_THROW_MSG(dialog.Apply(), EConvertError, "\"два\" is not a valid floating point value");
   EXPECT_EQ(ReadTensionCoefficients(file).K, "2.0");
 }
 

@@ -17,6 +17,7 @@
 #include "session/installation_folders.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 #include "viewer/widgets/log_viewer.h"
 #include "viewer/widgets/print_dialog.h"
 #include "viewer/widgets/print_preview.h"
@@ -43,7 +44,7 @@ TEST_F(PrintCommands, PrintGoesThroughBothDialogsToAPdfFile) {
   EXPECT_EQ(print->shortcut(), QKeySequence(QKeySequence::Print));
   editor->Idle();
   EXPECT_FALSE(print->isEnabled());  // nothing to print yet
-  ASSERT_TRUE(editor->OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las"));
+  ASSERT_TRUE(editor->OpenFile(test::TestDataDir() + "/las/sample_2.0.las"));
   editor->Idle();
   ASSERT_TRUE(print->isEnabled());
 
@@ -88,7 +89,7 @@ TEST_F(PrintCommands, PrintGoesThroughBothDialogsToAPdfFile) {
 // The head line chosen in "Печать" is offered again at the next print, also by the
 // next run of the program.
 TEST_F(PrintCommands, TheChosenHeadLineIsOfferedAgain) {
-  const std::string las = std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las";
+  const std::string las = test::TestDataDir() + "/las/sample_2.0.las";
   std::vector<std::string> offered;
   answers.OnExec = [&](QDialog& dialog) {
     if (auto* d = dynamic_cast<TLogViewerPrintDialog*>(&dialog)) {
@@ -111,7 +112,7 @@ TEST_F(PrintCommands, TheChosenHeadLineIsOfferedAgain) {
 
 TEST_F(PrintCommands, PreviewOffersTheHeadLinesAndGivesTheTabletBack) {
   // A log from the field, 137 m of nine curves (the user guide shows this picture).
-  ASSERT_TRUE(editor->OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/6038187_v1.2.las"));
+  ASSERT_TRUE(editor->OpenFile(test::TestDataDir() + "/las/6038187_v1.2.las"));
   answers.Warnings.clear();  // the reader's notice about the file's curves
   editor->resize(1000, 700);
   editor->show();

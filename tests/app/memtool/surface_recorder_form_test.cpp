@@ -30,6 +30,7 @@
 #include "stepped_clock.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
@@ -202,7 +203,7 @@ TEST(TimeToDepthWindow, BuildsTheDepthLogOfTwoFiles) {
 
   MemorySettings settings;
   testing::TempDir root;
-  SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+  SeedRoot(test::DataRoot(), root.Path().string());
   AppEnvironment env(root.Path().string());
   testing::ScriptedQuestions answers(env, settings);
   TTimeToDepthWindow window(answers, {}, dir.Path().string());

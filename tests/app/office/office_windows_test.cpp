@@ -28,6 +28,7 @@
 #include "session/log_document.h"
 #include "support/settings.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 #include "viewer/core/caption_fit.h"
 
 namespace kest {
@@ -52,7 +53,7 @@ void Fill(TLogSheet& sheet, int32_t step, int rows) {
 class OfficeWindows : public ::testing::Test {
  protected:
   OfficeWindows() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    SeedRoot(test::DataRoot(), root.Path().string());
     env = std::make_unique<AppEnvironment>(root.Path().string());
     questions = std::make_unique<testing::ScriptedQuestions>(*env, settings);
   }

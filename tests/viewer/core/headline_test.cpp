@@ -9,6 +9,8 @@
 #include "log/research_parameters.h"
 #include "support/string_list.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
+#include "test_support/test_files.h"
 #include "viewer/core/rtf_reader.h"
 
 namespace kest {
@@ -69,18 +71,14 @@ TEST_F(HeadLine, ReplacementOverwritesTheFollowingTextInsteadOfShiftingIt) {
 TEST_F(HeadLine, ClosingBracketFirstIsInvalidHeaderData) {
   for (const char* line : {"a > b <WELL>", "<ODD>", "<[AREA]] [>"}) {
     SCOPED_TRACE(line);
-    try {
-      FillText(line);
-      ADD_FAILURE() << "filled without error";
-    } catch (const ELogViewerError& e) {
-      EXPECT_STREQ(e.what(), "Invalid header data");
-    }
+    EXPECT_THROW_MSG(FillText(line), ELogViewerError, "Invalid header data");
   }
   EXPECT_EQ(FillText("a > b"), "a > b") << "a line without placeholders stays as it is";
 }
 
 TEST_F(HeadLine, UnknownResearchParameterFails) {
-  EXPECT_THROW(FillText("<[NOSUCH]>"), EResearchParametersError);
+  EXPECT_THROW_MSG(FillText("<[NOSUCH]>"), EResearchParametersError,
+                   "Параметр \"NOSUCH\" не найден");
 }
 
 TEST_F(HeadLine, TableCellsAreFilled) {
@@ -100,10 +98,15 @@ TEST_F(HeadLine, LoadNeedsTheParameterFileInAnyCase) {
   EXPECT_EQ(Para(LoadHeadLine(with, sheet_), 0).Text(), "Пл      : 1234");
   std::string without = Write("WITHOUT.RTF", rtf);
   EXPECT_EQ(HeadLineParamsFile(without), "");
-  EXPECT_THROW(LoadHeadLine(without, sheet_), ELogViewerError);
+  EXPECT_THROW_MSG(LoadHeadLine(without, sheet_), ELogViewerError,
+                   "Нет файла параметров исследования (.RP) для шапки \"" + without + "\"");
   Write("BROKEN.RP", "(((PARAMETER . AREA) (DISPLAYNAME . \"A\")))");
-  EXPECT_THROW(LoadHeadLine(Write("BROKEN.RTF", "{\\rtf1 unclosed"), sheet_), ERtfReaderError);
-  EXPECT_THROW(LoadHeadLine(dir_.File("ABSENT.RTF"), sheet_), EKestError);
+  EXPECT_THROW_MSG(LoadHeadLine(Write("BROKEN.RTF", "{\\rtf1 unclosed"), sheet_), ERtfReaderError,
+                   "Invalid rich text at offset 15: 1 groups not closed at the end");
+  // A template that is gone while its parameters stay.
+  Write("ABSENT.RP", "(((PARAMETER . AREA) (DISPLAYNAME . \"A\")))");
+  EXPECT_THROW_MSG_HAS(LoadHeadLine(dir_.File("ABSENT.RTF"), sheet_), EInOutError,
+                       "Не удалось открыть файл \"" + dir_.File("ABSENT.RTF") + "\": ");
 }
 
 TEST_F(HeadLine, TemplatesOfAFolderSortedAnyCase) {
@@ -126,7 +129,7 @@ TEST_F(HeadLine, ShippedTemplatesFillEveryPlaceholder) {
                    "Прибор=ГК №1",
                    "StartTime=01.02.2024 10:00:00",
                    "StopTime=01.02.2024 11:00:00"};
-  const std::string folder = std::string(KEST_DATA_ROOT) + "/Data/HeadLine";
+  const std::string folder = test::DataRoot() + "/Data/HeadLine";
   EXPECT_EQ(HeadLineTemplates(folder), (std::vector<std::string>{"DEPTH.RTF", "TIME.RTF"}));
   for (const std::string& name : HeadLineTemplates(folder)) {
     SCOPED_TRACE(name);
@@ -145,7 +148,7 @@ TEST_F(HeadLine, ShippedTemplatesFillEveryPlaceholder) {
 // "Дата" of a recorded log, which knows only when its recording started, is that
 // start date; a log's own date is kept.
 TEST_F(HeadLine, ARecordedLogIsDatedByItsStart) {
-  const std::string folder = std::string(KEST_DATA_ROOT) + "/Data/HeadLine";
+  const std::string folder = test::DataRoot() + "/Data/HeadLine";
   auto date_of = [&](const std::string& name, const StringList& sheet) {
     RtfDocument doc = LoadHeadLine(folder + "/" + name, sheet);
     for (const auto& row : std::get<RtfTable>(doc.Blocks.at(2)).Rows)

@@ -5,6 +5,7 @@
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "support/undo_stack.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_viewer.h"
 #include "viewer/core/column_class_list.h"
 #include "viewer/core/column_commands.h"
@@ -315,28 +316,13 @@ TEST(InspectorLists, MissingValuesRaiseTheListErrors) {
   EXPECT_EQ(ColorIndex(0xFFFF00), 14);
   EXPECT_EQ(InspectorColors().size(), 15u);
   EXPECT_EQ(SpectrumIndex(spYellowRed), 7);
-  try {
-    PenIndex({psSolid, 4});
-    FAIL();
-  } catch (const EPenComboBoxError& e) {
-    EXPECT_STREQ(e.what(), "Selecting missing pen");
-  }
-  try {
-    ColorIndex(clWhite);
-    FAIL();
-  } catch (const EColorComboBoxError& e) {
-    EXPECT_STREQ(e.what(), "Selecting missing color");
-  }
-  try {
-    SpectrumIndex(8);
-    FAIL();
-  } catch (const EColorComboBoxError& e) {
-    EXPECT_STREQ(e.what(), "Selecting missing spectrum");
-  }
+  EXPECT_THROW_MSG(PenIndex({psSolid, 4}), EPenComboBoxError, "Selecting missing pen");
+  EXPECT_THROW_MSG(ColorIndex(clWhite), EColorComboBoxError, "Selecting missing color");
+  EXPECT_THROW_MSG(SpectrumIndex(8), EColorComboBoxError, "Selecting missing spectrum");
 
   Inspected t;
   t.column->SetColor(0x123456);
-  EXPECT_THROW(t.Row("Цвет").SelectedIndex(), EColorComboBoxError);
+  EXPECT_THROW_MSG(t.Row("Цвет").SelectedIndex(), EColorComboBoxError, "Selecting missing color");
   EXPECT_EQ(t.Row("Цвет").ValueText(), "");
   t.Choose("Цвет", "clRed");
   EXPECT_EQ(t.column->StoredColor(), 0x0000FFu);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/errors.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_viewer.h"
 #include "viewer/core/graphics_column.h"
 #include "viewer/core/scale_list.h"
@@ -81,7 +82,7 @@ TEST(ViewerCommands, ZoomStopsAtEitherEndAndTheScaleBoxFollows) {
   EXPECT_FALSE(CommandEnabled(&v, C::DecVScale));
   RunCommand(v, C::DecVScale);
   EXPECT_EQ(v.Scale(), 120000);
-  EXPECT_THROW(ChooseScaleComboItem(nullptr, 1), ELogViewerError);
+  EXPECT_THROW_MSG(ChooseScaleComboItem(nullptr, 1), ELogViewerError, "LogViewer is absent");
 
   EXPECT_FALSE(CommandChecked(&v, C::HandDrag));
   RunCommand(v, C::HandDrag);

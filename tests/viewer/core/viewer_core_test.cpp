@@ -8,6 +8,7 @@
 
 #include "log/log_sheet.h"
 #include "support/errors.h"
+#include "test_support/expect_throw_msg.h"
 #include "test_viewer.h"
 #include "viewer/core/graphics_column.h"
 #include "viewer/core/scale_list.h"
@@ -17,12 +18,7 @@ namespace {
 
 TEST(ViewerScale, NonStandardScaleIsRefusedAndLeavesTheScale) {
   TestViewer v;
-  try {
-    v.SetScale(300);
-    FAIL();
-  } catch (const ELogViewerError& e) {
-    EXPECT_STREQ(e.what(), "Нестандартный масштаб (300)");
-  }
+  EXPECT_THROW_MSG(v.SetScale(300), ELogViewerError, "Нестандартный масштаб (300)");
   EXPECT_EQ(v.Scale(), 200);
   v.SetScale(6000);
   EXPECT_EQ(v.ScaleIndex(), 13);
@@ -88,19 +84,9 @@ TEST(ViewerTree, EditingOperationsGuardTheInvariants) {
   auto* b = v.NewColumn<TGraphicsColumn>();
   a->AddChild(v.RootColumn());
   b->AddChild(a);
-  try {
-    b->InsertAfter(a);
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Father must be nil");
-  }
+  EXPECT_THROW_MSG(b->InsertAfter(a), EAssertionFailed, "Father must be nil");
   auto* c = v.NewColumn<TGraphicsColumn>();
-  try {
-    c->AddChild(a);
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "LSon already exists");
-  }
+  EXPECT_THROW_MSG(c->AddChild(a), EAssertionFailed, "LSon already exists");
   EXPECT_THROW(v.DestroyColumn(a), EAssertionFailed);  // still has LSon
   EXPECT_THROW(v.RootColumn()->LLink(), EAssertionFailed);
   c->InsertBefore(a);
@@ -220,12 +206,7 @@ TEST(ViewerEvents, UpdatesCollectCodesIntoOneDelivery) {
   const TLogViewerEvents batch{veScale, veSheet, veFocus};
   EXPECT_EQ(std::count(log.deliveries.begin(), log.deliveries.end(), batch), 1);
   EXPECT_TRUE(log.Saw(veSpan));  // the sheet panel's answer to the new scale
-  try {
-    v.EndUpdate();
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Extra TLogViewer.EndUpdate");
-  }
+  EXPECT_THROW_MSG(v.EndUpdate(), EAssertionFailed, "Extra TLogViewer.EndUpdate");
 }
 
 TEST(ViewerEvents, ColumnLinksHearOnlyColumnChanges) {
@@ -239,7 +220,8 @@ TEST(ViewerEvents, ColumnLinksHearOnlyColumnChanges) {
   g->AddChild(v.RootColumn());
   g->SetScale(20);
   EXPECT_EQ(watch.last, g);
-  EXPECT_THROW(watch.Deliver(veFocus, g), ELogViewerError);
+  EXPECT_THROW_MSG(watch.Deliver(veFocus, g), ELogViewerError,
+                   "TLVColumnLink received invalid event");
   g->SetNegScale(30);  // would invert the bounds: ignored, nothing raised
   EXPECT_EQ(g->NegScale(), 0);
 }
@@ -489,12 +471,12 @@ TEST(ViewerUpdateGuard, LeftByAnExceptionItDeliversTheBatchOnceAndKeepsThatExcep
   ASSERT_EQ(log.deliveries.size(), 1u);
   EXPECT_EQ(log.deliveries[0], (TLogViewerEvents{veSheet, veFocus}));
   // Left normally, a listener's fault comes out as it does from EndUpdate.
-  EXPECT_THROW(
+  EXPECT_THROW_MSG(
       {
         TLogViewerCore::UpdateGuard update(v);
         v.RaiseEvent(veFocus);
       },
-      ELogViewerError);
+      ELogViewerError, "listener");
   EXPECT_FALSE(v.Updating());
 }
 

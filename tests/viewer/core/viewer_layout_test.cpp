@@ -144,6 +144,100 @@ TEST(ViewerLayout, UnknownClassesAndBadValuesAreLoggedAndReadingGoesOn) {
   EXPECT_EQ(text->LeftPos(), 4);
 }
 
+// Damaged layout files: the reader tells each problem and keeps the columns it could
+// place in a consistent tree; a column it cannot place is dropped, never left dangling.
+TEST(ViewerLayout, DamagedLayoutsAreToldAndKeepAConsistentTree) {
+  const std::string one =
+      Layout({{"TGraphicsColumn", [](ComponentWriter& w) { Ref(w, "Father", "RootColumn"); }}});
+  const std::string two = Layout({
+      {"TGraphicsColumn",
+       [](ComponentWriter& w) {
+         Ref(w, "Father", "RootColumn");
+         Ref(w, "RLink", "Column_1");
+       }},
+      {"TTextColumn", [](ComponentWriter& w) { Ref(w, "Father", "RootColumn"); }},
+  });
+  const size_t header = Layout({}).size() - 1;  // up to the end of the column list
+  const std::string kCut =
+      "Повреждённый поток компонента: данные кончились раньше времени (смещение ";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> notices;
+    int columns;  // kept, hanging from the root
+  };
+  const std::vector<Case> cases = {
+      {"empty", "", {kCut + "0)"}, 0},
+      {"not a component stream",
+       "XPF0" + one.substr(4),
+       {"Повреждённый поток компонента: нет подписи TPF0 (смещение 4)"},
+       0},
+      {"cut in the signature", one.substr(0, 3), {kCut + "0)"}, 0},
+      {"cut after the viewer's properties", one.substr(0, header), {kCut + "26)"}, 0},
+      {"cut inside the first column", one.substr(0, header + 20), {kCut + "43)"}, 0},
+      {"cut before the second column ends",
+       two.substr(0, two.size() - 4),
+       {kCut + "118)", "Column Column_1 is not in the column tree"},
+       1},
+      {"a string length past the end", one.substr(0, header + 1) + "\x7F", {kCut + "27)"}, 0},
+      {"an unknown class",
+       Layout({{"TFancyColumn", [](ComponentWriter& w) { Ref(w, "Father", "RootColumn"); }}}),
+       {"Class TFancyColumn not found"},
+       0},
+      {"an unknown property",
+       Layout({{"TGraphicsColumn",
+                [](ComponentWriter& w) {
+                  Ref(w, "Father", "RootColumn");
+                  w.WriteShortString("Wobble");
+                  w.WriteInteger(3);
+                }}}),
+       {"Property TGraphicsColumn.Wobble does not exist"},
+       1},
+      {"a value of the wrong type",
+       Layout({{"TTextColumn",
+                [](ComponentWriter& w) {
+                  Ref(w, "Father", "RootColumn");
+                  w.WriteShortString("LeftPos");
+                  w.WriteString("four");
+                }}}),
+       {"Invalid property value: TTextColumn.LeftPos"},
+       1},
+      {"a reference to no column",
+       Layout({{"TGraphicsColumn",
+                [](ComponentWriter& w) {
+                  Ref(w, "Father", "RootColumn");
+                  Ref(w, "RLink", "Column_9");
+                }}}),
+       {"Invalid reference Column_9"},
+       1},
+      {"a column that names itself its father",
+       Layout({{"TGraphicsColumn", [](ComponentWriter& w) { Ref(w, "Father", "Column_0"); }}}),
+       {},
+       1},
+      {"two columns each the other's father",
+       Layout({
+           {"TGraphicsColumn", [](ComponentWriter& w) { Ref(w, "Father", "Column_1"); }},
+           {"TGraphicsColumn", [](ComponentWriter& w) { Ref(w, "Father", "Column_0"); }},
+       }),
+       {"Column Column_0 is not in the column tree", "Column Column_1 is not in the column tree"},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestViewer v;
+    std::vector<std::string> notices;
+    v.OnLayoutError = [&](const std::string& m) { notices.push_back(m); };
+    MemoryStream in(c.bytes);
+    v.LoadLayout(in);
+    EXPECT_EQ(notices, c.notices);
+    EXPECT_EQ(v.ColumnCount(), c.columns);
+    int hanging = 0;
+    for (auto* col = v.RootColumn()->LSon(); col; col = col->RLink()) ++hanging;
+    EXPECT_EQ(hanging, c.columns);
+    EXPECT_FALSE(v.LoadingLayout());
+  }
+}
+
 // Fails every read past `good` bytes with an error of no KEST class.
 class FailingStream : public MemoryStream {
  public:

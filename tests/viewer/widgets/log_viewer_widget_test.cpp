@@ -14,6 +14,7 @@
 #include "log/log_parameters.h"
 #include "log/log_sheet.h"
 #include "support/rounding.h"
+#include "test_support/test_files.h"
 #include "viewer/core/arg_column.h"
 #include "viewer/core/graphics_column.h"
 #include "viewer/core/hue_column.h"
@@ -28,10 +29,7 @@
 namespace kest {
 namespace {
 
-std::string SourceDir() {
-  const char* dir = std::getenv("KEST_SOURCE_DIR");
-  return dir ? dir : ".";
-}
+using test::SourceDir;
 
 TEST(ViewerFonts, CyrillicTextHasGlyphs) {
   QImage image(300, 40, QImage::Format_RGB32);

@@ -14,6 +14,7 @@
 #include "support/errors.h"
 #include "support/stream.h"
 #include "temp_dir.h"
+#include "test_support/expect_throw_msg.h"
 #include "viewer/core/arg_column.h"
 #include "viewer/core/graphics_column.h"
 #include "viewer/core/log_viewer_core.h"
@@ -95,9 +96,9 @@ TEST(PngWriter, RowsComeBackAsWritten) {
     const uint8_t rows[2][9] = {{255, 0, 0, 0, 255, 0, 0, 0, 255},
                                 {10, 20, 30, 255, 255, 255, 0, 0, 0}};
     png.WriteRow(rows[0]);
-    EXPECT_THROW(png.Finish(), EKestError);  // a row short
+    EXPECT_THROW_MSG(png.Finish(), EKestError, "Изображение не закончено");  // a row short
     png.WriteRow(rows[1]);
-    EXPECT_THROW(png.WriteRow(rows[1]), EKestError);  // a row too many
+    EXPECT_THROW_MSG(png.WriteRow(rows[1]), EKestError, "Слишком много строк изображения");
     png.Finish();
   }
   QImage image(QString::fromStdString(path));
@@ -114,7 +115,8 @@ TEST(PngWriter, RowsComeBackAsWritten) {
     png.WriteRow(row);
     png.Finish();
     FileStream empty(dir.File("e.png"), FileStream::Mode::Create);
-    EXPECT_THROW(PngWriter(empty, 0, 5, PngWriter::Color::Gray), EKestError);
+    EXPECT_THROW_MSG(PngWriter(empty, 0, 5, PngWriter::Color::Gray), EKestError,
+                     "Размер изображения вне допустимого");
   }
   QImage gray(QString::fromStdString(path));
   EXPECT_TRUE(gray.isGrayscale());
@@ -225,14 +227,15 @@ TEST(PrintOutput, FailedOrCancelledOutputLeavesNothingBehind) {
   Log log;
   RenderOptions options;
   options.Dpi = 100;
-  EXPECT_THROW(RenderPdf(log.viewer, options, log.dir.File("missing/log.pdf")), EKestError);
+  EXPECT_THROW_MSG_HAS(RenderPdf(log.viewer, options, log.dir.File("missing/log.pdf")), EInOutError,
+                       "Не удалось создать файл \"" + log.dir.File("missing/log.pdf") + "\": ");
   EXPECT_FALSE(fs::exists(log.dir.File("missing")));
 
   const std::string pdf = log.Write("log.pdf", "old");
   const std::string png = log.Write("log.png", "old");
   auto stop = [](int64_t, int64_t) { return false; };
-  EXPECT_THROW(RenderPdf(log.viewer, options, pdf, stop), ERenderCancelled);
-  EXPECT_THROW(RenderPng(log.viewer, options, png, stop), ERenderCancelled);
+  EXPECT_THROW_MSG(RenderPdf(log.viewer, options, pdf, stop), ERenderCancelled, "Печать прервана.");
+  EXPECT_THROW_MSG(RenderPng(log.viewer, options, png, stop), ERenderCancelled, "Печать прервана.");
   options.Settings.Top = 5000000;
   options.Settings.Bottom = 5100000;
   EXPECT_THROW(RenderPng(log.viewer, options, png), ELogViewerError);
@@ -252,8 +255,8 @@ TEST(PrintOutput, AnOutputThatFailsMidwayIsReportedAndLeavesTheOldFile) {
   {
     testing::FaultyCalls faults("full.");
     faults.Fail(testing::FaultyCalls::kWrite, ENOSPC, INT_MAX, 2);
-    EXPECT_THROW(RenderPdf(log.viewer, options, pdf), EKestError);
-    EXPECT_THROW(RenderPng(log.viewer, options, png), EKestError);
+    EXPECT_THROW_MSG_HAS(RenderPdf(log.viewer, options, pdf), EKestError, "Ошибка записи: ");
+    EXPECT_THROW_MSG_HAS(RenderPng(log.viewer, options, png), EInOutError, "Ошибка записи: ");
   }
   for (const std::string& path : {pdf, png}) EXPECT_EQ(Text(path), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(log.dir.Path()), fs::directory_iterator()), 2);

@@ -12,6 +12,7 @@
 #include <QTextTable>
 
 #include "support/stream.h"
+#include "test_support/test_files.h"
 #include "viewer/core/rtf_reader.h"
 
 namespace kest {
@@ -100,8 +101,7 @@ TEST(RtfTextDocument, CyrillicRendersAtScreenAndPrinterResolution) {
 }
 
 TEST(RtfTextDocument, ShippedTemplateLaysOutItsWellTable) {
-  std::vector<uint8_t> bytes =
-      ReadWholeFile(std::string(KEST_DATA_ROOT) + "/Data/HeadLine/DEPTH.RTF");
+  std::vector<uint8_t> bytes = ReadWholeFile(test::DataRoot() + "/Data/HeadLine/DEPTH.RTF");
   auto doc = BuildTextDocument(ReadRtf(std::string(bytes.begin(), bytes.end())), 96);
   QImage image(800, 300, QImage::Format_RGB32);
   image.fill(Qt::white);
