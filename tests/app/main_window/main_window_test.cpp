@@ -1026,7 +1026,7 @@ TEST(RecorderWindow, AWindowDestroyedWhileRecordingShutsDownCleanly) {
 TEST(EditorWindow, ATrackOffsetIsUndoable) {
   EditorFixture e;
   TEditorForm& editor = *e.window;
-  ASSERT_TRUE(editor.OpenFile(std::string(KEST_SOURCE) + "/tests/data/las/sample_2.0.las"));
+  ASSERT_TRUE(editor.OpenFile(test::SourceDir() + "/tests/data/las/sample_2.0.las"));
   TTrackColumn* column = nullptr;
   for (int i = 0; i < editor.Viewer()->ColumnCount() && !column; ++i)
     column = dynamic_cast<TTrackColumn*>(editor.Viewer()->Column(i));

@@ -21,6 +21,7 @@
 #include "session/log_document.h"
 #include "support/settings.h"
 #include "support/undo_stack.h"
+#include "test_support/test_files.h"
 #include "temp_dir.h"
 
 namespace kest {
@@ -38,7 +39,7 @@ void Shot(QWidget& w, const char* name) {
 class AnalysisWindows : public ::testing::Test {
  protected:
   AnalysisWindows() {
-    SeedRoot(std::string(KEST_SOURCE) + "/data", root.Path().string());
+    SeedRoot(test::DataRoot(), root.Path().string());
     env = std::make_unique<AppEnvironment>(root.Path().string());
     questions = std::make_unique<testing::ScriptedQuestions>(*env, settings);
     Write(ref, 0);
