@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "witness/witness_settings.h"
+
+struct mosquitto;
+
+namespace kest {
+
+// One connection to an MQTT broker through libmosquitto: the settings applied
+// (user, password, TLS), callbacks as std::function. The callbacks run on whichever
+// thread drives the network: libmosquitto's own (StartLoopThread) or the caller's
+// (Loop).
+class MqttClient {
+ public:
+  struct Callbacks {
+    std::function<void(int rc)> connected;  // rc 0: accepted, else the broker's refusal
+    std::function<void()> disconnected;
+    std::function<void(const std::string& topic, std::string_view payload)> message;
+    std::function<void(int mid)> published;  // a QoS 1 message acknowledged
+  };
+
+  MqttClient(const WitnessSettings& settings, Callbacks callbacks);
+  ~MqttClient();
+  MqttClient(const MqttClient&) = delete;
+  MqttClient& operator=(const MqttClient&) = delete;
+
+  // Starts connecting without waiting; a broker not there yet is tried again with
+  // back-off (first delay `min_delay_s`, doubling up to `max_delay_s`) by
+  // libmosquitto's network thread, which this starts. Empty, or why it cannot start.
+  std::string StartLoopThread(int min_delay_s, int max_delay_s);
+  // Connects, waiting for the TCP connection (not for the broker's answer, which a
+  // later Loop delivers). Empty, or why not.
+  std::string Connect();
+  std::string Reconnect();
+  // One round of network work, waiting up to `timeout_ms`; false when the
+  // connection is lost.
+  bool Loop(int timeout_ms);
+  // libmosquitto's result code (0: queued); `mid` gets the message id.
+  int Publish(const std::string& topic, std::string_view payload, int qos, bool retain,
+              int* mid = nullptr);
+  int Subscribe(const std::string& pattern, int qos);
+  int Unsubscribe(const std::string& pattern);
+  void Disconnect();
+
+  // The broker's refusal or a library result code as text.
+  static std::string ConnackText(int rc);
+  static std::string ErrorText(int rc);
+
+ private:
+  WitnessSettings settings_;
+  Callbacks callbacks_;
+  mosquitto* mosq_ = nullptr;
+  bool thread_ = false;
+};
+
+}  // namespace kest
