@@ -46,7 +46,8 @@ MqttClient::MqttClient(const WitnessSettings& settings, Callbacks callbacks)
   mosquitto_message_callback_set(mosq_, [](mosquitto*, void* obj, const mosquitto_message* m) {
     if (auto& f = CallbacksOf(obj).message)
       f(m->topic ? m->topic : "",
-        std::string_view(static_cast<const char*>(m->payload), static_cast<size_t>(m->payloadlen)));
+        std::string_view(static_cast<const char*>(m->payload), static_cast<size_t>(m->payloadlen)),
+        m->retain);
   });
   mosquitto_publish_callback_set(mosq_, [](mosquitto*, void* obj, int mid) {
     if (auto& f = CallbacksOf(obj).published) f(mid);

@@ -50,7 +50,7 @@ WitnessPublisher::WitnessPublisher(const WitnessSettings& settings, WitnessPubli
     --in_flight_;
     wake_.notify_all();
   };
-  callbacks.message = [this](const std::string& topic, std::string_view payload) {
+  callbacks.message = [this](const std::string& topic, std::string_view payload, bool) {
     if (topic != UnitTopic(settings_.unit) + "runs" || payload.empty()) return;
     std::string why;
     auto runs = ParseRuns(payload, &why);

@@ -33,8 +33,8 @@ WitnessReceiver::WitnessReceiver(const WitnessSettings& settings, std::string ru
   MqttClient::Callbacks callbacks;
   callbacks.connected = [this](int rc) { OnConnected(rc); };
   callbacks.disconnected = [this] { connected_ = false; };
-  callbacks.message = [this](const std::string& topic, std::string_view payload) {
-    OnMessage(topic, payload);
+  callbacks.message = [this](const std::string& topic, std::string_view payload, bool retained) {
+    OnMessage(topic, payload, retained);
   };
   client_ = std::make_unique<MqttClient>(settings_, std::move(callbacks));
 }
@@ -75,7 +75,8 @@ void WitnessReceiver::Choose(const std::string& run) {
   client_->Subscribe(RunTopic(settings_.unit, run_) + "#", 1);
 }
 
-void WitnessReceiver::OnMessage(const std::string& topic, std::string_view payload) {
+void WitnessReceiver::OnMessage(const std::string& topic, std::string_view payload,
+                                bool retained) {
   if (payload.size() > kMaxWitnessMessage) {
     Notice(topic + ": ignored, larger than 1 MB");
     return;
@@ -108,7 +109,7 @@ void WitnessReceiver::OnMessage(const std::string& topic, std::string_view paylo
       Notice(topic + ": ignored, not a history chunk");
       return;
     }
-    witness_->OnHistory(*chunk, payload);
+    witness_->OnHistory(*chunk, payload, retained);
   }
 }
 

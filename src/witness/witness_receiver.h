@@ -41,7 +41,7 @@ class WitnessReceiver {
 
  private:
   void OnConnected(int rc);
-  void OnMessage(const std::string& topic, std::string_view payload);
+  void OnMessage(const std::string& topic, std::string_view payload, bool retained);
   void Choose(const std::string& run);
   void Notice(const std::string& text);
 

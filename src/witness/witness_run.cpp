@@ -12,6 +12,8 @@ namespace {
 
 // Messages held while waiting for a gap to fill; beyond this the oldest go.
 constexpr size_t kMaxWaiting = 4096;
+// Rows a message may reach beyond those held (holes to be filled by history).
+constexpr int64_t kMaxAhead = 2'000'000;
 
 }  // namespace
 
@@ -31,42 +33,71 @@ bool WitnessRun::OnHeader(std::string_view payload) {
   if (header_ && header_->tracks.size() != header->tracks.size()) {
     // The same run with other tracks: what was held cannot be kept.
     rows_.clear();
-    pending_.clear();
-    pending_history_.clear();
+    known_.clear();
+    holes_ = 0;
   }
   header_ = std::move(header);
   auto early = std::move(early_);
   early_.clear();
-  for (auto& [chunk, text] : early) chunk < 0 ? OnRows(text) : OnHistory(chunk, text);
+  for (Held& h : early) h.chunk < 0 ? OnRows(h.payload) : OnHistory(h.chunk, h.payload, h.retained);
   return true;
 }
 
-bool WitnessRun::OnRows(std::string_view payload) {
-  if (!header_) {
-    if (payload.size() > kMaxWitnessMessage) {
-      Notice("rows ignored: message larger than 1 MB");
-      return false;
-    }
-    if (early_.size() >= kMaxWaiting) early_.pop_front();
-    early_.emplace_back(-1, std::string(payload));
-    return true;
+bool WitnessRun::Early(int64_t chunk, std::string_view payload, bool retained) {
+  if (payload.size() > kMaxWitnessMessage) {
+    Notice("message ignored: larger than 1 MB");
+    return false;
   }
+  if (early_.size() >= kMaxWaiting) early_.pop_front();
+  early_.push_back({chunk, std::string(payload), retained});
+  return true;
+}
+
+// Rows far beyond those held would only make holes to fill: such a message is
+// damaged or hostile.
+bool WitnessRun::Reachable(int64_t end) {
+  if (end <= static_cast<int64_t>(rows_.size()) + kMaxAhead) return true;
+  Notice("message ignored: its rows lie too far beyond the rows held");
+  return false;
+}
+
+void WitnessRun::SetLength(int64_t length) {
+  const size_t n = static_cast<size_t>(length);
+  for (size_t i = n; i < known_.size(); ++i) holes_ -= known_[i] ? 0 : 1;
+  if (n > known_.size()) holes_ += static_cast<int64_t>(n - known_.size());
+  rows_.resize(n);
+  known_.resize(n, 0);
+}
+
+void WitnessRun::Put(int64_t from, const std::vector<WitnessRow>& rows) {
+  const int64_t end = from + static_cast<int64_t>(rows.size());
+  if (end > static_cast<int64_t>(rows_.size())) SetLength(end);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const size_t at = static_cast<size_t>(from) + i;
+    if (!known_[at]) {
+      known_[at] = 1;
+      --holes_;
+    }
+    rows_[at] = rows[i];
+  }
+}
+
+bool WitnessRun::OnRows(std::string_view payload) {
+  if (!header_) return Early(-1, payload, false);
   std::string why;
   auto m = ParseRows(payload, header_->tracks.size(), &why);
   if (!m) {
     Notice("rows ignored: " + why);
     return false;
   }
-  if (m->from > static_cast<int64_t>(rows_.size())) {
-    if (pending_.size() >= kMaxWaiting) pending_.pop_front();
-    pending_.push_back(std::move(*m));
-    return true;
-  }
-  ApplyRows(*m);
+  if (!Reachable(m->from + static_cast<int64_t>(m->rows.size()))) return false;
+  // The run is now as long as these rows reach: rows after them were withdrawn.
+  SetLength(m->from);
+  Put(m->from, m->rows);
   return true;
 }
 
-bool WitnessRun::OnHistory(int64_t chunk, std::string_view payload) {
+bool WitnessRun::OnHistory(int64_t chunk, std::string_view payload, bool retained) {
   if (chunk < 0 || chunk > kMaxRowIndex / kHistoryChunk) {
     Notice("history ignored: chunk number out of range");
     return false;
@@ -74,37 +105,27 @@ bool WitnessRun::OnHistory(int64_t chunk, std::string_view payload) {
   const int64_t from = chunk * kHistoryChunk;
   if (payload.empty()) {
     // The chunk was withdrawn whole.
-    if (static_cast<int64_t>(rows_.size()) > from) rows_.resize(static_cast<size_t>(from));
-    pending_history_.erase(pending_history_.lower_bound(from), pending_history_.end());
+    if (static_cast<int64_t>(rows_.size()) > from) SetLength(from);
     return true;
   }
-  if (!header_) {
-    if (payload.size() > kMaxWitnessMessage) {
-      Notice("history ignored: message larger than 1 MB");
-      return false;
-    }
-    if (early_.size() >= kMaxWaiting) early_.pop_front();
-    early_.emplace_back(chunk, std::string(payload));
-    return true;
-  }
+  if (!header_) return Early(chunk, payload, retained);
   std::string why;
   auto parsed = ParseRows(payload, header_->tracks.size(), &why);
   if (!parsed) {
     Notice("history ignored: " + why);
     return false;
   }
-  RowsMessage m = std::move(*parsed);
-  if (m.from != from || !m.total || m.rows.size() > size_t(kHistoryChunk) ||
-      *m.total < m.from + static_cast<int64_t>(m.rows.size())) {
+  const RowsMessage& m = *parsed;
+  const int64_t end = m.from + static_cast<int64_t>(m.rows.size());
+  if (m.from != from || !m.total || m.rows.size() > size_t(kHistoryChunk) || *m.total < end) {
     Notice("history ignored: chunk " + std::to_string(chunk) + " does not hold its rows");
     return false;
   }
-  if (m.from > static_cast<int64_t>(rows_.size())) {
-    if (pending_history_.size() >= kMaxWaiting) pending_history_.erase(pending_history_.begin());
-    pending_history_[m.from] = std::move(m);
-    return true;
-  }
-  ApplyHistory(m);
+  if (!Reachable(*m.total)) return false;
+  Put(m.from, m.rows);
+  // Live, the chunk tells how long the run is now. From the broker's store, chunks
+  // come in no order and each is as new as its last change: none cuts the others.
+  if (!retained) SetLength(*m.total);
   return true;
 }
 
@@ -120,46 +141,8 @@ bool WitnessRun::OnEnd(std::string_view payload) {
   return true;
 }
 
-void WitnessRun::ApplyRows(const RowsMessage& m) {
-  rows_.resize(static_cast<size_t>(m.from));
-  rows_.insert(rows_.end(), m.rows.begin(), m.rows.end());
-}
-
-// A chunk is the run as it was when the chunk was sent: its rows replace those held,
-// and when it was the last chunk then, rows held beyond it were withdrawn since.
-void WitnessRun::ApplyHistory(const RowsMessage& m) {
-  const int64_t end = m.from + static_cast<int64_t>(m.rows.size());
-  const int64_t keep =
-      std::min<int64_t>(static_cast<int64_t>(rows_.size()), std::max(*m.total, end));
-  std::vector<WitnessRow> tail;
-  if (keep > end) tail.assign(rows_.begin() + end, rows_.begin() + keep);
-  rows_.resize(static_cast<size_t>(m.from));
-  rows_.insert(rows_.end(), m.rows.begin(), m.rows.end());
-  rows_.insert(rows_.end(), tail.begin(), tail.end());
-  Settle();
-}
-
-// Held chunks and live rows that now join what is held are applied, in order.
-void WitnessRun::Settle() {
-  for (auto it = pending_history_.begin();
-       it != pending_history_.end() && it->first <= static_cast<int64_t>(rows_.size());) {
-    RowsMessage m = std::move(it->second);
-    pending_history_.erase(it);
-    ApplyHistory(m);  // settles again
-    it = pending_history_.begin();
-  }
-  std::deque<RowsMessage> still;
-  for (RowsMessage& m : pending_) {
-    if (m.from <= static_cast<int64_t>(rows_.size()))
-      ApplyRows(m);
-    else
-      still.push_back(std::move(m));
-  }
-  pending_ = std::move(still);
-}
-
 bool WitnessRun::Complete() const {
-  return header_ && end_ && static_cast<int64_t>(rows_.size()) == end_->rows;
+  return header_ && end_ && static_cast<int64_t>(rows_.size()) == end_->rows && holes_ == 0;
 }
 
 void WitnessRun::BuildSheet(TLogSheet& sheet) const {
@@ -185,7 +168,8 @@ void WitnessRun::BuildSheet(TLogSheet& sheet) const {
   sheet.SetOrigins(up ? first + step : first);
   for (const WitnessRow& row : rows_)
     for (size_t i = 0; i < tracks.size(); ++i)
-      tracks[i]->Append(std::isnan(row.values[i]) ? kDefaultNullValue : row.values[i]);
+      tracks[i]->Append(i >= row.values.size() || std::isnan(row.values[i]) ? kDefaultNullValue
+                                                                           : row.values[i]);
   if (!h.time && !tracks.empty()) {
     const int32_t base = tracks.front()->Origin();
     for (size_t i = 0; i < tracks.size(); ++i)
