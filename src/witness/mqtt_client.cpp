@@ -54,24 +54,7 @@ MqttClient::MqttClient(const WitnessSettings& settings, Callbacks callbacks)
   });
 }
 
-MqttClient::~MqttClient() {
-  if (thread_) {
-    mosquitto_disconnect(mosq_);
-    mosquitto_loop_stop(mosq_, true);
-  }
-  mosquitto_destroy(mosq_);
-}
-
-std::string MqttClient::StartLoopThread(int min_delay_s, int max_delay_s) {
-  mosquitto_reconnect_delay_set(mosq_, static_cast<unsigned>(min_delay_s),
-                                static_cast<unsigned>(max_delay_s), true);
-  // A broker not reachable yet is no failure: the loop thread keeps trying.
-  mosquitto_connect_async(mosq_, settings_.host.c_str(), settings_.port, 20);
-  int rc = mosquitto_loop_start(mosq_);
-  if (rc != MOSQ_ERR_SUCCESS) return ErrorText(rc);
-  thread_ = true;
-  return {};
-}
+MqttClient::~MqttClient() { mosquitto_destroy(mosq_); }
 
 std::string MqttClient::Connect() {
   int rc = mosquitto_connect(mosq_, settings_.host.c_str(), settings_.port, 20);

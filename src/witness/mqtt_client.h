@@ -11,9 +11,8 @@ struct mosquitto;
 namespace kest {
 
 // One connection to an MQTT broker through libmosquitto: the settings applied
-// (user, password, TLS), callbacks as std::function. The callbacks run on whichever
-// thread drives the network: libmosquitto's own (StartLoopThread) or the caller's
-// (Loop).
+// (user, password, TLS), callbacks as std::function, run inside Loop on the thread
+// of the owner, which alone uses the client.
 class MqttClient {
  public:
   struct Callbacks {
@@ -30,10 +29,6 @@ class MqttClient {
   MqttClient(const MqttClient&) = delete;
   MqttClient& operator=(const MqttClient&) = delete;
 
-  // Starts connecting without waiting; a broker not there yet is tried again with
-  // back-off (first delay `min_delay_s`, doubling up to `max_delay_s`) by
-  // libmosquitto's network thread, which this starts. Empty, or why it cannot start.
-  std::string StartLoopThread(int min_delay_s, int max_delay_s);
   // Connects, waiting for the TCP connection (not for the broker's answer, which a
   // later Loop delivers). Empty, or why not.
   std::string Connect();
@@ -56,7 +51,6 @@ class MqttClient {
   WitnessSettings settings_;
   Callbacks callbacks_;
   mosquitto* mosq_ = nullptr;
-  bool thread_ = false;
 };
 
 }  // namespace kest

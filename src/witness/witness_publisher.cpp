@@ -22,11 +22,12 @@ constexpr int64_t kStopGraceMs = 2000;
 
 }  // namespace
 
-// libmosquitto's own network thread (mosquitto_loop_start) does the socket work, the
-// keep-alive and the reconnecting with back-off; this class's thread only turns
-// events into messages and hands them to the library, which never waits for the
-// network. So a broker that is slow or gone stalls neither the recording nor the
-// bookkeeping of what is still to be sent.
+// The publisher's own thread drives libmosquitto (mosquitto_loop), not the library's
+// thread (mosquitto_loop_start): connecting, reconnecting with back-off when the
+// broker is gone (also when it was never there), publishing and the callbacks all
+// happen on one thread, so what is sent, acknowledged and still due is one state
+// without locks, and the back-off is ours to bound. The recorder only hands events
+// over under a short lock; a slow or absent broker stalls this thread, never it.
 WitnessPublisher::WitnessPublisher(const WitnessSettings& settings, WitnessPublisherOptions options)
     : settings_(settings), options_(std::move(options)), store_(std::make_unique<RowStore>("", options_.memory_limit)) {
   MqttClient::Callbacks callbacks;
@@ -34,8 +35,11 @@ WitnessPublisher::WitnessPublisher(const WitnessSettings& settings, WitnessPubli
     if (rc != 0) {
       std::lock_guard lock(mutex_);
       error_ = MqttClient::ConnackText(rc);
+      refused_ = true;
+      flushed_.notify_all();
       return;
     }
+    refused_ = false;
     {
       std::lock_guard lock(mutex_);
       error_.clear();
@@ -43,13 +47,10 @@ WitnessPublisher::WitnessPublisher(const WitnessSettings& settings, WitnessPubli
     client_->Subscribe(UnitTopic(settings_.unit) + "runs", 1);
     connected_ = true;
     reconnected_ = true;
-    wake_.notify_all();
+    retry_delay_ms_ = options_.reconnect_min_s * 1000;
   };
   callbacks.disconnected = [this] { connected_ = false; };
-  callbacks.published = [this](int) {
-    --in_flight_;
-    wake_.notify_all();
-  };
+  callbacks.published = [this](int) { --in_flight_; };
   callbacks.message = [this](const std::string& topic, std::string_view payload, bool) {
     if (topic != UnitTopic(settings_.unit) + "runs" || payload.empty()) return;
     std::string why;
@@ -60,15 +61,9 @@ WitnessPublisher::WitnessPublisher(const WitnessSettings& settings, WitnessPubli
     }
     std::lock_guard lock(mutex_);
     their_runs_.push_back(std::move(*runs));
-    wake_.notify_all();
   };
   client_ = std::make_unique<MqttClient>(settings_, std::move(callbacks));
-  if (std::string error = client_->StartLoopThread(options_.reconnect_min_s,
-                                                    options_.reconnect_max_s);
-      !error.empty()) {
-    Diag().Error("witness: " + error);
-    error_ = error;
-  }
+  retry_delay_ms_ = options_.reconnect_min_s * 1000;
   runs_.unit = settings_.unit;
   thread_ = std::thread([this] { ThreadMain(); });
 }
@@ -136,19 +131,46 @@ bool WitnessPublisher::Flush(int64_t timeout_ms) {
   std::unique_lock lock(mutex_);
   wake_.notify_all();
   return flushed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                           [this] { return events_.empty() && idle_; });
+                           [this] { return (events_.empty() && idle_) || refused_; }) &&
+         !refused_;
+}
+
+// Connects when due (at once, then after the back-off), or does up to 50 ms of
+// network work.
+void WitnessPublisher::Network(int64_t now) {
+  if (!socket_) {
+    if (now < next_connect_) return;
+    const std::string error = client_->Connect();
+    socket_ = error.empty();
+    if (!socket_) {
+      next_connect_ = now + retry_delay_ms_;
+      retry_delay_ms_ = std::min<int64_t>(retry_delay_ms_ * 2, options_.reconnect_max_s * 1000);
+      std::lock_guard lock(mutex_);
+      error_ = "брокер " + settings_.host + ":" + std::to_string(settings_.port) +
+               " недоступен: " + error;
+      return;
+    }
+  }
+  if (!client_->Loop(50)) {
+    socket_ = false;
+    connected_ = false;
+    next_connect_ = now + retry_delay_ms_;
+    retry_delay_ms_ = std::min<int64_t>(retry_delay_ms_ * 2, options_.reconnect_max_s * 1000);
+  }
 }
 
 void WitnessPublisher::ThreadMain() {
   int64_t stop_deadline = 0;
   while (true) {
+    Network(NowMs());
     std::vector<Event> events;
     bool stopping = false;
     {
       std::unique_lock lock(mutex_);
-      wake_.wait_for(lock, std::chrono::milliseconds(100), [this] {
-        return stop_ || !events_.empty() || reconnected_ || !their_runs_.empty();
-      });
+      // Without a connection the network gives no pause: wait for events instead.
+      if (!socket_)
+        wake_.wait_for(lock, std::chrono::milliseconds(50),
+                       [this] { return stop_ || !events_.empty(); });
       events.swap(events_);
       stopping = stop_;
       for (const RunsMessage& theirs : their_runs_) MergeRuns(theirs);
@@ -167,6 +189,10 @@ void WitnessPublisher::ThreadMain() {
       if (stop_deadline == 0) stop_deadline = now + kStopGraceMs;
       if (idle || now >= stop_deadline) break;
     }
+  }
+  if (socket_) {
+    client_->Disconnect();
+    client_->Loop(50);
   }
 }
 

@@ -64,7 +64,8 @@ class WitnessPublisher {
 
   Status GetStatus() const;
   // Waits until everything handed over reached the broker (acknowledged), or
-  // `timeout_ms` passed; true when it did.
+  // `timeout_ms` passed, or the broker refused the user or password; true when it
+  // all went.
   bool Flush(int64_t timeout_ms);
   // A run id for `started` ("2026-12-10T03-15-00", "-2" ... when taken).
   std::string NewRunId(const std::string& started_local);
@@ -87,6 +88,7 @@ class WitnessPublisher {
 
   void Push(Event event);
   void ThreadMain();
+  void Network(int64_t now);
   void Apply(Event& event, int64_t now);
   void PublishDue(int64_t now, bool force);
   bool Send(const std::string& topic, const std::string& payload, bool retain);
@@ -113,6 +115,7 @@ class WitnessPublisher {
   std::atomic<int64_t> in_flight_{0};
   std::atomic<int64_t> sent_rows_{0};
   std::atomic<bool> idle_{true};
+  std::atomic<bool> refused_{false};  // the broker refused the user or password
 
   // Publisher thread only.
   std::unique_ptr<RowStore> store_;
@@ -130,6 +133,9 @@ class WitnessPublisher {
   std::map<int64_t, int64_t> dirty_chunks_;  // chunk -> when it first changed
   std::map<int64_t, int64_t> chunk_sent_at_;
   int64_t chunks_published_ = 0;  // chunks [0, n) hold retained rows on the broker
+  bool socket_ = false;  // TCP connected (the broker may not have answered yet)
+  int64_t next_connect_ = 0;
+  int64_t retry_delay_ms_ = 1000;
   std::thread thread_;
 };
 

@@ -51,11 +51,15 @@ void WitnessReceiver::Connect(int64_t timeout_ms) {
   std::string error;
   while ((error = client_->Connect()).size() && SteadyNowMs() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  socket_ = error.empty();
   if (!error.empty())
     throw EWitnessError("Брокер " + settings_.host + ":" + std::to_string(settings_.port) +
                         " недоступен: " + error);
   while (refused_ < 0 && SteadyNowMs() < deadline) {
-    if (!client_->Loop(100)) break;
+    if (!client_->Loop(100)) {
+      socket_ = false;
+      break;
+    }
   }
   if (refused_ > 0) throw EWitnessError(MqttClient::ConnackText(refused_));
   if (!connected_) throw EWitnessError("Брокер не ответил на подключение");
@@ -115,17 +119,18 @@ void WitnessReceiver::OnMessage(const std::string& topic, std::string_view paylo
 
 void WitnessReceiver::Poll(int timeout_ms) {
   const int64_t now = SteadyNowMs();
-  if (!connected_) {
+  if (!socket_) {
     if (now < next_retry_) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(std::min<int64_t>(timeout_ms, next_retry_ - now)));
+      std::this_thread::sleep_for(
+          std::chrono::milliseconds(std::min<int64_t>(timeout_ms, next_retry_ - now)));
       return;
     }
-    const bool ok = client_->Reconnect().empty();
+    socket_ = client_->Reconnect().empty();
     next_retry_ = now + retry_delay_ms_;
     retry_delay_ms_ = std::min(retry_delay_ms_ * 2, kMaxRetryDelayMs);
-    if (!ok) return;
+    if (!socket_) return;
   }
-  if (!client_->Loop(timeout_ms)) connected_ = false;
+  if (!client_->Loop(timeout_ms)) socket_ = connected_ = false;
 }
 
 bool WitnessReceiver::WaitComplete(int64_t deadline_ms) {

@@ -67,8 +67,8 @@ std::pair<std::string, std::string> Credentials(const std::string& text, const c
   if (colon == std::string::npos || colon == 0 || colon + 1 == text.size())
     throw UsageError(std::string(option) + " takes NAME:PASSWORD");
   std::string name = text.substr(0, colon);
-  if (name.find_first_of(" \t\n#") != std::string::npos)
-    throw UsageError(std::string(option) + ": a user name holds no blanks or \"#\"");
+  if (name.find_first_of(" \t\r\n") != std::string::npos)
+    throw UsageError(std::string(option) + ": a user name holds no blanks");
   return {name, text.substr(colon + 1)};
 }
 
