@@ -320,10 +320,13 @@ void WitnessPublisher::PublishDue(int64_t now, bool force) {
     const int64_t from = c * kHistoryChunk;
     const bool complete = count >= from + kHistoryChunk;
     auto sent = chunk_sent_at_.find(c);
-    const int64_t last = sent == chunk_sent_at_.end() ? it->second : sent->second;
-    const bool due =
-        final || ((sent == chunk_sent_at_.end() || now - sent->second >= kMinChunkInterval) &&
-                  (complete || now - last >= options_.open_chunk_interval_ms));
+    // A chunk goes first as soon as live rows would; the filling one then every
+    // open_chunk_interval_ms.
+    const bool due = final ||
+                     (sent == chunk_sent_at_.end()
+                          ? now - it->second >= options_.rows_interval_ms
+                          : now - sent->second >= std::max(kMinChunkInterval,
+                                                           complete ? 0 : options_.open_chunk_interval_ms));
     if (!due) {
       ++it;
       continue;

@@ -31,7 +31,7 @@ struct WitnessPublisherOptions {
   int reconnect_max_s = 16;
   // How long the publisher waits for the broker's retained run list at connect
   // before it publishes its own (merged) list.
-  int64_t runs_wait_ms = 1000;
+  int64_t runs_wait_ms = 300;
 };
 
 // Publishes the runs of one unit (docs/witness.md) from a thread of its own, so the
