@@ -1,6 +1,7 @@
 #include "witness/witness_settings.h"
 
 #include "support/number_text.h"
+#include "support/settings.h"
 #include "witness/witness_errors.h"
 
 namespace kest {
@@ -86,6 +87,34 @@ WitnessSettings ParseWitnessUrl(const std::string& url) {
   s.host = authority;
   if (std::string problem = SettingsProblem(s); !problem.empty()) throw EWitnessError(problem);
   return s;
+}
+
+namespace {
+constexpr const char* kGroup = "Witness";
+}
+
+WitnessSettings LoadWitnessSettings(const Settings& s) {
+  WitnessSettings w;
+  w.host = s.GetString(kGroup, "Host", w.host);
+  w.port = s.GetInt(kGroup, "Port", w.port);
+  w.tls = s.GetBool(kGroup, "Tls", w.tls);
+  w.ca_file = s.GetString(kGroup, "CaFile");
+  w.user = s.GetString(kGroup, "User");
+  w.password = s.GetString(kGroup, "Password");
+  w.unit = s.GetString(kGroup, "Unit");
+  w.enabled = s.GetBool(kGroup, "Enabled", false);
+  return w;
+}
+
+void SaveWitnessSettings(Settings& s, const WitnessSettings& w) {
+  s.SetString(kGroup, "Host", w.host);
+  s.SetInt(kGroup, "Port", w.port);
+  s.SetBool(kGroup, "Tls", w.tls);
+  s.SetString(kGroup, "CaFile", w.ca_file);
+  s.SetString(kGroup, "User", w.user);
+  s.SetString(kGroup, "Password", w.password);
+  s.SetString(kGroup, "Unit", w.unit);
+  s.SetBool(kGroup, "Enabled", w.enabled);
 }
 
 std::string UnitTopic(const std::string& unit) { return "kest/" + unit + "/"; }

@@ -19,6 +19,13 @@ struct WitnessSettings {
   bool operator==(const WitnessSettings&) const = default;
 };
 
+class Settings;
+
+// The settings of the "Трансляция" dialog, group "Witness" of the user's settings
+// file (the password with them: that file is the user's alone).
+WitnessSettings LoadWitnessSettings(const Settings& settings);
+void SaveWitnessSettings(Settings& settings, const WitnessSettings& witness);
+
 // Why `unit` cannot name a unit (empty, too long, or holding "/", "#" or "+", which
 // MQTT topics reserve), or "" when it can. The same rule holds for run names.
 std::string UnitNameProblem(const std::string& unit);
