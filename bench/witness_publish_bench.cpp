@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "bench_line.h"
-#include "witness/broker.h"
 #include "run_command.h"
+#include "witness/broker.h"
 #include "witness/witness_publisher.h"
 #include "witness/witness_receiver.h"
 

@@ -29,9 +29,9 @@ MqttClient::MqttClient(const WitnessSettings& settings, Callbacks callbacks)
     mosquitto_username_pw_set(mosq_, settings_.user.c_str(),
                               settings_.password.empty() ? nullptr : settings_.password.c_str());
   if (settings_.tls) {
-    int rc = mosquitto_tls_set(mosq_, settings_.ca_file.empty() ? nullptr : settings_.ca_file.c_str(),
-                               settings_.ca_file.empty() ? "/etc/ssl/certs" : nullptr, nullptr,
-                               nullptr, nullptr);
+    int rc = mosquitto_tls_set(
+        mosq_, settings_.ca_file.empty() ? nullptr : settings_.ca_file.c_str(),
+        settings_.ca_file.empty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr, nullptr);
     if (rc != MOSQ_ERR_SUCCESS) {
       mosquitto_destroy(mosq_);
       throw EWitnessError("TLS: " + ErrorText(rc));
@@ -66,7 +66,9 @@ std::string MqttClient::Reconnect() {
   return rc == MOSQ_ERR_SUCCESS ? std::string() : ErrorText(rc);
 }
 
-bool MqttClient::Loop(int timeout_ms) { return mosquitto_loop(mosq_, timeout_ms, 1) == MOSQ_ERR_SUCCESS; }
+bool MqttClient::Loop(int timeout_ms) {
+  return mosquitto_loop(mosq_, timeout_ms, 1) == MOSQ_ERR_SUCCESS;
+}
 
 int MqttClient::Publish(const std::string& topic, std::string_view payload, int qos, bool retain,
                         int* mid) {

@@ -19,8 +19,7 @@ class MqttClient {
     std::function<void(int rc)> connected;  // rc 0: accepted, else the broker's refusal
     std::function<void()> disconnected;
     // `retained`: sent from the broker's store because of a new subscription.
-    std::function<void(const std::string& topic, std::string_view payload, bool retained)>
-        message;
+    std::function<void(const std::string& topic, std::string_view payload, bool retained)> message;
     std::function<void(int mid)> published;  // a QoS 1 message acknowledged
   };
 

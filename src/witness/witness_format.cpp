@@ -213,7 +213,8 @@ std::optional<RowsMessage> ParseRows(std::string_view text, std::optional<size_t
   auto j = Parse(text, why);
   if (!j) return std::nullopt;
   RowsMessage m;
-  if (!Index(*j, "from", m.from)) return Fail<RowsMessage>(why, "rows: \"from\" is not a row index");
+  if (!Index(*j, "from", m.from))
+    return Fail<RowsMessage>(why, "rows: \"from\" is not a row index");
   if (j->contains("total")) {
     int64_t total = 0;
     if (!Index(*j, "total", total)) return Fail<RowsMessage>(why, "rows: \"total\" is not a count");

@@ -35,10 +35,10 @@ struct WitnessColumn {
 
 struct WitnessHeader {
   std::string unit, run, research, well;
-  bool time = false;           // argument "time" (seconds), else "depth" (metres)
-  double step = 0.1;           // m or s
+  bool time = false;               // argument "time" (seconds), else "depth" (metres)
+  double step = 0.1;               // m or s
   std::string direction = "down";  // "down", "up" or "time"
-  std::string started;         // ISO 8601, local with offset
+  std::string started;             // ISO 8601, local with offset
   std::vector<WitnessTrack> tracks;
   std::vector<WitnessColumn> columns;
 };

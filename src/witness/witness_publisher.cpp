@@ -29,7 +29,9 @@ constexpr int64_t kStopGraceMs = 2000;
 // without locks, and the back-off is ours to bound. The recorder only hands events
 // over under a short lock; a slow or absent broker stalls this thread, never it.
 WitnessPublisher::WitnessPublisher(const WitnessSettings& settings, WitnessPublisherOptions options)
-    : settings_(settings), options_(std::move(options)), store_(std::make_unique<RowStore>("", options_.memory_limit)) {
+    : settings_(settings),
+      options_(std::move(options)),
+      store_(std::make_unique<RowStore>("", options_.memory_limit)) {
   MqttClient::Callbacks callbacks;
   callbacks.connected = [this](int rc) {
     if (rc != 0) {
@@ -130,9 +132,9 @@ WitnessPublisher::Status WitnessPublisher::GetStatus() const {
 bool WitnessPublisher::Flush(int64_t timeout_ms) {
   std::unique_lock lock(mutex_);
   wake_.notify_all();
-  return flushed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                           [this] { return (events_.empty() && idle_) || refused_; }) &&
-         !refused_;
+  return flushed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] {
+    return (events_.empty() && idle_) || refused_;
+  }) && !refused_;
 }
 
 // Connects when due (at once, then after the back-off), or does up to 50 ms of
@@ -208,8 +210,7 @@ void WitnessPublisher::MergeRuns(const RunsMessage& theirs) {
     merged.insert(merged.end(), runs_.runs.begin(), runs_.runs.end());
     runs_.runs = std::move(merged);
     if (runs_.runs.size() > kMaxRunsListed)
-      runs_.runs.erase(runs_.runs.begin(),
-                       runs_.runs.end() - static_cast<long>(kMaxRunsListed));
+      runs_.runs.erase(runs_.runs.begin(), runs_.runs.end() - static_cast<long>(kMaxRunsListed));
     runs_dirty_ = in_run_ || runs_dirty_;
   }
   runs_known_ = true;
@@ -322,11 +323,11 @@ void WitnessPublisher::PublishDue(int64_t now, bool force) {
     auto sent = chunk_sent_at_.find(c);
     // A chunk goes first as soon as live rows would; the filling one then every
     // open_chunk_interval_ms.
-    const bool due = final ||
-                     (sent == chunk_sent_at_.end()
-                          ? now - it->second >= options_.rows_interval_ms
-                          : now - sent->second >= std::max(kMinChunkInterval,
-                                                           complete ? 0 : options_.open_chunk_interval_ms));
+    const bool due = final || (sent == chunk_sent_at_.end()
+                                   ? now - it->second >= options_.rows_interval_ms
+                                   : now - sent->second >=
+                                         std::max(kMinChunkInterval,
+                                                  complete ? 0 : options_.open_chunk_interval_ms));
     if (!due) {
       ++it;
       continue;
@@ -347,8 +348,10 @@ void WitnessPublisher::PublishDue(int64_t now, bool force) {
   }
   if (chunks_published_ * kHistoryChunk > count && dirty_chunks_.empty())
     chunks_published_ = (count + kHistoryChunk - 1) / kHistoryChunk;
-  if (dirty_chunks_.empty() && !live_dirty_) sent_rows_ = count;
-  else if (!live_dirty_) sent_rows_ = std::min<int64_t>(live_from_, count);
+  if (dirty_chunks_.empty() && !live_dirty_)
+    sent_rows_ = count;
+  else if (!live_dirty_)
+    sent_rows_ = std::min<int64_t>(live_from_, count);
 
   if (runs_dirty_ && (runs_known_ || force || now - connected_at_ >= options_.runs_wait_ms) &&
       Send(UnitTopic(settings_.unit) + "runs", RunsJson(runs_), true))

@@ -127,13 +127,13 @@ class WitnessPublisher {
   bool header_dirty_ = false, runs_dirty_ = false;
   std::optional<EndMessage> end_;
   bool end_dirty_ = false;
-  int64_t live_from_ = 0;   // the next live rows message starts here
+  int64_t live_from_ = 0;    // the next live rows message starts here
   bool live_dirty_ = false;  // rows withdrawn or added since the last live message
   int64_t next_rows_at_ = 0;
   std::map<int64_t, int64_t> dirty_chunks_;  // chunk -> when it first changed
   std::map<int64_t, int64_t> chunk_sent_at_;
   int64_t chunks_published_ = 0;  // chunks [0, n) hold retained rows on the broker
-  bool socket_ = false;  // TCP connected (the broker may not have answered yet)
+  bool socket_ = false;           // TCP connected (the broker may not have answered yet)
   int64_t next_connect_ = 0;
   int64_t retry_delay_ms_ = 1000;
   std::thread thread_;

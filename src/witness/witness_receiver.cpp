@@ -79,8 +79,7 @@ void WitnessReceiver::Choose(const std::string& run) {
   client_->Subscribe(RunTopic(settings_.unit, run_) + "#", 1);
 }
 
-void WitnessReceiver::OnMessage(const std::string& topic, std::string_view payload,
-                                bool retained) {
+void WitnessReceiver::OnMessage(const std::string& topic, std::string_view payload, bool retained) {
   if (payload.size() > kMaxWitnessMessage) {
     Notice(topic + ": ignored, larger than 1 MB");
     return;

@@ -53,7 +53,7 @@ class WitnessReceiver {
   std::unique_ptr<MqttClient> client_;
   bool socket_ = false;     // TCP connected (the broker may not have answered yet)
   bool connected_ = false;  // the broker took us
-  int refused_ = -1;  // the broker's answer to the last connect, -1 none yet
+  int refused_ = -1;        // the broker's answer to the last connect, -1 none yet
   int64_t next_retry_ = 0;
   int retry_delay_ms_ = 500;
 };

@@ -169,7 +169,7 @@ void WitnessRun::BuildSheet(TLogSheet& sheet) const {
   for (const WitnessRow& row : rows_)
     for (size_t i = 0; i < tracks.size(); ++i)
       tracks[i]->Append(i >= row.values.size() || std::isnan(row.values[i]) ? kDefaultNullValue
-                                                                           : row.values[i]);
+                                                                            : row.values[i]);
   if (!h.time && !tracks.empty()) {
     const int32_t base = tracks.front()->Origin();
     for (size_t i = 0; i < tracks.size(); ++i)

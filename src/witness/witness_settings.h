@@ -38,7 +38,7 @@ std::string SettingsProblem(const WitnessSettings& settings);
 WitnessSettings ParseWitnessUrl(const std::string& url);
 
 // Topic names under kest/UNIT/.
-std::string UnitTopic(const std::string& unit);  // "kest/UNIT/"
+std::string UnitTopic(const std::string& unit);                         // "kest/UNIT/"
 std::string RunTopic(const std::string& unit, const std::string& run);  // "kest/UNIT/RUN/"
 
 }  // namespace kest

@@ -101,8 +101,8 @@ class Broker {
     ::chmod(dir_.Path().c_str(), 0755);
     setup_ = RunCommand(std::string(KEST_TOOL_PATH) + " witness-setup '" + dir_.File("broker") +
                             "' --unit u1:unit-pw --unit u2:other-pw --viewer v1:viewer-pw "
-                            "--bind 127.0.0.1 --port " + std::to_string(port_) +
-                            " --ws-port " + std::to_string(ws_port_),
+                            "--bind 127.0.0.1 --port " +
+                            std::to_string(port_) + " --ws-port " + std::to_string(ws_port_),
                         true);
     if (start) Start();
   }

@@ -25,8 +25,8 @@ using testing::Child;
 using testing::CommandResult;
 using testing::RunCommand;
 
-#define SKIP_WITHOUT_BROKER()                                                            \
-  if (!Broker::Available())                                                              \
+#define SKIP_WITHOUT_BROKER()                                                             \
+  if (!Broker::Available())                                                               \
   GTEST_SKIP() << "mosquitto is not installed (scripts/packages lists it; scripts/setup " \
                   "installs it)"
 
@@ -73,8 +73,8 @@ TEST(WitnessBroker, RecordedRunIsWitnessedSampleForSample) {
                   "' --seconds 90",
               dir.File("first.out"));
   Child record(Tool() + " record --root '" + dir.File("root") +
-                   "' --step 1 --speed 3600 --from 1000 --to 1012 --publish '" +
-                   broker.UnitUrl() + "'",
+                   "' --step 1 --speed 3600 --from 1000 --to 1012 --publish '" + broker.UnitUrl() +
+                   "'",
                dir.File("record.out"));
   Sleep(6000);
   Child late(Tool() + " witness '" + broker.ViewerUrl() + "' --run latest --out '" +
@@ -222,11 +222,11 @@ TEST(WitnessBroker, OnlyTheUnitPublishesItsTopics) {
   std::vector<std::string> heard;
   WitnessSettings unit = ParseWitnessUrl(broker.UnitUrl());
   std::atomic<bool> ready{false};
-  MqttClient listener(unit, {[&](int rc) { ready = rc == 0; }, {},
-                             [&](const std::string&, std::string_view p, bool) {
-                               heard.emplace_back(p);
-                             },
-                             {}});
+  MqttClient listener(unit,
+                      {[&](int rc) { ready = rc == 0; },
+                       {},
+                       [&](const std::string&, std::string_view p, bool) { heard.emplace_back(p); },
+                       {}});
   ASSERT_EQ(listener.Connect(), "");
   for (int i = 0; i < 50 && !ready; ++i) listener.Loop(100);
   ASSERT_TRUE(ready);
@@ -255,9 +255,9 @@ TEST(WitnessBroker, OnlyTheUnitPublishesItsTopics) {
 
   // Unit names the topics cannot hold are refused before anything is written.
   for (const char* bad : {"a/b", "a#", "+"}) {
-    CommandResult r = RunCommand(Tool() + " witness-setup '" + dir.File("bad") + "' --unit '" +
-                                     bad + ":pw' --viewer v:pw",
-                                 true);
+    CommandResult r = RunCommand(
+        Tool() + " witness-setup '" + dir.File("bad") + "' --unit '" + bad + ":pw' --viewer v:pw",
+        true);
     EXPECT_EQ(r.code, 1) << bad;
     EXPECT_NE(r.out.find("не может содержать"), std::string::npos) << r.out;
     EXPECT_FALSE(std::filesystem::exists(dir.File("bad/mosquitto.conf")));

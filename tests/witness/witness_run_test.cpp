@@ -1,5 +1,7 @@
 // The receiver's rebuilding of a run from the wire: any order the format allows, a
 // viewer joining at any moment, lost live messages, damaged messages.
+#include "witness/witness_run.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 
 #include "log/log_sheet.h"
 #include "witness/witness_format.h"
-#include "witness/witness_run.h"
 
 namespace kest {
 namespace {
@@ -21,7 +22,8 @@ WitnessHeader Header(size_t tracks, const std::string& direction = "down") {
   h.direction = direction;
   h.time = direction == "time";
   h.step = 0.1;
-  for (size_t i = 0; i < tracks; ++i) h.tracks.push_back({"T" + std::to_string(i), "", "", "", 0, 0});
+  for (size_t i = 0; i < tracks; ++i)
+    h.tracks.push_back({"T" + std::to_string(i), "", "", "", 0, 0});
   return h;
 }
 
@@ -151,7 +153,7 @@ TEST(WitnessRun, RebuildsTheRunWhereverTheViewerJoins) {
       if (step == join) {
         // A viewer that subscribes now gets the retained messages in any order.
         std::vector<std::pair<std::string, std::string>> held(wire.retained.begin(),
-                                                               wire.retained.end());
+                                                              wire.retained.end());
         std::shuffle(held.begin(), held.end(), rng);
         viewers.emplace_back();
         for (auto& [topic, payload] : held) Deliver(viewers.back(), topic, payload, true);
@@ -178,8 +180,9 @@ TEST(WitnessRun, RebuildsTheRunWhereverTheViewerJoins) {
     for (size_t i = joined_at; i < wire.sent.size(); ++i)
       Deliver(viewers.back(), wire.sent[i].first, wire.sent[i].second);
     for (const WitnessRun* run : {&from_start, &viewers.back()}) {
-      ASSERT_TRUE(run->Complete()) << "seed " << seed << (run == &from_start ? " from the start" : " joined") << ": " << run->Rows().size() << " of "
-                                   << wire.rows.size() << " rows";
+      ASSERT_TRUE(run->Complete())
+          << "seed " << seed << (run == &from_start ? " from the start" : " joined") << ": "
+          << run->Rows().size() << " of " << wire.rows.size() << " rows";
       ASSERT_TRUE(SameRows(run->Rows(), wire.rows))
           << "seed " << seed << (run == &from_start ? " from the start" : " joined");
       ++complete;
@@ -205,25 +208,25 @@ TEST(WitnessRun, DamagedMessagesAreLeftOutWithANotice) {
   const std::vector<std::string> bad_rows = {
       "",
       "not json",
-      "{\"from\":2,\"rows\":[[1000.2,1,2]]",         // cut short
-      "[1,2,3]",                                     // not an object
-      "{\"rows\":[[1000.2,1,2]]}",                   // no from
-      "{\"from\":-1,\"rows\":[[1000.2,1,2]]}",       // negative
-      "{\"from\":1.5,\"rows\":[[1000.2,1,2]]}",      // not an index
-      "{\"from\":\"2\",\"rows\":[[1000.2,1,2]]}",    // a string
-      "{\"from\":99999999999999999999,\"rows\":[]}", // beyond any run
-      "{\"from\":1099511627776,\"rows\":[[1,1,2]]}", // K beyond the last index
-      "{\"from\":2,\"rows\":[[1000.2,1]]}",          // too few values
-      "{\"from\":2,\"rows\":[[1000.2,1,2,3]]}",      // too many
-      "{\"from\":2,\"rows\":[[]]}",                  // empty row
-      "{\"from\":2,\"rows\":[[null,1,2]]}",          // no argument
-      "{\"from\":2,\"rows\":[[1000.2,\"1\",2]]}",    // a string value
-      "{\"from\":2,\"rows\":[[1000.2,true,2]]}",     // a boolean
-      "{\"from\":2,\"rows\":[[1000.2,[1],2]]}",      // nested
-      "{\"from\":2,\"rows\":[[1e300,1,2]]}",         // argument out of range
-      "{\"from\":2,\"rows\":{\"a\":1}}",             // rows not a list
-      "{\"from\":2,\"rows\":[5]}",                   // a row not a list
-      "{\"from\":2,\"rows\":[[NaN,1,2]]}",           // not JSON numbers
+      "{\"from\":2,\"rows\":[[1000.2,1,2]]",          // cut short
+      "[1,2,3]",                                      // not an object
+      "{\"rows\":[[1000.2,1,2]]}",                    // no from
+      "{\"from\":-1,\"rows\":[[1000.2,1,2]]}",        // negative
+      "{\"from\":1.5,\"rows\":[[1000.2,1,2]]}",       // not an index
+      "{\"from\":\"2\",\"rows\":[[1000.2,1,2]]}",     // a string
+      "{\"from\":99999999999999999999,\"rows\":[]}",  // beyond any run
+      "{\"from\":1099511627776,\"rows\":[[1,1,2]]}",  // K beyond the last index
+      "{\"from\":2,\"rows\":[[1000.2,1]]}",           // too few values
+      "{\"from\":2,\"rows\":[[1000.2,1,2,3]]}",       // too many
+      "{\"from\":2,\"rows\":[[]]}",                   // empty row
+      "{\"from\":2,\"rows\":[[null,1,2]]}",           // no argument
+      "{\"from\":2,\"rows\":[[1000.2,\"1\",2]]}",     // a string value
+      "{\"from\":2,\"rows\":[[1000.2,true,2]]}",      // a boolean
+      "{\"from\":2,\"rows\":[[1000.2,[1],2]]}",       // nested
+      "{\"from\":2,\"rows\":[[1e300,1,2]]}",          // argument out of range
+      "{\"from\":2,\"rows\":{\"a\":1}}",              // rows not a list
+      "{\"from\":2,\"rows\":[5]}",                    // a row not a list
+      "{\"from\":2,\"rows\":[[NaN,1,2]]}",            // not JSON numbers
       "{\"from\":0,\"rows\":[[1000.0,1,2]],\"total\":\"x\"}",
       huge,
   };
@@ -237,7 +240,7 @@ TEST(WitnessRun, DamagedMessagesAreLeftOutWithANotice) {
     EXPECT_TRUE(SameRows(run.Rows(), held)) << bad.substr(0, 60);
   }
   // History that does not hold what its topic says.
-  for (const std::string& bad : {RowsJson(0, {{1000.0, {1, 2}}}),     // no total
+  for (const std::string& bad : {RowsJson(0, {{1000.0, {1, 2}}}),        // no total
                                  RowsJson(1000, {{1000.0, {1, 2}}}, 5),  // from not 0
                                  RowsJson(0, {{1000.0, {1, 2}}}, 0)}) {  // total too small
     EXPECT_FALSE(run.OnHistory(0, bad, false)) << bad;
@@ -249,8 +252,9 @@ TEST(WitnessRun, DamagedMessagesAreLeftOutWithANotice) {
   EXPECT_FALSE(run.OnRows(RowsJson(int64_t{1} << 39, {{1.0, {1, 2}}})));
   // A damaged header leaves the good one; a damaged end is no end.
   for (const std::string& bad :
-       {std::string("{}"), std::string("{\"argument\":\"depth\",\"step\":0.1,\"direction\":"
-                                        "\"down\",\"tracks\":[]}"),
+       {std::string("{}"),
+        std::string("{\"argument\":\"depth\",\"step\":0.1,\"direction\":"
+                    "\"down\",\"tracks\":[]}"),
         std::string("{\"argument\":\"height\",\"step\":0.1,\"direction\":\"down\",\"tracks\":"
                     "[{\"name\":\"A\"}]}"),
         std::string("{\"argument\":\"depth\",\"step\":-1,\"direction\":\"down\",\"tracks\":"
@@ -260,8 +264,8 @@ TEST(WitnessRun, DamagedMessagesAreLeftOutWithANotice) {
     EXPECT_FALSE(run.OnHeader(bad)) << bad;
     EXPECT_EQ(run.Header()->tracks.size(), 2u);
   }
-  for (const char* bad : {"{\"file\":\"a.ls\"}", "{\"file\":1,\"rows\":2}",
-                                 "{\"file\":\"a.ls\",\"rows\":-2}", "[]"})
+  for (const char* bad :
+       {"{\"file\":\"a.ls\"}", "{\"file\":1,\"rows\":2}", "{\"file\":\"a.ls\",\"rows\":-2}", "[]"})
     EXPECT_FALSE(run.OnEnd(bad)) << bad;
   EXPECT_FALSE(run.End());
   // The run still takes good messages.

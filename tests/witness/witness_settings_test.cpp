@@ -1,7 +1,8 @@
 // Broker addresses and unit names as the user types them, and the publisher's row
 // store that spills to a file.
-#include <gtest/gtest.h>
+#include "witness/witness_settings.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cmath>
@@ -11,7 +12,6 @@
 #include "temp_dir.h"
 #include "witness/row_store.h"
 #include "witness/witness_errors.h"
-#include "witness/witness_settings.h"
 
 namespace kest {
 namespace {
@@ -45,10 +45,10 @@ TEST(WitnessSettings, AddressesAreReadOrRefusedWithTheReason) {
        }) {
     EXPECT_EQ(ParseWitnessUrl(g.url), g.want) << g.url;
   }
-  for (const char* bad : {"http://h/U", "h:1883/U", "mqtt://h:1883", "mqtt://h:1883/",
-                          "mqtt://h:0/U", "mqtt://h:65536/U", "mqtt://h:x/U", "mqtt://:1883/U",
-                          "mqtt://h/a/b", "mqtt://h/a#", "mqtt://h/+", "mqtt://u:%4@h/U",
-                          "mqtt://u:%zz@h/U", "mqtt://h/a\tb"}) {
+  for (const char* bad :
+       {"http://h/U", "h:1883/U", "mqtt://h:1883", "mqtt://h:1883/", "mqtt://h:0/U",
+        "mqtt://h:65536/U", "mqtt://h:x/U", "mqtt://:1883/U", "mqtt://h/a/b", "mqtt://h/a#",
+        "mqtt://h/+", "mqtt://u:%4@h/U", "mqtt://u:%zz@h/U", "mqtt://h/a\tb"}) {
     EXPECT_THROW(ParseWitnessUrl(bad), EWitnessError) << bad;
   }
   // The unit name rule says which character it refuses.

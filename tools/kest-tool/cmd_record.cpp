@@ -180,8 +180,7 @@ int Record(const std::vector<std::string>& argv) {
     throw UsageError("--description may not hold ! # $ % & * / @ \\ ^ ~");
   if (!recover.empty() && recover != "yes" && recover != "no")
     throw UsageError("--recover takes yes or no");
-  const WitnessSettings witness =
-      publish.empty() ? WitnessSettings{} : ParseWitnessUrl(publish);
+  const WitnessSettings witness = publish.empty() ? WitnessSettings{} : ParseWitnessUrl(publish);
   int32_t step_mm = static_cast<int32_t>(step_cm * 10);
 
   sim::SimSettings sim_settings;

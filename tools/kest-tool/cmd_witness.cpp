@@ -40,9 +40,9 @@ int Witness(const std::vector<std::string>& argv) {
   g_stop = false;
   std::signal(SIGINT, OnStop);
   std::signal(SIGTERM, OnStop);
-  const int64_t deadline = seconds > 0 ? WitnessReceiver::SteadyNowMs() +
-                                             static_cast<int64_t>(seconds * 1000)
-                                       : INT64_MAX;
+  const int64_t deadline =
+      seconds > 0 ? WitnessReceiver::SteadyNowMs() + static_cast<int64_t>(seconds * 1000)
+                  : INT64_MAX;
   while (!g_stop && !receiver.Run().Complete() && WitnessReceiver::SteadyNowMs() < deadline)
     receiver.Poll(100);
   std::signal(SIGINT, SIG_DFL);
@@ -163,22 +163,36 @@ int WitnessSetup(const std::vector<std::string>& argv) {
   };
   std::string conf =
       "# The office's broker for the live witness (kest-tool witness-setup).\n"
-      "# Start it with: mosquitto -c " + (dir / "mosquitto.conf").string() + "\n"
+      "# Start it with: mosquitto -c " +
+      (dir / "mosquitto.conf").string() +
+      "\n"
       "per_listener_settings false\n"
       "allow_anonymous false\n"
-      "password_file " + (dir / "passwords").string() + "\n"
-      "acl_file " + (dir / "acl").string() + "\n"
+      "password_file " +
+      (dir / "passwords").string() +
+      "\n"
+      "acl_file " +
+      (dir / "acl").string() +
+      "\n"
       "persistence true\n"
-      "persistence_location " + (dir / "data").string() + "/\n"
+      "persistence_location " +
+      (dir / "data").string() +
+      "/\n"
       "# Larger messages are no witness messages.\n"
       "max_packet_size 1100000\n"
       "\n# MQTT: the recorders publish, kest-tool witness reads.\n"
-      "listener " + std::to_string(port) + listen + "\n"
-      "protocol mqtt\n" + (tls ? tls_lines() : "") +
+      "listener " +
+      std::to_string(port) + listen +
+      "\n"
+      "protocol mqtt\n" +
+      (tls ? tls_lines() : "") +
       "\n# MQTT over WebSockets for the browsers; the page itself over HTTP too.\n"
-      "listener " + std::to_string(ws_port) + listen + "\n"
+      "listener " +
+      std::to_string(ws_port) + listen +
+      "\n"
       "protocol websockets\n"
-      "http_dir " + www + "\n" + (tls ? tls_lines() : "");
+      "http_dir " +
+      www + "\n" + (tls ? tls_lines() : "");
   WriteText(dir / "mosquitto.conf", conf, 0644);
   WriteText(dir / "acl", acl, 0640);
 

@@ -34,7 +34,7 @@ Recorder::Recorder(LoggerHost& host, Clock& clock, Settings& settings,
 Recorder::~Recorder() {
   session_->SetListener(nullptr);
   witness_recording_.reset();
-  witness_.reset();  // gives the broker a moment for what is queued
+  witness_.reset();   // gives the broker a moment for what is queued
   document_.reset();  // waits for its saves
   session_->WaitForSaves();
   session_.reset();
@@ -188,9 +188,7 @@ std::optional<WitnessPublisher::Status> Recorder::WitnessStatus() const {
   return witness_->GetStatus();
 }
 
-bool Recorder::FlushWitness(int64_t timeout_ms) {
-  return !witness_ || witness_->Flush(timeout_ms);
-}
+bool Recorder::FlushWitness(int64_t timeout_ms) { return !witness_ || witness_->Flush(timeout_ms); }
 
 RecorderState Recorder::State() const {
   RecorderState s;

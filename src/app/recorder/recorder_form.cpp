@@ -543,14 +543,16 @@ void TRecorderForm::ShowWitnessStatus() {
   witness_status_->setVisible(status.has_value());
   if (!status) return;
   std::string text = status->connected ? "Трансляция: на связи" : "Трансляция: нет связи";
-  if (status->waiting > 0) text += ", ждут отправки " + std::to_string(status->waiting) + " строк";
+  if (status->waiting > 0) text += ", в очереди " + std::to_string(status->waiting);
   witness_status_->setText(QString::fromStdString(text));
+  // Read whole: the other fields give way.
+  witness_status_->setMinimumWidth(witness_status_->sizeHint().width());
   witness_status_->setToolTip(QString::fromStdString(status->error));
 }
 
 void TRecorderForm::Idle() {
   recorder_->Idle();
-  if (witness_status_ && witness_status_->isVisible()) ShowWitnessStatus();
+  if (witness_status_) ShowWitnessStatus();
   if (top_panel_ && top_panel_->isVisible()) top_panel_->Refresh();
   TMainForm::Idle();
 }

@@ -1,7 +1,8 @@
 // The live witness's settings: the "Трансляция" dialog and the user's settings file
 // that keeps its password.
-#include <gtest/gtest.h>
+#include "app/dialogs/witness_dialog.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QCheckBox>
@@ -9,7 +10,6 @@
 #include <QLineEdit>
 #include <QSpinBox>
 
-#include "app/dialogs/witness_dialog.h"
 #include "app/qt_settings.h"
 #include "temp_dir.h"
 
