@@ -181,6 +181,8 @@ void Recorder::SetWitness(const WitnessSettings& settings, WitnessPublisherOptio
   witness_ = std::make_unique<WitnessPublisher>(settings, std::move(options));
   witness_recording_ = std::make_unique<WitnessRecording>(*witness_);
   session_->SetListener(witness_recording_.get());
+  // Turned on during a run: the run so far goes out as it is.
+  if (session_->Recording()) witness_recording_->RecordingStarted(*session_);
 }
 
 std::optional<WitnessPublisher::Status> Recorder::WitnessStatus() const {
