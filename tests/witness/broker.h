@@ -96,16 +96,22 @@ class Broker {
     return RunCommand("command -v mosquitto && command -v mosquitto_passwd", false).code == 0;
   }
 
-  explicit Broker(bool start = true) : port_(FreePort()), ws_port_(FreePort()) {
+  // `tls`: both listeners take TLS with a server certificate for 127.0.0.1 signed by
+  // a test authority, CaFile().
+  explicit Broker(bool start = true, bool tls = false) : port_(FreePort()), ws_port_(FreePort()) {
     // Started by root, the broker reads its folder as its own user.
     ::chmod(dir_.Path().c_str(), 0755);
     setup_ = RunCommand(std::string(KEST_TOOL_PATH) + " witness-setup '" + dir_.File("broker") +
                             "' --unit u1:unit-pw --unit u2:other-pw --viewer v1:viewer-pw "
                             "--bind 127.0.0.1 --port " +
-                            std::to_string(port_) + " --ws-port " + std::to_string(ws_port_),
+                            std::to_string(port_) + " --ws-port " + std::to_string(ws_port_) +
+                            (tls ? " --tls" : ""),
                         true);
+    if (tls) MakeCertificates();
     if (start) Start();
   }
+
+  std::string CaFile() const { return dir_.File("broker/certs/ca.crt"); }
 
   std::string Conf() const { return dir_.File("broker/mosquitto.conf"); }
   const CommandResult& Setup() const { return setup_; }
@@ -132,6 +138,31 @@ class Broker {
   void Kill() { process_.Kill(SIGKILL); }
 
  private:
+  void MakeCertificates() {
+    const std::string certs = dir_.File("broker/certs");
+    std::filesystem::create_directories(certs);
+    const std::string quiet = " > /dev/null 2>&1";
+    const std::string c = "cd '" + certs + "' && ";
+    RunCommand(c +
+                   "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 "
+                   "-subj /CN=kest-test-authority" +
+                   quiet,
+               false);
+    RunCommand(c +
+                   "openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr "
+                   "-subj /CN=127.0.0.1" +
+                   quiet,
+               false);
+    RunCommand(c +
+                   "printf 'subjectAltName=IP:127.0.0.1\\n' > san.ext && openssl x509 -req "
+                   "-in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt "
+                   "-days 2 -extfile san.ext" +
+                   quiet,
+               false);
+    // The broker reads its key as its own user.
+    RunCommand("chmod 755 '" + certs + "' && chmod 644 '" + certs + "'/*", false);
+  }
+
   TempDir dir_;
   int port_;
   int ws_port_;

@@ -196,6 +196,44 @@ TEST(WitnessBroker, AbsentBrokerNeverHoldsTheRecordingBack) {
   }
 }
 
+// Over TLS the run reaches a viewer that trusts the broker's authority; one that
+// does not (the system's authorities only) is refused before it sees anything.
+TEST(WitnessBroker, TlsCarriesTheRunToViewersThatTrustTheBroker) {
+  SKIP_WITHOUT_BROKER();
+  if (RunCommand("command -v openssl", false).code != 0) GTEST_SKIP() << "openssl is missing";
+  Broker broker(true, true);
+  ASSERT_EQ(broker.Setup().code, 0) << broker.Setup().out;
+  auto tls = [&](const std::string& url) {
+    WitnessSettings s = ParseWitnessUrl("mqtts" + url.substr(4));
+    s.ca_file = broker.CaFile();
+    return s;
+  };
+  WitnessPublisherOptions options;
+  options.rows_interval_ms = 50;
+  std::vector<WitnessRow> sent;
+  {
+    WitnessPublisher publisher(tls(broker.UnitUrl()), options);
+    publisher.Begin(TwelveTracks());
+    for (int i = 0; i < 1500; ++i) {
+      sent.push_back({1000 + i / 10.0, std::vector<float>(12, static_cast<float>(i))});
+      publisher.Add(sent.back());
+    }
+    publisher.End("001.ls", 1500);
+    ASSERT_TRUE(publisher.Flush(15000)) << publisher.GetStatus().error;
+  }
+  WitnessReceiver viewer(tls(broker.ViewerUrl()), "latest");
+  viewer.Connect(5000);
+  ASSERT_TRUE(viewer.WaitComplete(WitnessReceiver::SteadyNowMs() + 10000));
+  ASSERT_EQ(viewer.Run().Rows().size(), sent.size());
+  EXPECT_EQ(viewer.Run().Rows().back().values, sent.back().values);
+
+  WitnessSettings untrusting = tls(broker.ViewerUrl());
+  untrusting.ca_file.clear();
+  WitnessReceiver stranger(untrusting, "latest");
+  EXPECT_THROW(stranger.Connect(3000), EWitnessError);
+  EXPECT_FALSE(stranger.Run().Header());
+}
+
 // Anonymous clients and wrong passwords are refused; a viewer's and another unit's
 // messages on a unit's topics never reach anyone; a recording whose broker refuses
 // its password is recorded and saved all the same.
