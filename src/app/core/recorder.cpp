@@ -169,7 +169,8 @@ void Recorder::WaitForSaves() {
   for (const BackgroundSave::Result& r : document_->WaitForSaves()) ui_.SaveFinished(r.path, r.ok);
 }
 
-void Recorder::SetWitness(const WitnessSettings& settings, WitnessPublisherOptions options) {
+void Recorder::SetWitness(const WitnessSettings& settings, WitnessPublisherOptions options,
+                          std::function<std::vector<WitnessColumn>(const WitnessHeader&)> layout) {
   session_->SetListener(nullptr);
   witness_recording_.reset();
   witness_.reset();
@@ -179,7 +180,7 @@ void Recorder::SetWitness(const WitnessSettings& settings, WitnessPublisherOptio
   if (options.spill_dir.empty())
     options.spill_dir = research_->IsOpen() ? research_->ResearchDir() : research_->Base();
   witness_ = std::make_unique<WitnessPublisher>(settings, std::move(options));
-  witness_recording_ = std::make_unique<WitnessRecording>(*witness_);
+  witness_recording_ = std::make_unique<WitnessRecording>(*witness_, std::move(layout));
   session_->SetListener(witness_recording_.get());
   // Turned on during a run: the run so far goes out as it is.
   if (session_->Recording()) witness_recording_->RecordingStarted(*session_);

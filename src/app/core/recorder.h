@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -118,7 +119,9 @@ class Recorder {
   // The live witness: the runs are published as they are recorded to the broker of
   // `settings` (when enabled; otherwise publishing stops). Spilled rows go to the
   // research folder. Raises EWitnessError for settings that cannot be used.
-  void SetWitness(const WitnessSettings& settings, WitnessPublisherOptions options = {});
+  // `layout` gives the header the tablet's columns.
+  void SetWitness(const WitnessSettings& settings, WitnessPublisherOptions options = {},
+                  std::function<std::vector<WitnessColumn>(const WitnessHeader&)> layout = {});
   // The publisher's state for the status bar; nothing while publishing is off.
   std::optional<WitnessPublisher::Status> WitnessStatus() const;
   // Waits up to `timeout_ms` for what the witness still has to send (at exit).

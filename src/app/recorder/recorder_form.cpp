@@ -20,6 +20,7 @@
 #include "app/core/port_list.h"
 #include "app/core/recorder.h"
 #include "app/core/setup_values.h"
+#include "app/core/witness_layout.h"
 #include "app/dialogs/recorder_dialogs.h"
 #include "app/dialogs/window_questions.h"
 #include "app/dialogs/witness_dialog.h"
@@ -504,7 +505,7 @@ void TRecorderForm::DeferredStart(const std::string& file) {
   TMainForm::DeferredStart(file);
   if (info_window_) return;
   recorder_->Start(main_.Port);
-  Try([&] { recorder_->SetWitness(LoadWitnessSettings(settings_)); });
+  Try([&] { recorder_->SetWitness(LoadWitnessSettings(settings_), {}, TabletLayout()); });
   ShowWitnessStatus();
   RelinkLayout();
   info_window_ =
@@ -523,12 +524,17 @@ void TRecorderForm::DeferredStart(const std::string& file) {
   UpdateActions();
 }
 
+// The header of a published run carries the tablet's curves as they are then.
+std::function<std::vector<WitnessColumn>(const WitnessHeader&)> TRecorderForm::TabletLayout() {
+  return [this](const WitnessHeader& header) { return WitnessLayout(*viewer_, header); };
+}
+
 void TRecorderForm::EditWitness() {
   TWitnessDialog dialog(LoadWitnessSettings(settings_), this);
   if (dialog.exec() != QDialog::Accepted) return;
   const WitnessSettings witness = dialog.Result();
   SaveWitnessSettings(settings_, witness);
-  Try([&] { recorder_->SetWitness(witness); });
+  Try([&] { recorder_->SetWitness(witness, {}, TabletLayout()); });
   ShowWitnessStatus();
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "app/main_window/main_window.h"
+#include "witness/witness_format.h"
 
 class QActionGroup;
 class QLabel;
@@ -64,6 +66,7 @@ class TRecorderForm : public TMainForm {
 
  private:
   void ShowWitnessStatus();
+  std::function<std::vector<WitnessColumn>(const WitnessHeader&)> TabletLayout();
   void BuildMenus();
   void BuildRecordingMenu(QMenu* rec);
   // "Свойства..." (read-only while recording) and "Предыдущие записи..."
