@@ -7,6 +7,8 @@
 #   bin/                          kest, kest-tool, kest-sim
 #   lib/kest/PlugIns/             the plug-ins built with the program
 #   share/kest/                   the installation template (data/)
+#   share/kest/witness/           a sample broker configuration for the live witness;
+#                                 www/ beside it is the page the broker serves
 #   share/applications/           the two launchers
 #   share/icons/hicolor/          their icons, SVG and PNG sizes
 #   share/mime/packages/kest.xml  the LS, TMP and LAS file types
@@ -21,6 +23,8 @@ install(TARGETS kest kest-tool RUNTIME DESTINATION bin)
 install(PROGRAMS "${KEST_PACKAGING}/kest-sim" DESTINATION bin)
 install(TARGETS sheet_summary LIBRARY DESTINATION lib/kest/PlugIns)
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/data/" DESTINATION share/kest PATTERN ".keep" EXCLUDE)
+install(FILES "${KEST_PACKAGING}/witness/mosquitto.conf" "${KEST_PACKAGING}/witness/acl"
+  DESTINATION share/kest/witness)
 
 install(FILES "${KEST_PACKAGING}/kest-recorder.desktop" "${KEST_PACKAGING}/kest-editor.desktop"
   DESTINATION share/applications)
@@ -86,5 +90,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
   "fonts-dejavu-core | fonts-liberation2, hicolor-icon-theme, shared-mime-info, desktop-file-utils, xdg-utils")
+# The office side of the live witness: the broker and its password tool.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

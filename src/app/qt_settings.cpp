@@ -1,5 +1,8 @@
 #include "app/qt_settings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace kest {
@@ -12,17 +15,32 @@ QString KeyPath(std::string_view path, std::string_view key) {
   return text + QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
 }
 
+// The file holds the live witness's password: it is made readable by the user alone
+// before anything is written to it, and a rewritten file keeps its permissions.
+void RestrictToUser(const QString& file) {
+  if (!QFile::exists(file)) {
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly)) return;
+  }
+  QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+}
+
 }  // namespace
 
 QtSettings::QtSettings()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Velmora",
-                                            "KEST-1.4")) {}
+                                            "KEST-1.4")) {
+  RestrictToUser(settings_->fileName());
+}
 
 QtSettings::QtSettings(const std::string& ini_file)
     : settings_(
-          std::make_unique<QSettings>(QString::fromStdString(ini_file), QSettings::IniFormat)) {}
+          std::make_unique<QSettings>(QString::fromStdString(ini_file), QSettings::IniFormat)) {
+  RestrictToUser(settings_->fileName());
+}
 
-QtSettings::~QtSettings() = default;
+QtSettings::~QtSettings() { Sync(); }
 
 std::optional<std::string> QtSettings::Value(std::string_view path, std::string_view key) const {
   QVariant v = settings_->value(KeyPath(path, key));
@@ -49,6 +67,9 @@ std::vector<std::string> QtSettings::Keys(std::string_view path) const {
   return result;
 }
 
-void QtSettings::Sync() { settings_->sync(); }
+void QtSettings::Sync() {
+  settings_->sync();
+  RestrictToUser(settings_->fileName());
+}
 
 }  // namespace kest

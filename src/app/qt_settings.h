@@ -21,6 +21,7 @@ class QtSettings : public Settings {
   void SetValue(std::string_view path, std::string_view key, std::string_view value) override;
   void Remove(std::string_view path, std::string_view key) override;
   std::vector<std::string> Keys(std::string_view path) const override;
+  // Writes the file (readable and writable by the user alone, as from the start).
   void Sync();
 
  private:

@@ -183,7 +183,13 @@ void SeedRoot(const std::string& template_dir, const std::string& root) {
   std::error_code item_ec;
   for (auto it = fs::recursive_directory_iterator(template_dir, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    fs::path target = fs::path(root) / it->path().lexically_relative(template_dir);
+    const fs::path relative = it->path().lexically_relative(template_dir);
+    // The live witness's broker files and page lie beside the template, for the office.
+    if (relative == "witness") {
+      it.disable_recursion_pending();
+      continue;
+    }
+    fs::path target = fs::path(root) / relative;
     if (it->is_directory(item_ec)) {
       fs::create_directories(target, item_ec);
     } else if (it->is_regular_file(item_ec) && !fs::exists(fs::symlink_status(target, item_ec))) {

@@ -186,11 +186,15 @@ void RecordingSession::ChangeMode(uint8_t mode, bool keep_crash_file) {
   if (mode != rmStop) {
     // There is no change between two running modes: stop first.
     if (old_mode != rmStop) StopRecording(old_mode);
+    if (old_mode != rmStop && listener_) listener_->RecordingEnded(*this, {});
     StartRecording(mode);
   } else {
     StopRecording(old_mode);
   }
   record_mode_ = mode;
+  if (listener_ && mode != rmStop) listener_->RecordingStarted(*this);
+  // A stop that saves tells the listener with the file's name (Stop).
+  if (listener_ && mode == rmStop && !keep_crash_file) listener_->RecordingEnded(*this, {});
   host_.RecordModeChanged(mode);
 }
 
@@ -253,9 +257,18 @@ void RecordingSession::StopRecording(uint8_t old_mode) {
   lsSave.UpdateRange();
 }
 
+int32_t RecordingSession::ShiftedOrigin(int32_t offset, int32_t step, int32_t base) {
+  return step == 0 ? base : offset / step * step + base;
+}
+
 int32_t RecordingSession::OffsetOrigin(const Recorded& r, int32_t base) {
-  const int32_t step = r.track->Step();
-  return step == 0 ? base : r.channel->Offset / step * step + base;
+  return ShiftedOrigin(r.channel->Offset, r.track->Step(), base);
+}
+
+std::vector<RecordingSession::RecordedTrack> RecordingSession::RecordedTracks() const {
+  std::vector<RecordedTrack> tracks;
+  for (const Recorded& r : recorded_) tracks.push_back({r.track, r.channel->Offset});
+  return tracks;
 }
 
 int32_t RecordingSession::SensorOrigin(const TLogTrack& track) const {
@@ -276,6 +289,7 @@ void RecordingSession::TakeSample() {
     for (const Recorded& r : recorded_) r.track->Append(static_cast<float>(r.channel->Value));
     lsSave.UpdateRange();
   }
+  if (listener_) listener_->RowAdded(*this);
   if (mag_label_sensor_ && mag_label_sensor_->Value > 0) {
     mag_label_sensor_->Value = 0;
     if (TLoggerChannel* label = logger_.Channels().Find("MAG-LABEL")) label->Value = 0;
@@ -283,9 +297,12 @@ void RecordingSession::TakeSample() {
 }
 
 void RecordingSession::DropRow() {
-  SheetLock lock(lsSave);
-  for (const Recorded& r : recorded_) r.track->DropLast();
-  lsSave.UpdateRange();
+  {
+    SheetLock lock(lsSave);
+    for (const Recorded& r : recorded_) r.track->DropLast();
+    lsSave.UpdateRange();
+  }
+  if (listener_) listener_->RowDropped(*this);
 }
 
 void RecordingSession::OnTime() {
@@ -370,6 +387,7 @@ void RecordingSession::Perforation() {
     }
     lsSave.UpdateRange();
   }
+  if (listener_) listener_->RowAdded(*this);
   // In a depth log the mark takes the next step, so the rows after it stay at the
   // depths where they are taken.
   if (record_mode_ == rmDepthDown) last_depth_ += RecordStep;
@@ -441,6 +459,7 @@ std::string RecordingSession::Stop() {
   } else {
     DeleteCrashFile();
   }
+  if (listener_) listener_->RecordingEnded(*this, path);
   return path;
 }
 

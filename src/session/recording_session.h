@@ -20,6 +20,23 @@ class Settings;
 class TLogger;
 class TLoggerChannel;
 class TLoggerSensor;
+class RecordingSession;
+
+// Told of a recording as it happens (the live witness): called on the main thread
+// after the sheet's lock is let go, so a listener reads the sheet without waiting.
+class RecordingListener {
+ public:
+  virtual ~RecordingListener() = default;
+  // A run started: lsSave holds its tracks, argument, step and direction.
+  virtual void RecordingStarted(RecordingSession& session) = 0;
+  // A row was added at the end of the recording order (a depth or time step, a
+  // perforation mark).
+  virtual void RowAdded(RecordingSession& session) = 0;
+  // The last row in the recording order was taken back (moving against the run).
+  virtual void RowDropped(RecordingSession& session) = 0;
+  // The run stopped; `saved_path` is the file it is saved as, empty when not saved.
+  virtual void RecordingEnded(RecordingSession& session, const std::string& saved_path) = 0;
+};
 
 // Records the logger's channels into the working sheet lsSave, one row per time
 // period or per depth step, into the open research. Owns the items that drive it
@@ -77,6 +94,17 @@ class RecordingSession {
   // stop will give it (its sensor's offset applied), otherwise its own origin. The
   // tablet draws with it, so a curve stays where it is when the recording stops.
   int32_t SensorOrigin(const TLogTrack& track) const;
+  // Where a track of sensor offset `offset` and step `step` starts once the run
+  // stops, `base` being where the first track starts: the offset in whole steps.
+  static int32_t ShiftedOrigin(int32_t offset, int32_t step, int32_t base);
+  // The recorded tracks in order, with their channel's sensor offset (mm).
+  struct RecordedTrack {
+    const TLogTrack* track;
+    int32_t offset;
+  };
+  std::vector<RecordedTrack> RecordedTracks() const;
+  // One listener (or none) told of the runs as they are recorded.
+  void SetListener(RecordingListener* listener) { listener_ = listener; }
   // Stops and, as "SaveFiles" says, saves the recording. Returns the path of the
   // file being saved, empty when none.
   std::string Stop();
@@ -187,6 +215,7 @@ class RecordingSession {
   std::string auto_save_error_;
   BackgroundSave saves_;
   std::string pending_save_;  // the save whose success makes the crash file obsolete
+  RecordingListener* listener_ = nullptr;
 };
 
 }  // namespace kest

@@ -27,6 +27,7 @@
 #include "support/number_text.h"
 #include "support/settings.h"
 #include "tool_environment.h"
+#include "witness/witness_settings.h"
 
 namespace kest::tool {
 namespace {
@@ -158,6 +159,7 @@ int Record(const std::vector<std::string>& argv) {
   std::string recover = TakeOption(args, "--recover");
   sim::SimSettings sim_settings;
   TakeDepthError(args, sim_settings);
+  std::string publish = TakeOption(args, "--publish");
   Installation inst(args);
   ExpectPositional(args, 0);
 
@@ -181,6 +183,7 @@ int Record(const std::vector<std::string>& argv) {
     throw UsageError("--description may not hold ! # $ % & * / @ \\ ^ ~");
   if (!recover.empty() && recover != "yes" && recover != "no")
     throw UsageError("--recover takes yes or no");
+  const WitnessSettings witness = publish.empty() ? WitnessSettings{} : ParseWitnessUrl(publish);
   int32_t step_mm = static_cast<int32_t>(step_cm * 10);
 
   if (!tools.empty()) sim_settings.string = ParseTools(tools);
@@ -219,6 +222,7 @@ int Record(const std::vector<std::string>& argv) {
 
   OpenResearch(recorder.CurrentResearch(), research_name);
   Recover(recorder, ui, recover != "no");
+  recorder.SetWitness(witness);
   recorder.ToolStringChanged();
   RecordingSession& session = recorder.Session();
   session.RecordStep = step_mm;
@@ -260,6 +264,10 @@ int Record(const std::vector<std::string>& argv) {
   Progress(recorder, true);
   std::string path = recorder.Stop();
   recorder.WaitForSaves();
+  // The witness's last rows and the end go out before the program does; a broker
+  // that is away does not hold the recording's result back for long.
+  if (!recorder.FlushWitness(10000))
+    std::fprintf(stderr, "the live witness could not send everything to the broker\n");
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
   if (path.empty()) {
@@ -297,8 +305,10 @@ KEST_TOOL_COMMAND(
     "[--port SIM|DEVICE] [--root DIR] [--mode time|down|up] [--step 1|10|20] [--period S] "
     "[--from M --to M] [--speed M/H] [--duration S] [--tools MAIN/BASE/MID/END] "
     "[--research NAME] [--description TEXT] [--auto-save MIN] [--recover yes|no] "
-    "[--depth-error M] [--depth-stretch M]",
-    "record a run into a research folder as the recorder does (Ctrl-C stops and saves)", Record);
+    "[--depth-error M] [--depth-stretch M] [--publish mqtt[s]://USER:PASS@HOST:PORT/UNIT]",
+    "record a run into a research folder as the recorder does (Ctrl-C stops and saves); "
+    "--publish streams it live to an MQTT broker as the recorder's live witness does",
+    Record);
 KEST_TOOL_COMMAND(
     "recover", "[--root DIR] [--research NAME] [--no]",
     "restore the crash file of a recorder that died into the research (--no deletes it)",

@@ -14,6 +14,8 @@
 #include "support/diagnostic_log.h"
 #include "support/number_text.h"
 #include "support/settings.h"
+#include "witness/witness_errors.h"
+#include "witness/witness_recording.h"
 
 namespace kest {
 
@@ -30,6 +32,9 @@ Recorder::Recorder(LoggerHost& host, Clock& clock, Settings& settings,
 }
 
 Recorder::~Recorder() {
+  session_->SetListener(nullptr);
+  witness_recording_.reset();
+  witness_.reset();   // gives the broker a moment for what is queued
   document_.reset();  // waits for its saves
   session_->WaitForSaves();
   session_.reset();
@@ -111,6 +116,7 @@ void Recorder::SetTestSignal(TestSignal signal, bool on) {
 
 void Recorder::StartSample(int milliamps) {
   AppendSamplerRow(Sheet());
+  if (witness_recording_) witness_recording_->Sync(*session_);
   logger_->Initialize(false);
   logger_->TrialPower(milliamps);
   sampling_ = true;
@@ -162,6 +168,30 @@ void Recorder::WaitForSaves() {
   session_->WaitForSaves();
   for (const BackgroundSave::Result& r : document_->WaitForSaves()) ui_.SaveFinished(r.path, r.ok);
 }
+
+void Recorder::SetWitness(const WitnessSettings& settings, WitnessPublisherOptions options,
+                          std::function<std::vector<WitnessColumn>(const WitnessHeader&)> layout) {
+  session_->SetListener(nullptr);
+  witness_recording_.reset();
+  witness_.reset();
+  if (!settings.enabled) return;
+  if (std::string problem = SettingsProblem(settings); !problem.empty())
+    throw EWitnessError(problem);
+  if (options.spill_dir.empty())
+    options.spill_dir = research_->IsOpen() ? research_->ResearchDir() : research_->Base();
+  witness_ = std::make_unique<WitnessPublisher>(settings, std::move(options));
+  witness_recording_ = std::make_unique<WitnessRecording>(*witness_, std::move(layout));
+  session_->SetListener(witness_recording_.get());
+  // Turned on during a run: the run so far goes out as it is.
+  if (session_->Recording()) witness_recording_->RecordingStarted(*session_);
+}
+
+std::optional<WitnessPublisher::Status> Recorder::WitnessStatus() const {
+  if (!witness_) return std::nullopt;
+  return witness_->GetStatus();
+}
+
+bool Recorder::FlushWitness(int64_t timeout_ms) { return !witness_ || witness_->Flush(timeout_ms); }
 
 RecorderState Recorder::State() const {
   RecorderState s;

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "session/installation_folders.h"
 #include "support/string_list.h"
+#include "witness/witness_publisher.h"
 
 namespace kest {
 
@@ -19,6 +22,7 @@ class Settings;
 class TLogger;
 class TLogSheet;
 class TModuleClasses;
+class WitnessRecording;
 struct LogFileOptions;
 
 // What the recorder's actions may do now and what its indicators show, in one value
@@ -112,6 +116,17 @@ class Recorder {
 
   RecorderState State() const;
 
+  // The live witness: the runs are published as they are recorded to the broker of
+  // `settings` (when enabled; otherwise publishing stops). Spilled rows go to the
+  // research folder. Raises EWitnessError for settings that cannot be used.
+  // `layout` gives the header the tablet's columns.
+  void SetWitness(const WitnessSettings& settings, WitnessPublisherOptions options = {},
+                  std::function<std::vector<WitnessColumn>(const WitnessHeader&)> layout = {});
+  // The publisher's state for the status bar; nothing while publishing is off.
+  std::optional<WitnessPublisher::Status> WitnessStatus() const;
+  // Waits up to `timeout_ms` for what the witness still has to send (at exit).
+  bool FlushWitness(int64_t timeout_ms);
+
  private:
   Settings& settings_;
   InstallationFolders folders_;
@@ -125,6 +140,8 @@ class Recorder {
   bool analog_ = false;
   bool impuls_ = false;
   bool sampling_ = false;
+  std::unique_ptr<WitnessPublisher> witness_;
+  std::unique_ptr<WitnessRecording> witness_recording_;
 };
 
 }  // namespace kest

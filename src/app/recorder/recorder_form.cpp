@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -19,8 +20,10 @@
 #include "app/core/port_list.h"
 #include "app/core/recorder.h"
 #include "app/core/setup_values.h"
+#include "app/core/witness_layout.h"
 #include "app/dialogs/recorder_dialogs.h"
 #include "app/dialogs/window_questions.h"
+#include "app/dialogs/witness_dialog.h"
 #include "app/main_window/window_session_host.h"
 #include "app/memtool/memory_tool_form.h"
 #include "app/memtool/surface_recorder_form.h"
@@ -131,6 +134,8 @@ void TRecorderForm::BuildMenus() {
   AddPrintActions(file);
   file->addSeparator();
   AddAction(file, "aSetup", "Настройка...");
+  connect(AddAction(file, "aWitness", "Трансляция..."), &QAction::triggered, this,
+          [this] { EditWitness(); });
   file->addSeparator();
   connect(AddAction(file, "aExit", "Выход"), &QAction::triggered, this, &QWidget::close);
 
@@ -500,6 +505,8 @@ void TRecorderForm::DeferredStart(const std::string& file) {
   TMainForm::DeferredStart(file);
   if (info_window_) return;
   recorder_->Start(main_.Port);
+  Try([&] { recorder_->SetWitness(LoadWitnessSettings(settings_), {}, TabletLayout()); });
+  ShowWitnessStatus();
   RelinkLayout();
   info_window_ =
       std::make_unique<TLoggerInfoWindow>(Logger(), clock_, settings_, ModeKey(mode_), this);
@@ -517,8 +524,41 @@ void TRecorderForm::DeferredStart(const std::string& file) {
   UpdateActions();
 }
 
+// The header of a published run carries the tablet's curves as they are then.
+std::function<std::vector<WitnessColumn>(const WitnessHeader&)> TRecorderForm::TabletLayout() {
+  return [this](const WitnessHeader& header) { return WitnessLayout(*viewer_, header); };
+}
+
+void TRecorderForm::EditWitness() {
+  TWitnessDialog dialog(LoadWitnessSettings(settings_), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const WitnessSettings witness = dialog.Result();
+  SaveWitnessSettings(settings_, witness);
+  Try([&] { recorder_->SetWitness(witness, {}, TabletLayout()); });
+  ShowWitnessStatus();
+}
+
+// "Трансляция: на связи" and the rows still to go, or why there is no connection;
+// nothing while publishing is off.
+void TRecorderForm::ShowWitnessStatus() {
+  if (!witness_status_) {
+    witness_status_ = new QLabel(this);
+    statusBar()->addPermanentWidget(witness_status_);
+  }
+  const auto status = recorder_->WitnessStatus();
+  witness_status_->setVisible(status.has_value());
+  if (!status) return;
+  std::string text = status->connected ? "Трансляция: на связи" : "Трансляция: нет связи";
+  if (status->waiting > 0) text += ", в очереди " + std::to_string(status->waiting);
+  witness_status_->setText(QString::fromStdString(text));
+  // Read whole: the other fields give way.
+  witness_status_->setMinimumWidth(witness_status_->sizeHint().width());
+  witness_status_->setToolTip(QString::fromStdString(status->error));
+}
+
 void TRecorderForm::Idle() {
   recorder_->Idle();
+  if (witness_status_) ShowWitnessStatus();
   if (top_panel_ && top_panel_->isVisible()) top_panel_->Refresh();
   TMainForm::Idle();
 }

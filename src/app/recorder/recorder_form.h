@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "app/main_window/main_window.h"
+#include "witness/witness_format.h"
 
 class QActionGroup;
+class QLabel;
 
 namespace kest {
 
@@ -46,6 +49,9 @@ class TRecorderForm : public TMainForm {
   TSCMain* SurfaceForm() const { return surface_form_.get(); }
   void Idle() override;
   void WaitForSaves() override;
+  // "Трансляция...": the live witness's settings, applied at once.
+  void EditWitness();
+  QLabel* WitnessStatusLabel() const { return witness_status_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -59,6 +65,8 @@ class TRecorderForm : public TMainForm {
   bool SheetRecording() const override;
 
  private:
+  void ShowWitnessStatus();
+  std::function<std::vector<WitnessColumn>(const WitnessHeader&)> TabletLayout();
   void BuildMenus();
   void BuildRecordingMenu(QMenu* rec);
   // "Свойства..." (read-only while recording) and "Предыдущие записи..."
@@ -84,6 +92,7 @@ class TRecorderForm : public TMainForm {
   std::unique_ptr<Recorder> recorder_;
   // The tool windows watch the logger: they go first.
   std::unique_ptr<TTopPanel> top_panel_;
+  QLabel* witness_status_ = nullptr;  // the live witness in the status bar (the bar owns it)
   std::unique_ptr<TLoggerInfoWindow> info_window_;
   std::unique_ptr<TBDMainForm> memory_form_;
   std::unique_ptr<TSCMain> surface_form_;
