@@ -154,9 +154,10 @@ TEST_F(MemoryToolWindow, ItsWindowsOpenWholeOnTheScreenAndClearOfTheMenu) {
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible()) << w->windowTitle().toStdString();
     // (The test screen is 800 pixels wide: wider windows cannot be whole on it.)
-    if (w->width() <= area.width())
+    if (w->width() <= area.width()) {
       EXPECT_TRUE(area.contains(w->frameGeometry()))
           << w->windowTitle().toStdString() << " at " << w->x() << "," << w->y();
+    }
     EXPECT_FALSE(w->frameGeometry().intersects(menu)) << w->windowTitle().toStdString();
   }
 }

@@ -260,7 +260,9 @@ TEST(GraphicsColumn, NullSamplesLeaveGapsInEveryDrawingPath) {
     float lowest = 100;
     for (int i = 0; i < n; ++i)
       if (!null[static_cast<size_t>(i)]) lowest = std::min(lowest, values[static_cast<size_t>(i)]);
-    if (c.null_value == kDefaultNullValue) EXPECT_EQ(f.column->TrackMin(), lowest);
+    if (c.null_value == kDefaultNullValue) {
+      EXPECT_EQ(f.column->TrackMin(), lowest);
+    }
   }
 }
 
@@ -282,7 +284,9 @@ TEST(GraphicsColumn, ValueLabelsAreNeverCutByTheColumnEdges) {
       EXPECT_TRUE(t.X >= 0 && BoxOf(t).Right <= width) << t.Value << " in " << width;
       ++written;
     }
-    if (width >= 60) EXPECT_GT(written, 10) << width;  // room enough: labels are kept
+    if (width >= 60) {  // room enough: labels are kept
+      EXPECT_GT(written, 10) << width;
+    }
   }
 }
 
@@ -303,7 +307,9 @@ TEST(GraphicsColumn, PrintedGridIsThinnerThanTheCurvesAndNeverAWash) {
       std::vector<int> xs;
       for (const auto& seg : grid.segments) {
         if (seg.From.X == seg.To.X && seg.From.X < width) xs.push_back(seg.From.X);
-        if (dpi != 96) EXPECT_EQ(seg.Width, f.viewer.GridPenWidth());
+        if (dpi != 96) {
+          EXPECT_EQ(seg.Width, f.viewer.GridPenWidth());
+        }
       }
       ASSERT_GE(xs.size(), 10u);  // at least the major lines
       for (size_t i = 1; i < xs.size(); ++i)
@@ -443,8 +449,12 @@ TEST(ArgColumn, DepthAndTextLabelsAreNeverCut) {
       EXPECT_EQ(t.Value.find("999.99"), std::string::npos);
       (depth ? depths : values) += 1;
     }
-    if (width >= 50) EXPECT_GT(depths, 0) << width;
-    if (width >= 200) EXPECT_GT(values, 0) << width;
+    if (width >= 50) {
+      EXPECT_GT(depths, 0) << width;
+    }
+    if (width >= 200) {
+      EXPECT_GT(values, 0) << width;
+    }
     viewer.SetSheet(nullptr);
   }
 }
