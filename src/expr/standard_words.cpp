@@ -112,7 +112,8 @@ void Integer(EvalRecord& r) {
 double IntDiv(int64_t a, int64_t b, const EvalRecord& r) {
   if (b == 0) RaiseMath("Деление на ноль", *r.Word, true);
   if (b == -1) return -static_cast<double>(a);  // INT64_MIN / -1 does not fit
-  return static_cast<double>(a / b);
+  return static_cast<double>(
+      a / b);  // NOLINT(bugprone-integer-division): the word divides whole numbers
 }
 double IntMod(int64_t a, int64_t b, const EvalRecord& r) {
   if (b == 0) RaiseMath("Деление на ноль", *r.Word, true);

@@ -38,7 +38,8 @@ struct TModuleDef;
 // meanwhile). Nothing arrives in between: the tool's modules turn not alive and a
 // depth recording gets no rows; a time recording keeps its clock (the ticks are the
 // program's own) and repeats the last values, as with a silent tool.
-class TLogger : public LoggerCore {
+// Final: it calls its own Notify while it is made and taken down.
+class TLogger final : public LoggerCore {
  public:
   static constexpr int kTickMs = 25;
   static constexpr int kNotifyWaitMs = 500;

@@ -62,7 +62,7 @@ class TNamedItems {
   Item* Insert(std::unique_ptr<Item> item, const char* duplicate_message,
                const std::function<void(Item&)>& attach) {
     if (IndexOf(item.get()) >= 0) {
-      item.release();  // the list owns it already
+      static_cast<void>(item.release());  // the list owns it already
       throw ELoggerError(duplicate_message);
     }
     auto same = [&](const auto& other) { return other->Name() == item->Name(); };

@@ -47,6 +47,9 @@ TNode::~TNode() {
   if (ref_count_ != 0) Diag().Error("Destroying bound node");
 }
 
+// The one place nodes are freed. Nodes own themselves through their intrusive count
+// (NodeRef releases, the last release comes here), so no owning type holds them; the
+// pending list frees a long chain one node at a time instead of by nested destructors.
 void TNode::Destroy(TNode* node) noexcept {
   thread_local std::vector<TNode*> pending;
   thread_local bool destroying = false;
@@ -55,11 +58,11 @@ void TNode::Destroy(TNode* node) noexcept {
     return;
   }
   destroying = true;
-  delete node;
+  delete node;  // NOLINT(cppcoreguidelines-owning-memory): the last reference went
   while (!pending.empty()) {
     TNode* next = pending.back();
     pending.pop_back();
-    delete next;
+    delete next;  // NOLINT(cppcoreguidelines-owning-memory): the last reference went
   }
   destroying = false;
 }

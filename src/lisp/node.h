@@ -112,6 +112,7 @@ class NodeRef {
 // A new node of class T; the only way nodes are made.
 template <typename T, typename... Args>
 NodeRef MakeNode(Args&&... args) {
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): the node owns itself by its count
   return NodeRef::Adopt(new T(std::forward<Args>(args)...));
 }
 

@@ -21,11 +21,13 @@ NodeRef TKeySymbolNode::Eval() { return NodeRef::Share(this); }
 
 // The booleans live for the whole run; they are made on first use and never freed.
 TNode* NilNode() {
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): lives for the run
   static TNilSymbolNode* const node = new TNilSymbolNode();
   return node;
 }
 
 TNode* TrueNode() {
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): lives for the run
   static TTSymbolNode* const node = new TTSymbolNode();
   return node;
 }

@@ -11,7 +11,7 @@ namespace kest {
 
 namespace {
 
-constexpr size_t kBlock = 64 * 1024;
+constexpr size_t kBlock = size_t{64} * 1024;
 
 std::string Utf16ToUtf8(const uint8_t* bytes, size_t units) {
   std::string out;

@@ -11,7 +11,7 @@ namespace kest {
 
 namespace {
 
-constexpr size_t kBlock = 256 * 1024;
+constexpr size_t kBlock = size_t{256} * 1024;
 
 size_t Utf16Units(std::string_view text) {
   size_t units = 0;

@@ -562,7 +562,7 @@ void ReadLas(Stream& stream, TLogSheet& sheet, const TLasOptions& options,
   LasReader reader(sheet, options, dictionary, size);
   // Blocks of 256 KB; a line ends at CR, LF or CR LF (files from other systems end
   // lines either way); byte 26 ends the text.
-  std::vector<char> block(256 * 1024);
+  std::vector<char> block(size_t{256} * 1024);
   std::string carry;
   int64_t done = 0;
   int next_report = 10;

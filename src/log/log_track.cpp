@@ -257,7 +257,7 @@ void TLogTrack::RecomputeDerived() {
 void TLogTrack::SetDifferential(bool on) {
   if (on == differential_) return;
   if (on && capacity_ > 0 && !derived_) {
-    derived_.reset(new (std::nothrow) float[static_cast<size_t>(physical_)]);
+    derived_ = std::unique_ptr<float[]>(new (std::nothrow) float[static_cast<size_t>(physical_)]);
     if (!derived_) throw EOutOfMemory("Out of memory");
     RecomputeDerived();
   }

@@ -139,7 +139,7 @@ class HuffmanTree {
 // Bits of the source, most significant first; zeros past its end.
 class BitInput {
  public:
-  explicit BitInput(Stream& source) : source_(source), buffer_(16 * 1024) {}
+  explicit BitInput(Stream& source) : source_(source), buffer_(size_t{16} * 1024) {}
 
   int Bit() {
     if (bits_ == 0) {

@@ -86,7 +86,7 @@ void LoggerMemoryLink::Send(std::span<const uint8_t> bytes, int pause_ms) {
 void LoggerMemoryLink::Pump() {
   if (!logger_.Active() || !logger_.TimerSensor()) {
     // No receive thread, no ticks: the silence is counted on the clock.
-    clock_.SleepMs(kTimerTicksPerTick * TLogger::kTickMs);
+    clock_.SleepMs(int64_t{kTimerTicksPerTick} * TLogger::kTickMs);
     host_.ProcessMessages();
     if (OnTick) OnTick();
     return;
@@ -97,7 +97,8 @@ void LoggerMemoryLink::Pump() {
   do {
     clock_.SleepMs(1);
     host_.ProcessMessages();
-  } while (logger_.TimerSensor()->Value == tick && clock_.NowMs() - start < 8 * TLogger::kTickMs);
+  } while (logger_.TimerSensor()->Value == tick &&
+           clock_.NowMs() - start < int64_t{8} * TLogger::kTickMs);
 }
 
 bool MemoryToolLoaded(const TLogger& logger) {

@@ -151,8 +151,9 @@ bool TMemoryTool::ReadTaskTable() {
   UnpackReplyBytes(std::span<const uint32_t>(collector_.Values().data(), kTableValues), bytes);
   std::vector<TTask> tasks;
   for (int k = 0; k < stored; ++k) {
-    auto task = DecodeTaskRecord(std::span<const uint8_t, 32>(bytes.data() + 32 * k, 32),
-                                 table_.ChannelCount());
+    auto task = DecodeTaskRecord(
+        std::span<const uint8_t, 32>(bytes.data() + 32 * static_cast<size_t>(k), 32),
+        table_.ChannelCount());
     if (!task)
       throw EMemoryToolError("Задание " + std::to_string(k + 1) +
                              " в таблице прибора не читается: неверная дата или время");

@@ -10,8 +10,8 @@ namespace kest {
 int64_t TaskMinutes(const TTaskTime& t) {
   int year = 2000 + t.Year;
   if (!ValidDate(year, t.Month, t.Day) || t.Hour > 23 || t.Minute > 59) return 0;
-  return (DaysFromCivil(year, t.Month, t.Day) - DaysFromCivil(2000, 1, 1)) * 1440 + t.Hour * 60 +
-         t.Minute;
+  return (DaysFromCivil(year, t.Month, t.Day) - DaysFromCivil(2000, 1, 1)) * 1440 +
+         int64_t{t.Hour} * 60 + t.Minute;
 }
 
 TTaskTime MakeTaskTime(int year, int month, int day, int hour, int minute) {

@@ -1,5 +1,6 @@
 #include "session/local_time.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <ctime>
 
@@ -13,9 +14,13 @@ DateTime LocalNow() {
 }
 
 namespace {
-std::string Format(const char* format, int a, int b, int c) {
+// The compiler checks each caller's format against its values.
+[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...) {
   char text[64];
-  std::snprintf(text, sizeof text, format, a, b, c);
+  va_list values;
+  va_start(values, format);
+  std::vsnprintf(text, sizeof text, format, values);
+  va_end(values);
   return text;
 }
 }  // namespace

@@ -69,7 +69,7 @@ std::string DateText(const std::string& path) {
   std::tm tm{};
   time_t t = st.st_mtime;
   localtime_r(&t, &tm);
-  char text[16];
+  char text[40];  // room for any int the fields may hold
   std::snprintf(text, sizeof text, "%02d/%02d/%04d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900);
   return text;
 }
@@ -93,9 +93,9 @@ void CopyFileAtomically(const std::string& from, const std::string& to) {
   out.Commit();
 }
 
-std::string Fixed(double v, const char* format) {
+std::string TwoDecimals(double v) {
   char text[64];
-  std::snprintf(text, sizeof text, format, v);
+  std::snprintf(text, sizeof text, "%.2f", v);
   return text;
 }
 
@@ -230,7 +230,7 @@ std::optional<std::pair<int64_t, int64_t>> ParseChoiceBounds(std::string_view lo
 }
 
 std::string ChoiceBoundText(int64_t value, TLogArgument argument) {
-  return Fixed(static_cast<double>(value) / (argument == laTime ? 60000.0 : 1000.0), "%.2f");
+  return TwoDecimals(static_cast<double>(value) / (argument == laTime ? 60000.0 : 1000.0));
 }
 
 void ApplyCurveChoice(TLogSheet& sheet, const CurveChoice& choice) {
@@ -407,10 +407,10 @@ std::string FillReportTemplate(const std::string& html, const std::vector<CurveF
     ReplaceAll(line, "#Num#", std::to_string(r.Number));
     ReplaceAll(line, "#FileName#", EscapeHtml(r.FileName));
     ReplaceAll(line, "#Curve#", EscapeHtml(r.Curve));
-    ReplaceAll(line, "#Start#", Fixed(r.Start, "%.2f"));
-    ReplaceAll(line, "#Finish#", Fixed(r.Finish, "%.2f"));
+    ReplaceAll(line, "#Start#", TwoDecimals(r.Start));
+    ReplaceAll(line, "#Finish#", TwoDecimals(r.Finish));
     ReplaceAll(line, "#Direction#", EscapeHtml(r.Direction));
-    ReplaceAll(line, "#Step#", Fixed(r.Step, "%.2f"));
+    ReplaceAll(line, "#Step#", TwoDecimals(r.Step));
     ReplaceAll(line, "#DateStart#", EscapeHtml(r.DateStart));
     ReplaceAll(line, "#DateFinish#", EscapeHtml(r.DateFinish));
     rows += line;

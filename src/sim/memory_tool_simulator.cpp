@@ -19,7 +19,8 @@ constexpr int kPageValues = MemoryToolSimulator::kPageSize / 4;
 int64_t ToolTimeMs(const ToolTime& t) {
   if (!ValidDate(t.Year, t.Month, t.Day)) return 0;
   int64_t days = DaysFromCivil(t.Year, t.Month, t.Day) - DaysFromCivil(2000, 1, 1);
-  return ((days * 24 + t.Hour) * 60 + t.Minute) * kMsPerMinute + t.Second * 1000 + t.Millisecond;
+  return ((days * 24 + t.Hour) * 60 + t.Minute) * kMsPerMinute + t.Second * int64_t{1000} +
+         t.Millisecond;
 }
 
 ToolTime FromToolMs(int64_t ms) {
@@ -212,7 +213,7 @@ void MemoryToolSimulator::Command(const std::vector<uint8_t>& cmd) {
         }
         const uint8_t* data = flash_.data() + static_cast<size_t>(page) * kPageSize;
         for (int v = 0; v < kPageValues; ++v)
-          Reply(kTaskId, data + 4 * v, spoil && v == kPageValues / 2);
+          Reply(kTaskId, data + 4 * static_cast<size_t>(v), spoil && v == kPageValues / 2);
       }
       break;
     }
@@ -286,7 +287,7 @@ uint16_t MemoryToolSimulator::RawSample(int channel, const Reading& r) {
 
 void MemoryToolSimulator::Execute(int k, const uint8_t* record) {
   auto task = DecodeTaskRecord(std::span<const uint8_t, 32>(record, 32), 4);
-  uint8_t* status = flash_.data() + kPageSize + 32 * k + 29;
+  uint8_t* status = flash_.data() + kPageSize + 32 * static_cast<size_t>(k) + 29;
   if (!task) {
     *status = 0xBB;
     return;
@@ -326,7 +327,7 @@ void MemoryToolSimulator::Run(int64_t clock_ms) {
   int64_t now = ToolMs(clock_ms);
   int count = std::min<int>(flash_[kPageSize + 527], TTaskDefTable::kMaxStoredTasks);
   for (int k = 0; k < count; ++k) {
-    const uint8_t* record = flash_.data() + kPageSize + 32 * k;
+    const uint8_t* record = flash_.data() + kPageSize + 32 * static_cast<size_t>(k);
     if (record[29] != 0xCC) continue;
     auto task = DecodeTaskRecord(std::span<const uint8_t, 32>(record, 32), 4);
     if (!task) continue;

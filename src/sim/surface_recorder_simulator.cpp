@@ -15,7 +15,8 @@ constexpr int64_t kMsPerDay = 86'400'000;
 int64_t MsSince2000(const ToolTime& t) {
   if (!ValidDate(t.Year, t.Month, t.Day)) return 0;
   int64_t days = DaysFromCivil(t.Year, t.Month, t.Day) - DaysFromCivil(2000, 1, 1);
-  return ((days * 24 + t.Hour) * 60 + t.Minute) * kMsPerMinute + t.Second * 1000 + t.Millisecond;
+  return ((days * 24 + t.Hour) * 60 + t.Minute) * kMsPerMinute + t.Second * int64_t{1000} +
+         t.Millisecond;
 }
 
 ToolTime FromMsSince2000(int64_t ms) {
@@ -237,7 +238,7 @@ void SurfaceRecorderSimulator::Command(const std::vector<uint8_t>& cmd) {
       for (int page = first; page <= last; ++page) {
         const uint8_t* data = flash_.data() + static_cast<size_t>(page) * settings_.page_size;
         for (int v = 0; v < settings_.page_size / 4; ++v)
-          Reply(kTaskId, ReplyValueOf(data + 4 * v));
+          Reply(kTaskId, ReplyValueOf(data + 4 * static_cast<size_t>(v)));
       }
       break;
     }

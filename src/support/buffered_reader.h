@@ -10,7 +10,7 @@ namespace kest {
 // Reads a stream through a block buffer, for readers that scan byte by byte.
 class BufferedReader {
  public:
-  explicit BufferedReader(Stream& stream, size_t block = 64 * 1024);
+  explicit BufferedReader(Stream& stream, size_t block = size_t{64} * 1024);
 
   // The next byte, or -1 at the end.
   int ReadByte() {

@@ -20,12 +20,13 @@ namespace {
 
 const std::string kRule(64, '-');
 
-std::string LocalTime(const char* format) {
+// The local date and time, or the time of day only.
+std::string LocalTime(bool with_date) {
   std::time_t now = std::time(nullptr);
   std::tm tm{};
   localtime_r(&now, &tm);
   char buffer[64];
-  std::strftime(buffer, sizeof buffer, format, &tm);
+  std::strftime(buffer, sizeof buffer, with_date ? "%d.%m.%Y %H:%M:%S" : "%H:%M:%S", &tm);
   return buffer;
 }
 
@@ -54,7 +55,7 @@ void DiagnosticLog::Open(const std::string& path, const std::string& program_pat
   owner_ = fresh;
   if (owner_) {
     WriteLine(kRule);
-    WriteLine("Протокол работы от " + (date_text ? date_text() : LocalTime("%d.%m.%Y %H:%M:%S")));
+    WriteLine("Протокол работы от " + (date_text ? date_text() : LocalTime(true)));
     WriteLine("Программный модуль: " + program_path);
     WriteLine("Программа скомпилирована с отладочными сообщениями");
     WriteLine(kRule);
@@ -88,9 +89,7 @@ void DiagnosticLog::SetTag(std::string_view tag) {
   tag_.resize(4, ' ');
 }
 
-std::string DiagnosticLog::TimeText() const {
-  return time_text ? time_text() : LocalTime("%H:%M:%S");
-}
+std::string DiagnosticLog::TimeText() const { return time_text ? time_text() : LocalTime(false); }
 
 void DiagnosticLog::Write(Mark mark, std::string_view message) {
   std::lock_guard lock(mutex_);

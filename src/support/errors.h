@@ -15,12 +15,14 @@ class EKestError : public std::runtime_error {
 };
 
 // Declares an exception class `Name` derived from `Base` with its own ClassName().
+// NOLINTBEGIN(bugprone-macro-parentheses): a class name and a base cannot be parenthesised
 #define KEST_DECLARE_ERROR(Name, Base)                                \
   class Name : public Base {                                          \
    public:                                                            \
     explicit Name(const std::string& message) : Base(message) {}      \
     const char* ClassName() const noexcept override { return #Name; } \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 // Raised by KEST_ASSERT and Require when an internal invariant does not hold: a fault
 // of the program, not of its input. Carries the failing place when it is known.

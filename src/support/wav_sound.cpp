@@ -49,7 +49,7 @@ WavSound ReadWav(std::span<const uint8_t> bytes) {
       have_format = true;
     } else if (Tag(head, "data")) {
       if (!have_format) throw EWavError("Файл звука повреждён: данные до описания формата");
-      const size_t frame = sound.Channels * (sound.Bits / 8u);
+      const size_t frame = size_t{sound.Channels} * (sound.Bits / 8u);
       const size_t whole = static_cast<size_t>(present) / frame * frame;
       sound.Data.assign(bytes.data() + at, bytes.data() + at + whole);
       return sound;

@@ -19,7 +19,9 @@ struct WavSound {
   uint16_t Bits = 0;      // 8 or 16
   std::vector<uint8_t> Data;
 
-  size_t Frames() const { return Channels == 0 ? 0 : Data.size() / (Channels * (Bits / 8u)); }
+  size_t Frames() const {
+    return Channels == 0 ? 0 : Data.size() / (size_t{Channels} * (Bits / 8u));
+  }
 };
 
 // Reads a RIFF WAVE file held in memory. Chunks other than "fmt " and "data" are

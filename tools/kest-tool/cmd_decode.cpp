@@ -58,7 +58,7 @@ int Decode(const std::vector<std::string>& argv) {
   std::vector<uint8_t> bytes = ReadInput(args[0]);
   std::string out;
   // Feed in slices well below the ring size so that no packet is lost to the ring.
-  const size_t kSlice = 6 * 256;
+  const size_t kSlice = size_t{6} * 256;
   for (size_t at = 0; at < bytes.size(); at += kSlice) {
     driver.Feed(bytes.data() + at, std::min(kSlice, bytes.size() - at));
     for (TPacket p; driver.GetPacket(p);) {

@@ -1,6 +1,7 @@
 #include "app/dialogs/wav_player.h"
 
 #include <filesystem>
+#include <memory>
 
 #include "support/diagnostic_log.h"
 #include "support/stream.h"
@@ -16,24 +17,31 @@ namespace {
 #ifdef KEST_HAVE_ALSA
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
+struct ClosePcm {
+  void operator()(snd_pcm_t* pcm) const { snd_pcm_close(pcm); }
+};
+// An open playback device, closed when its owner goes.
+using Pcm = std::unique_ptr<snd_pcm_t, ClosePcm>;
+
 // The default playback device set up for the sound, or null when there is none.
-snd_pcm_t* OpenDevice(const WavSound& sound) {
-  snd_pcm_t* pcm = nullptr;
+Pcm OpenDevice(const WavSound& sound) {
+  snd_pcm_t* opened = nullptr;
   // Opened without waiting (a device held by another program must not stall the
   // caller, which is the window's thread), then written in blocking mode on the worker.
-  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return nullptr;
-  snd_pcm_nonblock(pcm, 0);
-  const snd_pcm_format_t format = sound.Bits == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
-  if (snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, sound.Channels, sound.Rate, 1,
-                         250000) < 0) {
-    snd_pcm_close(pcm);
+  if (snd_pcm_open(&opened, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
     return nullptr;
-  }
+  Pcm pcm(opened);
+  snd_pcm_nonblock(opened, 0);
+  const snd_pcm_format_t format = sound.Bits == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
+  if (snd_pcm_set_params(opened, format, SND_PCM_ACCESS_RW_INTERLEAVED, sound.Channels, sound.Rate,
+                         1, 250000) < 0)
+    return nullptr;
   return pcm;
 }
 
-void PlayOn(snd_pcm_t* pcm, const WavSound& sound) {
-  const size_t frame = sound.Channels * (sound.Bits / 8u);
+void PlayOn(Pcm device, const WavSound& sound) {
+  snd_pcm_t* pcm = device.get();
+  const size_t frame = size_t{sound.Channels} * (sound.Bits / 8u);
   size_t done = 0;
   const size_t frames = sound.Frames();
   while (done < frames) {
@@ -43,7 +51,6 @@ void PlayOn(snd_pcm_t* pcm, const WavSound& sound) {
     done += static_cast<size_t>(n);
   }
   snd_pcm_drain(pcm);
-  snd_pcm_close(pcm);
 }
 #endif
 
@@ -78,12 +85,12 @@ void WavPlayer::Play(const std::string& path) {
   if (playing_) return;
   const WavSound* sound = Load(path);
 #ifdef KEST_HAVE_ALSA
-  snd_pcm_t* pcm = sound && sound->Frames() > 0 ? OpenDevice(*sound) : nullptr;
+  Pcm pcm = sound && sound->Frames() > 0 ? OpenDevice(*sound) : nullptr;
   if (pcm) {
-    playing_ = true;
     std::shared_ptr<const WavSound> keep = sounds_[path];
-    worker_ = std::jthread([this, pcm, keep] {
-      PlayOn(pcm, *keep);
+    playing_ = true;
+    worker_ = std::jthread([this, pcm = std::move(pcm), keep]() mutable {
+      PlayOn(std::move(pcm), *keep);
       playing_ = false;
     });
     return;

@@ -22,6 +22,7 @@
 #include "app/core/app_environment.h"
 #include "app/core/setup_values.h"
 #include "app/core/standard_layout.h"
+#include "app/dialogs/edit_tracks_form.h"
 #include "app/dialogs/window_questions.h"
 #include "app/main_window/setup_dialog.h"
 #include "app/main_window/window_session_host.h"

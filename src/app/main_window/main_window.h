@@ -58,7 +58,7 @@ class TMainForm : public QMainWindow {
   // (main_window_edit.cpp).
   UndoStack& Undo() { return undo_; }
   // "Редактирование данных" (null until first shown).
-  TEditTracksForm* EditTracksForm() const { return edit_tracks_; }
+  TEditTracksForm* EditTracksForm() const { return edit_tracks_.get(); }
 
  protected:
   TMainForm(AppEnvironment& env, AppMode mode, Settings& settings, WindowQuestions& questions,
@@ -173,7 +173,9 @@ class TMainForm : public QMainWindow {
   QMenu* tools_menu_ = nullptr;
   bool settings_saved_ = false;
   UndoStack undo_;
-  TEditTracksForm* edit_tracks_ = nullptr;  // a child window; freed in CloseDown
+  // A child window that works on the viewer and the undo stack: owned here, so it goes
+  // before them (in CloseDown, else as the first member), never after with Qt's children.
+  std::unique_ptr<TEditTracksForm> edit_tracks_;
   bool was_recording_ = false;
 };
 

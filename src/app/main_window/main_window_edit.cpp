@@ -110,7 +110,7 @@ void TMainForm::ClearUndo() {
 void TMainForm::ShowEditTracks() {
   if (SheetRecording() || !HoldsData(Sheet())) return;
   if (!edit_tracks_) {
-    edit_tracks_ = new TEditTracksForm(*viewer_, undo_, settings_, this);
+    edit_tracks_ = std::make_unique<TEditTracksForm>(*viewer_, undo_, settings_, this);
     // Ctrl+Z and Ctrl+Y work in the editor's window too.
     edit_tracks_->addActions({Action("aUndo"), Action("aRedo")});
   }
@@ -138,8 +138,7 @@ void TMainForm::MarkerAtCursor(bool add) {
 void TMainForm::CloseEditTracks() {
   if (!edit_tracks_) return;
   edit_tracks_->SaveSettings();
-  delete edit_tracks_;
-  edit_tracks_ = nullptr;
+  edit_tracks_.reset();
 }
 
 }  // namespace kest

@@ -120,7 +120,7 @@ void TMainForm::PreviewSheet() {
     choose.setComboBoxItems(items);
     choose.setTextValue(items.value(1));
     if (questions_.Exec(choose) != QDialog::Accepted) return;
-    const int index = items.indexOf(choose.textValue());
+    const qsizetype index = items.indexOf(choose.textValue());
     if (index > 0) settings.HeadLine = folder + "/" + names[static_cast<size_t>(index - 1)];
   }
   const PrintDevice device{kPreviewDpi, static_cast<int>(210 * kPreviewDpi / 25.4), 0};

@@ -167,6 +167,7 @@ void TCalcTracksWindow::New() {
   file_name_.clear();
 }
 
+// NOLINTNEXTLINE(bugprone-virtual-near-miss): the window's own "Open", not QDialog::open
 void TCalcTracksWindow::Open() {
   const std::string path = questions_.AskOpenFile("Открыть", calc_dir_, "*.txt *.clc *");
   if (!path.empty()) OpenFile(path);

@@ -42,7 +42,7 @@ class TCalcTracksWindow : public QDialog {
   const std::string& FileName() const { return file_name_; }
 
   void New();
-  void Open();
+  void Open();  // NOLINT(bugprone-virtual-near-miss): the window's own "Open", not QDialog::open
   bool Save(bool ask_name);
   void Calculate();
   void OpenFile(const std::string& path);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <cmath>
 #include <filesystem>
 
 #include "app/dialogs/window_questions.h"
@@ -138,7 +139,7 @@ std::string TTimeToDepthWindow::SummaryText() const { return summary_->text().to
 
 TimeToDepthOptions TTimeToDepthWindow::Options() const {
   TimeToDepthOptions o;
-  o.step_mm = static_cast<int32_t>(step_->value() * 10 + 0.5);
+  o.step_mm = static_cast<int32_t>(std::lround(step_->value() * 10));
   o.run = run_->currentIndex() == 1 ? CableRun::Up : CableRun::Down;
   o.keep_stationary = keep_->isChecked();
   o.null_value = file_options_.Las.NullValue;

@@ -171,7 +171,7 @@ void TRecorderForm::BuildMenus() {
         std::tuple{"tbImpuls", "Импульсный сигнал", Recorder::TestSignal::Impuls}}) {
     QAction* a = AddAction(tool, name, caption);
     a->setCheckable(true);
-    connect(a, &QAction::triggered, this, [this, signal](bool on) {
+    connect(a, &QAction::triggered, this, [this, signal = signal](bool on) {
       Try([&] { recorder_->SetTestSignal(signal, on); });
       RelinkLayout();
     });
@@ -193,7 +193,7 @@ void TRecorderForm::BuildMenus() {
                                         std::tuple{"aWinchUp", "Подъем 1000 м/ч", -1000.0},
                                         std::tuple{"aWinchStop", "Стоп", 0.0}}) {
       connect(AddAction(winch, name, caption), &QAction::triggered, this,
-              [this, speed] { simulator_->SetSpeed(speed); });
+              [this, speed = speed] { simulator_->SetSpeed(speed); });
     }
     // The simulated memory tool's clock runs on: hours of a task pass at once.
     QMenu* memory = tool->addMenu("Часы автономного прибора");
@@ -201,7 +201,7 @@ void TRecorderForm::BuildMenus() {
                                         std::tuple{"aMemoryForward6", "Вперед на 6 ч", 6.0},
                                         std::tuple{"aMemoryForward24", "Вперед на 24 ч", 24.0}}) {
       connect(AddAction(memory, name, caption), &QAction::triggered, this,
-              [this, hours] { simulator_->MemoryTool().FastForward(hours); });
+              [this, hours = hours] { simulator_->MemoryTool().FastForward(hours); });
     }
   }
   BuildRecordingMenu(menuBar()->addMenu("Регистрация"));
@@ -244,7 +244,7 @@ void TRecorderForm::BuildRecordingMenu(QMenu* rec) {
     QAction* a = AddAction(step, name, caption);
     a->setCheckable(true);
     steps->addAction(a);
-    connect(a, &QAction::triggered, this, [this, mm] { Session().RecordStep = mm; });
+    connect(a, &QAction::triggered, this, [this, mm = mm] { Session().RecordStep = mm; });
   }
   connect(AddAction(rec, "aTimeDelay", "Время между замерами"), &QAction::triggered, this, [this] {
     std::string text = std::to_string(Session().TimeDelay());

@@ -19,6 +19,7 @@ TColumnClass ClassOf() {
 
 TColumnClassList& TColumnClassList::Instance() {
   static TColumnClassList* list = [] {
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): lives for the run
     auto* l = new TColumnClassList();
     l->Register(ClassOf<TGraphicsColumn>());
     l->Register(ClassOf<TTextColumn>());

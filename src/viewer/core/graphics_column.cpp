@@ -294,7 +294,7 @@ namespace {
 void FirstMinMax(const float* s, int64_t i, int64_t j, int64_t& lo, int64_t& hi) {
   constexpr int kLanes = 4;
   lo = hi = i;
-  if (j - i < 4 * kLanes) {
+  if (j - i < int64_t{4} * kLanes) {
     for (int64_t k = i + 1; k < j; ++k) {
       if (s[k] < s[lo]) lo = k;
       if (s[k] > s[hi]) hi = k;

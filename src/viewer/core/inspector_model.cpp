@@ -523,11 +523,8 @@ bool TInspectorModel::ColumnAlive() const {
 
 void TInspectorModel::ViewerChanged(TLogViewerEvents events) {
   if (!Viewer()) return;
-  if (events.Has(veFocus)) {
+  if (events.Has(veFocus) || (events.Has(veColumns) && column_ && !ColumnAlive()))
     ShowColumn(Viewer()->FocusedColumn());
-  } else if (events.Has(veColumns) && column_ && !ColumnAlive()) {
-    ShowColumn(Viewer()->FocusedColumn());
-  }
 }
 
 void TInspectorModel::ColumnChanged(TLogViewerColumn* column) {

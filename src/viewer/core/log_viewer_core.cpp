@@ -364,6 +364,7 @@ TLogViewerCore::UpdateGuard::UpdateGuard(TLogViewerCore& viewer)
   viewer_.BeginUpdate();
 }
 
+// NOLINTNEXTLINE(bugprone-exception-escape): throws only when no exception is in flight
 TLogViewerCore::UpdateGuard::~UpdateGuard() noexcept(false) {
   if (std::uncaught_exceptions() > exceptions_) {
     viewer_.EndUpdateUnwinding();

@@ -347,7 +347,8 @@ class TLogViewerCore {
 class TLogViewerCore::UpdateGuard {
  public:
   explicit UpdateGuard(TLogViewerCore& viewer);
-  ~UpdateGuard() noexcept(false);  // delivery may throw, as EndUpdate does
+  // Delivery may throw, as EndUpdate does, but never while unwinding (see above).
+  ~UpdateGuard() noexcept(false);  // NOLINT(bugprone-exception-escape): meant, see above
   UpdateGuard(const UpdateGuard&) = delete;
   UpdateGuard& operator=(const UpdateGuard&) = delete;
 

@@ -9,8 +9,16 @@
 
 namespace kest {
 
+// The compressor's state; ended when it goes, once it was started.
 struct PngWriter::Zlib {
   z_stream z{};
+  bool started = false;
+  Zlib() = default;
+  Zlib(const Zlib&) = delete;
+  Zlib& operator=(const Zlib&) = delete;
+  ~Zlib() {
+    if (started) deflateEnd(&z);
+  }
 };
 
 namespace {
@@ -27,41 +35,28 @@ void PutBigEndian(uint8_t* p, uint32_t v) {
 }  // namespace
 
 PngWriter::PngWriter(Stream& out, uint32_t width, uint32_t height, Color color)
-    : out_(out), width_(width), height_(height), zlib_(new Zlib) {
-  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
-    delete zlib_;
+    : out_(out), width_(width), height_(height), zlib_(std::make_unique<Zlib>()) {
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF)
     throw EKestError("Размер изображения вне допустимого");
-  }
   row_bytes_ = static_cast<size_t>(width) * (color == Color::Rgb ? 3 : 1);
-  if (deflateInit(&zlib_->z, 3) != Z_OK) {
-    delete zlib_;
-    throw EKestError("Не удалось начать сжатие изображения");
-  }
-  // A write that fails here (a full disk) leaves no destructor to end the compression.
-  try {
-    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    out_.Write(kSignature, sizeof kSignature);
-    // IHDR: width, height (big-endian), bit depth 8, colour type, compression 0,
-    // filter 0, interlace 0.
-    uint8_t header[13] = {};
-    PutBigEndian(header, width);
-    PutBigEndian(header + 4, height);
-    header[8] = 8;
-    header[9] = static_cast<uint8_t>(color);
-    Chunk("IHDR", header, sizeof header);
-    row_.resize(row_bytes_ + 1);
-    idat_.reserve(kIdatSize);
-  } catch (...) {
-    deflateEnd(&zlib_->z);
-    delete zlib_;
-    throw;
-  }
+  if (deflateInit(&zlib_->z, 3) != Z_OK) throw EKestError("Не удалось начать сжатие изображения");
+  zlib_->started = true;
+  // A write that fails here (a full disk) ends the compression through zlib_'s owner.
+  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  out_.Write(kSignature, sizeof kSignature);
+  // IHDR: width, height (big-endian), bit depth 8, colour type, compression 0,
+  // filter 0, interlace 0.
+  uint8_t header[13] = {};
+  PutBigEndian(header, width);
+  PutBigEndian(header + 4, height);
+  header[8] = 8;
+  header[9] = static_cast<uint8_t>(color);
+  Chunk("IHDR", header, sizeof header);
+  row_.resize(row_bytes_ + 1);
+  idat_.reserve(kIdatSize);
 }
 
-PngWriter::~PngWriter() {
-  deflateEnd(&zlib_->z);
-  delete zlib_;
-}
+PngWriter::~PngWriter() = default;
 
 void PngWriter::Chunk(const char type[4], const uint8_t* data, size_t size) {
   uint8_t head[8];

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace kest {
@@ -41,7 +42,7 @@ class PngWriter {
   uint32_t rows_ = 0;
   bool finished_ = false;
   struct Zlib;
-  Zlib* zlib_;
+  std::unique_ptr<Zlib> zlib_;
   std::vector<uint8_t> row_;
   std::vector<uint8_t> previous_;
   std::vector<uint8_t> idat_;

@@ -13,10 +13,10 @@ KEST_DECLARE_ERROR(ERtfReaderError, ELogViewerError);
 
 // Bounds on hostile input: nothing is allocated before a length has passed them.
 struct RtfReaderLimits {
-  size_t MaxInput = 4 * 1024 * 1024;  // bytes
-  int MaxDepth = 64;                  // nested groups
-  int MaxWordLetters = 32;            // letters of a control word
-  int MaxNumberDigits = 10;           // digits of a control word's parameter
+  size_t MaxInput = size_t{4} * 1024 * 1024;  // bytes
+  int MaxDepth = 64;                          // nested groups
+  int MaxWordLetters = 32;                    // letters of a control word
+  int MaxNumberDigits = 10;                   // digits of a control word's parameter
 };
 
 // Reads the RTF subset head-line templates use: fonts and colours (\fonttbl,

@@ -78,7 +78,7 @@ std::optional<PaperSize> ParsePaperSize(std::string_view text) {
 }
 
 HeadLineBlock::HeadLineBlock(const std::string& template_path, const StringList& sheet_params,
-                             QPaintDevice& device, int dpi, int width,
+                             QPaintDevice& device, int /*dpi*/, int width,
                              const RenderWarning& warning) {
   try {
     const RtfDocument model = LoadHeadLine(template_path, sheet_params);

@@ -284,9 +284,9 @@ TEST(GraphicsColumn, ValueLabelsAreNeverCutByTheColumnEdges) {
       EXPECT_TRUE(t.X >= 0 && BoxOf(t).Right <= width) << t.Value << " in " << width;
       ++written;
     }
-    if (width >= 60) {
+    if (width >= 60) {  // room enough: labels are kept
       EXPECT_GT(written, 10) << width;
-    }  // room enough: labels are kept
+    }
   }
 }
 
