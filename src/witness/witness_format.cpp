@@ -13,14 +13,16 @@ using nlohmann::json;
 
 namespace {
 
-// "%.9g" gives back the same float; arguments keep millimetres (and milliseconds).
-void AppendNumber(std::string& out, double v, const char* format) {
+// A sample as "%.9g" gives back the same float; an argument as "%.10g" keeps
+// millimetres (and milliseconds). Not finite: null.
+void AppendNumber(std::string& out, double v, bool argument) {
   if (!std::isfinite(v)) {
     out += "null";
     return;
   }
   char buffer[40];
-  int n = std::snprintf(buffer, sizeof buffer, format, v);
+  int n = argument ? std::snprintf(buffer, sizeof buffer, "%.10g", v)
+                   : std::snprintf(buffer, sizeof buffer, "%.9g", v);
   out.append(buffer, static_cast<size_t>(n));
 }
 
@@ -31,10 +33,10 @@ void AppendRows(std::string& out, const std::vector<WitnessRow>& rows) {
     if (!first_row) out += ',';
     first_row = false;
     out += '[';
-    AppendNumber(out, row.arg, "%.10g");
+    AppendNumber(out, row.arg, true);
     for (float v : row.values) {
       out += ',';
-      AppendNumber(out, v, "%.9g");
+      AppendNumber(out, v, false);
     }
     out += ']';
   }

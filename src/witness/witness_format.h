@@ -74,7 +74,7 @@ struct EndMessage {
 };
 
 // Larger messages are refused by the receiver (and by the shipped broker).
-inline constexpr size_t kMaxWitnessMessage = 1024 * 1024;
+inline constexpr size_t kMaxWitnessMessage = size_t{1024} * 1024;
 // Rows in one history chunk.
 inline constexpr int64_t kHistoryChunk = 1000;
 // Row indices beyond this are refused: no run is that long, and the receiver keeps

@@ -49,7 +49,7 @@ WitnessPublisher::WitnessPublisher(const WitnessSettings& settings, WitnessPubli
     client_->Subscribe(UnitTopic(settings_.unit) + "runs", 1);
     connected_ = true;
     reconnected_ = true;
-    retry_delay_ms_ = options_.reconnect_min_s * 1000;
+    retry_delay_ms_ = int64_t{options_.reconnect_min_s} * 1000;
   };
   callbacks.disconnected = [this] { connected_ = false; };
   callbacks.published = [this](int) { --in_flight_; };
@@ -65,7 +65,7 @@ WitnessPublisher::WitnessPublisher(const WitnessSettings& settings, WitnessPubli
     their_runs_.push_back(std::move(*runs));
   };
   client_ = std::make_unique<MqttClient>(settings_, std::move(callbacks));
-  retry_delay_ms_ = options_.reconnect_min_s * 1000;
+  retry_delay_ms_ = int64_t{options_.reconnect_min_s} * 1000;
   runs_.unit = settings_.unit;
   thread_ = std::thread([this] { ThreadMain(); });
 }
@@ -146,7 +146,8 @@ void WitnessPublisher::Network(int64_t now) {
     socket_ = error.empty();
     if (!socket_) {
       next_connect_ = now + retry_delay_ms_;
-      retry_delay_ms_ = std::min<int64_t>(retry_delay_ms_ * 2, options_.reconnect_max_s * 1000);
+      retry_delay_ms_ =
+          std::min<int64_t>(retry_delay_ms_ * 2, int64_t{options_.reconnect_max_s} * 1000);
       std::lock_guard lock(mutex_);
       error_ = "брокер " + settings_.host + ":" + std::to_string(settings_.port) +
                " недоступен: " + error;
@@ -157,7 +158,8 @@ void WitnessPublisher::Network(int64_t now) {
     socket_ = false;
     connected_ = false;
     next_connect_ = now + retry_delay_ms_;
-    retry_delay_ms_ = std::min<int64_t>(retry_delay_ms_ * 2, options_.reconnect_max_s * 1000);
+    retry_delay_ms_ =
+        std::min<int64_t>(retry_delay_ms_ * 2, int64_t{options_.reconnect_max_s} * 1000);
   }
 }
 
