@@ -21,8 +21,8 @@
 #include "session/log_document.h"
 #include "support/settings.h"
 #include "support/undo_stack.h"
-#include "test_support/test_files.h"
 #include "temp_dir.h"
+#include "test_support/test_files.h"
 
 namespace kest {
 namespace {
