@@ -292,6 +292,14 @@ async function Main() {
     Check(seen.end === null, "the page was opened while the run was recording");
 
     // Scrolled back, the view stays put while rows come in; the button brings it back.
+    // Only a run taller than the view can be scrolled back.
+    await WaitFor("a run taller than the view", 60000, () =>
+      page.evaluate(() => {
+        const k = window.kestWitness;
+        const span = Math.abs(k.yOf(k.row(k.rows - 1)[0]) - k.yOf(k.row(0)[0]));
+        return span > document.getElementById("frame").clientHeight + 50;
+      }),
+    );
     const firstArg = await page.evaluate(() => window.kestWitness.row(0)[0]);
     await page.evaluate((a) => window.kestWitness.scrollTo(a), firstArg);
     const rowsThen = await page.evaluate(() => window.kestWitness.rows);
