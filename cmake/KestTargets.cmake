@@ -40,18 +40,40 @@ function(kest_add_executable name)
   kest_apply_options(${name})
 endfunction()
 
+# A test program. E2E "Suite.*:..." gives those tests the label e2e and the rest the
+# label unit; TOOL makes kest-tool a dependency and its path KEST_TOOL_PATH; TIMEOUT
+# is each test's limit.
 function(kest_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "TOOL" "E2E;TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
   kest_apply_options(${name})
+  if(ARG_TOOL)
+    target_compile_definitions(${name} PRIVATE KEST_TOOL_PATH="$<TARGET_FILE:kest-tool>")
+    add_dependencies(${name} kest-tool)
+  endif()
   if(NOT ARG_LABELS)
     set(ARG_LABELS unit)
   endif()
-  gtest_discover_tests(${name}
-    WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
-    PROPERTIES LABELS "${ARG_LABELS}"
-               ENVIRONMENT "KEST_SOURCE_DIR=${PROJECT_SOURCE_DIR};KEST_TESTDATA=${PROJECT_SOURCE_DIR}/../shared/testdata"
-    DISCOVERY_TIMEOUT 60)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 1500)  # CTest's own default
+  endif()
+  set(kinds "${ARG_LABELS}")
+  if(ARG_E2E)
+    set(kinds unit e2e)
+  endif()
+  foreach(kind IN LISTS kinds)
+    set(filter "")
+    if(ARG_E2E AND kind STREQUAL "e2e")
+      set(filter TEST_FILTER "${ARG_E2E}")
+    elseif(ARG_E2E)
+      set(filter TEST_FILTER "-${ARG_E2E}")
+    endif()
+    gtest_discover_tests(${name} ${filter}
+      WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
+      PROPERTIES LABELS "${kind}" TIMEOUT ${ARG_TIMEOUT}
+                 ENVIRONMENT "KEST_SOURCE_DIR=${PROJECT_SOURCE_DIR};KEST_TESTDATA=${PROJECT_SOURCE_DIR}/../shared/testdata"
+      DISCOVERY_TIMEOUT 60)
+  endforeach()
 endfunction()
