@@ -11,6 +11,7 @@
 import { createRequire } from "node:module";
 import { writeFileSync } from "node:fs";
 import path from "node:path";
+import { Random } from "./seeded_random.mjs";
 
 function Args(argv) {
   const args = { run: "2026-12-10T03-15-00", ticks: 10, rowsPerTick: 300, tickMs: 1000, direction: "down" };
@@ -20,18 +21,6 @@ function Args(argv) {
   }
   for (const key of ["ticks", "rowsPerTick", "tickMs"]) args[key] = Number(args[key]);
   return args;
-}
-
-// A small seeded generator (mulberry32): the same run every time.
-function Random(seed) {
-  let a = seed >>> 0;
-  return () => {
-    a = (a + 0x6d2b79f5) >>> 0;
-    let t = a;
-    t = Math.imul(t ^ (t >>> 15), t | 1);
-    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
 }
 
 // Round to what "%.9g" prints, so the value survives the trip as the recorder's does.

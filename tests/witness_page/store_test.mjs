@@ -4,20 +4,10 @@
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { createRequire } from "node:module";
+import { Random } from "./seeded_random.mjs";
 
 const require = createRequire(import.meta.url);
 const Store = require("../../web/witness/store.js");
-
-function Random(seed) {
-  let a = seed >>> 0;
-  return () => {
-    a = (a + 0x6d2b79f5) >>> 0;
-    let t = a;
-    t = Math.imul(t ^ (t >>> 15), t | 1);
-    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
 
 const Pick = (random, n) => Math.floor(random() * n);
 
