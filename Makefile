@@ -70,8 +70,8 @@ bench: build
 ASAN_DIR ?= build-san-address
 TSAN_DIR ?= build-san-thread
 ASAN_TESTS ?= support_tests lisp_tests log_tests link_tests expr_tests viewer_core_tests memtool_tests \
-	app_core_tests viewer_tests app_tests
-TSAN_TESTS ?= link_tests log_tests session_tests app_core_tests
+	analysis_tests witness_tests app_core_tests viewer_tests app_tests
+TSAN_TESTS ?= link_tests log_tests session_tests witness_tests app_core_tests
 ASAN_CC ?= clang
 ASAN_CXX ?= clang++
 SAN_CMAKE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEST_BUILD_BENCH=OFF \
@@ -92,6 +92,9 @@ test-tsan: $(STAMP)
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
 	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure -j $(JOBS) -L unit -E '^(layering|layering_rules)$$'
+	# The witness publisher's own thread, against a real broker and without one.
+	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -R '^Witness(Session\.|Broker\.AbsentBroker)'
 
 # libFuzzer targets (clang). fuzz-smoke runs each for a fixed number of inputs;
 # `make fuzz FUZZ_SECONDS=600` runs each for that long, one after the other.
