@@ -219,8 +219,11 @@ void TMainForm::BuildStatusBar() {
 }
 
 void TMainForm::SetPanel(int index, const QString& text) {
-  if (index >= 0 && index < static_cast<int>(panels_.size()))
-    panels_[static_cast<size_t>(index)]->setText(text);
+  if (index < 0 || index >= static_cast<int>(panels_.size())) return;
+  QLabel* label = panels_[static_cast<size_t>(index)];
+  label->setText(text);
+  // Read whole ("Нет исследования" beside the witness's status): the message gives way.
+  if (index != spMessage) label->setMinimumWidth(std::max(90, label->sizeHint().width()));
 }
 
 QString TMainForm::PanelText(int index) const {
