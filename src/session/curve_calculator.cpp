@@ -505,6 +505,8 @@ CalcResult CalculateTracks(TLogSheet& sheet, std::string_view text,
       float old = t.Sample(static_cast<int32_t>(i));
       // A null stays the null it was (NaN or the null value).
       if (IsNullSample(value, null_value) && IsNullSample(old, null_value)) continue;
+      // Bit for bit on purpose: -0 for 0 or another NaN is a change the file keeps.
+      // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
       if (std::memcmp(&value, &old, sizeof value) != 0) {
         t.SetSample(static_cast<int32_t>(i), value);
         result.Changed = true;
