@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include "log/log_argument.h"
@@ -144,7 +145,9 @@ double FindClockOffset(const TLogSheet& tool, const TLogSheet& surface, double s
       std::max<size_t>(1, static_cast<size_t>(pressure->Count()) / kCorrelationSamples);
   double best = 0, best_r = -2;
   auto scan = [&](double from, double to, double step) {
-    for (double o = from; o <= to + step / 2; o += step) {
+    const auto steps = static_cast<int64_t>(std::floor((to - from) / step + 0.5));
+    for (int64_t k = 0; k <= steps; ++k) {
+      const double o = from + static_cast<double>(k) * step;
       double r = Correlation(s, depth, o, stride, null_value);
       if (r > best_r + 1e-12) best_r = r, best = o;
     }
@@ -187,8 +190,8 @@ TimeToDepthResult BuildDepthLog(const TLogSheet& tool, const TLogSheet& surface,
   // The depth of each row of the tool's log, NaN when it is not taken.
   const TLogTrack& first = *tool.Tracks(0);
   const int32_t rows = first.Count();
-  std::vector<double> at(static_cast<size_t>(rows), NAN);
-  double top = INFINITY, bottom = -INFINITY;
+  std::vector<double> at(static_cast<size_t>(rows), std::numeric_limits<double>::quiet_NaN());
+  double top = std::numeric_limits<double>::infinity(), bottom = -top;
   for (int32_t i = 0; i < rows; ++i) {
     if (options.progress && i % 4096 == 0 && !options.progress(static_cast<int>(i * 50LL / rows)))
       throw ESessionError("Прервано");
