@@ -1,5 +1,6 @@
 // kest-tool time-to-depth: a memory tool's time log placed on depth by the surface
 // recorder's log of the same run (the editor's "Привязка к глубине").
+#include <cmath>
 #include <cstdio>
 
 #include "command.h"
@@ -26,7 +27,7 @@ int TimeToDepth(const std::vector<std::string>& in) {
     auto cm = ParseFloat(step);
     if (!cm || *cm < 0.1 || *cm > 10000)
       throw UsageError("--step takes centimetres (0.1 to 10000)");
-    options.step_mm = static_cast<int32_t>(*cm * 10 + 0.5);
+    options.step_mm = static_cast<int32_t>(std::lround(*cm * 10));
   }
   if (!offset.empty()) {
     auto s = ParseFloat(offset);
