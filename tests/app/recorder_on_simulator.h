@@ -25,6 +25,23 @@
 
 namespace kest::testing {
 
+// Lets `ms` of fake time pass in 25 ms steps; each step is done when the logger's tick
+// for it has been dispatched on this thread (at most 10 s of real time), then the
+// window's idle work runs.
+inline void RunRecorder(TRecorderForm& window, SteppedClock& clock, int ms) {
+  for (int t = 0; t < ms; t += 25) {
+    TLoggerSensor* timer = window.Logger().TimerSensor();
+    const int32_t tick = timer ? timer->Value : 0;
+    clock.Advance(25);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    } while (timer && window.Logger().Active() && timer->Value == tick &&
+             std::chrono::steady_clock::now() < give_up);
+    window.Idle();
+  }
+}
+
 // The recorder window of a fresh installation on the simulator behind "SIM" and a
 // fake clock, the user's questions scripted. `main` is the tool string chosen last,
 // the one "Выбрать прибор" proposes.
@@ -50,19 +67,7 @@ class RecorderOnSimulator : public ::testing::Test {
   }
   // The logger's ticks of `ms` of fake time, each dispatched on this thread, then the
   // window's idle work.
-  void Run(int ms) {
-    for (int t = 0; t < ms; t += 25) {
-      TLoggerSensor* timer = window->Logger().TimerSensor();
-      const int32_t tick = timer ? timer->Value : 0;
-      clock.Advance(25);
-      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      do {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-      } while (timer && window->Logger().Active() && timer->Value == tick &&
-               std::chrono::steady_clock::now() < give_up);
-      window->Idle();
-    }
-  }
+  void Run(int ms) { RunRecorder(*window, clock, ms); }
   // "dd.mm.yy-hh:mm" of the local time `minutes` from now: the window sets the tool's
   // clock from the local time.
   static std::string LocalIn(int minutes) {

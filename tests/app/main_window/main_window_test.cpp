@@ -40,6 +40,7 @@
 #include "link/port_device.h"
 #include "log/log_sheet.h"
 #include "log/log_track.h"
+#include "recorder_on_simulator.h"
 #include "scripted_port.h"
 #include "scripted_questions.h"
 #include "session/installation_folders.h"
@@ -107,21 +108,8 @@ class RecorderFixture : public Installation {
     window.reset();
     UnregisterPortName("SIM");
   }
-  // Lets `ms` of fake time pass in 25 ms steps; each step is done when the logger's
-  // tick for it has been dispatched on the main thread, then the idle work runs.
-  void Run(int ms) {
-    for (int t = 0; t < ms; t += 25) {
-      TLoggerSensor* timer = window->Logger().TimerSensor();
-      const int32_t tick = timer ? timer->Value : 0;
-      clock.Advance(25);
-      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      do {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-      } while (timer && window->Logger().Active() && timer->Value == tick &&
-               std::chrono::steady_clock::now() < give_up);
-      window->Idle();
-    }
-  }
+  // Lets `ms` of fake time pass, each tick served, then the idle work.
+  void Run(int ms) { testing::RunRecorder(*window, clock, ms); }
   // Runs until `done`, at most `ms` of fake time.
   template <typename Pred>
   bool RunUntil(Pred done, int ms) {
